@@ -1,0 +1,38 @@
+#pragma once
+// The abstract Modbus master: builds requests, checks responses, unpacks values. How the
+// bytes reach the device is the transport's TxRx.
+
+#include "modbus/ModbusErrors.h"
+#include "platform/Array.h"
+#include "platform/CriticalSection.h"
+#include "platform/String.h"
+
+constexpr BYTE MODBUS_UNIT_ID = 1;
+
+class CModbus : public CObject {
+    DECLARE_DYNAMIC(CModbus)
+public:
+    CModbus();
+    ~CModbus() override;
+
+    void Serialize(CArchive& ar) override;
+
+    // One request/response exchange. request: unit id + PDU; response: filled from the unit
+    // id on, grown to responseLength when shorter. Returns a result code.
+    virtual WORD TxRx(const CByteArray& request, WORD requestLength, CByteArray& response,
+                      WORD responseLength) = 0;
+    virtual CString ErrorMessage(WORD code);
+    virtual BOOL IsConnected() = 0;
+
+    WORD ReadInputRegisters(WORD address, WORD quantity, CWordArray& values);
+    WORD ReadInputFloats(WORD address, CArray<float, float>& values);
+    WORD ReadInputStatus(WORD address, CByteArray& values);
+    WORD PresetMultipleRegisters(WORD address, WORD quantity, const CWordArray& values);
+    WORD PresetFloat(WORD address, float value);
+    WORD ForceSingleCoil(WORD address, BOOL on);
+
+    CCriticalSection m_cs;
+    WORD m_wRetries = 1;
+    DWORD m_dwReserved = 0;
+    BOOL m_bThrowException = FALSE;
+};

@@ -1,0 +1,60 @@
+#pragma once
+// Growable arrays. Resizing zero-fills new elements; every element access checks its index
+// and throws std::invalid_argument outside the array.
+
+#include "platform/Object.h"
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+template <class TYPE, class ARG_TYPE = const TYPE&> class CArray : public CObject {
+public:
+    CArray() = default;
+
+    INT_PTR GetSize() const { return static_cast<INT_PTR>(m_data.size()); }
+    INT_PTR GetCount() const { return GetSize(); }
+    INT_PTR GetUpperBound() const { return GetSize() - 1; }
+    bool IsEmpty() const { return m_data.empty(); }
+
+    // growBy is accepted for source compatibility; growth is the vector's business.
+    void SetSize(INT_PTR newSize, INT_PTR /*growBy*/ = -1) {
+        if (newSize < 0)
+            throw std::invalid_argument("CArray::SetSize: negative size");
+        m_data.resize(static_cast<std::size_t>(newSize), TYPE{});
+    }
+
+    const TYPE& GetAt(INT_PTR i) const { return m_data[Checked(i)]; }
+    TYPE& ElementAt(INT_PTR i) { return m_data[Checked(i)]; }
+    void SetAt(INT_PTR i, ARG_TYPE value) { m_data[Checked(i)] = value; }
+    const TYPE& operator[](INT_PTR i) const { return GetAt(i); }
+    TYPE& operator[](INT_PTR i) { return ElementAt(i); }
+
+    INT_PTR Add(ARG_TYPE value) {
+        m_data.push_back(value);
+        return GetUpperBound();
+    }
+    void RemoveAll() { m_data.clear(); }
+    void RemoveAt(INT_PTR i, INT_PTR count = 1) {
+        if (count < 0 || i < 0 || i + count > GetSize())
+            throw std::invalid_argument("CArray::RemoveAt: outside the array");
+        m_data.erase(m_data.begin() + i, m_data.begin() + i + count);
+    }
+    void Copy(const CArray& other) { m_data = other.m_data; }
+
+    TYPE* GetData() { return m_data.data(); }
+    const TYPE* GetData() const { return m_data.data(); }
+
+private:
+    std::size_t Checked(INT_PTR i) const {
+        if (i < 0 || i >= GetSize())
+            throw std::invalid_argument("CArray: index " + std::to_string(i) +
+                                        " outside size " + std::to_string(GetSize()));
+        return static_cast<std::size_t>(i);
+    }
+
+    std::vector<TYPE> m_data;
+};
+
+class CWordArray : public CArray<WORD, WORD> {};
+class CByteArray : public CArray<BYTE, BYTE> {};

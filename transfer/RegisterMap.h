@@ -1,0 +1,65 @@
+#pragma once
+// Where the ORX device keeps its identity, serial number and alarm table.
+// Addresses are the data addresses carried in the request (first object is 0).
+
+#include "platform/Array.h"
+
+class CModbus;
+
+constexpr WORD REG_SERIAL_NUMBER = 1899; // input registers: high word, then low word
+constexpr WORD SERIAL_NUMBER_WORDS = 2;
+constexpr WORD REG_ALARM_BASE = 3000;    // read as input, written as holding registers
+constexpr WORD ALARM_STRIDE = 8;
+constexpr int ALARM_COUNT = 32;
+constexpr WORD ALARM_WORD_COUNT = 4;       // mode, module, channel, relay
+constexpr WORD ALARM_TRIP_POINT_OFFSET = 4; // two registers, low word first
+constexpr WORD ALARM_DEADBAND_OFFSET = 6;   // two registers, low word first
+constexpr WORD BIT_FAULTS_BASE = 3000;      // read as discrete inputs, written as coils
+constexpr WORD INPUT_CONFIG_LOCKED = 3389;
+constexpr WORD COIL_DOWNLOAD_ABORTED = 3394;
+constexpr WORD COIL_DOWNLOAD_COMPLETE = 3396;
+constexpr WORD REG_IDENTITY = 3495;
+constexpr WORD IDENTITY_WORDS = 4;
+constexpr WORD IDENTITY_CODE = 0x52C7;
+
+// First register of alarm n (1..ALARM_COUNT).
+constexpr WORD AlarmRegisterAddress(int n) {
+    return static_cast<WORD>(REG_ALARM_BASE + ALARM_STRIDE * (n - 1));
+}
+// Enunciate-system-faults bit of alarm n (1..ALARM_COUNT).
+constexpr WORD AlarmFlagAddress(int n) { return static_cast<WORD>(BIT_FAULTS_BASE + (n - 1)); }
+
+struct AlarmRecord {
+    WORD mode = 0; // 0 disabled, 1 trip low, 2 trip high
+    WORD sourceModule = 0;
+    WORD sourceChannel = 0;
+    WORD outputRelay = 0;
+    float tripPoint = 0.0f;
+    float deadband = 0.0f;
+    bool enunciateFaults = false;
+
+    friend bool operator==(const AlarmRecord&, const AlarmRecord&) = default;
+};
+
+// The form in which the Modbus operations take and give one alarm.
+struct AlarmArrays {
+    AlarmArrays(); // 4 words, 4 floats (only the first two used), 1 byte; all zero
+    CWordArray words;
+    CArray<float, float> floats;
+    CByteArray faults;
+
+    AlarmRecord ToRecord() const;
+    void FromRecord(const AlarmRecord& record);
+};
+
+// The 32-bit serial number from its two registers; never negative.
+constexpr DWORD SerialNumberFromWords(WORD high, WORD low) {
+    return (static_cast<DWORD>(high) << 16) | low;
+}
+
+// Reads the serial number; 0 when the read fails.
+DWORD ReadSerialNumber(CModbus& modbus);
+
+// True exactly when the first identity register holds IDENTITY_CODE. A failed read leaves
+// the words zero, so a silent device counts as not an ORX.
+bool CheckDeviceIdentity(CModbus& modbus);

@@ -1,0 +1,20 @@
+#pragma once
+// Exit codes of the upload and download workers, and the dialog's transfer states.
+
+#include "platform/AfxTypes.h"
+
+constexpr UINT RESULT_OK = 0;
+constexpr UINT RESULT_NO_FILE = 1;
+constexpr UINT RESULT_FILE_ERROR = 2;
+constexpr UINT RESULT_DEVICE_ERROR = 3;
+constexpr UINT RESULT_LOCKED = 4;
+constexpr UINT RESULT_CANCELLED = 5;
+constexpr UINT RESULT_CONFIG_ERROR = 6;
+
+constexpr int TRANSFER_IDLE = 0;
+constexpr int TRANSFER_UPLOAD = 1;
+constexpr int TRANSFER_DOWNLOAD = 2;
+constexpr int TRANSFER_CANCEL = 3;
+
+constexpr WORD MODBUS_TCP_PORT = 502;
+constexpr DWORD EXCHANGE_TIMEOUT_MS = 300;

@@ -1,0 +1,199 @@
+#include "modbus/Modbus.h"
+
+#include "modbus/ModbusException.h"
+#include "platform/Archive.h"
+
+#include <cstring>
+#include <stdexcept>
+
+IMPLEMENT_DYNAMIC(CModbus, CObject)
+
+namespace {
+
+constexpr BYTE FC_READ_DISCRETE_INPUTS = 2;
+constexpr BYTE FC_READ_INPUT_REGISTERS = 4;
+constexpr BYTE FC_WRITE_SINGLE_COIL = 5;
+constexpr BYTE FC_WRITE_MULTIPLE_REGISTERS = 16;
+
+constexpr WORD READ_REQUEST_LENGTH = 6;   // unit, function, address, quantity
+constexpr WORD READ_DATA_OFFSET = 3;      // unit, function, byte count
+constexpr WORD WRITE_RESPONSE_LENGTH = 6; // echo of unit, function, address, quantity/value
+constexpr WORD WRITE_HEADER_LENGTH = 7;   // unit, function, address, quantity, byte count
+constexpr WORD STATUS_RESPONSE_LENGTH = 4;
+constexpr WORD FLOAT_REGISTERS = 4;
+constexpr WORD WORDS_PER_FLOAT = 2;
+constexpr WORD COIL_ON = 0xFF00;
+constexpr WORD COIL_OFF = 0x0000;
+
+void PutWord(CByteArray& bytes, INT_PTR at, WORD value) {
+    bytes[at] = HIBYTE(value);
+    bytes[at + 1] = LOBYTE(value);
+}
+
+CByteArray ReadRequest(BYTE function, WORD address, WORD quantity) {
+    CByteArray request;
+    request.SetSize(READ_REQUEST_LENGTH);
+    request[0] = MODBUS_UNIT_ID;
+    request[1] = function;
+    PutWord(request, 2, address);
+    PutWord(request, 4, quantity);
+    return request;
+}
+
+// A read's response must name the unit and function of its request.
+bool EchoesUnitAndFunction(const CByteArray& request, const CByteArray& response) {
+    return response[0] == request[0] && response[1] == request[1];
+}
+
+// A write's response must repeat the first six bytes of its request.
+bool EchoesWriteRequest(const CByteArray& request, const CByteArray& response) {
+    for (INT_PTR i = 0; i < WRITE_RESPONSE_LENGTH; ++i) {
+        if (response[i] != request[i])
+            return false;
+    }
+    return true;
+}
+
+void RequireSize(INT_PTR size, INT_PTR needed, const char* operation) {
+    if (size < needed)
+        throw std::invalid_argument(std::string(operation) + ": value array too small");
+}
+
+} // namespace
+
+CModbus::CModbus() = default;
+CModbus::~CModbus() = default;
+
+// Attempts the exchange up to m_wRetries times (at least once); accept() checks a response
+// and unpacks it in the same attempt.
+template <class Accept>
+static WORD Transact(CModbus& modbus, const CByteArray& request, WORD responseLength,
+                     Accept accept) {
+    CByteArray response;
+    response.SetSize(responseLength);
+    WORD code = MODBUS_OK;
+    WORD attempts = 0;
+    do {
+        code = modbus.TxRx(request, static_cast<WORD>(request.GetSize()), response, responseLength);
+        if (code == MODBUS_OK && !accept(response))
+            code = MODBUS_BAD_RESPONSE;
+        ++attempts;
+    } while (attempts < modbus.m_wRetries && code != MODBUS_OK);
+
+    if (code != MODBUS_OK && modbus.m_bThrowException)
+        throw new CModbusException(modbus.ErrorMessage(code), code);
+    return code;
+}
+
+WORD CModbus::ReadInputRegisters(WORD address, WORD quantity, CWordArray& values) {
+    RequireSize(values.GetSize(), quantity, "ReadInputRegisters");
+    const CByteArray request = ReadRequest(FC_READ_INPUT_REGISTERS, address, quantity);
+    const auto responseLength = static_cast<WORD>(READ_DATA_OFFSET + 2 * quantity);
+    return Transact(*this, request, responseLength, [&](const CByteArray& response) {
+        if (!EchoesUnitAndFunction(request, response))
+            return false;
+        INT_PTR i = 0;
+        for (INT_PTR j = READ_DATA_OFFSET; j + 1 < responseLength; j += 2, ++i)
+            values[i] = static_cast<WORD>(response[j] * 256 + response[j + 1]);
+        return true;
+    });
+}
+
+WORD CModbus::ReadInputFloats(WORD address, CArray<float, float>& values) {
+    RequireSize(values.GetSize(), WORDS_PER_FLOAT, "ReadInputFloats");
+    CWordArray words;
+    words.SetSize(values.GetSize() * WORDS_PER_FLOAT);
+    const WORD code = ReadInputRegisters(address, FLOAT_REGISTERS, words);
+    // Whatever the code: a failed read leaves the words zero, so the floats read 0.0.
+    for (INT_PTR k = 0; k < values.GetSize(); ++k) {
+        const DWORD bits =
+            static_cast<DWORD>(words[2 * k]) | (static_cast<DWORD>(words[2 * k + 1]) << 16);
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        values[k] = value;
+    }
+    return code;
+}
+
+WORD CModbus::ReadInputStatus(WORD address, CByteArray& values) {
+    RequireSize(values.GetSize(), 1, "ReadInputStatus");
+    const CByteArray request = ReadRequest(FC_READ_DISCRETE_INPUTS, address, 1);
+    return Transact(*this, request, STATUS_RESPONSE_LENGTH, [&](const CByteArray& response) {
+        if (!EchoesUnitAndFunction(request, response))
+            return false;
+        values[0] = response[READ_DATA_OFFSET] & 0x01;
+        return true;
+    });
+}
+
+WORD CModbus::PresetMultipleRegisters(WORD address, WORD quantity, const CWordArray& values) {
+    RequireSize(values.GetSize(), quantity, "PresetMultipleRegisters");
+    CByteArray request;
+    request.SetSize(WRITE_HEADER_LENGTH + 2 * static_cast<INT_PTR>(quantity));
+    request[0] = MODBUS_UNIT_ID;
+    request[1] = FC_WRITE_MULTIPLE_REGISTERS;
+    PutWord(request, 2, address);
+    PutWord(request, 4, quantity);
+    request[6] = static_cast<BYTE>((2 * quantity) & 0xFF);
+    for (INT_PTR i = 0; i < quantity; ++i)
+        PutWord(request, WRITE_HEADER_LENGTH + 2 * i, values[i]);
+    return Transact(*this, request, WRITE_RESPONSE_LENGTH, [&](const CByteArray& response) {
+        return EchoesWriteRequest(request, response);
+    });
+}
+
+WORD CModbus::PresetFloat(WORD address, float value) {
+    DWORD bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    CWordArray words;
+    words.Add(LOWORD(bits)); // the lower register holds the low half
+    words.Add(HIWORD(bits));
+    return PresetMultipleRegisters(address, WORDS_PER_FLOAT, words);
+}
+
+WORD CModbus::ForceSingleCoil(WORD address, BOOL on) {
+    CByteArray request;
+    request.SetSize(WRITE_RESPONSE_LENGTH);
+    request[0] = MODBUS_UNIT_ID;
+    request[1] = FC_WRITE_SINGLE_COIL;
+    PutWord(request, 2, address);
+    PutWord(request, 4, on ? COIL_ON : COIL_OFF);
+    return Transact(*this, request, WRITE_RESPONSE_LENGTH, [&](const CByteArray& response) {
+        return EchoesWriteRequest(request, response);
+    });
+}
+
+CString CModbus::ErrorMessage(WORD code) {
+    if (code >= MODBUS_EXCEPTION) {
+        CString text;
+        text.Format("Modbus device returned an exception code %d", code - MODBUS_EXCEPTION);
+        return text;
+    }
+    switch (code) {
+    case MODBUS_OK:
+        return "Ok";
+    case MODBUS_TIMEOUT:
+        return "Modbus device time out error";
+    case MODBUS_BAD_RESPONSE:
+        return "Received invalid device response from Modbus slave";
+    case MODBUS_CRC_ERROR:
+        return "Modbus crc error";
+    case MODBUS_WRITE_ERROR:
+        return "Modbus: Write communication error";
+    case MODBUS_READ_ERROR:
+        return "Modbus: Read communication error";
+    case MODBUS_PORT_NOT_OPEN:
+        return "Modbus: com port not opened";
+    case MODBUS_LOCK_TIMEOUT:
+        return "Modbus: Critical section lock time-out error";
+    default:
+        return "";
+    }
+}
+
+void CModbus::Serialize(CArchive& ar) {
+    if (ar.IsStoring())
+        ar << m_wRetries << m_bThrowException << m_dwReserved;
+    else
+        ar >> m_wRetries >> m_bThrowException >> m_dwReserved;
+}

@@ -13,7 +13,8 @@ constexpr WORD WORD_LENGTH_ESCAPE = 0xFFFF;
 
 CArchive::CArchive(std::vector<BYTE>& buffer, Mode mode) : m_mode(mode), m_buffer(buffer) {}
 
-CArchive::CArchive(const std::string& path, Mode mode) : m_mode(mode), m_buffer(m_own), m_path(path) {
+CArchive::CArchive(const std::string& path, Mode mode)
+    : m_mode(mode), m_buffer(m_own), m_path(path) {
     if (mode == load) {
         std::ifstream in(path, std::ios::binary);
         m_own.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -30,7 +31,8 @@ bool CArchive::Close() {
     if (m_path.empty() || m_mode != store)
         return true;
     std::ofstream out(m_path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(m_own.data()), static_cast<std::streamsize>(m_own.size()));
+    out.write(reinterpret_cast<const char*>(m_own.data()),
+              static_cast<std::streamsize>(m_own.size()));
     out.close();
     return static_cast<bool>(out);
 }
@@ -63,10 +65,22 @@ template <class T> T CArchive::GetLE() {
     return static_cast<T>(v);
 }
 
-CArchive& CArchive::operator<<(BYTE v) { PutLE(v); return *this; }
-CArchive& CArchive::operator<<(WORD v) { PutLE(v); return *this; }
-CArchive& CArchive::operator<<(DWORD v) { PutLE(v); return *this; }
-CArchive& CArchive::operator<<(int v) { PutLE(static_cast<DWORD>(v)); return *this; }
+CArchive& CArchive::operator<<(BYTE v) {
+    PutLE(v);
+    return *this;
+}
+CArchive& CArchive::operator<<(WORD v) {
+    PutLE(v);
+    return *this;
+}
+CArchive& CArchive::operator<<(DWORD v) {
+    PutLE(v);
+    return *this;
+}
+CArchive& CArchive::operator<<(int v) {
+    PutLE(static_cast<DWORD>(v));
+    return *this;
+}
 
 CArchive& CArchive::operator<<(const CString& s) {
     const auto length = static_cast<std::size_t>(s.GetLength());
@@ -84,10 +98,22 @@ CArchive& CArchive::operator<<(const CString& s) {
     return *this;
 }
 
-CArchive& CArchive::operator>>(BYTE& v) { v = GetLE<BYTE>(); return *this; }
-CArchive& CArchive::operator>>(WORD& v) { v = GetLE<WORD>(); return *this; }
-CArchive& CArchive::operator>>(DWORD& v) { v = GetLE<DWORD>(); return *this; }
-CArchive& CArchive::operator>>(int& v) { v = static_cast<int>(GetLE<DWORD>()); return *this; }
+CArchive& CArchive::operator>>(BYTE& v) {
+    v = GetLE<BYTE>();
+    return *this;
+}
+CArchive& CArchive::operator>>(WORD& v) {
+    v = GetLE<WORD>();
+    return *this;
+}
+CArchive& CArchive::operator>>(DWORD& v) {
+    v = GetLE<DWORD>();
+    return *this;
+}
+CArchive& CArchive::operator>>(int& v) {
+    v = static_cast<int>(GetLE<DWORD>());
+    return *this;
+}
 
 CArchive& CArchive::operator>>(CString& s) {
     std::size_t length = GetLE<BYTE>();
@@ -98,7 +124,8 @@ CArchive& CArchive::operator>>(CString& s) {
     }
     if (length > m_buffer.size() - m_readPos)
         throw new CArchiveException(CArchiveException::endOfFile);
-    s = CString(reinterpret_cast<const char*>(m_buffer.data() + m_readPos), static_cast<int>(length));
+    s = CString(reinterpret_cast<const char*>(m_buffer.data() + m_readPos),
+                static_cast<int>(length));
     m_readPos += length;
     return *this;
 }

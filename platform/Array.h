@@ -48,8 +48,8 @@ public:
 private:
     std::size_t Checked(INT_PTR i) const {
         if (i < 0 || i >= GetSize())
-            throw std::invalid_argument("CArray: index " + std::to_string(i) +
-                                        " outside size " + std::to_string(GetSize()));
+            throw std::invalid_argument("CArray: index " + std::to_string(i) + " outside size " +
+                                        std::to_string(GetSize()));
         return static_cast<std::size_t>(i);
     }
 

@@ -33,9 +33,9 @@ enum class RowOutcome {
 
 // Why a row is unacceptable, for reports that name the field.
 struct RowProblem {
-    int field = 0;      // 1..8, 0 when the row could not be split
-    std::string value;  // the field's text as read (possibly cut for display)
-    std::string rule;   // the rule broken, in words
+    int field = 0;     // 1..8, 0 when the row could not be split
+    std::string value; // the field's text as read (possibly cut for display)
+    std::string rule;  // the rule broken, in words
 };
 
 RowOutcome ReadRow(std::istream& stream, AlarmRecord& record, RowProblem* problem = nullptr);

@@ -8,10 +8,10 @@ class CModbus;
 
 constexpr WORD REG_SERIAL_NUMBER = 1899; // input registers: high word, then low word
 constexpr WORD SERIAL_NUMBER_WORDS = 2;
-constexpr WORD REG_ALARM_BASE = 3000;    // read as input, written as holding registers
+constexpr WORD REG_ALARM_BASE = 3000; // read as input, written as holding registers
 constexpr WORD ALARM_STRIDE = 8;
 constexpr int ALARM_COUNT = 32;
-constexpr WORD ALARM_WORD_COUNT = 4;       // mode, module, channel, relay
+constexpr WORD ALARM_WORD_COUNT = 4;        // mode, module, channel, relay
 constexpr WORD ALARM_TRIP_POINT_OFFSET = 4; // two registers, low word first
 constexpr WORD ALARM_DEADBAND_OFFSET = 6;   // two registers, low word first
 constexpr WORD BIT_FAULTS_BASE = 3000;      // read as discrete inputs, written as coils
@@ -27,7 +27,9 @@ constexpr WORD AlarmRegisterAddress(int n) {
     return static_cast<WORD>(REG_ALARM_BASE + ALARM_STRIDE * (n - 1));
 }
 // Enunciate-system-faults bit of alarm n (1..ALARM_COUNT).
-constexpr WORD AlarmFlagAddress(int n) { return static_cast<WORD>(BIT_FAULTS_BASE + (n - 1)); }
+constexpr WORD AlarmFlagAddress(int n) {
+    return static_cast<WORD>(BIT_FAULTS_BASE + (n - 1));
+}
 
 struct AlarmRecord {
     WORD mode = 0; // 0 disabled, 1 trip low, 2 trip high

@@ -14,8 +14,8 @@ struct ScriptedReply {
 };
 
 struct RecordedRequest {
-    std::vector<BYTE> request;  // the first requestLength bytes
-    WORD responseLength = 0;    // what the operation expected
+    std::vector<BYTE> request; // the first requestLength bytes
+    WORD responseLength = 0;   // what the operation expected
 };
 
 class ScriptedModbus : public CModbus {

@@ -1,0 +1,50 @@
+#pragma once
+// Modbus TCP/IP master over one blocking TCP connection.
+
+#include "modbus/Modbus.h"
+#include "net/BlockingSocket.h"
+
+constexpr WORD MODBUS_TCP_PORT = 502;
+constexpr DWORD MODBUS_TCP_DEFAULT_TIMEOUT_MS = 10000;
+constexpr BYTE MODBUS_TCP_EXCEPTION_CODE_BASE = 128;
+constexpr int MODBUS_TCP_BUFFER_SIZE = 1024;
+
+class CRemoteModbus : public CModbus {
+    DECLARE_DYNAMIC(CRemoteModbus)
+public:
+    CRemoteModbus();
+    ~CRemoteModbus() override;
+    CRemoteModbus(const CRemoteModbus&) = delete;
+    CRemoteModbus& operator=(const CRemoteModbus&) = delete;
+
+    void Serialize(CArchive& ar) override;
+
+    WORD TxRx(const CByteArray& request, WORD requestLength, CByteArray& response,
+              WORD responseLength) override;
+    CString ErrorMessage(WORD code) override;
+    BOOL IsConnected() override;
+
+    // Empty host, port 0 or timeout 0 mean the stored setting. timeoutMs bounds each
+    // exchange; the connection attempt has its own bound (CONNECT_TIMEOUT_MS).
+    BOOL Connect(CString host, WORD port, DWORD timeoutMs);
+    BOOL Disconnect();
+
+    BOOL m_bAutoReconnect = FALSE;
+    CString m_strHost;
+    WORD m_wPort = MODBUS_TCP_PORT;
+    DWORD m_dwTimeout = MODBUS_TCP_DEFAULT_TIMEOUT_MS;
+    BOOL m_bMapExceptionCodes = TRUE;
+    BYTE m_byExceptionCodeBase = MODBUS_TCP_EXCEPTION_CODE_BASE;
+    sockaddr_in m_addrRemote{};
+    sockaddr_in m_addrLocal{};
+    CBlockingSocket m_socket;
+    CByteArray m_rxBuffer;
+    CByteArray m_txBuffer;
+
+private:
+    int ExchangeLimitMs() const;
+    WORD SendFrame(int frameLength);
+    WORD ReceiveReply(WORD responseLength, CByteArray& response);
+    WORD Exchange(const CByteArray& request, WORD requestLength, CByteArray& response,
+                  WORD responseLength);
+};

@@ -1,0 +1,62 @@
+#pragma once
+// One IPv4 TCP connection with time-limited waits; every failure is thrown as a
+// CBlockingSocketException* naming the failed operation.
+
+#include "platform/Exception.h"
+#include "platform/String.h"
+
+#include <netinet/in.h>
+
+using SOCKET = int;
+
+// The system's own connect can hang for minutes on an address that never answers.
+constexpr int CONNECT_TIMEOUT_MS = 5000;
+
+class CBlockingSocketException : public CException {
+    DECLARE_DYNAMIC(CBlockingSocketException)
+public:
+    // Takes the error number from errno as it is now.
+    explicit CBlockingSocketException(const char* operation);
+    CBlockingSocketException(const char* operation, int error);
+
+    BOOL GetErrorMessage(char* text, UINT maxChars, UINT* helpContext = nullptr) const override;
+
+    int m_nError;
+    CString m_strError;
+
+protected:
+    ~CBlockingSocketException() override = default;
+};
+
+class CBlockingSocket : public CObject {
+    DECLARE_DYNAMIC(CBlockingSocket)
+public:
+    CBlockingSocket() = default;
+    // Leaves the socket alone: the owner closes it first.
+    ~CBlockingSocket() override = default;
+
+    void Create();
+    void Close();
+    void Cleanup(); // never throws
+    void Connect(const sockaddr_in& peer, int timeoutMs = CONNECT_TIMEOUT_MS);
+
+    // One send/recv after a readiness wait of whole seconds. Send with 0 only polls;
+    // Receive with 0 or less waits without limit. Receive returns 0 when the peer closed.
+    int Send(const void* data, int length, int seconds);
+    int Receive(void* data, int length, int seconds);
+
+    // The same with a wait of at most timeoutMs milliseconds (0 only polls).
+    int SendMs(const void* data, int length, int timeoutMs);
+    int ReceiveMs(void* data, int length, int timeoutMs);
+
+    void GetSockName(sockaddr_in& local);
+    static sockaddr_in GetHostByName(const char* name, USHORT port);
+
+    SOCKET m_hSocket = 0; // 0: no socket
+
+private:
+    static constexpr int WAIT_FOREVER = -1;
+    bool WaitReady(short events, int timeoutMs);
+    int SendOnce(const void* data, int length);
+    int ReceiveOnce(void* data, int length);
+};

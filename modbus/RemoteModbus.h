@@ -4,6 +4,8 @@
 #include "modbus/Modbus.h"
 #include "net/BlockingSocket.h"
 
+#include <chrono>
+
 constexpr WORD MODBUS_TCP_PORT = 502;
 constexpr DWORD MODBUS_TCP_DEFAULT_TIMEOUT_MS = 10000;
 constexpr BYTE MODBUS_TCP_EXCEPTION_CODE_BASE = 128;
@@ -45,6 +47,7 @@ private:
     int ExchangeLimitMs() const;
     WORD SendFrame(int frameLength);
     WORD ReceiveReply(WORD responseLength, CByteArray& response);
+    bool ReceiveAll(BYTE* data, int length, std::chrono::steady_clock::time_point deadline);
     WORD Exchange(const CByteArray& request, WORD requestLength, CByteArray& response,
                   WORD responseLength);
 };

@@ -57,6 +57,7 @@ public:
 private:
     static constexpr int WAIT_FOREVER = -1;
     bool WaitReady(short events, int timeoutMs);
+    int ConnectNonBlocking(const sockaddr_in& peer, int timeoutMs);
     int SendOnce(const void* data, int length);
     int ReceiveOnce(void* data, int length);
 };

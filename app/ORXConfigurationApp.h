@@ -1,0 +1,20 @@
+#pragma once
+// The application object: sets up the platform and runs the main dialog.
+
+#include "modbus/RemoteModbus.h"
+#include "platform/ui/WinApp.h"
+
+class CORXConfigurationApp : public CWinAppEx {
+    DECLARE_DYNAMIC(CORXConfigurationApp)
+public:
+    CORXConfigurationApp();
+
+    // Runs the main dialog to its end; returns FALSE so the program ends.
+    BOOL InitInstance() override;
+
+    // Host ("A.B.C.D", empty for none) and port given on the command line.
+    CString m_strInitialHost;
+    WORD m_wPort = MODBUS_TCP_PORT;
+};
+
+extern CORXConfigurationApp theApp;

@@ -1,0 +1,64 @@
+#pragma once
+// The main dialog: address field, the two transfer buttons and Cancel, status line and
+// progress bar; it owns the Modbus client that both workers use.
+
+#include "app/Resource.h"
+#include "modbus/RemoteModbus.h"
+#include "platform/ui/Dialog.h"
+#include "platform/ui/IPAddressCtrl.h"
+#include "platform/ui/ProgressCtrl.h"
+#include "platform/ui/Thread.h"
+
+#include <atomic>
+
+// Shown while the dialog waits for a running transfer before it closes.
+constexpr const char* CLOSING_STATUS_TEXT = "Stopping the transfer before closing...";
+
+class CORXConfigurationDlg : public CDialog {
+    DECLARE_DYNAMIC(CORXConfigurationDlg)
+public:
+    enum { IDD = IDD_TRANSFER_DIALOG };
+
+    explicit CORXConfigurationDlg(CWnd* pParent = nullptr);
+    // Waits for a worker still running, since it uses the controls and the client.
+    ~CORXConfigurationDlg() override;
+
+    void OnBnClickedUpload();
+    void OnBnClickedDownload();
+    void OnBnClickedCancel();
+    BOOL ConnectToDevice();
+    void FinishTransfer();
+    HICON OnQueryDragIcon() { return m_hIcon; }
+
+    // The dialog stays open while a worker runs; it closes once the worker has ended.
+    BOOL ContinueModal() override;
+
+    HICON m_hIcon;
+    CIPAddressCtrl m_ipAddress;
+    CProgressCtrl m_progress;
+    CStatic m_status;
+    std::atomic<int> m_transferState{0}; // TRANSFER_*; whole-value reads and writes
+    CRemoteModbus m_modbus;
+    CButton m_btnUpload;
+    CButton m_btnDownload;
+    CButton m_btnCancel;
+    WORD m_wPortOverride = MODBUS_TCP_PORT; // the device's port; other values for simulators
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    void OnSysCommand(UINT nID, LPARAM lParam) override;
+
+private:
+    void StartTransfer(const char* question, int state, AFX_THREADPROC proc);
+    // Enter, Esc or the close box while a worker runs: cancel it, close when it has ended.
+    void CloseAfterTransfer();
+
+    bool m_bClosing = false;
+};
+
+// The identity check on the dialog's client.
+bool CheckDeviceIdentity(CORXConfigurationDlg* pDlg);

@@ -1,0 +1,20 @@
+#pragma once
+// Resource ids of the application.
+
+#define IDM_ABOUTBOX 0x0010
+#define IDD_ABOUTBOX 100
+#define IDS_ABOUTBOX 101
+#define IDD_TRANSFER_DIALOG 102
+#define IDP_SOCKETS_INIT_FAILED 103
+#define IDR_MAINFRAME 130
+#define IDC_IPADDRESS 1000
+#define IDC_IP_GROUP 1003
+#define IDC_UPLOAD 1008
+#define IDC_DOWNLOAD 1009
+#define IDC_CANCEL_TRANSFER 1010
+#define IDC_PROGRESS 1011
+#define IDC_TRANSFER_GROUP 1013
+#define IDC_STATUS 1014
+#define IDC_ABOUT_ICON (-1)
+#define IDC_ABOUT_TEXT (-1)
+#define IDC_ABOUT_COPYRIGHT (-1)

@@ -1,0 +1,90 @@
+#pragma once
+// How the window layer is presented. The program installs one front end (Qt window,
+// terminal, test script); the dialogs, controls and transfer workers are the same for all.
+//
+// Threads: the front end owns the interface thread. Every control change is carried out
+// there (Send); a worker that changes a control waits until it is done, as with a window
+// message. Message boxes and file dialogs are asked on the calling thread and block it
+// until answered; the front end decides where they are shown.
+
+#include "platform/String.h"
+#include "platform/ui/WinDefs.h"
+
+#include <functional>
+
+class CWnd;
+class CDialog;
+
+// What changed on a control; the control itself holds the new state.
+enum class UiChange {
+    Enabled,       // IsWindowEnabled()
+    Text,          // GetWindowText()
+    ProgressRange, // CProgressCtrl::GetRange()
+    ProgressStep,  // CProgressCtrl::GetStep()
+    ProgressPos,   // CProgressCtrl::GetPos()
+    Address,       // CIPAddressCtrl::GetAddress()/GetField()
+    Icon,          // CWnd::GetIcon()
+};
+
+// What a CFileDialog asks for.
+struct CFileRequest {
+    BOOL bOpenFileDialog = TRUE; // FALSE: save
+    CString strDefExt;           // without the dot, empty for none
+    CString strFileName;         // initial name, e.g. "*.csv"
+    DWORD dwFlags = 0;           // OFN_*
+    CString strFilter;           // "Text|*.TXT|...|" pairs
+};
+
+class CFrontEnd {
+public:
+    CFrontEnd() = default;
+    CFrontEnd(const CFrontEnd&) = delete;
+    CFrontEnd& operator=(const CFrontEnd&) = delete;
+    virtual ~CFrontEnd() = default;
+
+    // --- the interface thread ---
+    virtual bool IsUiThread() const = 0;
+    // Runs call on the interface thread and waits for its result. On the interface thread
+    // itself it runs at once.
+    virtual LRESULT Send(const std::function<LRESULT()>& call) = 0;
+    // Queues call for the interface thread and returns at once.
+    virtual void Post(std::function<void()> call) = 0;
+    // Interface thread only: handles queued calls (and the front end's own events) until
+    // done() is true. done() is checked on the interface thread after every call handled.
+    virtual void RunUntil(const std::function<bool()>& done) = 0;
+
+    // --- presentation; called on the interface thread ---
+    virtual void OnControlChanged(CWnd& wnd, UiChange change) = 0;
+    // A modal dialog was bound to its controls (before OnInitDialog), was initialised and is
+    // about to run its modal loop, and has ended its loop.
+    virtual void OnDialogCreate(CDialog& dlg) { (void)dlg; }
+    virtual void OnDialogShow(CDialog& dlg) { (void)dlg; }
+    virtual void OnDialogDestroy(CDialog& dlg) { (void)dlg; }
+
+    // --- questions; called on the asking thread, which they block until answered ---
+    // Returns IDOK, IDCANCEL, IDYES or IDNO.
+    virtual int MessageBox(const char* text, UINT type, UINT helpId) = 0;
+    // Returns IDOK with the full path in path, or IDCANCEL.
+    virtual INT_PTR ChooseFile(const CFileRequest& request, CString& path) = 0;
+
+    // A worker started with AfxBeginThread has returned exitCode; called on that worker.
+    virtual void OnWorkerEnded(UINT exitCode) { (void)exitCode; }
+};
+
+// The installed front end; a built-in one that runs everything on the calling thread, says
+// No/Cancel to every question and prints message boxes to stderr when none is installed.
+CFrontEnd& AfxGetFrontEnd();
+// Installs frontEnd (nullptr: back to the built-in one); returns the previous one.
+CFrontEnd* AfxSetFrontEnd(CFrontEnd* frontEnd);
+
+// Installs a front end for the life of a scope.
+class CFrontEndScope {
+public:
+    explicit CFrontEndScope(CFrontEnd& frontEnd) : m_pPrevious(AfxSetFrontEnd(&frontEnd)) {}
+    ~CFrontEndScope() { AfxSetFrontEnd(m_pPrevious); }
+    CFrontEndScope(const CFrontEndScope&) = delete;
+    CFrontEndScope& operator=(const CFrontEndScope&) = delete;
+
+private:
+    CFrontEnd* m_pPrevious;
+};

@@ -1,0 +1,9 @@
+#pragma once
+// Message boxes, answered by the installed front end on the calling thread.
+
+#include "platform/ui/WinDefs.h"
+
+// Returns IDOK, IDCANCEL, IDYES or IDNO.
+int AfxMessageBox(const char* text, UINT nType = MB_OK, UINT nIDHelp = 0);
+// Text from the string resource nIDPrompt; nIDHelp -1 means the string id.
+int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = static_cast<UINT>(-1));

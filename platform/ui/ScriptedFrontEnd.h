@@ -1,0 +1,75 @@
+#pragma once
+// Headless front end for tests: answers message boxes and file dialogs from a script and
+// records, in order, every message box, file request, control change and worker end.
+// Actions can be attached to a control text (e.g. press Cancel when the status line shows
+// "Uploading Alarm 5/32..."); they run on the interface thread inside the change, so the
+// worker that made the change goes on only after the action.
+
+#include "platform/ui/HeadlessFrontEnd.h"
+
+#include <vector>
+
+struct CUiEvent {
+    enum Kind {
+        MessageBox,    // text, value = type
+        FileDialog,    // text = initial name, value = IDOK/IDCANCEL
+        Enabled,       // id, value = 0/1
+        Text,          // id, text
+        ProgressRange, // id, value = lower, value2 = upper
+        ProgressStep,  // id, value = step
+        ProgressPos,   // id, value = position
+        Address,       // id, text = "a.b.c.d" with blank fields empty
+        Icon,          // id, value = big icon id
+        WorkerEnded,   // value = exit code
+    };
+    Kind kind;
+    int id = 0;
+    CString text;
+    int value = 0;
+    int value2 = 0;
+};
+
+class CScriptedFrontEnd : public CHeadlessFrontEnd {
+public:
+    // Answers are used in order; without one a box gets IDOK (IDNO for Yes/No) and a file
+    // dialog IDCANCEL.
+    void AnswerMessageBox(int answer);
+    void AnswerFileDialog(const CString& path); // IDOK with path
+    void CancelFileDialog();
+    // Runs action once, the first time control id is given text.
+    void OnText(int id, const CString& text, std::function<void()> action);
+
+    std::vector<CUiEvent> Events() const;
+    std::vector<CUiEvent> Events(CUiEvent::Kind kind) const;
+    std::vector<CFileRequest> FileRequests() const;
+    // Texts of message boxes, in order.
+    std::vector<CString> MessageBoxTexts() const;
+    // Texts that control id was given, in order.
+    std::vector<CString> Texts(int id) const;
+    // Exit codes of ended workers, in order.
+    std::vector<UINT> ExitCodes() const;
+
+    void OnControlChanged(CWnd& wnd, UiChange change) override;
+    int MessageBox(const char* text, UINT type, UINT helpId) override;
+    INT_PTR ChooseFile(const CFileRequest& request, CString& path) override;
+    void OnWorkerEnded(UINT exitCode) override;
+
+private:
+    struct FileAnswer {
+        INT_PTR result;
+        CString path;
+    };
+    struct TextAction {
+        int id;
+        CString text;
+        std::function<void()> action;
+    };
+    void Record(CUiEvent event);
+
+    mutable std::mutex m_scriptMutex;
+    std::deque<int> m_boxAnswers;
+    std::deque<FileAnswer> m_fileAnswers;
+    std::vector<TextAction> m_textActions;
+    std::vector<CUiEvent> m_events;
+    std::vector<CFileRequest> m_fileRequests;
+};

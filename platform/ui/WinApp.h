@@ -1,0 +1,35 @@
+#pragma once
+// The application object and the start-up calls of the original platform. On this
+// platform controls and sockets need no set-up; the calls succeed.
+
+#include "platform/ui/Wnd.h"
+
+class CWinApp : public CObject {
+    DECLARE_DYNAMIC(CWinApp)
+public:
+    CWinApp();
+    ~CWinApp() override;
+
+    // FALSE ends the program when InitInstance returns.
+    virtual BOOL InitInstance() { return TRUE; }
+    void SetRegistryKey(const char* key) { m_strRegistryKey = key; }
+    HICON LoadIcon(UINT id) const;
+
+    CWnd* m_pMainWnd = nullptr;
+    CString m_strRegistryKey;
+};
+using CWinAppEx = CWinApp;
+
+// The one application object, or nullptr.
+CWinApp* AfxGetApp();
+
+struct INITCOMMONCONTROLSEX {
+    DWORD dwSize;
+    DWORD dwICC;
+};
+constexpr DWORD ICC_WIN95_CLASSES = 0xFF;
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);
+
+// Also makes a write to a closed socket an error instead of a signal.
+BOOL AfxSocketInit(void* lpwsaData = nullptr);
+void AfxEnableControlContainer();

@@ -1,0 +1,9 @@
+#pragma once
+// The two transfer workers; the parameter is the main dialog (CORXConfigurationDlg*).
+
+#include "platform/AfxTypes.h"
+
+// Device to file. Returns a RESULT_* code.
+UINT UploadThreadProc(LPVOID pParam);
+// File to device. Returns a RESULT_* code.
+UINT DownloadThreadProc(LPVOID pParam);

@@ -24,6 +24,7 @@ constexpr WORD FLOAT_REGISTERS = 4;
 constexpr WORD WORDS_PER_FLOAT = 2;
 constexpr WORD COIL_ON = 0xFF00;
 constexpr WORD COIL_OFF = 0x0000;
+constexpr INT_PTR MAX_FRAME_LENGTH = 0xFFFF; // lengths are 16-bit
 
 void PutWord(CByteArray& bytes, INT_PTR at, WORD value) {
     bytes[at] = HIBYTE(value);
@@ -59,6 +60,14 @@ void RequireSize(INT_PTR size, INT_PTR needed, const char* operation) {
         throw std::invalid_argument(std::string(operation) + ": value array too small");
 }
 
+// Frame lengths travel as 16 bits; a quantity whose frame would not fit must not wrap into a
+// short, wrong frame.
+WORD RequireFrameLength(INT_PTR length, const char* operation) {
+    if (length > MAX_FRAME_LENGTH)
+        throw std::invalid_argument(std::string(operation) + ": quantity too large");
+    return static_cast<WORD>(length);
+}
+
 } // namespace
 
 CModbus::CModbus() = default;
@@ -88,7 +97,8 @@ static WORD Transact(CModbus& modbus, const CByteArray& request, WORD responseLe
 WORD CModbus::ReadInputRegisters(WORD address, WORD quantity, CWordArray& values) {
     RequireSize(values.GetSize(), quantity, "ReadInputRegisters");
     const CByteArray request = ReadRequest(FC_READ_INPUT_REGISTERS, address, quantity);
-    const auto responseLength = static_cast<WORD>(READ_DATA_OFFSET + 2 * quantity);
+    const WORD responseLength =
+        RequireFrameLength(READ_DATA_OFFSET + 2 * INT_PTR{quantity}, "ReadInputRegisters");
     return Transact(*this, request, responseLength, [&](const CByteArray& response) {
         if (!EchoesUnitAndFunction(request, response))
             return false;
@@ -129,7 +139,8 @@ WORD CModbus::ReadInputStatus(WORD address, CByteArray& values) {
 WORD CModbus::PresetMultipleRegisters(WORD address, WORD quantity, const CWordArray& values) {
     RequireSize(values.GetSize(), quantity, "PresetMultipleRegisters");
     CByteArray request;
-    request.SetSize(WRITE_HEADER_LENGTH + 2 * static_cast<INT_PTR>(quantity));
+    request.SetSize(
+        RequireFrameLength(WRITE_HEADER_LENGTH + 2 * INT_PTR{quantity}, "PresetMultipleRegisters"));
     request[0] = MODBUS_UNIT_ID;
     request[1] = FC_WRITE_MULTIPLE_REGISTERS;
     PutWord(request, 2, address);

@@ -1,0 +1,99 @@
+#pragma once
+// An ORX device on Modbus TCP, served by libmodbus on a port of its own. Tests start it
+// in-process on a free port; orx-sim wraps it for the command line.
+
+#include "sim/RequestHandler.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct _modbus; // libmodbus's context, kept out of this header
+
+constexpr int DEFAULT_SPLIT_PAUSE_MS = 20;
+constexpr int SIM_NEVER = -1; // for dropAfter and stallAfter
+
+struct SimulatorOptions {
+    std::string listenAddress = "127.0.0.1";
+    WORD port = 0; // 0 picks a free port
+    DeviceImage image = DefaultDeviceImage();
+    std::vector<WORD> failWrite; // writes covering any of these get exception 4
+    // Counted per connection. dropAfter: close it after this many replies (0: at once).
+    // stallAfter: take further requests in but neither carry them out nor answer them.
+    int dropAfter = SIM_NEVER;
+    int stallAfter = SIM_NEVER;
+    bool split = false; // every reply in two segments with a pause between
+    int splitPauseMs = DEFAULT_SPLIT_PAUSE_MS;
+    int delayMs = 0; // before every reply
+    // One line per request and per accepted coil write, from the serving threads (one at a time).
+    std::function<void(const std::string&)> log;
+};
+
+class OrxSimulator {
+public:
+    // Listens at once; throws std::runtime_error when it cannot.
+    explicit OrxSimulator(SimulatorOptions options = {});
+    ~OrxSimulator();
+    OrxSimulator(const OrxSimulator&) = delete;
+    OrxSimulator& operator=(const OrxSimulator&) = delete;
+
+    // Closes the listener and every connection and joins all threads. Idempotent.
+    void Stop();
+
+    WORD Port() const { return m_port; }
+    const std::string& Address() const { return m_options.listenAddress; }
+
+    DeviceImage Image() const;
+    void SetImage(const DeviceImage& image);
+    AlarmRecord Alarm(int n) const;
+    void SetAlarm(int n, const AlarmRecord& record);
+    void SetLocked(bool locked);
+    void SetSerial(DWORD serial);
+    void SetIdentity(WORD first);
+
+    std::vector<CoilEvent> CoilEvents() const;
+    std::vector<RequestSummary> Requests() const;
+    void ClearLogs();
+
+private:
+    struct Connection {
+        int fd = -1; // -1 once the serving thread has closed it
+        std::thread thread;
+        bool finished = false;
+    };
+
+    void AcceptLoop();
+    void Serve(Connection* connection, _modbus* ctx);
+    void CloseConnection(Connection* connection, _modbus* ctx);
+    void ReapFinished();
+    std::vector<BYTE> Execute(const std::vector<BYTE>& request, bool carryOut);
+    bool SendReply(int fd, const std::vector<BYTE>& frame);
+    bool Pause(int milliseconds);
+    void Log(const std::string& line);
+
+    SimulatorOptions m_options;
+    WORD m_port = 0;
+    int m_listenFd = -1;
+    std::thread m_acceptThread;
+
+    mutable std::mutex m_memoryMutex; // image, coil events, request log
+    DeviceImage m_image;
+    std::vector<CoilEvent> m_coilEvents;
+    std::vector<RequestSummary> m_requests;
+
+    std::mutex m_connectionMutex; // connection list, their fds
+    std::list<std::unique_ptr<Connection>> m_connections;
+
+    std::mutex m_stopMutex;
+    std::condition_variable m_stopCv;
+    std::atomic<bool> m_stopping{false};
+    bool m_stopped = false;
+
+    std::mutex m_logMutex;
+};

@@ -1,0 +1,86 @@
+// orx-sim: an ORX device on Modbus TCP for tests, demonstrations and users without hardware.
+
+#include "sim/CommandLine.h"
+#include "sim/SimConfigFile.h"
+
+#include <csignal>
+#include <iostream>
+#include <pthread.h>
+
+namespace {
+
+// sysexits.h values, so scripts can tell the failures apart.
+constexpr int EXIT_USAGE = 64;
+constexpr int EXIT_DATA_ERROR = 65;
+constexpr int EXIT_NO_INPUT = 66;
+constexpr int EXIT_UNAVAILABLE = 69;
+constexpr int EXIT_CANNOT_CREATE = 73;
+
+int LoadImage(const SimCommandLine& cl, DeviceImage& image) {
+    image = DefaultDeviceImage();
+    if (!cl.configFile.empty()) {
+        std::string error;
+        const ConfigLoad loaded = LoadConfigFile(cl.configFile, image, error);
+        if (loaded != ConfigLoad::Loaded) {
+            std::cerr << "orx-sim: " << error << '\n';
+            return loaded == ConfigLoad::CannotOpen ? EXIT_NO_INPUT : EXIT_DATA_ERROR;
+        }
+    }
+    if (cl.serial)
+        image.serial = *cl.serial;
+    if (cl.identity)
+        image.identity[0] = *cl.identity;
+    image.locked = cl.locked;
+    return EXIT_SUCCESS;
+}
+
+// Blocks the stop signals in this and every later thread, then waits for one.
+void BlockStopSignals(sigset_t& set) {
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
+int Run(SimCommandLine cl) {
+    SimulatorOptions& options = cl.simulator;
+    if (const int rc = LoadImage(cl, options.image); rc != EXIT_SUCCESS)
+        return rc;
+    if (cl.log)
+        options.log = [](const std::string& line) { std::cout << line << std::endl; };
+    sigset_t stopSignals;
+    BlockStopSignals(stopSignals);
+    try {
+        OrxSimulator simulator(options);
+        std::cout << "orx-sim listening on " << simulator.Address() << ':' << simulator.Port()
+                  << std::endl;
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        simulator.Stop();
+        if (!cl.saveFile.empty() && !SaveConfigFile(cl.saveFile, simulator.Image())) {
+            std::cerr << "orx-sim: cannot write " << cl.saveFile << '\n';
+            return EXIT_CANNOT_CREATE;
+        }
+    } catch (const std::exception& e) {
+        std::cerr << "orx-sim: " << e.what() << '\n';
+        return EXIT_UNAVAILABLE;
+    }
+    return EXIT_SUCCESS;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    SimCommandLine cl;
+    try {
+        cl = ParseCommandLine({argv + 1, argv + argc});
+    } catch (const UsageError& e) {
+        std::cerr << "orx-sim: " << e.what() << '\n' << UsageText();
+        return EXIT_USAGE;
+    }
+    if (cl.help) {
+        std::cout << UsageText();
+        return EXIT_SUCCESS;
+    }
+    return Run(std::move(cl));
+}

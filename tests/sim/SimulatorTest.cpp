@@ -1,0 +1,304 @@
+#include "LibmodbusClient.h"
+#include "sim/OrxSimulator.h"
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <memory>
+#include <mutex>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr uint32_t SHORT_TIMEOUT_US = 200000;
+
+int ErrnoOf(int rc) {
+    return rc < 0 ? errno : 0;
+}
+
+TEST(SimulatorTest, ReadsIdentitySerialAlarmsFaultsAndLock) {
+    SimulatorOptions options;
+    options.image.serial = 0x00010002;
+    options.image.locked = true;
+    OrxSimulator sim(options);
+    sim.SetAlarm(3, {2, 4, 2, 5, 75.5f, 1.25f, true});
+    LibmodbusClient client(sim.Port());
+
+    uint16_t words[8] = {};
+    ASSERT_EQ(modbus_read_input_registers(client.get(), REG_IDENTITY, IDENTITY_WORDS, words),
+              IDENTITY_WORDS);
+    EXPECT_EQ(words[0], IDENTITY_CODE);
+    ASSERT_EQ(modbus_read_input_registers(client.get(), REG_SERIAL_NUMBER, 2, words), 2);
+    EXPECT_EQ(words[0], 0x0001);
+    EXPECT_EQ(words[1], 0x0002);
+    ASSERT_EQ(
+        modbus_read_input_registers(client.get(), AlarmRegisterAddress(3), ALARM_STRIDE, words),
+        ALARM_STRIDE);
+    EXPECT_EQ(words[0], 2);
+    EXPECT_EQ(words[1], 4);
+    EXPECT_EQ(words[2], 2);
+    EXPECT_EQ(words[3], 5);
+    // 75.5 is 0x42970000 and 1.25 is 0x3FA00000, low word first.
+    EXPECT_EQ(words[ALARM_TRIP_POINT_OFFSET], 0x0000);
+    EXPECT_EQ(words[ALARM_TRIP_POINT_OFFSET + 1], 0x4297);
+    EXPECT_EQ(words[ALARM_DEADBAND_OFFSET], 0x0000);
+    EXPECT_EQ(words[ALARM_DEADBAND_OFFSET + 1], 0x3FA0);
+
+    uint8_t bits[ALARM_COUNT] = {};
+    ASSERT_EQ(modbus_read_input_bits(client.get(), BIT_FAULTS_BASE, ALARM_COUNT, bits),
+              ALARM_COUNT);
+    for (int n = 1; n <= ALARM_COUNT; ++n)
+        EXPECT_EQ(bits[n - 1] != 0, sim.Alarm(n).enunciateFaults) << "alarm " << n;
+    ASSERT_EQ(modbus_read_input_bits(client.get(), INPUT_CONFIG_LOCKED, 1, bits), 1);
+    EXPECT_EQ(bits[0], 1);
+}
+
+TEST(SimulatorTest, HoldingAndInputRegistersAreOneStore) {
+    OrxSimulator sim;
+    LibmodbusClient client(sim.Port());
+    // Trip point 1.1 (0x3F8CCCCD), deadband -2.5 (0xC0200000), low word first.
+    const uint16_t written[ALARM_STRIDE] = {1, 16, 4, 8, 0xCCCD, 0x3F8C, 0x0000, 0xC020};
+    ASSERT_EQ(modbus_write_registers(client.get(), AlarmRegisterAddress(32), ALARM_STRIDE, written),
+              ALARM_STRIDE);
+    uint16_t read[ALARM_STRIDE] = {};
+    ASSERT_EQ(
+        modbus_read_input_registers(client.get(), AlarmRegisterAddress(32), ALARM_STRIDE, read),
+        ALARM_STRIDE);
+    for (int i = 0; i < ALARM_STRIDE; ++i)
+        EXPECT_EQ(read[i], written[i]) << "register " << i;
+    const AlarmRecord alarm = sim.Alarm(32);
+    EXPECT_EQ(alarm.sourceModule, 16);
+    EXPECT_EQ(alarm.tripPoint, 1.1f);
+    EXPECT_EQ(alarm.deadband, -2.5f);
+}
+
+TEST(SimulatorTest, CoilsAndDiscreteInputsAreOneStoreAndCoilWritesAreRecorded) {
+    OrxSimulator sim;
+    sim.SetAlarm(7, {});
+    LibmodbusClient client(sim.Port());
+    ASSERT_EQ(modbus_write_bit(client.get(), AlarmFlagAddress(7), TRUE), 1);
+    uint8_t bit = 0;
+    ASSERT_EQ(modbus_read_input_bits(client.get(), AlarmFlagAddress(7), 1, &bit), 1);
+    EXPECT_EQ(bit, 1);
+    EXPECT_TRUE(sim.Alarm(7).enunciateFaults);
+    ASSERT_EQ(modbus_write_bit(client.get(), COIL_DOWNLOAD_ABORTED, TRUE), 1);
+    ASSERT_EQ(modbus_write_bit(client.get(), COIL_DOWNLOAD_COMPLETE, TRUE), 1);
+    ASSERT_EQ(modbus_write_bit(client.get(), AlarmFlagAddress(7), FALSE), 1);
+    EXPECT_EQ(sim.CoilEvents(), (std::vector<CoilEvent>{{AlarmFlagAddress(7), COIL_ON},
+                                                        {COIL_DOWNLOAD_ABORTED, COIL_ON},
+                                                        {COIL_DOWNLOAD_COMPLETE, COIL_ON},
+                                                        {AlarmFlagAddress(7), COIL_OFF}}));
+    EXPECT_FALSE(sim.Alarm(7).enunciateFaults);
+}
+
+TEST(SimulatorTest, RequestLogKeepsEveryRequestInOrder) {
+    OrxSimulator sim;
+    LibmodbusClient client(sim.Port());
+    uint16_t words[IDENTITY_WORDS] = {};
+    ASSERT_EQ(modbus_read_input_registers(client.get(), REG_IDENTITY, IDENTITY_WORDS, words),
+              IDENTITY_WORDS);
+    EXPECT_EQ(modbus_read_registers(client.get(), REG_ALARM_BASE, 2, words), -1);
+    ASSERT_EQ(modbus_write_bit(client.get(), COIL_DOWNLOAD_COMPLETE, TRUE), 1);
+    EXPECT_EQ(sim.Requests(), (std::vector<RequestSummary>{{1, 4, REG_IDENTITY, IDENTITY_WORDS},
+                                                           {1, 3, REG_ALARM_BASE, 2},
+                                                           {1, 5, COIL_DOWNLOAD_COMPLETE, 1}}));
+    sim.ClearLogs();
+    EXPECT_TRUE(sim.Requests().empty());
+    EXPECT_TRUE(sim.CoilEvents().empty());
+}
+
+TEST(SimulatorTest, ExceptionsForAddressesFunctionsAndUnits) {
+    OrxSimulator sim;
+    LibmodbusClient client(sim.Port());
+    uint16_t words[2] = {};
+    uint8_t bit = 0;
+    EXPECT_EQ(ErrnoOf(modbus_read_input_registers(client.get(), REG_IDENTITY - 1, 1, words)),
+              EMBXILADD);
+    EXPECT_EQ(ErrnoOf(modbus_read_input_bits(client.get(), INPUT_CONFIG_LOCKED + 1, 1, &bit)),
+              EMBXILADD);
+    EXPECT_EQ(ErrnoOf(modbus_write_bit(client.get(), COIL_DOWNLOAD_ABORTED + 1, TRUE)), EMBXILADD);
+    EXPECT_EQ(ErrnoOf(modbus_write_registers(client.get(), REG_SERIAL_NUMBER, 2, words)),
+              EMBXILADD);
+    EXPECT_EQ(ErrnoOf(modbus_read_registers(client.get(), REG_ALARM_BASE, 1, words)), EMBXILFUN);
+    EXPECT_EQ(ErrnoOf(modbus_write_register(client.get(), REG_ALARM_BASE, 1)), EMBXILFUN);
+
+    LibmodbusClient otherUnit(sim.Port(), CLIENT_TIMEOUT_US, 2);
+    EXPECT_EQ(ErrnoOf(modbus_read_input_registers(otherUnit.get(), REG_IDENTITY, 1, words)),
+              EMBXGTAR);
+}
+
+TEST(SimulatorTest, FailWriteRefusesCoveringWritesOnly) {
+    SimulatorOptions options;
+    options.failWrite = {AlarmRegisterAddress(10) + ALARM_DEADBAND_OFFSET, COIL_DOWNLOAD_COMPLETE};
+    OrxSimulator sim(options);
+    const AlarmRecord before = sim.Alarm(10);
+    LibmodbusClient client(sim.Port());
+    const int deadband = AlarmRegisterAddress(10) + ALARM_DEADBAND_OFFSET;
+    uint16_t words[4] = {0x1111, 0x2222, 0x3333, 0x4444};
+    EXPECT_EQ(ErrnoOf(modbus_write_registers(client.get(), deadband, 2, words)), EMBXSFAIL);
+    EXPECT_EQ(ErrnoOf(modbus_write_registers(client.get(), deadband - 1, 2, words)), EMBXSFAIL);
+    EXPECT_EQ(ErrnoOf(modbus_write_registers(client.get(), deadband - 4, 4, words)), 0);
+    EXPECT_EQ(ErrnoOf(modbus_write_bit(client.get(), COIL_DOWNLOAD_COMPLETE, TRUE)), EMBXSFAIL);
+    EXPECT_EQ(ErrnoOf(modbus_write_bit(client.get(), COIL_DOWNLOAD_ABORTED, TRUE)), 0);
+    EXPECT_EQ(sim.Alarm(10).deadband, before.deadband);
+    EXPECT_EQ(sim.CoilEvents(), (std::vector<CoilEvent>{{COIL_DOWNLOAD_ABORTED, COIL_ON}}));
+}
+
+TEST(SimulatorTest, DropAfterClosesEachConnectionAfterItsReplies) {
+    SimulatorOptions options;
+    options.dropAfter = 2;
+    OrxSimulator sim(options);
+    uint16_t word = 0;
+    for (int connection = 0; connection < 2; ++connection) {
+        LibmodbusClient client(sim.Port(), SHORT_TIMEOUT_US);
+        EXPECT_EQ(modbus_read_input_registers(client.get(), REG_IDENTITY, 1, &word), 1);
+        EXPECT_EQ(modbus_read_input_registers(client.get(), REG_IDENTITY, 1, &word), 1);
+        const int rc = modbus_read_input_registers(client.get(), REG_IDENTITY, 1, &word);
+        EXPECT_EQ(rc, -1);
+        EXPECT_NE(errno, ETIMEDOUT) << "the connection should be closed, not silent";
+    }
+    EXPECT_EQ(sim.Requests().size(), 4u);
+}
+
+TEST(SimulatorTest, StallAfterTakesRequestsInButNeitherCarriesOutNorAnswers) {
+    SimulatorOptions options;
+    options.stallAfter = 1;
+    OrxSimulator sim(options);
+    LibmodbusClient client(sim.Port(), SHORT_TIMEOUT_US);
+    uint16_t word = 0;
+    EXPECT_EQ(modbus_read_input_registers(client.get(), REG_IDENTITY, 1, &word), 1);
+    const auto start = Clock::now();
+    EXPECT_EQ(ErrnoOf(modbus_write_bit(client.get(), COIL_DOWNLOAD_COMPLETE, TRUE)), ETIMEDOUT);
+    EXPECT_LT(Clock::now() - start, 2s);
+    EXPECT_EQ(sim.Requests().size(), 2u);
+    EXPECT_TRUE(sim.CoilEvents().empty());
+}
+
+TEST(SimulatorTest, SplitRepliesArriveInTwoSegmentsAndStayCorrect) {
+    SimulatorOptions options;
+    options.split = true;
+    options.splitPauseMs = 300; // long enough that the first recv sees only the first part
+    OrxSimulator sim(options);
+
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(sim.Port());
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
+    timeval timeout{2, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    const BYTE request[] = {0x12, 0x34, 0x00, 0x00, 0x00, 0x06, 0x01, 0x04, 0x0D, 0xA7, 0x00, 0x01};
+    ASSERT_EQ(send(fd, request, sizeof request, 0), static_cast<ssize_t>(sizeof request));
+    const std::vector<BYTE> expected = {0x12, 0x34, 0x00, 0x00, 0x00, 0x05,
+                                        0x01, 0x04, 0x02, 0x52, 0xC7};
+    std::vector<BYTE> reply(expected.size() + 1);
+    const ssize_t first = recv(fd, reply.data(), reply.size(), 0);
+    EXPECT_EQ(first, static_cast<ssize_t>(expected.size() / 2));
+    ssize_t total = first > 0 ? first : 0;
+    while (total < static_cast<ssize_t>(expected.size())) {
+        const ssize_t more = recv(fd, reply.data() + total, reply.size() - total, 0);
+        if (more <= 0)
+            break;
+        total += more;
+    }
+    close(fd);
+    reply.resize(static_cast<std::size_t>(total));
+    EXPECT_EQ(reply, expected);
+
+    LibmodbusClient client(sim.Port());
+    uint16_t words[IDENTITY_WORDS] = {};
+    EXPECT_EQ(modbus_read_input_registers(client.get(), REG_IDENTITY, IDENTITY_WORDS, words),
+              IDENTITY_WORDS);
+    EXPECT_EQ(words[0], IDENTITY_CODE);
+}
+
+TEST(SimulatorTest, DelayedRepliesStayCorrect) {
+    SimulatorOptions options;
+    options.delayMs = 100;
+    OrxSimulator sim(options);
+    LibmodbusClient client(sim.Port());
+    uint16_t words[2] = {};
+    const auto start = Clock::now();
+    ASSERT_EQ(modbus_read_input_registers(client.get(), REG_SERIAL_NUMBER, 2, words), 2);
+    EXPECT_GE(Clock::now() - start, 100ms);
+    EXPECT_EQ((DWORD(words[0]) << 16) | words[1], DEFAULT_SIM_SERIAL);
+}
+
+TEST(SimulatorTest, ServesTwoClientsAtOnce) {
+    OrxSimulator sim;
+    LibmodbusClient first(sim.Port());
+    LibmodbusClient second(sim.Port());
+    for (WORD i = 0; i < 5; ++i) {
+        const uint16_t value = static_cast<uint16_t>(100 + i);
+        ASSERT_EQ(modbus_write_registers(first.get(), REG_ALARM_BASE + 1, 1, &value), 1);
+        uint16_t read = 0;
+        ASSERT_EQ(modbus_read_input_registers(second.get(), REG_ALARM_BASE + 1, 1, &read), 1);
+        EXPECT_EQ(read, value);
+    }
+}
+
+TEST(SimulatorTest, StopEndsIdleAndStalledConnectionsPromptly) {
+    SimulatorOptions options;
+    options.stallAfter = 0;
+    options.delayMs = 60000;
+    auto sim = std::make_unique<OrxSimulator>(options);
+    LibmodbusClient idle(sim->Port());
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(sim->Port());
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
+    const BYTE request[] = {0x00, 0x01, 0x00, 0x00, 0x00, 0x06, 0x01, 0x04, 0x0D, 0xA7, 0x00, 0x01};
+    ASSERT_EQ(send(fd, request, sizeof request, 0), static_cast<ssize_t>(sizeof request));
+    timeval timeout{2, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    const auto start = Clock::now();
+    sim.reset();
+    EXPECT_LT(Clock::now() - start, 2s);
+    BYTE byte = 0;
+    const ssize_t got = recv(fd, &byte, 1, 0);
+    EXPECT_TRUE(got == 0 || (got < 0 && errno == ECONNRESET))
+        << "the simulator should have closed the connection";
+    close(fd);
+}
+
+TEST(SimulatorTest, LogGetsOneLinePerRequestAndCoilWrite) {
+    std::vector<std::string> lines;
+    std::mutex linesMutex;
+    SimulatorOptions options;
+    options.log = [&](const std::string& line) {
+        std::lock_guard lock(linesMutex);
+        lines.push_back(line);
+    };
+    OrxSimulator sim(options);
+    {
+        LibmodbusClient client(sim.Port());
+        uint16_t word = 0;
+        ASSERT_EQ(modbus_read_input_registers(client.get(), REG_IDENTITY, 1, &word), 1);
+        ASSERT_EQ(modbus_write_bit(client.get(), COIL_DOWNLOAD_ABORTED, TRUE), 1);
+        ASSERT_EQ(modbus_read_input_registers(client.get(), 0, 1, &word), -1);
+    }
+    sim.Stop();
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"request unit=1 fn=4 addr=3495 qty=1: ok",
+                                        "request unit=1 fn=5 addr=3394 qty=1: ok", "coil 3394 ON",
+                                        "request unit=1 fn=4 addr=0 qty=1: exception 2"}));
+}
+
+TEST(SimulatorTest, RefusesAnAddressThatIsNotIpv4) {
+    SimulatorOptions options;
+    options.listenAddress = "not-an-address";
+    EXPECT_THROW(OrxSimulator sim(options), std::runtime_error);
+}
+
+} // namespace

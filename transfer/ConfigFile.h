@@ -10,19 +10,33 @@
 
 class CModbus;
 
+// The writers format their text in the classic locale with four decimals themselves, so the
+// stream's own locale and number settings never change the file.
+
 // Lines 1 to 5; reads the serial number through the client. Writes nothing to a failed stream.
+// Line 2 is the local time in the ctime layout with a two-digit day (Sat Dec 05 21:31:52 2026),
+// always 24 characters; a time that cannot be shown so is written as question marks.
 void WriteFileHeader(std::ostream& stream, CModbus& client);
 void WriteFileHeader(std::ostream& stream, CModbus& client, std::time_t now);
-// One alarm row; the stream must already be in fixed notation with precision 4.
+// One alarm row. The array form takes words 0-3, floats 0-1 and faults 0 (any non-zero byte
+// is written as 1); arrays shorter than that throw std::invalid_argument.
 void WriteAlarmRow(std::ostream& stream, int n, const CWordArray& words,
                    const CArray<float, float>& floats, const CByteArray& faults);
 void WriteAlarmRow(std::ostream& stream, int n, const AlarmRecord& record);
 void WriteFileNote(std::ostream& stream);
-// Sets fixed notation, precision 4 and the classic locale on a stream about to be written.
+// Sets fixed notation, precision 4 and the classic locale on a stream about to be written,
+// for anything the caller writes to it besides the lines above.
 void PrepareFileStream(std::ostream& stream);
 
-// Reads and drops the five header lines. Reads nothing from a failed stream.
-void SkipFileHeader(std::istream& stream);
+// Reading. A CR LF pair is read as one '\n' everywhere, so CR LF files read as LF files.
+
+// Reads and drops the five header lines (fewer when the file ends inside them: the stream
+// is then at its end and there are no rows). Reads nothing from a failed stream. A line of
+// HEADER_LINE_LIMIT characters or more before its line end fails the stream, so that the
+// next ReadRow yields Unacceptable. Returns false exactly when the stream is failed.
+constexpr int HEADER_LINES = 5;
+constexpr std::size_t HEADER_LINE_LIMIT = 200;
+bool SkipFileHeader(std::istream& stream);
 
 // What reading a row gave.
 enum class RowOutcome {
@@ -31,14 +45,32 @@ enum class RowOutcome {
     NoMoreRows,   // end of file before the row's first non-blank character
 };
 
+// A field of FIELD_LIMIT characters or more makes its row unacceptable.
+constexpr std::size_t FIELD_LIMIT = 20;
+
 // Why a row is unacceptable, for reports that name the field.
 struct RowProblem {
-    int field = 0;     // 1..8, 0 when the row could not be split
-    std::string value; // the field's text as read (possibly cut for display)
-    std::string rule;  // the rule broken, in words
+    int field = 0;     // 1..8, 0 when the stream was already failed
+    std::string value; // the field's text as read; a field over the limit is cut, ending "..."
+    std::string rule;  // the rule broken, in words ("mode must be 0 to 2")
 };
 
-RowOutcome ReadRow(std::istream& stream, AlarmRecord& record, RowProblem* problem = nullptr);
+// Where a row lay, for reports that give line numbers. Line ends are counted after CR LF
+// became '\n'. If the next unread character is on line L, the row began on line
+// L + blankLines and the next row's text begins on line L + lineEnds.
+struct RowLines {
+    int blankLines = 0; // line ends among the blank characters before the row
+    int lineEnds = 0;   // all line ends the call consumed
+};
+
+// Reads one row: blank characters (white space, blank lines) before it are skipped; fields
+// 1-7 end at ',', field 8 at '\n' or the end of the file; a line end before a field's ','
+// belongs to the field. The call consumes exactly up to and including the '\n' after field
+// 8 (or to the end of the file), also when the row is unacceptable, so reading can go on
+// with the next row. The end of the file inside fields 1-7 makes the row unacceptable. The
+// record is changed only when the outcome is Row; the problem only when Unacceptable.
+RowOutcome ReadRow(std::istream& stream, AlarmRecord& record, RowProblem* problem = nullptr,
+                   RowLines* lines = nullptr);
 
 // True with the record filled, false when the row is unacceptable or absent.
 bool ReadAlarmRow(std::istream& stream, AlarmRecord& record);

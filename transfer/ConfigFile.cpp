@@ -1,0 +1,91 @@
+#include "transfer/ConfigFile.h"
+
+#include <cstdio>
+#include <locale>
+#include <sstream>
+
+namespace {
+constexpr const char* TITLE_LINE = "ORX Configuration Transfer Utility Version 1.00.00\n";
+constexpr const char* SERIAL_PREFIX = "Serial Number: ";
+constexpr const char* COLUMNS_LINE_1 =
+    "Alarm,Alarm,Source,Source,Output,Trip Point,Deadband,Enunciate System\n";
+constexpr const char* COLUMNS_LINE_2 = "Number,Mode,Module,Channel,Relay,,,Faults\n";
+constexpr const char* NOTE_LINE = "\"Alarm Mode (0 = Disabled, 1 = Trip Low, 2 = Trip High)\"\n";
+constexpr const char* UNKNOWN_TIME_LINE = "??? ??? ?? ??:??:?? ????\n";
+constexpr int FILE_PRECISION = 4;
+constexpr int TM_YEAR_BASE = 1900;
+constexpr int LAST_FOUR_DIGIT_YEAR = 9999;
+constexpr std::size_t TIME_LINE_SIZE = 64; // room beyond the 24 characters and line end
+
+void SetFileFormat(std::ios_base& stream) {
+    stream.imbue(std::locale::classic());
+    stream.setf(std::ios_base::fixed, std::ios_base::floatfield);
+    stream.precision(FILE_PRECISION);
+}
+
+void Put(std::ostream& stream, const std::string& text) {
+    stream.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+// ctime's layout, but the day always has two digits, and never the C library's locale.
+std::string TimeLine(std::time_t now) {
+    static const char* const DAYS[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* const MONTHS[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::tm local{};
+    if (localtime_r(&now, &local) == nullptr)
+        return UNKNOWN_TIME_LINE;
+    const long year = static_cast<long>(local.tm_year) + TM_YEAR_BASE;
+    if (year < 0 || year > LAST_FOUR_DIGIT_YEAR)
+        return UNKNOWN_TIME_LINE;
+    char line[TIME_LINE_SIZE];
+    std::snprintf(line, sizeof line, "%s %s %02d %02d:%02d:%02d %04ld\n", DAYS[local.tm_wday],
+                  MONTHS[local.tm_mon], local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                  year);
+    return line;
+}
+} // namespace
+
+void PrepareFileStream(std::ostream& stream) {
+    SetFileFormat(stream);
+}
+
+void WriteFileHeader(std::ostream& stream, CModbus& client) {
+    WriteFileHeader(stream, client, std::time(nullptr));
+}
+
+void WriteFileHeader(std::ostream& stream, CModbus& client, std::time_t now) {
+    if (!stream)
+        return;
+    std::ostringstream text;
+    SetFileFormat(text);
+    text << TITLE_LINE << TimeLine(now) << SERIAL_PREFIX << ReadSerialNumber(client) << '\n'
+         << COLUMNS_LINE_1 << COLUMNS_LINE_2;
+    Put(stream, text.str());
+}
+
+void WriteAlarmRow(std::ostream& stream, int n, const AlarmRecord& record) {
+    std::ostringstream text;
+    SetFileFormat(text);
+    text << n << ',' << record.mode << ',' << record.sourceModule << ',' << record.sourceChannel
+         << ',' << record.outputRelay << ',' << record.tripPoint << ',' << record.deadband << ','
+         << (record.enunciateFaults ? 1 : 0) << '\n';
+    Put(stream, text.str());
+}
+
+void WriteAlarmRow(std::ostream& stream, int n, const CWordArray& words,
+                   const CArray<float, float>& floats, const CByteArray& faults) {
+    AlarmRecord record;
+    record.mode = words[0];
+    record.sourceModule = words[1];
+    record.sourceChannel = words[2];
+    record.outputRelay = words[3];
+    record.tripPoint = floats[0];
+    record.deadband = floats[1];
+    record.enunciateFaults = faults[0] != 0;
+    WriteAlarmRow(stream, n, record);
+}
+
+void WriteFileNote(std::ostream& stream) {
+    Put(stream, NOTE_LINE);
+}

@@ -1,0 +1,213 @@
+#include "transfer/ConfigFile.h"
+#include "transfer/FieldRules.h"
+
+#include <array>
+#include <string>
+
+namespace {
+constexpr int ROW_FIELDS = 8;
+constexpr int FIELD_MODE = 2;
+constexpr int FIELD_MODULE = 3;
+constexpr int FIELD_CHANNEL = 4;
+constexpr int FIELD_RELAY = 5;
+constexpr int FIELD_TRIP_POINT = 6;
+constexpr int FIELD_DEADBAND = 7;
+constexpr int FIELD_FAULTS = 8;
+constexpr int MODE_MAX = 2;
+constexpr int MODULE_MIN = 2;
+constexpr int MODULE_MAX = 16;
+constexpr int CHANNEL_MIN = 1;
+constexpr int CHANNEL_MAX = 4;
+constexpr int RELAY_MAX = 8;
+constexpr const char* CUT_MARK = "...";
+
+using Traits = std::istream::traits_type;
+
+// Characters of one stream with CR LF read as '\n'. Meeting the end sets the stream's
+// eofbit, and nothing else, so a row that ends the file still leaves the stream good to test.
+class CharSource {
+public:
+    explicit CharSource(std::istream& stream) : m_stream(stream), m_buf(stream.rdbuf()) {}
+
+    // The next character without taking it, or Traits::eof().
+    int Peek() {
+        const int c = m_buf ? m_buf->sgetc() : Traits::eof();
+        if (c == Traits::eof())
+            m_stream.setstate(std::ios_base::eofbit);
+        return c;
+    }
+    int Get() {
+        if (Peek() == Traits::eof())
+            return Traits::eof();
+        int c = m_buf->sbumpc();
+        if (c == '\r' && m_buf->sgetc() == '\n')
+            c = m_buf->sbumpc();
+        if (c == '\n')
+            ++m_lineEnds;
+        return c;
+    }
+    int LineEnds() const { return m_lineEnds; }
+
+private:
+    std::istream& m_stream;
+    std::streambuf* m_buf;
+    int m_lineEnds = 0;
+};
+
+bool IsBlank(int c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+struct Field {
+    std::string text; // at most FIELD_LIMIT characters are kept
+    bool tooLong = false;
+    bool ended = false; // met its ending character, not the end of the file
+};
+
+Field ReadField(CharSource& in, char ending) {
+    Field field;
+    for (int c = in.Get(); c != Traits::eof(); c = in.Get()) {
+        if (c == ending) {
+            field.ended = true;
+            break;
+        }
+        if (field.text.size() < FIELD_LIMIT)
+            field.text.push_back(static_cast<char>(c));
+        else
+            field.tooLong = true;
+    }
+    if (field.text.size() >= FIELD_LIMIT) {
+        field.tooLong = true;
+        field.text.resize(FIELD_LIMIT - 1);
+        field.text += CUT_MARK;
+    }
+    return field;
+}
+
+RowOutcome Refuse(RowProblem* problem, int field, std::string value, const char* rule) {
+    if (problem)
+        *problem = RowProblem{field, std::move(value), rule};
+    return RowOutcome::Unacceptable;
+}
+
+// The split rules: every field within its limit, the row not cut short by the end.
+RowOutcome SplitRow(CharSource& in, std::array<Field, ROW_FIELDS>& fields, RowProblem* problem) {
+    int cutIn = 0;
+    for (int f = 1; f <= ROW_FIELDS && cutIn == 0; ++f) {
+        fields[f - 1] = ReadField(in, f < ROW_FIELDS ? ',' : '\n');
+        if (!fields[f - 1].ended && f < ROW_FIELDS)
+            cutIn = f;
+    }
+    for (int f = 1; f <= ROW_FIELDS; ++f)
+        if (fields[f - 1].tooLong)
+            return Refuse(problem, f, fields[f - 1].text, "field longer than 19 characters");
+    if (cutIn != 0)
+        return Refuse(problem, cutIn, fields[cutIn - 1].text, "row cut short by end of file");
+    return RowOutcome::Row;
+}
+
+bool Within(int value, int low, int high) {
+    return value >= low && value <= high;
+}
+
+RowOutcome RealProblem(RowProblem* problem, int field, const std::string& text,
+                       RealRuleResult result, const char* notNumber, const char* notFinite) {
+    return Refuse(problem, field, text,
+                  result == RealRuleResult::NotNumber ? notNumber : notFinite);
+}
+
+// The value rules, tested in the file's order; the record changes only when all pass.
+RowOutcome CheckRow(const std::array<Field, ROW_FIELDS>& fields, AlarmRecord& record,
+                    RowProblem* problem) {
+    auto text = [&fields](int f) -> const std::string& { return fields[f - 1].text; };
+    const int mode = IntegerRule(text(FIELD_MODE));
+    const int module = IntegerRule(text(FIELD_MODULE));
+    const int channel = IntegerRule(text(FIELD_CHANNEL));
+    const int relay = IntegerRule(text(FIELD_RELAY));
+    float tripPoint = 0.0f;
+    float deadband = 0.0f;
+    const RealRuleResult trip = RealRule(text(FIELD_TRIP_POINT), tripPoint);
+    const RealRuleResult band = RealRule(text(FIELD_DEADBAND), deadband);
+
+    if (!Within(mode, 0, MODE_MAX))
+        return Refuse(problem, FIELD_MODE, text(FIELD_MODE), "mode must be 0 to 2");
+    if (mode != 0 && !Within(module, MODULE_MIN, MODULE_MAX))
+        return Refuse(problem, FIELD_MODULE, text(FIELD_MODULE),
+                      "source module must be 2 to 16 when mode is not 0");
+    if (mode != 0 && !Within(channel, CHANNEL_MIN, CHANNEL_MAX))
+        return Refuse(problem, FIELD_CHANNEL, text(FIELD_CHANNEL),
+                      "source channel must be 1 to 4 when mode is not 0");
+    if (!Within(relay, 0, RELAY_MAX))
+        return Refuse(problem, FIELD_RELAY, text(FIELD_RELAY), "output relay must be 0 to 8");
+    if (trip != RealRuleResult::Accepted)
+        return RealProblem(problem, FIELD_TRIP_POINT, text(FIELD_TRIP_POINT), trip,
+                           "trip point is not a number", "trip point is not a finite float");
+    if (band != RealRuleResult::Accepted)
+        return RealProblem(problem, FIELD_DEADBAND, text(FIELD_DEADBAND), band,
+                           "deadband is not a number", "deadband is not a finite float");
+
+    // Only the low 16 bits are kept (-1 becomes 65535 for module and channel under mode 0).
+    record.mode = static_cast<WORD>(mode);
+    record.sourceModule = static_cast<WORD>(module);
+    record.sourceChannel = static_cast<WORD>(channel);
+    record.outputRelay = static_cast<WORD>(relay);
+    record.tripPoint = tripPoint;
+    record.deadband = deadband;
+    record.enunciateFaults = IntegerRule(text(FIELD_FAULTS)) != 0;
+    return RowOutcome::Row;
+}
+
+RowOutcome ReadRowText(CharSource& in, AlarmRecord& record, RowProblem* problem, int& blankLines) {
+    while (IsBlank(in.Peek()))
+        in.Get();
+    blankLines = in.LineEnds();
+    if (in.Peek() == Traits::eof())
+        return RowOutcome::NoMoreRows;
+    std::array<Field, ROW_FIELDS> fields;
+    const RowOutcome split = SplitRow(in, fields, problem);
+    if (split != RowOutcome::Row)
+        return split;
+    return CheckRow(fields, record, problem);
+}
+} // namespace
+
+bool SkipFileHeader(std::istream& stream) {
+    if (!stream)
+        return false;
+    CharSource in(stream);
+    for (int line = 0; line < HEADER_LINES; ++line) {
+        std::size_t length = 0;
+        int c = in.Get();
+        for (; c != Traits::eof() && c != '\n'; c = in.Get()) {
+            if (++length >= HEADER_LINE_LIMIT) {
+                stream.setstate(std::ios_base::failbit);
+                return false;
+            }
+        }
+        if (c == Traits::eof())
+            break;
+    }
+    return true;
+}
+
+RowOutcome ReadRow(std::istream& stream, AlarmRecord& record, RowProblem* problem,
+                   RowLines* lines) {
+    if (lines)
+        *lines = RowLines{};
+    if (stream.eof())
+        return RowOutcome::NoMoreRows;
+    if (!stream)
+        return Refuse(problem, 0, "",
+                      "file unreadable here (header line of 200 or more characters, or a "
+                      "read error)");
+    CharSource in(stream);
+    int blankLines = 0;
+    const RowOutcome outcome = ReadRowText(in, record, problem, blankLines);
+    if (lines)
+        *lines = RowLines{blankLines, in.LineEnds()};
+    return outcome;
+}
+
+bool ReadAlarmRow(std::istream& stream, AlarmRecord& record) {
+    return ReadRow(stream, record) == RowOutcome::Row;
+}

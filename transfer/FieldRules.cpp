@@ -1,0 +1,62 @@
+#include "transfer/FieldRules.h"
+
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <locale.h>
+#include <stdlib.h>
+#include <string>
+
+namespace {
+constexpr int DECIMAL_BASE = 10;
+
+bool IsClassicSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+locale_t ClassicLocale() {
+    static const locale_t classic = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return classic;
+}
+} // namespace
+
+int IntegerRule(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsClassicSpace(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    // One past INT_MAX, so that INT_MIN is reachable and the sum never overflows.
+    constexpr long long LIMIT = static_cast<long long>(INT_MAX) + 1;
+    long long magnitude = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        magnitude = magnitude * DECIMAL_BASE + (text[i] - '0');
+        if (magnitude > LIMIT)
+            magnitude = LIMIT;
+    }
+    if (negative)
+        return static_cast<int>(-magnitude);
+    return static_cast<int>(magnitude < LIMIT ? magnitude : INT_MAX);
+}
+
+RealRuleResult RealRule(std::string_view text, float& value) {
+    const std::string field(text); // strtod needs the terminator
+    locale_t classic = ClassicLocale();
+    if (classic == static_cast<locale_t>(nullptr))
+        return RealRuleResult::NotNumber;
+    char* end = nullptr;
+    const double number = strtod_l(field.c_str(), &end, classic);
+    if (end != field.c_str() + field.size())
+        return RealRuleResult::NotNumber;
+    if (!std::isfinite(number) || std::fabs(number) > FLT_MAX)
+        return RealRuleResult::NotFinite;
+    value = static_cast<float>(number);
+    return RealRuleResult::Accepted;
+}

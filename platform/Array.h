@@ -38,7 +38,12 @@ public:
     void RemoveAt(INT_PTR i, INT_PTR count = 1) {
         if (count < 0 || i < 0 || i + count > GetSize())
             throw std::invalid_argument("CArray::RemoveAt: outside the array");
-        m_data.erase(m_data.begin() + i, m_data.begin() + i + count);
+        // A plain shift: GCC 12 at -O2 misreads vector::erase here as an unbounded memmove.
+        const auto first = static_cast<std::size_t>(i);
+        const auto removed = static_cast<std::size_t>(count);
+        for (std::size_t k = first; k + removed < m_data.size(); ++k)
+            m_data[k] = m_data[k + removed];
+        m_data.resize(m_data.size() - removed);
     }
     void Copy(const CArray& other) { m_data = other.m_data; }
 

@@ -38,14 +38,17 @@ TEST(CArray, SetSizeZeroFillsNewElements) {
     EXPECT_THROW(f.SetSize(-1), std::invalid_argument);
 }
 
-TEST(CArray, AddAndRemoveKeepTheSize) {
+TEST(CArray, RemoveAtClosesTheGap) {
     CByteArray a;
     EXPECT_EQ(a.Add(7), 0);
     EXPECT_EQ(a.Add(8), 1);
-    a.RemoveAt(0);
-    ASSERT_EQ(a.GetSize(), 1);
-    EXPECT_EQ(a[0], 8);
-    EXPECT_THROW(a.RemoveAt(0, 2), std::invalid_argument);
+    EXPECT_EQ(a.Add(9), 2);
+    a.RemoveAt(1);
+    ASSERT_EQ(a.GetSize(), 2);
+    EXPECT_EQ(a[0], 7);
+    EXPECT_EQ(a[1], 9);
+    EXPECT_THROW(a.RemoveAt(1, 2), std::invalid_argument);
+    EXPECT_EQ(a.GetSize(), 2);
 }
 
 } // namespace

@@ -43,6 +43,7 @@ public:
     CButton m_btnDownload;
     CButton m_btnCancel;
     WORD m_wPortOverride = MODBUS_TCP_PORT; // the device's port; other values for simulators
+    CString m_strInitialHost; // "A.B.C.D" put in the address field at start-up, if valid
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

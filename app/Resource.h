@@ -15,6 +15,4 @@
 #define IDC_PROGRESS 1011
 #define IDC_TRANSFER_GROUP 1013
 #define IDC_STATUS 1014
-#define IDC_ABOUT_ICON (-1)
-#define IDC_ABOUT_TEXT (-1)
-#define IDC_ABOUT_COPYRIGHT (-1)
+#define IDC_STATIC (-1)

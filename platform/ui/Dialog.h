@@ -1,7 +1,7 @@
 #pragma once
 // Modal dialog built from a template of the resource module. DoModal runs on the
-// interface thread: it binds the controls (DoDataExchange), tells the front end, runs
-// OnInitDialog and then the front end's loop until EndDialog was called and
+// interface thread: Create() binds the controls (DoDataExchange), tells the front end, runs
+// OnInitDialog; then it runs the front end's loop until EndDialog was called and
 // ContinueModal() says FALSE.
 //
 // Messages understood (SendMessage/PostMessage on the dialog, e.g. from a front end):
@@ -28,6 +28,10 @@ public:
 
     virtual INT_PTR DoModal();
     void EndDialog(int nResult);
+    // Without a modal loop (tests, the command line): binds the controls, tells the front
+    // end and runs OnInitDialog. DestroyWindow tells the front end it is gone.
+    BOOL Create();
+    void DestroyWindow();
 
     UINT GetTemplateID() const { return m_nIDTemplate; }
     const CDialogTemplate* GetTemplate() const;

@@ -1,0 +1,5 @@
+#include "app/AboutDlg.h"
+
+IMPLEMENT_DYNAMIC(CAboutDlg, CDialog)
+
+CAboutDlg::CAboutDlg() : CDialog(IDD) {}

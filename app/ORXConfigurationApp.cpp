@@ -1,0 +1,37 @@
+#include "app/ORXConfigurationApp.h"
+
+#include "app/AppResources.h"
+#include "app/ORXConfigurationDlg.h"
+#include "app/Resource.h"
+#include "platform/ui/MessageBox.h"
+
+IMPLEMENT_DYNAMIC(CORXConfigurationApp, CWinApp)
+
+namespace {
+constexpr const char* REGISTRY_KEY = "Local AppWizard-Generated Applications";
+}
+
+CORXConfigurationApp theApp;
+
+CORXConfigurationApp::CORXConfigurationApp() = default;
+
+BOOL CORXConfigurationApp::InitInstance() {
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    CWinAppEx::InitInstance();
+    LoadOrxResources();
+    if (!AfxSocketInit()) {
+        AfxMessageBox(IDP_SOCKETS_INIT_FAILED);
+        return FALSE;
+    }
+    AfxEnableControlContainer();
+    SetRegistryKey(REGISTRY_KEY);
+
+    CORXConfigurationDlg dlg;
+    dlg.m_wPortOverride = m_wPort;
+    dlg.m_strInitialHost = m_strInitialHost;
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+    m_pMainWnd = nullptr;
+    return FALSE;
+}

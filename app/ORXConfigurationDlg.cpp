@@ -1,0 +1,147 @@
+#include "app/ORXConfigurationDlg.h"
+
+#include "app/AboutDlg.h"
+#include "app/AppResources.h"
+#include "platform/ui/MessageBox.h"
+#include "transfer/RegisterMap.h"
+#include "transfer/TransferProcedures.h"
+#include "transfer/TransferResults.h"
+
+IMPLEMENT_DYNAMIC(CORXConfigurationDlg, CDialog)
+
+namespace {
+constexpr const char* UPLOAD_QUESTION = "Please verify you wish to upload the ORX's configuration.";
+constexpr const char* DOWNLOAD_QUESTION =
+    "Please verify you wish to download the configuration to the ORX.";
+} // namespace
+
+CORXConfigurationDlg::CORXConfigurationDlg(CWnd* pParent) : CDialog(IDD, pParent) {
+    LoadOrxResources();
+    m_hIcon = AfxLoadIcon(IDR_MAINFRAME);
+}
+
+CORXConfigurationDlg::~CORXConfigurationDlg() {
+    AfxWaitForWorkers();
+}
+
+void CORXConfigurationDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_IPADDRESS, m_ipAddress);
+    DDX_Control(pDX, IDC_PROGRESS, m_progress);
+    DDX_Control(pDX, IDC_STATUS, m_status);
+    DDX_Control(pDX, IDC_UPLOAD, m_btnUpload);
+    DDX_Control(pDX, IDC_DOWNLOAD, m_btnDownload);
+    DDX_Control(pDX, IDC_CANCEL_TRANSFER, m_btnCancel);
+}
+
+BOOL CORXConfigurationDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    if (CMenu* pSysMenu = GetSystemMenu(FALSE)) {
+        CString strAboutMenu;
+        AfxLoadString(IDS_ABOUTBOX, strAboutMenu);
+        if (!strAboutMenu.IsEmpty()) {
+            pSysMenu->AppendMenu(MF_SEPARATOR);
+            pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+        }
+    }
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+    m_ipAddress.SendMessage(IPM_SETADDRESS, 0, 0);
+    DWORD address = 0;
+    if (ParseDottedAddress(m_strInitialHost, address))
+        m_ipAddress.SetAddress(address);
+    return TRUE;
+}
+
+BOOL CORXConfigurationDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
+    if (HIWORD(static_cast<DWORD>(wParam)) == BN_CLICKED) {
+        switch (LOWORD(static_cast<DWORD>(wParam))) {
+        case IDC_UPLOAD:
+            OnBnClickedUpload();
+            return TRUE;
+        case IDC_DOWNLOAD:
+            OnBnClickedDownload();
+            return TRUE;
+        case IDC_CANCEL_TRANSFER:
+            OnBnClickedCancel();
+            return TRUE;
+        default:
+            break;
+        }
+    }
+    return CDialog::OnCommand(wParam, lParam);
+}
+
+void CORXConfigurationDlg::OnSysCommand(UINT nID, LPARAM lParam) {
+    if ((nID & SC_MASK) == IDM_ABOUTBOX) {
+        CAboutDlg dlgAbout;
+        dlgAbout.DoModal();
+        return;
+    }
+    CDialog::OnSysCommand(nID, lParam);
+}
+
+void CORXConfigurationDlg::OnBnClickedUpload() {
+    StartTransfer(UPLOAD_QUESTION, TRANSFER_UPLOAD, UploadThreadProc);
+}
+
+void CORXConfigurationDlg::OnBnClickedDownload() {
+    StartTransfer(DOWNLOAD_QUESTION, TRANSFER_DOWNLOAD, DownloadThreadProc);
+}
+
+void CORXConfigurationDlg::StartTransfer(const char* question, int state, AFX_THREADPROC proc) {
+    // One worker at a time: a second one would share the client and the controls.
+    if (m_bClosing || AfxGetWorkerCount() > 0)
+        return;
+    if (AfxMessageBox(question, MB_YESNO) != static_cast<int>(IDYES))
+        return;
+    m_transferState = state;
+    AfxBeginThread(proc, this, THREAD_PRIORITY_NORMAL, 0, 0, nullptr);
+}
+
+void CORXConfigurationDlg::OnBnClickedCancel() {
+    m_transferState = TRANSFER_CANCEL;
+}
+
+BOOL CORXConfigurationDlg::ConnectToDevice() {
+    BYTE f0 = 0, f1 = 0, f2 = 0, f3 = 0;
+    m_ipAddress.GetAddress(f0, f1, f2, f3);
+    CString host;
+    host.Format("%d.%d.%d.%d", f0, f1, f2, f3);
+    return m_modbus.Connect(host, m_wPortOverride, EXCHANGE_TIMEOUT_MS);
+}
+
+void CORXConfigurationDlg::FinishTransfer() {
+    m_transferState = TRANSFER_IDLE;
+    m_btnUpload.EnableWindow(TRUE);
+    m_btnDownload.EnableWindow(TRUE);
+    m_btnCancel.EnableWindow(FALSE);
+}
+
+BOOL CORXConfigurationDlg::ContinueModal() {
+    return CDialog::ContinueModal() || AfxGetWorkerCount() > 0;
+}
+
+void CORXConfigurationDlg::OnOK() {
+    if (AfxGetWorkerCount() > 0)
+        CloseAfterTransfer();
+    CDialog::OnOK();
+}
+
+void CORXConfigurationDlg::OnCancel() {
+    if (AfxGetWorkerCount() > 0)
+        CloseAfterTransfer();
+    CDialog::OnCancel();
+}
+
+void CORXConfigurationDlg::CloseAfterTransfer() {
+    if (m_bClosing)
+        return;
+    m_bClosing = true;
+    m_transferState = TRANSFER_CANCEL;
+    m_status.SetWindowText(CLOSING_STATUS_TEXT);
+}
+
+bool CheckDeviceIdentity(CORXConfigurationDlg* pDlg) {
+    return CheckDeviceIdentity(pDlg->m_modbus);
+}

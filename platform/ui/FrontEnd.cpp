@@ -1,0 +1,42 @@
+#include "platform/ui/FrontEnd.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+namespace {
+
+constexpr auto DIRECT_POLL_INTERVAL = std::chrono::milliseconds(1);
+
+// Used while no front end is installed: one thread, no display, cautious answers.
+class CDirectFrontEnd : public CFrontEnd {
+public:
+    bool IsUiThread() const override { return true; }
+    LRESULT Send(const std::function<LRESULT()>& call) override { return call(); }
+    void Post(std::function<void()> call) override { call(); }
+    void RunUntil(const std::function<bool()>& done) override {
+        while (!done())
+            std::this_thread::sleep_for(DIRECT_POLL_INTERVAL);
+    }
+    void OnControlChanged(CWnd&, UiChange) override {}
+    int MessageBox(const char* text, UINT type, UINT) override {
+        std::fprintf(stderr, "%s\n", text);
+        return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
+    }
+    INT_PTR ChooseFile(const CFileRequest&, CString&) override { return IDCANCEL; }
+};
+
+CDirectFrontEnd g_direct;
+std::atomic<CFrontEnd*> g_installed{nullptr};
+
+} // namespace
+
+CFrontEnd& AfxGetFrontEnd() {
+    CFrontEnd* installed = g_installed.load();
+    return installed ? *installed : g_direct;
+}
+
+CFrontEnd* AfxSetFrontEnd(CFrontEnd* frontEnd) {
+    return g_installed.exchange(frontEnd);
+}

@@ -1,0 +1,175 @@
+#include "platform/ui/ScriptedFrontEnd.h"
+
+#include "platform/ui/IPAddressCtrl.h"
+#include "platform/ui/ProgressCtrl.h"
+
+#include <algorithm>
+
+namespace {
+
+CString AddressText(const CIPAddressCtrl& control) {
+    CString text;
+    for (int i = 0; i < CIPAddressCtrl::FIELD_COUNT; ++i) {
+        const int field = control.GetField(i);
+        CString part;
+        if (field != CIPAddressCtrl::BLANK)
+            part.Format("%d", field);
+        text += i == 0 ? part : CString(".") + part;
+    }
+    return text;
+}
+
+CUiEvent DescribeChange(CWnd& wnd, UiChange change) {
+    CUiEvent event{CUiEvent::Text, wnd.GetDlgCtrlID(), CString(), 0, 0};
+    auto* progress = dynamic_cast<CProgressCtrl*>(&wnd);
+    switch (change) {
+    case UiChange::Enabled:
+        event.kind = CUiEvent::Enabled;
+        event.value = wnd.IsWindowEnabled() ? 1 : 0;
+        break;
+    case UiChange::Text:
+        event.text = wnd.GetWindowText();
+        break;
+    case UiChange::ProgressRange:
+        event.kind = CUiEvent::ProgressRange;
+        if (progress)
+            progress->GetRange(event.value, event.value2);
+        break;
+    case UiChange::ProgressStep:
+        event.kind = CUiEvent::ProgressStep;
+        event.value = progress ? progress->GetStep() : 0;
+        break;
+    case UiChange::ProgressPos:
+        event.kind = CUiEvent::ProgressPos;
+        event.value = progress ? progress->GetPos() : 0;
+        break;
+    case UiChange::Address:
+        event.kind = CUiEvent::Address;
+        if (auto* address = dynamic_cast<CIPAddressCtrl*>(&wnd))
+            event.text = AddressText(*address);
+        break;
+    case UiChange::Icon:
+        event.kind = CUiEvent::Icon;
+        event.value = static_cast<int>(wnd.GetIcon(TRUE).nResourceId);
+        break;
+    }
+    return event;
+}
+
+} // namespace
+
+void CScriptedFrontEnd::AnswerMessageBox(int answer) {
+    std::lock_guard lock(m_scriptMutex);
+    m_boxAnswers.push_back(answer);
+}
+
+void CScriptedFrontEnd::AnswerFileDialog(const CString& path) {
+    std::lock_guard lock(m_scriptMutex);
+    m_fileAnswers.push_back({IDOK, path});
+}
+
+void CScriptedFrontEnd::CancelFileDialog() {
+    std::lock_guard lock(m_scriptMutex);
+    m_fileAnswers.push_back({IDCANCEL, CString()});
+}
+
+void CScriptedFrontEnd::OnText(int id, const CString& text, std::function<void()> action) {
+    std::lock_guard lock(m_scriptMutex);
+    m_textActions.push_back({id, text, std::move(action)});
+}
+
+void CScriptedFrontEnd::Record(CUiEvent event) {
+    std::lock_guard lock(m_scriptMutex);
+    m_events.push_back(std::move(event));
+}
+
+void CScriptedFrontEnd::OnControlChanged(CWnd& wnd, UiChange change) {
+    CUiEvent event = DescribeChange(wnd, change);
+    std::function<void()> action;
+    {
+        std::lock_guard lock(m_scriptMutex);
+        m_events.push_back(event);
+        if (event.kind == CUiEvent::Text) {
+            const auto found =
+                std::find_if(m_textActions.begin(), m_textActions.end(), [&](const TextAction& a) {
+                    return a.id == event.id && a.text == event.text;
+                });
+            if (found != m_textActions.end()) {
+                action = std::move(found->action);
+                m_textActions.erase(found);
+            }
+        }
+    }
+    if (action)
+        action();
+}
+
+int CScriptedFrontEnd::MessageBox(const char* text, UINT type, UINT /*helpId*/) {
+    std::lock_guard lock(m_scriptMutex);
+    m_events.push_back({CUiEvent::MessageBox, 0, CString(text), static_cast<int>(type), 0});
+    if (m_boxAnswers.empty())
+        return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
+    const int answer = m_boxAnswers.front();
+    m_boxAnswers.pop_front();
+    return answer;
+}
+
+INT_PTR CScriptedFrontEnd::ChooseFile(const CFileRequest& request, CString& path) {
+    std::lock_guard lock(m_scriptMutex);
+    m_fileRequests.push_back(request);
+    FileAnswer answer{IDCANCEL, CString()};
+    if (!m_fileAnswers.empty()) {
+        answer = m_fileAnswers.front();
+        m_fileAnswers.pop_front();
+    }
+    m_events.push_back(
+        {CUiEvent::FileDialog, 0, request.strFileName, static_cast<int>(answer.result), 0});
+    path = answer.path;
+    return answer.result;
+}
+
+void CScriptedFrontEnd::OnWorkerEnded(UINT exitCode) {
+    Record({CUiEvent::WorkerEnded, 0, CString(), static_cast<int>(exitCode), 0});
+}
+
+std::vector<CUiEvent> CScriptedFrontEnd::Events() const {
+    std::lock_guard lock(m_scriptMutex);
+    return m_events;
+}
+
+std::vector<CUiEvent> CScriptedFrontEnd::Events(CUiEvent::Kind kind) const {
+    std::vector<CUiEvent> selected;
+    for (const CUiEvent& event : Events()) {
+        if (event.kind == kind)
+            selected.push_back(event);
+    }
+    return selected;
+}
+
+std::vector<CFileRequest> CScriptedFrontEnd::FileRequests() const {
+    std::lock_guard lock(m_scriptMutex);
+    return m_fileRequests;
+}
+
+std::vector<CString> CScriptedFrontEnd::MessageBoxTexts() const {
+    std::vector<CString> texts;
+    for (const CUiEvent& event : Events(CUiEvent::MessageBox))
+        texts.push_back(event.text);
+    return texts;
+}
+
+std::vector<CString> CScriptedFrontEnd::Texts(int id) const {
+    std::vector<CString> texts;
+    for (const CUiEvent& event : Events(CUiEvent::Text)) {
+        if (event.id == id)
+            texts.push_back(event.text);
+    }
+    return texts;
+}
+
+std::vector<UINT> CScriptedFrontEnd::ExitCodes() const {
+    std::vector<UINT> codes;
+    for (const CUiEvent& event : Events(CUiEvent::WorkerEnded))
+        codes.push_back(static_cast<UINT>(event.value));
+    return codes;
+}

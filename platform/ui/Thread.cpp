@@ -1,0 +1,61 @@
+#include "platform/ui/Thread.h"
+
+#include "platform/ui/FrontEnd.h"
+
+#include <condition_variable>
+#include <mutex>
+
+IMPLEMENT_DYNAMIC(CWinThread, CObject)
+
+namespace {
+
+std::mutex g_workerMutex;
+std::condition_variable g_workersDone;
+int g_workerCount = 0;
+
+// Runs on the interface thread, so a modal loop sees the count drop between its calls.
+void WorkerEnded() {
+    std::lock_guard lock(g_workerMutex);
+    --g_workerCount;
+    g_workersDone.notify_all();
+}
+
+} // namespace
+
+void CWinThread::Run() {
+    m_nThreadID = std::this_thread::get_id();
+    const UINT exitCode = m_pfnThreadProc(m_pThreadParams);
+    CFrontEnd& frontEnd = AfxGetFrontEnd();
+    frontEnd.OnWorkerEnded(exitCode);
+    if (m_bAutoDelete)
+        delete this;
+    // The last touch of the front end: once the count is zero it may go away.
+    frontEnd.Post(WorkerEnded);
+}
+
+CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int /*nPriority*/,
+                           UINT /*nStackSize*/, DWORD /*dwCreateFlags*/,
+                           void* /*lpSecurityAttrs*/) {
+    auto* thread = new CWinThread(proc, param);
+    {
+        std::lock_guard lock(g_workerMutex);
+        ++g_workerCount;
+    }
+    std::thread([thread] { thread->Run(); }).detach();
+    return thread;
+}
+
+int AfxGetWorkerCount() {
+    std::lock_guard lock(g_workerMutex);
+    return g_workerCount;
+}
+
+void AfxWaitForWorkers() {
+    CFrontEnd& frontEnd = AfxGetFrontEnd();
+    if (frontEnd.IsUiThread()) {
+        frontEnd.RunUntil([] { return AfxGetWorkerCount() == 0; });
+        return;
+    }
+    std::unique_lock lock(g_workerMutex);
+    g_workersDone.wait(lock, [] { return g_workerCount == 0; });
+}

@@ -1,0 +1,108 @@
+#include "transfer/ReplacingFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int NAME_ATTEMPTS = 100;
+constexpr mode_t NEW_FILE_MODE = 0666; // less the umask, as for any new file
+constexpr const char* SUFFIX_CHARS = "abcdefghijklmnopqrstuvwxyz0123456789";
+constexpr int SUFFIX_LENGTH = 8;
+
+std::string RandomSuffix() {
+    thread_local std::mt19937 generator{std::random_device{}()};
+    std::uniform_int_distribution<int> pick(0, 35);
+    std::string suffix;
+    for (int i = 0; i < SUFFIX_LENGTH; ++i)
+        suffix += SUFFIX_CHARS[pick(generator)];
+    return suffix;
+}
+
+// Hidden name beside the destination: "dir/.name.xxxxxxxx.tmp".
+std::string TemporaryName(const std::string& destination) {
+    const std::size_t slash = destination.rfind('/');
+    const std::string dir = slash == std::string::npos ? "" : destination.substr(0, slash + 1);
+    const std::string name =
+        slash == std::string::npos ? destination : destination.substr(slash + 1);
+    return dir + "." + name + "." + RandomSuffix() + ".tmp";
+}
+
+// Creates the file exclusively; -1 when no unique name could be made.
+int CreateUnique(const std::string& destination, std::string& path) {
+    for (int attempt = 0; attempt < NAME_ATTEMPTS; ++attempt) {
+        path = TemporaryName(destination);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, NEW_FILE_MODE);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+bool SyncToDisk(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && synced;
+}
+
+} // namespace
+
+CReplacingFile::~CReplacingFile() {
+    Discard();
+}
+
+bool CReplacingFile::Open(const std::string& destination) {
+    Discard();
+    // A file that could not be overwritten in place is not replaced either.
+    struct stat existing {};
+    const bool exists = ::stat(destination.c_str(), &existing) == 0;
+    if (exists && (!S_ISREG(existing.st_mode) || ::access(destination.c_str(), W_OK) != 0))
+        return false;
+    std::string path;
+    const int fd = CreateUnique(destination, path);
+    if (fd < 0)
+        return false;
+    if (exists) // the replacement keeps the permissions of the file it replaces
+        ::fchmod(fd, existing.st_mode & 07777);
+    ::close(fd);
+    m_destination = destination;
+    m_tempPath = path;
+    m_stream.open(path, std::ios::out | std::ios::trunc);
+    if (!m_stream.is_open()) {
+        Discard();
+        return false;
+    }
+    return true;
+}
+
+bool CReplacingFile::Commit() {
+    if (m_tempPath.empty())
+        return false;
+    m_stream.flush();
+    const bool written = m_stream.good();
+    m_stream.close();
+    const bool closed = !m_stream.fail();
+    if (!written || !closed || !SyncToDisk(m_tempPath) ||
+        std::rename(m_tempPath.c_str(), m_destination.c_str()) != 0) {
+        Discard();
+        return false;
+    }
+    m_tempPath.clear();
+    return true;
+}
+
+void CReplacingFile::Discard() {
+    if (m_stream.is_open())
+        m_stream.close();
+    m_stream.clear();
+    if (!m_tempPath.empty()) {
+        std::remove(m_tempPath.c_str());
+        m_tempPath.clear();
+    }
+}

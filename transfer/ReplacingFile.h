@@ -1,0 +1,29 @@
+#pragma once
+// A file written beside its destination and put in its place only by Commit, so that the
+// destination is either left as it was or holds the complete new content.
+
+#include <fstream>
+#include <string>
+
+class CReplacingFile {
+public:
+    CReplacingFile() = default;
+    ~CReplacingFile(); // discards an uncommitted file
+    CReplacingFile(const CReplacingFile&) = delete;
+    CReplacingFile& operator=(const CReplacingFile&) = delete;
+
+    // Creates a uniquely named file in the destination's folder; false when it cannot.
+    bool Open(const std::string& destination);
+    std::ostream& Stream() { return m_stream; }
+    // Flushes, closes and renames over the destination; false (and nothing replaced) when a
+    // write, the close or the rename failed.
+    bool Commit();
+    // Closes and removes the new file; the destination is untouched.
+    void Discard();
+    const std::string& TemporaryPath() const { return m_tempPath; }
+
+private:
+    std::string m_destination;
+    std::string m_tempPath;
+    std::ofstream m_stream;
+};

@@ -29,6 +29,9 @@ void WriteFileNote(std::ostream& stream);
 void PrepareFileStream(std::ostream& stream);
 
 // Reading. A CR LF pair is read as one '\n' everywhere, so CR LF files read as LF files.
+// Meeting the end of the file sets eofbit only. The download's loop: SkipFileHeader; no rows
+// if eof(); then per alarm ReadRow, where NoMoreRows ends the rows cleanly and Unacceptable
+// is the configuration error; after a Row, peek() and stop at eof().
 
 // Reads and drops the five header lines (fewer when the file ends inside them: the stream
 // is then at its end and there are no rows). Reads nothing from a failed stream. A line of
@@ -57,13 +60,15 @@ struct RowProblem {
 
 // Where a row lay, for reports that give line numbers. Line ends are counted after CR LF
 // became '\n'. If the next unread character is on line L, the row began on line
-// L + blankLines and the next row's text begins on line L + lineEnds.
+// L + blankLines and the next unread character after it is on line L + lineEnds (L taken
+// before the call; the first row's L is HEADER_LINES + 1).
 struct RowLines {
     int blankLines = 0; // line ends among the blank characters before the row
     int lineEnds = 0;   // all line ends the call consumed
 };
 
-// Reads one row: blank characters (white space, blank lines) before it are skipped; fields
+// Reads one row: blank characters (white space, blank lines) before it are skipped and do
+// not count towards field 1's limit; fields
 // 1-7 end at ',', field 8 at '\n' or the end of the file; a line end before a field's ','
 // belongs to the field. The call consumes exactly up to and including the '\n' after field
 // 8 (or to the end of the file), also when the row is unacceptable, so reading can go on
@@ -72,5 +77,6 @@ struct RowLines {
 RowOutcome ReadRow(std::istream& stream, AlarmRecord& record, RowProblem* problem = nullptr,
                    RowLines* lines = nullptr);
 
-// True with the record filled, false when the row is unacceptable or absent.
+// True with the record filled, false when the row is unacceptable or absent. Only for callers
+// that need not tell those two apart; the download needs ReadRow.
 bool ReadAlarmRow(std::istream& stream, AlarmRecord& record);

@@ -1,0 +1,45 @@
+#include "app/qt/GuiShell.h"
+
+#include "app/Resource.h"
+#include "platform/ui/Dialog.h"
+
+#include <QPixmap>
+#include <QPointer>
+#include <QShortcut>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+void AddAboutShortcut(orxqt::QtDialogView& view) {
+    auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F1), &view);
+    CDialog* dialog = &view.Dialog();
+    QObject::connect(shortcut, &QShortcut::activated, &view,
+                     [dialog] { dialog->PostMessage(WM_SYSCOMMAND, IDM_ABOUTBOX); });
+}
+
+void ScheduleScreenshot(orxqt::QtDialogView& view, const QString& file) {
+    QPointer<orxqt::QtDialogView> target(&view);
+    QTimer::singleShot(SCREENSHOT_DELAY_MS, &view, [target, file] {
+        if (!target)
+            return;
+        if (!target->grab().save(file, "PNG"))
+            std::fprintf(stderr, "orx-config: cannot write %s\n", file.toLocal8Bit().constData());
+        target->Dialog().PostMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED));
+    });
+}
+
+} // namespace
+
+void ConfigureGuiFrontEnd(orxqt::QtFrontEnd& frontEnd, const GuiOptions& options) {
+    frontEnd.SetMessageBoxCaption(QString::fromLatin1(MESSAGE_BOX_CAPTION));
+    const QString screenshot = QString::fromStdString(options.screenshot);
+    frontEnd.SetViewShownHook([screenshot](orxqt::QtDialogView& view) {
+        if (view.Dialog().GetTemplateID() != IDD_TRANSFER_DIALOG)
+            return;
+        AddAboutShortcut(view);
+        if (!screenshot.isEmpty())
+            ScheduleScreenshot(view, screenshot);
+    });
+}

@@ -1,0 +1,15 @@
+#pragma once
+// What the Qt front end adds for this application: the About entry where a Linux user
+// looks for it, message-box captions, the picture for --screenshot.
+
+#include "app/qt/GuiCommandLine.h"
+#include "platform/qt/QtFrontEnd.h"
+
+// Caption of the program's message boxes.
+constexpr const char* MESSAGE_BOX_CAPTION = "ORX Configuration";
+// Time the shown dialog gets to settle before --screenshot grabs it.
+constexpr int SCREENSHOT_DELAY_MS = 500;
+
+// The original's system-menu entry "About ORX Configuration..." lives in the dialog's
+// context menu (the system menu's items) and on F1, both sending the same system command.
+void ConfigureGuiFrontEnd(orxqt::QtFrontEnd& frontEnd, const GuiOptions& options);

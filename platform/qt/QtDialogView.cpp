@@ -1,0 +1,271 @@
+#include "platform/qt/QtDialogView.h"
+
+#include "platform/qt/IpAddressEdit.h"
+#include "platform/ui/Dialog.h"
+#include "platform/ui/IPAddressCtrl.h"
+#include "platform/ui/ProgressCtrl.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScopedValueRollback>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace orxqt {
+
+namespace {
+
+constexpr DWORD BUTTON_KIND_MASK = 0x0F;
+constexpr DWORD STATIC_KIND_MASK = 0x1F;
+// An icon static shows the icon at its own size, whatever the template says.
+constexpr int ICON_STATIC_SIZE = 32;
+constexpr int DEFAULT_PROGRESS_UPPER = 100;
+
+bool IsClass(const CDialogItem& item, const char* name) {
+    return item.lpszClass != nullptr && std::strcmp(item.lpszClass, name) == 0;
+}
+
+QString Text(const char* text) {
+    return QString::fromUtf8(text ? text : "");
+}
+
+WPARAM Clicked(int id) {
+    return MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED);
+}
+
+} // namespace
+
+QtDialogView::QtDialogView(CDialog& dialog, const IconProvider& icons, QWidget* parent)
+    : QDialog(parent), m_dialog(dialog), m_icons(icons) {
+    const CDialogTemplate* dialogTemplate = dialog.GetTemplate();
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(false);
+    if (dialogTemplate == nullptr)
+        return;
+    setWindowTitle(Text(dialogTemplate->lpszCaption));
+    const QFont font = DialogFont(dialogTemplate->lpszFontName, dialogTemplate->wPointSize);
+    setFont(font);
+    m_units = BaseUnitsOf(font);
+    setFixedSize(DialogRectToPixels(m_units, 0, 0, dialogTemplate->cx, dialogTemplate->cy).size());
+
+    QWidget* previousTabStop = nullptr;
+    for (const CDialogItem& item : dialogTemplate->items) {
+        QWidget* widget = CreateItem(item);
+        widget->setGeometry(DialogRectToPixels(m_units, item.x, item.y, item.cx, item.cy));
+        widget->setProperty("dialogItemId", item.nID);
+        widget->setEnabled((item.dwStyle & WS_DISABLED) == 0);
+        widget->setVisible((item.dwStyle & WS_VISIBLE) != 0);
+        if (qobject_cast<QGroupBox*>(widget) != nullptr)
+            widget->lower(); // frames behind the controls they hold
+        if ((item.dwStyle & WS_TABSTOP) != 0) {
+            widget->setFocusPolicy(Qt::StrongFocus);
+            if (previousTabStop != nullptr)
+                QWidget::setTabOrder(previousTabStop, widget);
+            else
+                widget->setFocus(Qt::OtherFocusReason); // the first tab stop starts with it
+            previousTabStop = widget;
+        } else if (qobject_cast<QPushButton*>(widget) != nullptr) {
+            widget->setFocusPolicy(Qt::NoFocus);
+        }
+        m_items.emplace(item.nID, widget);
+        if (const CWnd* control = dialog.GetDlgItem(item.nID))
+            m_bound[control] = widget;
+        ConnectInput(item, widget);
+    }
+    RefreshAll();
+}
+
+QWidget* QtDialogView::CreateItem(const CDialogItem& item) {
+    if (IsClass(item, WC_BUTTON))
+        return CreateButton(item);
+    if (IsClass(item, WC_IPADDRESS))
+        return new IpAddressEdit(this);
+    if (IsClass(item, WC_PROGRESS)) {
+        auto* bar = new QProgressBar(this);
+        bar->setTextVisible(false);
+        bar->setRange(0, DEFAULT_PROGRESS_UPPER);
+        bar->setValue(0);
+        return bar;
+    }
+    return CreateStatic(item);
+}
+
+QWidget* QtDialogView::CreateButton(const CDialogItem& item) {
+    const DWORD kind = item.dwStyle & BUTTON_KIND_MASK;
+    if (kind == BS_GROUPBOX)
+        return new QGroupBox(Text(item.lpszCaption), this);
+    auto* button = new QPushButton(Text(item.lpszCaption), this);
+    button->setDefault(kind == BS_DEFPUSHBUTTON);
+    return button;
+}
+
+QWidget* QtDialogView::CreateStatic(const CDialogItem& item) {
+    auto* label = new QLabel(this);
+    if ((item.dwStyle & STATIC_KIND_MASK) == SS_ICON) {
+        const UINT iconId = static_cast<UINT>(std::atoi(item.lpszCaption ? item.lpszCaption : ""));
+        label->setPixmap(m_icons ? m_icons(iconId).pixmap(ICON_STATIC_SIZE) : QPixmap());
+        return label;
+    }
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(true);
+    label->setText(Text(item.lpszCaption));
+    return label;
+}
+
+void QtDialogView::ConnectInput(const CDialogItem& item, QWidget* widget) {
+    const int id = item.nID;
+    if (auto* button = qobject_cast<QPushButton*>(widget)) {
+        connect(button, &QPushButton::clicked, this, [this, id] { Command(id); });
+        return;
+    }
+    auto* edit = qobject_cast<IpAddressEdit*>(widget);
+    auto* control = dynamic_cast<CIPAddressCtrl*>(m_dialog.GetDlgItem(id));
+    if (edit == nullptr || control == nullptr)
+        return;
+    connect(edit, &IpAddressEdit::addressChanged, this, [this, edit, control] {
+        if (m_refreshing)
+            return;
+        for (int i = 0; i < IpAddressEdit::FIELD_COUNT; ++i) {
+            const QString text = edit->field(i)->text();
+            const int value = text.isEmpty() ? CIPAddressCtrl::BLANK : text.toInt();
+            if (control->GetField(i) != value)
+                control->SetField(i, value);
+        }
+    });
+}
+
+void QtDialogView::Command(int id) {
+    // Posted, so that a handler's own dialogs do not run inside this widget's event.
+    if (CWnd* control = m_dialog.GetDlgItem(id))
+        control->PostMessage(BM_CLICK);
+    else
+        m_dialog.PostMessage(WM_COMMAND, Clicked(id));
+}
+
+QWidget* QtDialogView::Item(int id) const {
+    const auto found = m_items.find(id);
+    return found == m_items.end() ? nullptr : found->second;
+}
+
+QWidget* QtDialogView::WidgetOf(const CWnd& control) const {
+    const auto found = m_bound.find(&control);
+    return found == m_bound.end() ? nullptr : found->second;
+}
+
+void QtDialogView::RefreshAll() {
+    Refresh(m_dialog);
+    for (const auto& [control, widget] : m_bound)
+        Refresh(*const_cast<CWnd*>(control));
+}
+
+void QtDialogView::Refresh(CWnd& control) {
+    const QScopedValueRollback<bool> guard(m_refreshing, true);
+    if (&control == &m_dialog) {
+        setWindowTitle(Text(control.GetWindowText()));
+        const HICON icon = control.GetIcon(TRUE);
+        if (icon && m_icons)
+            setWindowIcon(m_icons(icon.nResourceId));
+        return;
+    }
+    QWidget* widget = WidgetOf(control);
+    if (widget == nullptr)
+        return;
+    widget->setEnabled(control.IsWindowEnabled() != FALSE);
+    if (auto* label = qobject_cast<QLabel*>(widget); label && label->pixmap().isNull())
+        label->setText(Text(control.GetWindowText()));
+    else if (auto* button = qobject_cast<QPushButton*>(widget))
+        button->setText(Text(control.GetWindowText()));
+    else if (auto* group = qobject_cast<QGroupBox*>(widget))
+        group->setTitle(Text(control.GetWindowText()));
+    else if (auto* bar = qobject_cast<QProgressBar*>(widget)) {
+        if (auto* progress = dynamic_cast<CProgressCtrl*>(&control)) {
+            int lower = 0;
+            int upper = 0;
+            progress->GetRange(lower, upper);
+            bar->setRange(lower, upper);
+            bar->setValue(progress->GetPos());
+        }
+    } else if (qobject_cast<IpAddressEdit*>(widget) != nullptr) {
+        RefreshAddress(control, widget);
+    }
+}
+
+void QtDialogView::RefreshAddress(CWnd& control, QWidget* widget) {
+    auto* address = dynamic_cast<CIPAddressCtrl*>(&control);
+    auto* edit = static_cast<IpAddressEdit*>(widget);
+    if (address == nullptr)
+        return;
+    for (int i = 0; i < IpAddressEdit::FIELD_COUNT; ++i) {
+        const int value = address->GetField(i);
+        QLineEdit* field = edit->field(i);
+        const QString text = field->text();
+        const int shown = text.isEmpty() ? CIPAddressCtrl::BLANK : text.toInt();
+        if (shown != value) // leaves a field being typed alone
+            field->setText(value == CIPAddressCtrl::BLANK ? QString() : QString::number(value));
+    }
+}
+
+std::unique_ptr<QMenu> QtDialogView::BuildSystemMenu() {
+    auto menu = std::make_unique<QMenu>(this);
+    CMenu* systemMenu = m_dialog.GetSystemMenu(FALSE);
+    if (systemMenu == nullptr)
+        return menu;
+    for (const CMenu::Item& item : systemMenu->Items()) {
+        if ((item.nFlags & MF_SEPARATOR) != 0) {
+            if (!menu->isEmpty())
+                menu->addSeparator();
+            continue;
+        }
+        const UINT id = item.nID;
+        QAction* action = menu->addAction(Text(item.strText));
+        connect(action, &QAction::triggered, this,
+                [this, id] { m_dialog.PostMessage(WM_SYSCOMMAND, id); });
+    }
+    return menu;
+}
+
+void QtDialogView::contextMenuEvent(QContextMenuEvent* event) {
+    const std::unique_ptr<QMenu> menu = BuildSystemMenu();
+    if (!menu->isEmpty())
+        menu->exec(event->globalPos());
+}
+
+void QtDialogView::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        Command(IDOK);
+        return;
+    case Qt::Key_Escape:
+        Command(IDCANCEL);
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void QtDialogView::closeEvent(QCloseEvent* event) {
+    // The dialog decides; it may first have to stop a transfer.
+    event->ignore();
+    m_dialog.PostMessage(WM_CLOSE);
+}
+
+void QtDialogView::reject() {
+    Command(IDCANCEL);
+}
+
+void QtDialogView::accept() {
+    Command(IDOK);
+}
+
+} // namespace orxqt

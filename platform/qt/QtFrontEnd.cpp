@@ -1,0 +1,184 @@
+#include "platform/qt/QtFrontEnd.h"
+
+#include "platform/qt/AppIcon.h"
+#include "platform/qt/QtFileFilter.h"
+#include "platform/ui/Dialog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace orxqt {
+
+namespace {
+
+// A backstop for loop conditions that change without a posted call to wake the loop.
+constexpr int WAKE_INTERVAL_MS = 50;
+
+QString Text(const CString& text) {
+    return QString::fromUtf8(text.GetString());
+}
+
+QMessageBox::Icon BoxIcon(UINT type) {
+    switch (type & MB_ICONMASK) {
+    case MB_ICONERROR:
+        return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+        return QMessageBox::Question;
+    case MB_ICONEXCLAMATION:
+        return QMessageBox::Warning;
+    case MB_ICONINFORMATION:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+} // namespace
+
+QtFrontEnd::QtFrontEnd(QObject* parent) : QObject(parent) {
+    m_icons = [](UINT iconId) { return AfxLoadIcon(iconId) ? AppIcon() : QIcon(); };
+    m_boxCaption = QGuiApplication::applicationDisplayName();
+}
+
+QtFrontEnd::~QtFrontEnd() = default;
+
+bool QtFrontEnd::IsUiThread() const {
+    return QThread::currentThread() == thread();
+}
+
+LRESULT QtFrontEnd::Send(const std::function<LRESULT()>& call) {
+    if (IsUiThread())
+        return call();
+    LRESULT result = 0;
+    QMetaObject::invokeMethod(
+        this, [&] { result = call(); }, Qt::BlockingQueuedConnection);
+    return result;
+}
+
+void QtFrontEnd::Post(std::function<void()> call) {
+    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+}
+
+void QtFrontEnd::RunUntil(const std::function<bool()>& done) {
+    QTimer wake;
+    wake.start(WAKE_INTERVAL_MS);
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+QtDialogView* QtFrontEnd::ViewOf(const CDialog& dlg) const {
+    for (const QPointer<QtDialogView>& view : m_views)
+        if (view && &view->Dialog() == &dlg)
+            return view;
+    return nullptr;
+}
+
+QWidget* QtFrontEnd::TopWindow() const {
+    for (auto it = m_views.rbegin(); it != m_views.rend(); ++it)
+        if (*it)
+            return *it;
+    return nullptr;
+}
+
+void QtFrontEnd::OnControlChanged(CWnd& wnd, UiChange /*change*/) {
+    for (const QPointer<QtDialogView>& view : m_views)
+        if (view && (&view->Dialog() == &wnd || view->WidgetOf(wnd) != nullptr))
+            view->Refresh(wnd);
+}
+
+void QtFrontEnd::OnDialogCreate(CDialog& dlg) {
+    QWidget* owner = TopWindow();
+    auto* view = new QtDialogView(dlg, m_icons, owner);
+    if (owner != nullptr)
+        view->setWindowModality(Qt::ApplicationModal);
+    m_views.emplace_back(view);
+}
+
+void QtFrontEnd::OnDialogShow(CDialog& dlg) {
+    QtDialogView* view = ViewOf(dlg);
+    if (view == nullptr)
+        return;
+    view->RefreshAll();
+    view->show();
+    view->raise();
+    view->activateWindow();
+    if (m_viewShown)
+        m_viewShown(*view);
+}
+
+void QtFrontEnd::OnDialogDestroy(CDialog& dlg) {
+    QtDialogView* view = ViewOf(dlg);
+    std::erase_if(m_views, [&](const QPointer<QtDialogView>& v) { return !v || v == view; });
+    if (view != nullptr) {
+        view->hide();
+        delete view;
+    }
+}
+
+int QtFrontEnd::MessageBox(const char* text, UINT type, UINT /*helpId*/) {
+    const CString message(text);
+    return static_cast<int>(Send([&] {
+        return static_cast<LRESULT>(m_boxAnswer ? m_boxAnswer(message, type)
+                                                : ShowMessageBox(message, type));
+    }));
+}
+
+int QtFrontEnd::ShowMessageBox(const CString& text, UINT type) {
+    QMessageBox box(BoxIcon(type), m_boxCaption, Text(text), QMessageBox::NoButton, TopWindow());
+    box.setTextFormat(Qt::PlainText);
+    switch (type & MB_TYPEMASK) {
+    case MB_YESNO:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? IDYES : IDNO;
+    case MB_OKCANCEL:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
+    default:
+        box.setStandardButtons(QMessageBox::Ok);
+        box.exec();
+        return IDOK;
+    }
+}
+
+INT_PTR QtFrontEnd::ChooseFile(const CFileRequest& request, CString& path) {
+    CString chosen;
+    const auto result = static_cast<INT_PTR>(Send([&] {
+        return static_cast<LRESULT>(m_fileAnswer ? m_fileAnswer(request, chosen)
+                                                 : ShowFileDialog(request, chosen));
+    }));
+    path = result == IDOK ? chosen : CString();
+    return result == IDOK ? IDOK : IDCANCEL;
+}
+
+INT_PTR QtFrontEnd::ShowFileDialog(const CFileRequest& request, CString& path) {
+    const bool save = request.bOpenFileDialog == FALSE;
+    QFileDialog dialog(TopWindow(), save ? tr("Save As") : tr("Open"), QDir::currentPath());
+    // Qt's own dialog everywhere, so default extension and overwrite prompt behave alike.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    const bool mustExist = !save && (request.dwFlags & OFN_FILEMUSTEXIST) != 0;
+    dialog.setFileMode(mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite,
+                     (request.dwFlags & OFN_OVERWRITEPROMPT) == 0);
+    const QStringList filters = QtNameFilters(request.strFilter);
+    if (!filters.isEmpty())
+        dialog.setNameFilters(filters);
+    if (!request.strDefExt.IsEmpty())
+        dialog.setDefaultSuffix(Text(request.strDefExt));
+    if (!request.strFileName.IsEmpty())
+        dialog.selectFile(Text(request.strFileName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return IDCANCEL;
+    path = CString(dialog.selectedFiles().constFirst().toUtf8().toStdString());
+    return IDOK;
+}
+
+} // namespace orxqt

@@ -1,0 +1,64 @@
+#pragma once
+// The front end that presents the window layer with Qt Widgets. Construct it on the thread
+// that runs QApplication; that thread is the interface thread. Workers' control changes,
+// message boxes and file dialogs are carried out there while the worker waits.
+
+#include "platform/qt/QtDialogView.h"
+#include "platform/ui/FrontEnd.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <map>
+#include <vector>
+
+namespace orxqt {
+
+class QtFrontEnd : public QObject, public CFrontEnd {
+    Q_OBJECT
+public:
+    // Answer a question instead of a modal Qt dialog (tests); run on the interface thread.
+    using MessageBoxAnswer = std::function<int(const CString& text, UINT type)>;
+    using FileAnswer = std::function<INT_PTR(const CFileRequest& request, CString& path)>;
+    using ViewHook = std::function<void(QtDialogView& view)>;
+
+    explicit QtFrontEnd(QObject* parent = nullptr);
+    ~QtFrontEnd() override;
+
+    void SetIconProvider(IconProvider icons) { m_icons = std::move(icons); }
+    void SetMessageBoxAnswer(MessageBoxAnswer answer) { m_boxAnswer = std::move(answer); }
+    void SetFileAnswer(FileAnswer answer) { m_fileAnswer = std::move(answer); }
+    // Called once each dialog's window is shown (e.g. to add shortcuts).
+    void SetViewShownHook(ViewHook hook) { m_viewShown = std::move(hook); }
+    // The window of dlg while it exists, or nullptr.
+    QtDialogView* ViewOf(const CDialog& dlg) const;
+    // Caption of message boxes.
+    void SetMessageBoxCaption(const QString& caption) { m_boxCaption = caption; }
+
+    bool IsUiThread() const override;
+    LRESULT Send(const std::function<LRESULT()>& call) override;
+    void Post(std::function<void()> call) override;
+    void RunUntil(const std::function<bool()>& done) override;
+
+    void OnControlChanged(CWnd& wnd, UiChange change) override;
+    void OnDialogCreate(CDialog& dlg) override;
+    void OnDialogShow(CDialog& dlg) override;
+    void OnDialogDestroy(CDialog& dlg) override;
+
+    int MessageBox(const char* text, UINT type, UINT helpId) override;
+    INT_PTR ChooseFile(const CFileRequest& request, CString& path) override;
+
+private:
+    QWidget* TopWindow() const;
+    int ShowMessageBox(const CString& text, UINT type);
+    INT_PTR ShowFileDialog(const CFileRequest& request, CString& path);
+
+    IconProvider m_icons;
+    MessageBoxAnswer m_boxAnswer;
+    FileAnswer m_fileAnswer;
+    ViewHook m_viewShown;
+    QString m_boxCaption;
+    std::vector<QPointer<QtDialogView>> m_views; // open dialogs, innermost last
+};
+
+} // namespace orxqt

@@ -14,6 +14,7 @@ namespace {
 
 constexpr int LISTEN_BACKLOG = 16;
 constexpr std::size_t MBAP_LENGTH = 6; // transaction, protocol, length; the unit id follows
+constexpr std::size_t MBAP_LENGTH_POS = 4;
 constexpr int ACCEPT_RETRY_MS = 10;
 
 int Listen(const std::string& address, WORD port) {
@@ -62,6 +63,28 @@ bool SendAll(int fd, const BYTE* data, std::size_t length) {
             return false;
         data += sent;
         length -= static_cast<std::size_t>(sent);
+    }
+    return true;
+}
+
+// libmodbus frames a request by its function code and so reads only the function byte of a
+// function it does not know. Taking in the rest that the header announces keeps the
+// connection in step, so such a request gets its exception and the next one is understood.
+bool ReceiveRest(int fd, std::vector<BYTE>& query, int& length) {
+    if (length < static_cast<int>(MBAP_LENGTH))
+        return true;
+    const int declared = static_cast<int>(MBAP_LENGTH) +
+                         ((query[MBAP_LENGTH_POS] << 8) | query[MBAP_LENGTH_POS + 1]);
+    if (declared > static_cast<int>(query.size()))
+        return false;
+    while (length < declared) {
+        const ssize_t got =
+            recv(fd, query.data() + length, static_cast<std::size_t>(declared - length), 0);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        length += static_cast<int>(got);
     }
     return true;
 }
@@ -143,8 +166,8 @@ void OrxSimulator::Serve(Connection* connection, modbus_t* ctx) {
     const auto unitPos = static_cast<std::ptrdiff_t>(modbus_get_header_length(ctx)) - 1;
     int received = 0;
     while (!m_stopping && m_options.dropAfter != 0) {
-        const int length = modbus_receive(ctx, query.data());
-        if (length < 0)
+        int length = modbus_receive(ctx, query.data());
+        if (length < 0 || !ReceiveRest(connection->fd, query, length))
             break; // peer closed, bad frame, or Stop
         if (length <= unitPos)
             continue;

@@ -1,15 +1,11 @@
 #include "LibmodbusClient.h"
+#include "RawClient.h"
 #include "sim/OrxSimulator.h"
 
-#include <arpa/inet.h>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
 
 namespace {
 
@@ -186,31 +182,15 @@ TEST(SimulatorTest, SplitRepliesArriveInTwoSegmentsAndStayCorrect) {
     options.splitPauseMs = 300; // long enough that the first recv sees only the first part
     OrxSimulator sim(options);
 
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    ASSERT_GE(fd, 0);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(sim.Port());
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
-    timeval timeout{2, 0};
-    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    const BYTE request[] = {0x12, 0x34, 0x00, 0x00, 0x00, 0x06, 0x01, 0x04, 0x0D, 0xA7, 0x00, 0x01};
-    ASSERT_EQ(send(fd, request, sizeof request, 0), static_cast<ssize_t>(sizeof request));
+    RawClient raw(sim.Port());
+    ASSERT_TRUE(raw.Send({0x12, 0x34, 0x00, 0x00, 0x00, 0x06, 0x01, 0x04, 0x0D, 0xA7, 0x00, 0x01}));
     const std::vector<BYTE> expected = {0x12, 0x34, 0x00, 0x00, 0x00, 0x05,
                                         0x01, 0x04, 0x02, 0x52, 0xC7};
-    std::vector<BYTE> reply(expected.size() + 1);
-    const ssize_t first = recv(fd, reply.data(), reply.size(), 0);
-    EXPECT_EQ(first, static_cast<ssize_t>(expected.size() / 2));
-    ssize_t total = first > 0 ? first : 0;
-    while (total < static_cast<ssize_t>(expected.size())) {
-        const ssize_t more = recv(fd, reply.data() + total, reply.size() - total, 0);
-        if (more <= 0)
-            break;
-        total += more;
-    }
-    close(fd);
-    reply.resize(static_cast<std::size_t>(total));
+    std::vector<BYTE> first;
+    EXPECT_EQ(raw.ReceiveSome(first, expected.size()), static_cast<ssize_t>(expected.size() / 2));
+    std::vector<BYTE> reply = first;
+    const std::vector<BYTE> rest = raw.Receive(expected.size() - first.size());
+    reply.insert(reply.end(), rest.begin(), rest.end());
     EXPECT_EQ(reply, expected);
 
     LibmodbusClient client(sim.Port());
@@ -251,25 +231,27 @@ TEST(SimulatorTest, StopEndsIdleAndStalledConnectionsPromptly) {
     options.delayMs = 60000;
     auto sim = std::make_unique<OrxSimulator>(options);
     LibmodbusClient idle(sim->Port());
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    ASSERT_GE(fd, 0);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(sim->Port());
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
-    const BYTE request[] = {0x00, 0x01, 0x00, 0x00, 0x00, 0x06, 0x01, 0x04, 0x0D, 0xA7, 0x00, 0x01};
-    ASSERT_EQ(send(fd, request, sizeof request, 0), static_cast<ssize_t>(sizeof request));
-    timeval timeout{2, 0};
-    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    RawClient raw(sim->Port());
+    ASSERT_TRUE(raw.Send({0x00, 0x01, 0x00, 0x00, 0x00, 0x06, 0x01, 0x04, 0x0D, 0xA7, 0x00, 0x01}));
     const auto start = Clock::now();
     sim.reset();
     EXPECT_LT(Clock::now() - start, 2s);
-    BYTE byte = 0;
-    const ssize_t got = recv(fd, &byte, 1, 0);
+    std::vector<BYTE> bytes;
+    const ssize_t got = raw.ReceiveSome(bytes, 1);
     EXPECT_TRUE(got == 0 || (got < 0 && errno == ECONNRESET))
         << "the simulator should have closed the connection";
-    close(fd);
+}
+
+TEST(SimulatorTest, UnknownFunctionWithDataGetsExceptionAndKeepsTheConnectionInStep) {
+    OrxSimulator sim;
+    RawClient raw(sim.Port());
+    // Function 8 (diagnostics) with four data bytes, which libmodbus cannot frame itself.
+    ASSERT_TRUE(raw.Send({0x00, 0x07, 0x00, 0x00, 0x00, 0x06, 0x01, 0x08, 0x00, 0x00, 0x12, 0x34}));
+    EXPECT_EQ(raw.Receive(9),
+              (std::vector<BYTE>{0x00, 0x07, 0x00, 0x00, 0x00, 0x03, 0x01, 0x88, 0x01}));
+    ASSERT_TRUE(raw.Send({0x00, 0x08, 0x00, 0x00, 0x00, 0x06, 0x01, 0x04, 0x0D, 0xA7, 0x00, 0x01}));
+    EXPECT_EQ(raw.Receive(11), (std::vector<BYTE>{0x00, 0x08, 0x00, 0x00, 0x00, 0x05, 0x01, 0x04,
+                                                  0x02, 0x52, 0xC7}));
 }
 
 TEST(SimulatorTest, LogGetsOneLinePerRequestAndCoilWrite) {

@@ -1,0 +1,35 @@
+#pragma once
+// A configuration file read as a download would read it, without a device: every
+// unacceptable row with where it lies and why, and how many rows a download would write.
+
+#include "transfer/ConfigFile.h"
+
+#include <istream>
+#include <string>
+#include <vector>
+
+struct RowReport {
+    int row = 0;  // position after the header, which is the alarm it configures
+    int line = 0; // line of the file on which the row begins
+    RowProblem problem;
+};
+
+struct ConfigCheckResult {
+    // Every unacceptable row, also those after the first, which a download never reaches.
+    std::vector<RowReport> problems;
+    int rowsRead = 0;                 // acceptable rows met, before and after problems
+    int rowsWritten = 0;              // rows a download would write: those before the first problem
+    std::vector<AlarmRecord> written; // what those rows would write, alarm 1 first
+    bool Accepted() const { return problems.empty(); }
+};
+
+// Walks the file as the download does. After an unacceptable row it reads on from the line
+// end that closed the row's eighth field; a file that cannot be read further (a header line
+// over the limit, a row cut short by the end) ends the walk there.
+ConfigCheckResult CheckConfigFile(std::istream& file);
+
+// "mode", "trip point", ... for field 1 to 8; "file" for 0.
+const char* RowFieldName(int field);
+
+// row 5, line 10: field 3 (source module) "1": source module must be 2 to 16 when mode is not 0
+std::string DescribeRowReport(const RowReport& report);

@@ -1,0 +1,44 @@
+#pragma once
+// Reading one alarm from the device as the upload does, and comparing it with what a
+// configuration file would write.
+
+#include "transfer/RegisterMap.h"
+
+#include <string>
+#include <vector>
+
+#include <ostream>
+
+class CModbus;
+
+// The verify's answer when the device holds other values than the file; the workers'
+// RESULT_* codes end at 6.
+constexpr unsigned RESULT_DIFFERENT = 7;
+
+// Reads alarm n (1..ALARM_COUNT): its four words (function 4), its two floats (function 4,
+// one request of four registers) and its faults bit (function 2). All three reads are made
+// whatever the earlier ones gave; true when all three succeeded.
+bool ReadDeviceAlarm(CModbus& modbus, int n, AlarmArrays& alarm);
+
+struct FieldDifference {
+    int alarm = 0;
+    std::string field; // "mode", "trip point", ...
+    std::string fileValue;
+    std::string deviceValue;
+};
+
+// Every field of the alarm in which the device differs from the file, in register order.
+// Floats are equal only when bit-for-bit the same value (the file's text rounded to single
+// precision, as the download writes it); they are shown with four decimals, or with all
+// their digits when four decimals would not tell them apart.
+std::vector<FieldDifference> CompareAlarm(int n, const AlarmRecord& file,
+                                          const AlarmRecord& device);
+
+// alarm 3 trip point: file 75.5000, device 75.4000
+std::string DescribeDifference(const FieldDifference& difference);
+
+// Checks the identity, then reads alarms 1 to rows.size() and prints every difference to
+// out, one line each. RESULT_OK when all are equal, RESULT_DIFFERENT when any differs,
+// RESULT_DEVICE_ERROR when the device is not an ORX or a read fails (told on err).
+unsigned VerifyAlarms(CModbus& modbus, const std::vector<AlarmRecord>& rows, std::ostream& out,
+                      std::ostream& err);

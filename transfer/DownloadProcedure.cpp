@@ -1,0 +1,164 @@
+// File to device: the worker started by "Download to ORX".
+
+#include "app/ORXConfigurationDlg.h"
+#include "platform/ui/FileDialog.h"
+#include "platform/ui/MessageBox.h"
+#include "transfer/DownloadRows.h"
+#include "transfer/RegisterMap.h"
+#include "transfer/TransferProcedures.h"
+#include "transfer/TransferResults.h"
+
+#include <fstream>
+
+namespace {
+
+constexpr UINT ERROR_BOX = MB_ICONEXCLAMATION | MB_OK;
+constexpr const char* CSV_EXTENSION = "csv";
+constexpr const char* CSV_INITIAL_NAME = "*.csv";
+constexpr const char* CSV_FILTER = "Comma Separated Values (*.CSV)|*.CSV|";
+
+enum class AlarmsEnd { Complete, Unacceptable, WriteFailed, Cancelled };
+
+bool ChooseDownloadFile(CString& path) {
+    CFileDialog dlgFile(TRUE, CSV_EXTENSION, CSV_INITIAL_NAME,
+                        OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, CSV_FILTER, nullptr, 0, TRUE);
+    if (dlgFile.DoModal() != IDOK)
+        return false;
+    path = dlgFile.GetPathName();
+    return true;
+}
+
+void ArrangeForTransfer(CORXConfigurationDlg* pDlg) {
+    pDlg->m_btnUpload.EnableWindow(FALSE);
+    pDlg->m_btnDownload.EnableWindow(FALSE);
+    pDlg->m_btnCancel.EnableWindow(TRUE);
+    pDlg->m_progress.SendMessage(PBM_SETRANGE, 0, MAKELPARAM(0, ALARM_COUNT));
+    pDlg->m_progress.SendMessage(PBM_SETSTEP, 1, 0);
+    pDlg->m_progress.SendMessage(PBM_SETPOS, 0, 0);
+}
+
+UINT EndTransfer(CORXConfigurationDlg* pDlg, UINT result) {
+    pDlg->FinishTransfer();
+    pDlg->m_modbus.Disconnect();
+    return result;
+}
+
+// The box first, then the status text; either may be absent.
+UINT FailTransfer(CORXConfigurationDlg* pDlg, const char* box, const char* status, UINT result) {
+    if (box != nullptr)
+        AfxMessageBox(box, ERROR_BOX);
+    if (status != nullptr)
+        pDlg->m_status.SetWindowText(status);
+    return EndTransfer(pDlg, result);
+}
+
+bool IsLocked(CModbus& modbus) {
+    CByteArray locked;
+    locked.SetSize(1);
+    modbus.ReadInputStatus(INPUT_CONFIG_LOCKED, locked); // a silent device counts as unlocked
+    return locked[0] == 1;
+}
+
+// All four writes are made whatever the earlier ones gave.
+bool WriteAlarm(CModbus& modbus, int n, const AlarmRecord& record) {
+    CWordArray words;
+    words.Add(record.mode);
+    words.Add(record.sourceModule);
+    words.Add(record.sourceChannel);
+    words.Add(record.outputRelay);
+    const WORD registerAddress = AlarmRegisterAddress(n);
+    const WORD w = modbus.PresetMultipleRegisters(registerAddress, ALARM_WORD_COUNT, words);
+    const WORD t = modbus.PresetFloat(registerAddress + ALARM_TRIP_POINT_OFFSET, record.tripPoint);
+    const WORD d = modbus.PresetFloat(registerAddress + ALARM_DEADBAND_OFFSET, record.deadband);
+    const WORD f = modbus.ForceSingleCoil(AlarmFlagAddress(n), record.enunciateFaults);
+    return w == 0 && t == 0 && d == 0 && f == 0;
+}
+
+// Each row is checked whole before any of its writes, so a bad row is never half written.
+AlarmsEnd DownloadAlarms(CORXConfigurationDlg* pDlg, CDownloadRows& rows) {
+    while (rows.More()) {
+        const int n = rows.Next();
+        CString status;
+        status.Format("Downloading Alarm %d/32", n);
+        pDlg->m_status.SetWindowText(status);
+        AlarmRecord record;
+        const RowOutcome outcome = rows.Read(record);
+        if (outcome == RowOutcome::NoMoreRows)
+            break;
+        if (outcome == RowOutcome::Unacceptable)
+            return AlarmsEnd::Unacceptable;
+        const bool written = WriteAlarm(pDlg->m_modbus, n, record);
+        pDlg->m_progress.SendMessage(PBM_STEPIT);
+        if (!written)
+            return AlarmsEnd::WriteFailed;
+        if (pDlg->m_transferState == TRANSFER_CANCEL)
+            return AlarmsEnd::Cancelled;
+    }
+    return AlarmsEnd::Complete;
+}
+
+UINT AbortDownload(CORXConfigurationDlg* pDlg, const char* box, const char* status, UINT result) {
+    pDlg->m_modbus.ForceSingleCoil(COIL_DOWNLOAD_ABORTED, TRUE); // the stop is reported anyway
+    return FailTransfer(pDlg, box, status, result);
+}
+
+// Past the lock check: the rows, then the coil that tells the device how the download ended.
+UINT DownloadFile(CORXConfigurationDlg* pDlg, std::ifstream& file) {
+    CDownloadRows rows(file);
+    switch (DownloadAlarms(pDlg, rows)) {
+    case AlarmsEnd::Unacceptable:
+        file.close();
+        return AbortDownload(pDlg, "Configuration Error!", nullptr, RESULT_CONFIG_ERROR);
+    case AlarmsEnd::WriteFailed:
+        file.close();
+        return AbortDownload(pDlg, "Error downloading!", nullptr, RESULT_DEVICE_ERROR);
+    case AlarmsEnd::Cancelled:
+        file.close();
+        return AbortDownload(pDlg, nullptr, "Download Cancelled!", RESULT_CANCELLED);
+    case AlarmsEnd::Complete:
+        break;
+    }
+    file.close();
+    // A device that did not take the completion coil was not told of the download: that is
+    // a failure, not "Download Complete!".
+    if (pDlg->m_modbus.ForceSingleCoil(COIL_DOWNLOAD_COMPLETE, TRUE) != 0)
+        return FailTransfer(pDlg, "Error downloading!", nullptr, RESULT_DEVICE_ERROR);
+    pDlg->m_progress.SendMessage(PBM_SETPOS, ALARM_COUNT, 0);
+    pDlg->m_status.SetWindowText("Download Complete!");
+    return EndTransfer(pDlg, RESULT_OK);
+}
+
+} // namespace
+
+UINT DownloadThreadProc(LPVOID pParam) {
+    auto* pDlg = static_cast<CORXConfigurationDlg*>(pParam);
+    CString path;
+    if (!ChooseDownloadFile(path))
+        return RESULT_NO_FILE;
+    ArrangeForTransfer(pDlg);
+    if (path.IsEmpty()) {
+        AfxMessageBox("Please select a file.", ERROR_BOX);
+        pDlg->m_transferState = TRANSFER_IDLE;
+        pDlg->m_btnUpload.EnableWindow(TRUE);
+        pDlg->m_btnDownload.EnableWindow(TRUE);
+        pDlg->m_btnCancel.EnableWindow(FALSE);
+        return RESULT_NO_FILE;
+    }
+    std::ifstream file(path.str());
+    if (!file.is_open())
+        return FailTransfer(pDlg, "Error opening file!", nullptr, RESULT_FILE_ERROR);
+
+    pDlg->m_status.SetWindowText("Connecting to ORX...");
+    if (!pDlg->ConnectToDevice())
+        return FailTransfer(pDlg, "Error connecting to ORX!", "Error connecting to ORX!",
+                            RESULT_DEVICE_ERROR);
+    if (pDlg->m_transferState == TRANSFER_CANCEL)
+        return FailTransfer(pDlg, nullptr, "Download Cancelled!", RESULT_CANCELLED);
+    if (!CheckDeviceIdentity(pDlg))
+        return FailTransfer(pDlg, "This is not an ORX!", "Error! Device was not an ORX!",
+                            RESULT_DEVICE_ERROR);
+    if (IsLocked(pDlg->m_modbus))
+        return FailTransfer(pDlg, "Error! Configuration Locked!", "Error! Configuration Locked!",
+                            RESULT_LOCKED);
+    return DownloadFile(pDlg, file);
+}

@@ -1,0 +1,84 @@
+// orx-transfer verify [--port N] HOST FILE
+
+#include "cli/CliCommand.h"
+#include "cli/DownloadCommands.h"
+#include "cli/TransferOptions.h"
+#include "modbus/RemoteModbus.h"
+#include "platform/ui/WinApp.h"
+#include "transfer/ConfigCheck.h"
+#include "transfer/DeviceCompare.h"
+#include "transfer/TransferResults.h"
+
+#include <fstream>
+#include <iostream>
+
+namespace {
+
+int RunVerify(const std::vector<std::string>& args);
+
+const CliCommand VERIFY{
+    "verify", "verify [--port N] HOST FILE",
+    "Reads the ORX device at HOST (A.B.C.D) without writing to it and compares it with FILE\n"
+    "alarm by alarm and field by field, printing each difference, e.g.\n"
+    "  alarm 3 trip point: file 75.5000, device 75.4000\n"
+    "Only the rows a download would write are compared: a file with k rows compares alarms\n"
+    "1 to k. Every field is compared, also those of a disabled alarm. Trip point and deadband\n"
+    "are compared as the file's text rounded to single precision, as a download writes them.\n"
+    "FILE is checked first, as `check` does; a row a download would refuse stops the verify\n"
+    "before the device is contacted.\n"
+    "\n"
+    "  --port N   the device's Modbus TCP port (default 502)\n"
+    "\n"
+    "Exit status: 0 the device holds what FILE says, 2 FILE cannot be opened, 3 device error\n"
+    "(no connection, not an ORX, failed read), 6 a row of FILE would be refused, 7 the\n"
+    "device differs from FILE, 64 usage error.\n",
+    &RunVerify};
+
+const CliCommandRegistration registration{VERIFY};
+
+int RunVerify(const std::vector<std::string>& args) {
+    return RunVerifyCommand(args, std::cout, std::cerr);
+}
+
+int CompareWithDevice(const TransferOptions& options, const ConfigCheckResult& file,
+                      std::ostream& out, std::ostream& err) {
+    AfxSocketInit();
+    CRemoteModbus modbus;
+    if (!modbus.Connect(options.host.c_str(), options.port, EXCHANGE_TIMEOUT_MS)) {
+        err << "Error connecting to ORX!\n";
+        return static_cast<int>(RESULT_DEVICE_ERROR);
+    }
+    const unsigned result = VerifyAlarms(modbus, file.written, out, err);
+    modbus.Disconnect();
+    if (result == RESULT_OK)
+        out << "The device holds what the file says (" << file.written.size()
+            << " alarm(s) compared).\n";
+    else if (result == RESULT_DIFFERENT)
+        out << "The device differs from the file.\n";
+    return static_cast<int>(result);
+}
+
+} // namespace
+
+int RunVerifyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    TransferOptions options;
+    const std::string problem = ParseTransferOptions(args, options);
+    if (!problem.empty())
+        return UsageError(VERIFY, problem);
+    if (options.help) {
+        out << "usage: orx-transfer " << VERIFY.synopsis << "\n\n" << VERIFY.help;
+        return 0;
+    }
+    std::ifstream stream(options.file);
+    if (!stream.is_open()) {
+        err << "orx-transfer verify: cannot open " << options.file << "\n";
+        return static_cast<int>(RESULT_FILE_ERROR);
+    }
+    const ConfigCheckResult file = CheckConfigFile(stream);
+    if (!file.Accepted()) {
+        for (const RowReport& report : file.problems)
+            err << DescribeRowReport(report) << '\n';
+        return static_cast<int>(RESULT_CONFIG_ERROR);
+    }
+    return CompareWithDevice(options, file, out, err);
+}

@@ -31,6 +31,7 @@ BOOL CDialog::Create() {
         return static_cast<BOOL>(frontEnd.Send([this] { return static_cast<LRESULT>(Create()); }));
     const CDialogTemplate* dialog = GetTemplate();
     Attach(m_pOwnerWnd, 0, dialog ? dialog->lpszCaption : "", dialog ? dialog->dwStyle : 0);
+    m_systemMenu = CMenu();
     CDataExchange dx(this);
     DoDataExchange(&dx);
     m_bContinueModal = true;

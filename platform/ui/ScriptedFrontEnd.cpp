@@ -1,5 +1,6 @@
 #include "platform/ui/ScriptedFrontEnd.h"
 
+#include "platform/ui/Dialog.h"
 #include "platform/ui/IPAddressCtrl.h"
 #include "platform/ui/ProgressCtrl.h"
 
@@ -76,6 +77,29 @@ void CScriptedFrontEnd::CancelFileDialog() {
 void CScriptedFrontEnd::OnText(int id, const CString& text, std::function<void()> action) {
     std::lock_guard lock(m_scriptMutex);
     m_textActions.push_back({id, text, std::move(action)});
+}
+
+void CScriptedFrontEnd::OnDialog(UINT templateId, std::function<void(CDialog&)> action) {
+    std::lock_guard lock(m_scriptMutex);
+    m_dialogActions.push_back({templateId, std::move(action)});
+}
+
+void CScriptedFrontEnd::OnDialogShow(CDialog& dlg) {
+    std::function<void(CDialog&)> action;
+    {
+        std::lock_guard lock(m_scriptMutex);
+        m_events.push_back({CUiEvent::DialogShown, 0, dlg.GetWindowText(),
+                            static_cast<int>(dlg.GetTemplateID()), 0});
+        const auto found = std::find_if(
+            m_dialogActions.begin(), m_dialogActions.end(),
+            [&](const DialogAction& a) { return a.templateId == dlg.GetTemplateID(); });
+        if (found != m_dialogActions.end()) {
+            action = std::move(found->action);
+            m_dialogActions.erase(found);
+        }
+    }
+    if (action)
+        action(dlg);
 }
 
 void CScriptedFrontEnd::Record(CUiEvent event) {

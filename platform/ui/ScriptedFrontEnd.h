@@ -21,6 +21,7 @@ struct CUiEvent {
         Address,       // id, text = "a.b.c.d" with blank fields empty
         Icon,          // id, value = big icon id
         WorkerEnded,   // value = exit code
+        DialogShown,   // text = caption, value = template id
     };
     Kind kind;
     int id = 0;
@@ -38,6 +39,8 @@ public:
     void CancelFileDialog();
     // Runs action once, the first time control id is given text.
     void OnText(int id, const CString& text, std::function<void()> action);
+    // Runs action once, the first time a dialog of this template is shown.
+    void OnDialog(UINT templateId, std::function<void(CDialog&)> action);
 
     std::vector<CUiEvent> Events() const;
     std::vector<CUiEvent> Events(CUiEvent::Kind kind) const;
@@ -53,6 +56,7 @@ public:
     int MessageBox(const char* text, UINT type, UINT helpId) override;
     INT_PTR ChooseFile(const CFileRequest& request, CString& path) override;
     void OnWorkerEnded(UINT exitCode) override;
+    void OnDialogShow(CDialog& dlg) override;
 
 private:
     struct FileAnswer {
@@ -64,12 +68,17 @@ private:
         CString text;
         std::function<void()> action;
     };
+    struct DialogAction {
+        UINT templateId;
+        std::function<void(CDialog&)> action;
+    };
     void Record(CUiEvent event);
 
     mutable std::mutex m_scriptMutex;
     std::deque<int> m_boxAnswers;
     std::deque<FileAnswer> m_fileAnswers;
     std::vector<TextAction> m_textActions;
+    std::vector<DialogAction> m_dialogActions;
     std::vector<CUiEvent> m_events;
     std::vector<CFileRequest> m_fileRequests;
 };

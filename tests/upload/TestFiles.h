@@ -1,0 +1,30 @@
+#pragma once
+// Scratch folders and file contents for the upload tests.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// A fresh folder under the system's temporary folder, removed with its content at the end.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    const std::filesystem::path& Path() const { return m_path; }
+    std::string File(const std::string& name) const { return (m_path / name).string(); }
+    // Names of everything in the folder, sorted.
+    std::vector<std::string> Entries() const;
+
+private:
+    std::filesystem::path m_path;
+};
+
+std::string ReadText(const std::string& path);
+void WriteText(const std::string& path, const std::string& text);
+std::vector<std::string> ReadLines(const std::string& path);
+
+// A loopback port on which nothing listens: bound, then closed.
+unsigned short RefusingPort();

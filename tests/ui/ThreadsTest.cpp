@@ -1,0 +1,149 @@
+// Control changes made by a worker are carried out on the interface thread, and the
+// front end hears of them; workers are counted and waited for.
+
+#include "platform/ui/FileDialog.h"
+#include "platform/ui/MessageBox.h"
+#include "platform/ui/ProgressCtrl.h"
+#include "platform/ui/Resources.h"
+#include "platform/ui/ScriptedFrontEnd.h"
+#include "platform/ui/Thread.h"
+
+#include <array>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr UINT PROBE_MESSAGE = 0x9000;
+constexpr LRESULT PROBE_ANSWER = 42;
+constexpr UINT WORKER_EXIT = 7;
+
+// Notes the thread its window procedure runs on.
+class ProbeWnd : public CWnd {
+public:
+    std::thread::id ranOn;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message != PROBE_MESSAGE)
+            return CWnd::WindowProc(message, wParam, lParam);
+        ranOn = std::this_thread::get_id();
+        return PROBE_ANSWER;
+    }
+};
+
+struct ProbeJob {
+    ProbeWnd* wnd;
+    CProgressCtrl* bar;
+    LRESULT answer = 0;
+    std::thread::id workerThread;
+};
+
+UINT ProbeProc(LPVOID param) {
+    auto* job = static_cast<ProbeJob*>(param);
+    job->workerThread = std::this_thread::get_id();
+    job->answer = job->wnd->SendMessage(PROBE_MESSAGE);
+    job->bar->SendMessage(PBM_SETPOS, 3);
+    job->wnd->SetWindowText("from the worker");
+    return WORKER_EXIT;
+}
+
+class Threads : public ::testing::Test {
+protected:
+    CScriptedFrontEnd m_fe;
+    CFrontEndScope m_scope{m_fe};
+};
+
+TEST_F(Threads, SendMessageFromAWorkerRunsOnTheInterfaceThread) {
+    ProbeWnd wnd;
+    CProgressCtrl bar;
+    ProbeJob job{&wnd, &bar, 0, {}};
+    AfxBeginThread(ProbeProc, &job);
+    AfxWaitForWorkers();
+
+    EXPECT_EQ(job.answer, PROBE_ANSWER) << "the worker waited for the result";
+    EXPECT_EQ(wnd.ranOn, std::this_thread::get_id());
+    EXPECT_NE(job.workerThread, std::this_thread::get_id());
+    EXPECT_EQ(bar.GetPos(), 3);
+    EXPECT_EQ(wnd.GetWindowText(), "from the worker");
+    EXPECT_EQ(m_fe.ExitCodes(), std::vector<UINT>{WORKER_EXIT});
+    const auto positions = m_fe.Events(CUiEvent::ProgressPos);
+    ASSERT_EQ(positions.size(), 1u);
+    EXPECT_EQ(positions[0].value, 3);
+}
+
+TEST_F(Threads, WorkerCountDropsOnlyOnceTheInterfaceThreadHandlesTheEnd) {
+    ProbeWnd wnd;
+    CProgressCtrl bar;
+    ProbeJob job{&wnd, &bar, 0, {}};
+    AfxBeginThread(ProbeProc, &job);
+    EXPECT_EQ(AfxGetWorkerCount(), 1);
+    AfxWaitForWorkers();
+    EXPECT_EQ(AfxGetWorkerCount(), 0);
+}
+
+TEST_F(Threads, WaitingOffTheInterfaceThreadBlocksUntilTheWorkerEnds) {
+    ProbeWnd wnd;
+    CProgressCtrl bar;
+    ProbeJob job{&wnd, &bar, 0, {}};
+    AfxBeginThread(ProbeProc, &job);
+    bool waited = false;
+    std::thread waiter([&] {
+        AfxWaitForWorkers();
+        waited = true;
+    });
+    m_fe.RunUntil([] { return AfxGetWorkerCount() == 0; });
+    waiter.join();
+    EXPECT_TRUE(waited);
+    EXPECT_EQ(job.answer, PROBE_ANSWER);
+}
+
+TEST_F(Threads, TextActionRunsOnceInsideTheChange) {
+    CStatic status;
+    int runs = 0;
+    m_fe.OnText(status.GetDlgCtrlID(), "go", [&] { ++runs; });
+    status.SetWindowText("wait");
+    status.SetWindowText("go");
+    status.SetWindowText("go");
+    EXPECT_EQ(runs, 1);
+}
+
+TEST_F(Threads, FileDialogPassesItsRequestAndPathOnlyOnOk) {
+    m_fe.AnswerFileDialog("/tmp/x.csv");
+    m_fe.CancelFileDialog();
+    CFileDialog save(FALSE, "csv", "*.csv", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                     "Comma Separated Values (*.CSV)|*.CSV|");
+    EXPECT_EQ(save.DoModal(), static_cast<INT_PTR>(IDOK));
+    EXPECT_EQ(save.GetPathName(), "/tmp/x.csv");
+    EXPECT_EQ(save.DoModal(), static_cast<INT_PTR>(IDCANCEL));
+    EXPECT_EQ(save.GetPathName(), "");
+    const auto requests = m_fe.FileRequests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_FALSE(requests[0].bOpenFileDialog);
+    EXPECT_EQ(requests[0].strDefExt, "csv");
+    EXPECT_EQ(requests[0].dwFlags, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
+}
+
+TEST_F(Threads, MessageBoxByStringIdUsesTheStringAndItsIdAsHelp) {
+    constexpr UINT STRING_ID = 103;
+    static constexpr std::array<CStringResource, 1> strings{{{STRING_ID, "No sockets."}}};
+    static constexpr CResourceModule module{{}, strings, {}};
+    const CResourceModule* previous = AfxSetResourceModule(&module);
+    EXPECT_EQ(AfxMessageBox(STRING_ID), static_cast<int>(IDOK));
+    AfxSetResourceModule(previous);
+    EXPECT_EQ(m_fe.MessageBoxTexts(), std::vector<CString>{"No sockets."});
+}
+
+TEST(FileFilter, SplitsIntoNameAndPatternPairs) {
+    const auto one = ParseFileFilter("Comma Separated Values (*.CSV)|*.CSV|");
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_EQ(one[0].first, "Comma Separated Values (*.CSV)");
+    EXPECT_EQ(one[0].second, "*.CSV");
+    const auto two = ParseFileFilter("Text|*.txt;*.log|All|*.*||");
+    ASSERT_EQ(two.size(), 2u);
+    EXPECT_EQ(two[1].first, "All");
+    EXPECT_EQ(two[1].second, "*.*");
+    EXPECT_TRUE(ParseFileFilter("Lonely name").empty());
+    EXPECT_TRUE(ParseFileFilter(nullptr).empty());
+}
+
+} // namespace

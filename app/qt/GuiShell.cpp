@@ -35,7 +35,7 @@ void ScheduleScreenshot(orxqt::QtDialogView& view, const QString& file) {
 void ConfigureGuiFrontEnd(orxqt::QtFrontEnd& frontEnd, const GuiOptions& options) {
     frontEnd.SetMessageBoxCaption(QString::fromLatin1(MESSAGE_BOX_CAPTION));
     const QString screenshot = QString::fromStdString(options.screenshot);
-    frontEnd.SetViewShownHook([screenshot](orxqt::QtDialogView& view) {
+    frontEnd.AddViewShownHook([screenshot](orxqt::QtDialogView& view) {
         if (view.Dialog().GetTemplateID() != IDD_TRANSFER_DIALOG)
             return;
         AddAboutShortcut(view);

@@ -56,8 +56,8 @@ QPixmap DrawAppIcon(int size) {
 
 QIcon AppIcon() {
     QIcon icon;
-    icon.addPixmap(DrawAppIcon(ICON_LARGE));
-    icon.addPixmap(DrawAppIcon(ICON_SMALL));
+    icon.addPixmap(DrawAppIcon(APP_ICON_LARGE));
+    icon.addPixmap(DrawAppIcon(APP_ICON_SMALL));
     return icon;
 }
 

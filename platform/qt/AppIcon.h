@@ -7,8 +7,8 @@
 
 namespace orxqt {
 
-inline constexpr int ICON_LARGE = 32;
-inline constexpr int ICON_SMALL = 16;
+inline constexpr int APP_ICON_LARGE = 32;
+inline constexpr int APP_ICON_SMALL = 16;
 
 QPixmap DrawAppIcon(int size);
 QIcon AppIcon(); // both sizes

@@ -37,6 +37,15 @@ QString Text(const char* text) {
     return QString::fromUtf8(text ? text : "");
 }
 
+// An icon static names its icon by id: "130" or "#130".
+UINT IconIdOf(const char* caption) {
+    if (caption == nullptr)
+        return 0;
+    if (*caption == '#')
+        ++caption;
+    return static_cast<UINT>(std::atoi(caption));
+}
+
 WPARAM Clicked(int id) {
     return MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED);
 }
@@ -111,7 +120,7 @@ QWidget* QtDialogView::CreateButton(const CDialogItem& item) {
 QWidget* QtDialogView::CreateStatic(const CDialogItem& item) {
     auto* label = new QLabel(this);
     if ((item.dwStyle & STATIC_KIND_MASK) == SS_ICON) {
-        const UINT iconId = static_cast<UINT>(std::atoi(item.lpszCaption ? item.lpszCaption : ""));
+        const UINT iconId = IconIdOf(item.lpszCaption);
         label->setPixmap(m_icons ? m_icons(iconId).pixmap(ICON_STATIC_SIZE) : QPixmap());
         return label;
     }

@@ -108,8 +108,8 @@ void QtFrontEnd::OnDialogShow(CDialog& dlg) {
     view->show();
     view->raise();
     view->activateWindow();
-    if (m_viewShown)
-        m_viewShown(*view);
+    for (const ViewHook& hook : m_viewShown)
+        hook(*view);
 }
 
 void QtFrontEnd::OnDialogDestroy(CDialog& dlg) {

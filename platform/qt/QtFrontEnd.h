@@ -28,8 +28,8 @@ public:
     void SetIconProvider(IconProvider icons) { m_icons = std::move(icons); }
     void SetMessageBoxAnswer(MessageBoxAnswer answer) { m_boxAnswer = std::move(answer); }
     void SetFileAnswer(FileAnswer answer) { m_fileAnswer = std::move(answer); }
-    // Called once each dialog's window is shown (e.g. to add shortcuts).
-    void SetViewShownHook(ViewHook hook) { m_viewShown = std::move(hook); }
+    // Called, in the order added, once each dialog's window is shown (e.g. to add shortcuts).
+    void AddViewShownHook(ViewHook hook) { m_viewShown.push_back(std::move(hook)); }
     // The window of dlg while it exists, or nullptr.
     QtDialogView* ViewOf(const CDialog& dlg) const;
     // Caption of message boxes.
@@ -56,7 +56,7 @@ private:
     IconProvider m_icons;
     MessageBoxAnswer m_boxAnswer;
     FileAnswer m_fileAnswer;
-    ViewHook m_viewShown;
+    std::vector<ViewHook> m_viewShown;
     QString m_boxCaption;
     std::vector<QPointer<QtDialogView>> m_views; // open dialogs, innermost last
 };

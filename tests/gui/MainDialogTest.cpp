@@ -1,0 +1,213 @@
+#include "GuiFixture.h"
+
+#include "app/ORXConfigurationDlg.h"
+#include "platform/qt/AppIcon.h"
+#include "platform/qt/IpAddressEdit.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+using orxqt::DialogRectToPixels;
+using orxqt::QtDialogView;
+
+namespace {
+
+// The main dialog as its template describes it, in dialog units.
+constexpr const char* MAIN_CAPTION = "ORX Configuration Transfer Utility, Version 1.0.00";
+constexpr int MAIN_CX = 320;
+constexpr int MAIN_CY = 110;
+
+enum class Kind { Group, Push, Address, Label, Progress };
+
+struct ExpectedItem {
+    int id;
+    Kind kind;
+    const char* caption;
+    bool enabled;
+    int x, y, cx, cy;
+};
+
+constexpr ExpectedItem MAIN_ITEMS[] = {
+    {IDC_IP_GROUP, Kind::Group, "ORX IP Address", true, 6, 6, 306, 36},
+    {IDC_IPADDRESS, Kind::Address, "", true, 12, 18, 100, 15},
+    {IDC_TRANSFER_GROUP, Kind::Group, "Upload/Download", true, 6, 48, 306, 54},
+    {IDC_UPLOAD, Kind::Push, "Upload from ORX", true, 12, 60, 84, 14},
+    {IDC_DOWNLOAD, Kind::Push, "Download to ORX", true, 102, 60, 84, 14},
+    {IDC_CANCEL_TRANSFER, Kind::Push, "Cancel", false, 192, 60, 50, 14},
+    {IDC_STATUS, Kind::Label, "", true, 120, 21, 186, 8},
+    {IDC_PROGRESS, Kind::Progress, "", true, 12, 78, 294, 14},
+};
+
+constexpr const char* ABOUT_CAPTION = "About ORX Configuration";
+constexpr const char* ABOUT_MENU_TEXT = "&About ORX Configuration...";
+constexpr const char* ABOUT_VERSION = "ORX Configuration, Version 1.0";
+constexpr int ABOUT_CX = 170;
+constexpr int ABOUT_CY = 62;
+
+QString Caption(QWidget* widget) {
+    if (auto* group = qobject_cast<QGroupBox*>(widget))
+        return group->title();
+    if (auto* button = qobject_cast<QPushButton*>(widget))
+        return button->text();
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        return label->text();
+    return {};
+}
+
+bool IsKind(QWidget* widget, Kind kind) {
+    switch (kind) {
+    case Kind::Group:
+        return qobject_cast<QGroupBox*>(widget) != nullptr;
+    case Kind::Push:
+        return qobject_cast<QPushButton*>(widget) != nullptr;
+    case Kind::Address:
+        return qobject_cast<orxqt::IpAddressEdit*>(widget) != nullptr;
+    case Kind::Label:
+        return qobject_cast<QLabel*>(widget) != nullptr;
+    case Kind::Progress:
+        return qobject_cast<QProgressBar*>(widget) != nullptr;
+    }
+    return false;
+}
+
+QString AddressText(QtDialogView& view) {
+    auto* edit = static_cast<orxqt::IpAddressEdit*>(view.Item(IDC_IPADDRESS));
+    QStringList parts;
+    for (int i = 0; i < orxqt::IpAddressEdit::FIELD_COUNT; ++i)
+        parts << edit->field(i)->text();
+    return parts.join(QLatin1Char('.'));
+}
+
+class MainDialogTest : public GuiTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dlg.Create());
+        view = frontEnd.ViewOf(dlg);
+        ASSERT_NE(view, nullptr);
+    }
+    void TearDown() override { dlg.DestroyWindow(); }
+
+    CORXConfigurationDlg dlg;
+    QtDialogView* view = nullptr;
+};
+
+} // namespace
+
+TEST_F(MainDialogTest, IsLaidOutFromItsTemplateInDialogUnits) {
+    const orxqt::DialogBaseUnits units = view->BaseUnits();
+    EXPECT_EQ(units.x, orxqt::BaseUnitsOf(view->font()).x);
+    EXPECT_EQ(units.y, orxqt::BaseUnitsOf(view->font()).y);
+    EXPECT_EQ(view->windowTitle(), QString::fromLatin1(MAIN_CAPTION));
+    const QSize size = DialogRectToPixels(units, 0, 0, MAIN_CX, MAIN_CY).size();
+    EXPECT_EQ(view->size(), size);
+    EXPECT_EQ(view->minimumSize(), size);
+    EXPECT_EQ(view->maximumSize(), size);
+
+    for (const ExpectedItem& item : MAIN_ITEMS) {
+        SCOPED_TRACE(item.id);
+        QWidget* widget = view->Item(item.id);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_TRUE(IsKind(widget, item.kind));
+        EXPECT_EQ(Caption(widget), QString::fromLatin1(item.caption));
+        EXPECT_EQ(widget->isEnabled(), item.enabled);
+        EXPECT_EQ(widget->geometry(), DialogRectToPixels(units, item.x, item.y, item.cx, item.cy));
+    }
+    // The status line sits inside the address group, right of the address field.
+    const QRect status = view->Item(IDC_STATUS)->geometry();
+    EXPECT_TRUE(view->Item(IDC_IP_GROUP)->geometry().contains(status));
+    EXPECT_GT(status.left(), view->Item(IDC_IPADDRESS)->geometry().right());
+}
+
+TEST_F(MainDialogTest, FrameHasIconAndNoMinimiseOrMaximiseBox) {
+    const Qt::WindowFlags flags = view->windowFlags();
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+    const QList<QSize> sizes = view->windowIcon().availableSizes();
+    EXPECT_TRUE(sizes.contains(QSize(orxqt::APP_ICON_LARGE, orxqt::APP_ICON_LARGE)));
+    EXPECT_TRUE(sizes.contains(QSize(orxqt::APP_ICON_SMALL, orxqt::APP_ICON_SMALL)));
+}
+
+TEST_F(MainDialogTest, StartsAtZeroAddressAndTypingReachesTheDialog) {
+    EXPECT_EQ(AddressText(*view), QStringLiteral("0.0.0.0"));
+    auto* edit = static_cast<orxqt::IpAddressEdit*>(view->Item(IDC_IPADDRESS));
+    for (int i = 0; i < orxqt::IpAddressEdit::FIELD_COUNT; ++i)
+        edit->field(i)->clear();
+    QTest::keyClicks(edit->field(0), QStringLiteral("192"));
+    QTest::keyClicks(edit->field(1), QStringLiteral("168"));
+    QTest::keyClicks(edit->field(3), QStringLiteral("7"));
+    BYTE f0 = 0, f1 = 0, f2 = 0, f3 = 0;
+    EXPECT_EQ(dlg.m_ipAddress.GetAddress(f0, f1, f2, f3), 3); // field 3 left blank
+    EXPECT_EQ((std::array<int, 4>{f0, f1, f2, f3}), (std::array<int, 4>{192, 168, 0, 7}));
+}
+
+TEST_F(MainDialogTest, WorkerControlChangesShowInTheWidgets) {
+    dlg.m_status.SetWindowText("Uploading Alarm 3/32...");
+    dlg.m_btnCancel.EnableWindow(TRUE);
+    dlg.m_progress.SetRange(0, 32);
+    dlg.m_progress.SetPos(3);
+    EXPECT_EQ(Caption(view->Item(IDC_STATUS)), QStringLiteral("Uploading Alarm 3/32..."));
+    EXPECT_TRUE(view->Item(IDC_CANCEL_TRANSFER)->isEnabled());
+    auto* bar = static_cast<QProgressBar*>(view->Item(IDC_PROGRESS));
+    EXPECT_EQ(bar->maximum(), 32);
+    EXPECT_EQ(bar->value(), 3);
+}
+
+TEST_F(MainDialogTest, HostGivenAtStartFillsTheAddressField) {
+    CORXConfigurationDlg other;
+    other.m_strInitialHost = "10.1.2.250";
+    ASSERT_TRUE(other.Create());
+    EXPECT_EQ(AddressText(*frontEnd.ViewOf(other)), QStringLiteral("10.1.2.250"));
+    other.DestroyWindow();
+}
+
+TEST_F(MainDialogTest, EscEndsTheDialogWhileIdle) {
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_TRUE(WaitUntil([&] { return !dlg.ContinueModal(); }));
+}
+
+TEST_F(MainDialogTest, AboutBoxFromContextMenuAndF1) {
+    int shown = 0;
+    frontEnd.AddViewShownHook([&](QtDialogView& about) {
+        if (about.Dialog().GetTemplateID() != IDD_ABOUTBOX)
+            return;
+        ++shown;
+        const orxqt::DialogBaseUnits units = about.BaseUnits();
+        EXPECT_EQ(about.windowTitle(), QString::fromLatin1(ABOUT_CAPTION));
+        EXPECT_EQ(about.size(), DialogRectToPixels(units, 0, 0, ABOUT_CX, ABOUT_CY).size());
+        EXPECT_EQ(about.parentWidget(), view);
+        EXPECT_EQ(about.windowModality(), Qt::ApplicationModal);
+        auto* ok = qobject_cast<QPushButton*>(about.Item(IDOK));
+        ASSERT_NE(ok, nullptr);
+        EXPECT_TRUE(ok->isDefault());
+        EXPECT_EQ(ok->geometry(), DialogRectToPixels(units, 114, 42, 50, 14));
+        bool versionShown = false;
+        bool iconShown = false;
+        for (QLabel* label : about.findChildren<QLabel*>()) {
+            versionShown |= label->text() == QString::fromLatin1(ABOUT_VERSION) &&
+                            label->geometry() == DialogRectToPixels(units, 42, 14, 114, 8);
+            iconShown |= !label->pixmap().isNull();
+        }
+        EXPECT_TRUE(versionShown);
+        EXPECT_TRUE(iconShown);
+        ok->click();
+    });
+
+    const std::unique_ptr<QMenu> menu = view->BuildSystemMenu();
+    const QList<QAction*> actions = menu->actions();
+    ASSERT_EQ(actions.size(), 1);
+    EXPECT_EQ(actions[0]->text(), QString::fromLatin1(ABOUT_MENU_TEXT));
+    actions[0]->trigger();
+    EXPECT_TRUE(WaitUntil([&] { return shown == 1; }));
+
+    view->activateWindow();
+    QApplication::setActiveWindow(view);
+    QTest::keyClick(view, Qt::Key_F1);
+    EXPECT_TRUE(WaitUntil([&] { return shown == 2; }));
+    EXPECT_TRUE(dlg.ContinueModal()); // the About box's OK does not end the main dialog
+}

@@ -1,0 +1,149 @@
+// Message boxes and file dialogs as a person sees them: asked from a worker thread, shown
+// on the interface thread, answered here through the widgets, the worker held meanwhile.
+#include "GuiFixture.h"
+
+#include "platform/qt/QtFileFilter.h"
+
+#include <QAbstractButton>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+constexpr UINT MB_EXCLAMATION_OK = MB_ICONEXCLAMATION | MB_OK;
+constexpr const char* CSV_FILTER = "Comma Separated Values (*.CSV)|*.CSV|";
+constexpr int POLL_MS = 20;
+
+class QtQuestionsTest : public GuiTest {
+protected:
+    // Runs ask on a worker thread; answer runs on the interface thread once a modal window
+    // is up, with that window. Returns what ask returned.
+    template <typename Result>
+    Result AskFromWorker(const std::function<Result()>& ask,
+                         const std::function<void(QWidget*)>& answer) {
+        std::atomic<bool> returned{false};
+        Result result{};
+        std::thread worker([&] {
+            result = ask();
+            returned = true;
+        });
+        bool answered = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (answered || modal == nullptr)
+                return;
+            answered = true;
+            EXPECT_FALSE(returned.load()); // the worker waits for the answer
+            answer(modal);
+        });
+        poll.start(POLL_MS);
+        EXPECT_TRUE(WaitUntil([&] { return returned.load(); }));
+        worker.join();
+        EXPECT_TRUE(answered);
+        return result;
+    }
+
+    static void Press(QWidget* box, QMessageBox::StandardButton which) {
+        auto* message = qobject_cast<QMessageBox*>(box);
+        ASSERT_NE(message, nullptr);
+        message->button(which)->click();
+    }
+};
+
+void TouchFile(const QString& path) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+}
+
+} // namespace
+
+TEST_F(QtQuestionsTest, ErrorBoxHasExclamationIconAndOk) {
+    const int answer = AskFromWorker<int>(
+        [&] { return frontEnd.MessageBox("Error connecting to ORX!", MB_EXCLAMATION_OK, 0); },
+        [](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->text(), QStringLiteral("Error connecting to ORX!"));
+            EXPECT_EQ(box->icon(), QMessageBox::Warning);
+            EXPECT_EQ(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+            EXPECT_EQ(box->windowTitle(), QString::fromLatin1(MESSAGE_BOX_CAPTION));
+            Press(box, QMessageBox::Ok);
+        });
+    EXPECT_EQ(answer, static_cast<int>(IDOK));
+}
+
+TEST_F(QtQuestionsTest, YesNoBoxHasNoIconAndReportsTheAnswer) {
+    for (const auto& [button, expected] :
+         {std::pair{QMessageBox::Yes, IDYES}, std::pair{QMessageBox::No, IDNO}}) {
+        const int answer = AskFromWorker<int>(
+            [&] { return frontEnd.MessageBox("Proceed?", MB_YESNO, 0); },
+            [button](QWidget* modal) {
+                auto* box = qobject_cast<QMessageBox*>(modal);
+                ASSERT_NE(box, nullptr);
+                EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+                EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+                Press(box, button);
+            });
+        EXPECT_EQ(answer, static_cast<int>(expected));
+    }
+}
+
+TEST(QtFileFilter, OffersBothSpellingsUnderTheSameName) {
+    EXPECT_EQ(orxqt::QtNameFilters(CSV_FILTER),
+              QStringList{QStringLiteral("Comma Separated Values (*.CSV *.csv)")});
+    EXPECT_EQ(orxqt::QtNameFilters("Text|*.txt;*.Log|All|*.*|"),
+              (QStringList{QStringLiteral("Text (*.txt *.TXT *.Log *.LOG *.log)"),
+                           QStringLiteral("All (*.*)")}));
+    EXPECT_TRUE(orxqt::QtNameFilters(nullptr).isEmpty());
+}
+
+TEST_F(QtQuestionsTest, SaveDialogAddsTheExtensionAndAsksBeforeOverwriting) {
+    QTemporaryDir dir;
+    TouchFile(dir.filePath(QStringLiteral("old.csv")));
+    CFileRequest request;
+    request.bOpenFileDialog = FALSE;
+    request.strDefExt = "csv";
+    request.strFileName = "*.csv";
+    request.dwFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    request.strFilter = CSV_FILTER;
+
+    const auto choose = [&](const QString& typed, bool expectPrompt) {
+        CString path;
+        const INT_PTR result = AskFromWorker<INT_PTR>(
+            [&] { return frontEnd.ChooseFile(request, path); },
+            [&](QWidget* modal) {
+                auto* dialog = qobject_cast<QFileDialog*>(modal);
+                ASSERT_NE(dialog, nullptr);
+                EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+                EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("csv"));
+                EXPECT_TRUE(dialog->nameFilters().constFirst().contains(QStringLiteral("*.csv")));
+                dialog->setDirectory(dir.path());
+                auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                ASSERT_NE(name, nullptr);
+                name->setText(typed);
+                bool prompted = false;
+                QTimer::singleShot(POLL_MS * 5, [&] {
+                    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                        prompted = true;
+                        box->button(QMessageBox::Yes)->click();
+                    }
+                });
+                QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+                EXPECT_EQ(prompted, expectPrompt);
+            });
+        EXPECT_EQ(result, static_cast<INT_PTR>(IDOK));
+        return QString::fromUtf8(path.GetString());
+    };
+
+    EXPECT_EQ(choose(QStringLiteral("fresh"), false), dir.filePath(QStringLiteral("fresh.csv")));
+    EXPECT_EQ(choose(QStringLiteral("old"), true), dir.filePath(QStringLiteral("old.csv")));
+}

@@ -1,0 +1,96 @@
+// The configuration-file reader on any text, read as the download reads it: the header,
+// then at most 32 rows until a row fails or the file ends. Every accepted row must obey the
+// row rules and survive the writer and the reader again.
+
+#include "fuzz/FuzzCheck.h"
+#include "transfer/ConfigFile.h"
+
+#include <cmath>
+#include <limits>
+#include <sstream>
+
+namespace {
+
+constexpr float ROUND_TRIP_LIMIT = 1e12f;     // larger reals are written with 20 characters or more
+constexpr double WRITTEN_HALF_STEP = 0.00005; // four decimals
+constexpr std::size_t CUT_TEXT_LIMIT = FIELD_LIMIT + 2; // 19 characters and "..."
+constexpr int ROW_FIELDS = 8;
+
+bool InRange(const AlarmRecord& r) {
+    return std::fabs(r.tripPoint) < ROUND_TRIP_LIMIT && std::fabs(r.deadband) < ROUND_TRIP_LIMIT;
+}
+
+void CheckRules(const AlarmRecord& r) {
+    FUZZ_CHECK(r.mode <= 2, "accepted mode outside 0 to 2");
+    if (r.mode != 0) {
+        FUZZ_CHECK(r.sourceModule >= 2 && r.sourceModule <= 16, "accepted module outside 2 to 16");
+        FUZZ_CHECK(r.sourceChannel >= 1 && r.sourceChannel <= 4, "accepted channel outside 1 to 4");
+    }
+    FUZZ_CHECK(r.outputRelay <= 8, "accepted relay outside 0 to 8");
+    FUZZ_CHECK(std::isfinite(r.tripPoint) && std::isfinite(r.deadband),
+               "accepted a non-finite real");
+}
+
+AlarmRecord WriteAndRead(int n, const AlarmRecord& record) {
+    std::ostringstream out;
+    WriteAlarmRow(out, n, record);
+    const std::string text = out.str();
+    FUZZ_CHECK(!text.empty() && text.back() == '\n', "written row without its line end");
+    std::istringstream in(text);
+    AlarmRecord back;
+    FUZZ_CHECK(ReadRow(in, back) == RowOutcome::Row, "a written row is not read back");
+    return back;
+}
+
+bool Close(float written, float read) {
+    const double step = std::nextafter(std::fabs(written), std::numeric_limits<float>::infinity()) -
+                        std::fabs(written);
+    return std::fabs(double{written} - double{read}) <= WRITTEN_HALF_STEP + 2 * step;
+}
+
+// Four decimals may round the reals once; after that the text and the value agree.
+void CheckRoundTrip(int n, const AlarmRecord& record) {
+    const AlarmRecord once = WriteAndRead(n, record);
+    FUZZ_CHECK(once.mode == record.mode && once.sourceModule == record.sourceModule &&
+                   once.sourceChannel == record.sourceChannel &&
+                   once.outputRelay == record.outputRelay &&
+                   once.enunciateFaults == record.enunciateFaults,
+               "round trip changed a whole-number field or the flag");
+    FUZZ_CHECK(Close(record.tripPoint, once.tripPoint) && Close(record.deadband, once.deadband),
+               "round trip moved a real by more than its last written decimal");
+    FUZZ_CHECK(WriteAndRead(n, once) == once, "a second round trip changed the row");
+}
+
+void CheckProblem(const RowProblem& problem) {
+    FUZZ_CHECK(problem.field >= 0 && problem.field <= ROW_FIELDS, "problem names no field");
+    FUZZ_CHECK(!problem.rule.empty(), "problem without a rule");
+    FUZZ_CHECK(problem.value.size() <= CUT_TEXT_LIMIT, "problem text not cut");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::istringstream file(std::string(reinterpret_cast<const char*>(data), size));
+    SkipFileHeader(file);
+    if (file.eof())
+        return 0; // the download then completes without rows
+    for (int n = 1; n <= ALARM_COUNT; ++n) {
+        const AlarmRecord untouched{7, 7, 7, 7, 7.0f, 7.0f, true};
+        AlarmRecord record = untouched;
+        RowProblem problem;
+        const RowOutcome outcome = ReadRow(file, record, &problem);
+        if (outcome != RowOutcome::Row) {
+            FUZZ_CHECK(record == untouched, "a row that was not accepted changed the record");
+            if (outcome == RowOutcome::Unacceptable)
+                CheckProblem(problem);
+            return 0;
+        }
+        CheckRules(record);
+        if (InRange(record))
+            CheckRoundTrip(n, record);
+        file.peek();
+        if (file.eof())
+            return 0;
+    }
+    return 0;
+}

@@ -171,6 +171,12 @@ TEST_F(MainDialogTest, EscEndsTheDialogWhileIdle) {
     EXPECT_TRUE(WaitUntil([&] { return !dlg.ContinueModal(); }));
 }
 
+TEST_F(MainDialogTest, EnterInTheAddressFieldEndsTheDialogWhileIdle) {
+    auto* edit = static_cast<orxqt::IpAddressEdit*>(view->Item(IDC_IPADDRESS));
+    QTest::keyClick(edit->field(2), Qt::Key_Return);
+    EXPECT_TRUE(WaitUntil([&] { return !dlg.ContinueModal(); }));
+}
+
 TEST_F(MainDialogTest, AboutBoxFromContextMenuAndF1) {
     int shown = 0;
     frontEnd.AddViewShownHook([&](QtDialogView& about) {

@@ -1,0 +1,96 @@
+#include "DownloadFiles.h"
+
+#include "transfer/ConfigFile.h"
+
+#include <arpa/inet.h>
+#include <fstream>
+#include <netinet/in.h>
+#include <sstream>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
+
+const char* const DOWNLOAD_FILE_HEADER =
+    "ORX Configuration Transfer Utility Version 1.00.00\n"
+    "Sun Dec 06 10:00:00 2026\n"
+    "Serial Number: 1234567\n"
+    "Alarm,Alarm,Source,Source,Output,Trip Point,Deadband,Enunciate System\n"
+    "Number,Mode,Module,Channel,Relay,,,Faults\n";
+const char* const DOWNLOAD_FILE_NOTE =
+    "\"Alarm Mode (0 = Disabled, 1 = Trip Low, 2 = Trip High)\"\n";
+
+namespace {
+constexpr int MODES = 3;
+constexpr int MODULES = 15;
+constexpr int CHANNELS = 4;
+constexpr int RELAYS = 9;
+} // namespace
+
+AlarmRecord DistinctAlarm(int n) {
+    AlarmRecord r;
+    r.mode = static_cast<WORD>(n % MODES);
+    r.sourceModule = static_cast<WORD>(2 + n % MODULES);
+    r.sourceChannel = static_cast<WORD>(1 + n % CHANNELS);
+    r.outputRelay = static_cast<WORD>(n % RELAYS);
+    r.tripPoint = static_cast<float>(n) * 1.25f - 10.0f;
+    r.deadband = static_cast<float>(n) * 0.5f;
+    r.enunciateFaults = n % 2 == 1;
+    return r;
+}
+
+std::string DistinctRows(int first, int last) {
+    std::ostringstream out;
+    PrepareFileStream(out);
+    for (int n = first; n <= last; ++n)
+        WriteAlarmRow(out, n, DistinctAlarm(n));
+    return out.str();
+}
+
+std::string FullFileText() {
+    return std::string(DOWNLOAD_FILE_HEADER) + DistinctRows(1, ALARM_COUNT) + DOWNLOAD_FILE_NOTE;
+}
+
+std::string CrLf(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+DownloadScratch::DownloadScratch() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "orx-download-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("mkdtemp");
+    m_path = pattern;
+}
+
+DownloadScratch::~DownloadScratch() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+}
+
+std::string DownloadScratch::Write(const std::string& name, const std::string& text) const {
+    const std::string path = File(name);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    return path;
+}
+
+unsigned short ClosedLoopbackPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        throw std::runtime_error("socket");
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                       ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+    ::close(fd);
+    if (!bound)
+        throw std::runtime_error("bind");
+    return ntohs(address.sin_port);
+}

@@ -184,9 +184,24 @@ private:
     int m_slave = -1;
 };
 
-// The transfer's interrupt watcher needs the signals blocked, as orx-transfer's main does.
+// The transfer's interrupt watcher needs the signals blocked, as orx-transfer's main does;
+// the test's own mask comes back afterwards, so programs it starts later do not inherit it.
+class BlockedInterrupts {
+public:
+    BlockedInterrupts() {
+        pthread_sigmask(SIG_SETMASK, nullptr, &m_saved);
+        BlockInterrupts();
+    }
+    ~BlockedInterrupts() { pthread_sigmask(SIG_SETMASK, &m_saved, nullptr); }
+    BlockedInterrupts(const BlockedInterrupts&) = delete;
+    BlockedInterrupts& operator=(const BlockedInterrupts&) = delete;
+
+private:
+    sigset_t m_saved{};
+};
+
 TEST_F(CliDownload, YesOnTheTerminalDownloads) {
-    BlockInterrupts();
+    BlockedInterrupts blocked;
     Terminal terminal("y\n");
     ASSERT_GE(terminal.Fd(), 0);
     EXPECT_EQ(RunDownloadCommand({"--port", Port(), "127.0.0.1", m_file}, terminal.Fd()), 0);
@@ -194,7 +209,7 @@ TEST_F(CliDownload, YesOnTheTerminalDownloads) {
 }
 
 TEST_F(CliDownload, AnythingElseOnTheTerminalWritesNothing) {
-    BlockInterrupts();
+    BlockedInterrupts blocked;
     for (const char* answer : {"n\n", "\n", "yep\n"}) {
         Terminal terminal(answer);
         ASSERT_GE(terminal.Fd(), 0);

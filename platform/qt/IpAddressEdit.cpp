@@ -34,6 +34,7 @@ IpAddressEdit::IpAddressEdit(QWidget* parent) : QFrame(parent) {
         }
         auto* edit = new QLineEdit(this);
         edit->setFrame(false);
+        edit->setFocusPolicy(Qt::ClickFocus); // Tab treats the four fields as one stop
         edit->setAlignment(Qt::AlignCenter);
         edit->setMaxLength(FIELD_DIGITS);
         edit->setValidator(digits);

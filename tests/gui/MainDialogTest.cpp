@@ -146,6 +146,22 @@ TEST_F(MainDialogTest, StartsAtZeroAddressAndTypingReachesTheDialog) {
     EXPECT_EQ((std::array<int, 4>{f0, f1, f2, f3}), (std::array<int, 4>{192, 168, 0, 7}));
 }
 
+TEST_F(MainDialogTest, TabMovesThroughTheTabStopsInTemplateOrder) {
+    view->show();
+    view->activateWindow();
+    QApplication::setActiveWindow(view);
+    auto* edit = static_cast<orxqt::IpAddressEdit*>(view->Item(IDC_IPADDRESS));
+    edit->field(0)->setFocus();
+    // The address field is one stop, whichever of its parts has the focus.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), view->Item(IDC_UPLOAD));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), view->Item(IDC_DOWNLOAD));
+    edit->field(2)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), view->Item(IDC_UPLOAD));
+}
+
 TEST_F(MainDialogTest, WorkerControlChangesShowInTheWidgets) {
     dlg.m_status.SetWindowText("Uploading Alarm 3/32...");
     dlg.m_btnCancel.EnableWindow(TRUE);

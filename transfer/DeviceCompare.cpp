@@ -41,15 +41,6 @@ void CompareFloat(std::vector<FieldDifference>& out, int n, const char* field, f
 
 } // namespace
 
-bool ReadDeviceAlarm(CModbus& modbus, int n, AlarmArrays& alarm) {
-    const WORD registerAddress = AlarmRegisterAddress(n);
-    const WORD words = modbus.ReadInputRegisters(registerAddress, ALARM_WORD_COUNT, alarm.words);
-    const WORD floats =
-        modbus.ReadInputFloats(registerAddress + ALARM_TRIP_POINT_OFFSET, alarm.floats);
-    const WORD faults = modbus.ReadInputStatus(AlarmFlagAddress(n), alarm.faults);
-    return words == 0 && floats == 0 && faults == 0;
-}
-
 std::vector<FieldDifference> CompareAlarm(int n, const AlarmRecord& file,
                                           const AlarmRecord& device) {
     std::vector<FieldDifference> out;

@@ -15,11 +15,6 @@ class CModbus;
 // RESULT_* codes end at 6.
 constexpr unsigned RESULT_DIFFERENT = 7;
 
-// Reads alarm n (1..ALARM_COUNT): its four words (function 4), its two floats (function 4,
-// one request of four registers) and its faults bit (function 2). All three reads are made
-// whatever the earlier ones gave; true when all three succeeded.
-bool ReadDeviceAlarm(CModbus& modbus, int n, AlarmArrays& alarm);
-
 struct FieldDifference {
     int alarm = 0;
     std::string field; // "mode", "trip point", ...

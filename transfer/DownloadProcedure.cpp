@@ -1,77 +1,23 @@
 // File to device: the worker started by "Download to ORX".
 
 #include "app/ORXConfigurationDlg.h"
-#include "platform/ui/FileDialog.h"
-#include "platform/ui/MessageBox.h"
 #include "transfer/DownloadRows.h"
 #include "transfer/RegisterMap.h"
 #include "transfer/TransferProcedures.h"
 #include "transfer/TransferResults.h"
+#include "transfer/TransferSteps.h"
 
 #include <fstream>
 
 namespace {
 
-constexpr UINT ERROR_BOX = MB_ICONEXCLAMATION | MB_OK;
-constexpr const char* CSV_EXTENSION = "csv";
-constexpr const char* CSV_INITIAL_NAME = "*.csv";
-constexpr const char* CSV_FILTER = "Comma Separated Values (*.CSV)|*.CSV|";
-
 enum class AlarmsEnd { Complete, Unacceptable, WriteFailed, Cancelled };
-
-bool ChooseDownloadFile(CString& path) {
-    CFileDialog dlgFile(TRUE, CSV_EXTENSION, CSV_INITIAL_NAME,
-                        OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, CSV_FILTER, nullptr, 0, TRUE);
-    if (dlgFile.DoModal() != IDOK)
-        return false;
-    path = dlgFile.GetPathName();
-    return true;
-}
-
-void ArrangeForTransfer(CORXConfigurationDlg* pDlg) {
-    pDlg->m_btnUpload.EnableWindow(FALSE);
-    pDlg->m_btnDownload.EnableWindow(FALSE);
-    pDlg->m_btnCancel.EnableWindow(TRUE);
-    pDlg->m_progress.SendMessage(PBM_SETRANGE, 0, MAKELPARAM(0, ALARM_COUNT));
-    pDlg->m_progress.SendMessage(PBM_SETSTEP, 1, 0);
-    pDlg->m_progress.SendMessage(PBM_SETPOS, 0, 0);
-}
-
-UINT EndTransfer(CORXConfigurationDlg* pDlg, UINT result) {
-    pDlg->FinishTransfer();
-    pDlg->m_modbus.Disconnect();
-    return result;
-}
-
-// The box first, then the status text; either may be absent.
-UINT FailTransfer(CORXConfigurationDlg* pDlg, const char* box, const char* status, UINT result) {
-    if (box != nullptr)
-        AfxMessageBox(box, ERROR_BOX);
-    if (status != nullptr)
-        pDlg->m_status.SetWindowText(status);
-    return EndTransfer(pDlg, result);
-}
 
 bool IsLocked(CModbus& modbus) {
     CByteArray locked;
     locked.SetSize(1);
     modbus.ReadInputStatus(INPUT_CONFIG_LOCKED, locked); // a silent device counts as unlocked
     return locked[0] == 1;
-}
-
-// All four writes are made whatever the earlier ones gave.
-bool WriteAlarm(CModbus& modbus, int n, const AlarmRecord& record) {
-    CWordArray words;
-    words.Add(record.mode);
-    words.Add(record.sourceModule);
-    words.Add(record.sourceChannel);
-    words.Add(record.outputRelay);
-    const WORD registerAddress = AlarmRegisterAddress(n);
-    const WORD w = modbus.PresetMultipleRegisters(registerAddress, ALARM_WORD_COUNT, words);
-    const WORD t = modbus.PresetFloat(registerAddress + ALARM_TRIP_POINT_OFFSET, record.tripPoint);
-    const WORD d = modbus.PresetFloat(registerAddress + ALARM_DEADBAND_OFFSET, record.deadband);
-    const WORD f = modbus.ForceSingleCoil(AlarmFlagAddress(n), record.enunciateFaults);
-    return w == 0 && t == 0 && d == 0 && f == 0;
 }
 
 // Each row is checked whole before any of its writes, so a bad row is never half written.
@@ -87,7 +33,7 @@ AlarmsEnd DownloadAlarms(CORXConfigurationDlg* pDlg, CDownloadRows& rows) {
             break;
         if (outcome == RowOutcome::Unacceptable)
             return AlarmsEnd::Unacceptable;
-        const bool written = WriteAlarm(pDlg->m_modbus, n, record);
+        const bool written = WriteDeviceAlarm(pDlg->m_modbus, n, record);
         pDlg->m_progress.SendMessage(PBM_STEPIT);
         if (!written)
             return AlarmsEnd::WriteFailed;
@@ -133,17 +79,11 @@ UINT DownloadFile(CORXConfigurationDlg* pDlg, std::ifstream& file) {
 UINT DownloadThreadProc(LPVOID pParam) {
     auto* pDlg = static_cast<CORXConfigurationDlg*>(pParam);
     CString path;
-    if (!ChooseDownloadFile(path))
+    if (!ChooseConfigurationFile(TRUE, path))
         return RESULT_NO_FILE;
     ArrangeForTransfer(pDlg);
-    if (path.IsEmpty()) {
-        AfxMessageBox("Please select a file.", ERROR_BOX);
-        pDlg->m_transferState = TRANSFER_IDLE;
-        pDlg->m_btnUpload.EnableWindow(TRUE);
-        pDlg->m_btnDownload.EnableWindow(TRUE);
-        pDlg->m_btnCancel.EnableWindow(FALSE);
-        return RESULT_NO_FILE;
-    }
+    if (path.IsEmpty())
+        return RefuseEmptyPath(pDlg);
     std::ifstream file(path.str());
     if (!file.is_open())
         return FailTransfer(pDlg, "Error opening file!", nullptr, RESULT_FILE_ERROR);

@@ -50,3 +50,26 @@ bool CheckDeviceIdentity(CModbus& modbus) {
     WORD code = modbus.ReadInputRegisters(REG_IDENTITY, IDENTITY_WORDS, words);
     return code == MODBUS_OK && words[0] == IDENTITY_CODE;
 }
+
+bool ReadDeviceAlarm(CModbus& modbus, int n, AlarmArrays& alarm) {
+    const WORD registerAddress = AlarmRegisterAddress(n);
+    const WORD words = modbus.ReadInputRegisters(registerAddress, ALARM_WORD_COUNT, alarm.words);
+    const WORD floats =
+        modbus.ReadInputFloats(registerAddress + ALARM_TRIP_POINT_OFFSET, alarm.floats);
+    const WORD faults = modbus.ReadInputStatus(AlarmFlagAddress(n), alarm.faults);
+    return words == MODBUS_OK && floats == MODBUS_OK && faults == MODBUS_OK;
+}
+
+bool WriteDeviceAlarm(CModbus& modbus, int n, const AlarmRecord& record) {
+    CWordArray words;
+    words.Add(record.mode);
+    words.Add(record.sourceModule);
+    words.Add(record.sourceChannel);
+    words.Add(record.outputRelay);
+    const WORD registerAddress = AlarmRegisterAddress(n);
+    const WORD w = modbus.PresetMultipleRegisters(registerAddress, ALARM_WORD_COUNT, words);
+    const WORD t = modbus.PresetFloat(registerAddress + ALARM_TRIP_POINT_OFFSET, record.tripPoint);
+    const WORD d = modbus.PresetFloat(registerAddress + ALARM_DEADBAND_OFFSET, record.deadband);
+    const WORD f = modbus.ForceSingleCoil(AlarmFlagAddress(n), record.enunciateFaults);
+    return w == MODBUS_OK && t == MODBUS_OK && d == MODBUS_OK && f == MODBUS_OK;
+}

@@ -65,3 +65,14 @@ DWORD ReadSerialNumber(CModbus& modbus);
 // True exactly when the first identity register holds IDENTITY_CODE. A failed read leaves
 // the words zero, so a silent device counts as not an ORX.
 bool CheckDeviceIdentity(CModbus& modbus);
+
+// Reads alarm n (1..ALARM_COUNT): its four words (function 4), its two floats (function 4,
+// one request of four registers) and its faults bit (function 2). All three reads are made
+// whatever the earlier ones gave, and a failed one leaves its values as read.ToRecord()
+// describes them; true when all three succeeded.
+bool ReadDeviceAlarm(CModbus& modbus, int n, AlarmArrays& alarm);
+
+// Writes alarm n (1..ALARM_COUNT) in the device's order: the four words, trip point,
+// deadband, faults coil. All four writes are made whatever the earlier ones gave; true when
+// all four succeeded.
+bool WriteDeviceAlarm(CModbus& modbus, int n, const AlarmRecord& record);

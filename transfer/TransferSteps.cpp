@@ -1,0 +1,54 @@
+#include "transfer/TransferSteps.h"
+
+#include "app/ORXConfigurationDlg.h"
+#include "platform/ui/FileDialog.h"
+#include "platform/ui/MessageBox.h"
+#include "transfer/RegisterMap.h"
+#include "transfer/TransferResults.h"
+
+namespace {
+constexpr const char* CSV_EXTENSION = "csv";
+constexpr const char* CSV_INITIAL_NAME = "*.csv";
+constexpr const char* CSV_FILTER = "Comma Separated Values (*.CSV)|*.CSV|";
+} // namespace
+
+bool ChooseConfigurationFile(BOOL bOpenFileDialog, CString& path) {
+    CFileDialog dlgFile(bOpenFileDialog, CSV_EXTENSION, CSV_INITIAL_NAME,
+                        OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, CSV_FILTER, nullptr, 0, TRUE);
+    if (dlgFile.DoModal() != IDOK)
+        return false;
+    path = dlgFile.GetPathName();
+    return true;
+}
+
+void ArrangeForTransfer(CORXConfigurationDlg* pDlg) {
+    pDlg->m_btnUpload.EnableWindow(FALSE);
+    pDlg->m_btnDownload.EnableWindow(FALSE);
+    pDlg->m_btnCancel.EnableWindow(TRUE);
+    pDlg->m_progress.SendMessage(PBM_SETRANGE, 0, MAKELPARAM(0, ALARM_COUNT));
+    pDlg->m_progress.SendMessage(PBM_SETSTEP, 1, 0);
+    pDlg->m_progress.SendMessage(PBM_SETPOS, 0, 0);
+}
+
+UINT RefuseEmptyPath(CORXConfigurationDlg* pDlg) {
+    AfxMessageBox("Please select a file.", ERROR_BOX);
+    pDlg->m_transferState = TRANSFER_IDLE;
+    pDlg->m_btnUpload.EnableWindow(TRUE);
+    pDlg->m_btnDownload.EnableWindow(TRUE);
+    pDlg->m_btnCancel.EnableWindow(FALSE);
+    return RESULT_NO_FILE;
+}
+
+UINT EndTransfer(CORXConfigurationDlg* pDlg, UINT result) {
+    pDlg->FinishTransfer();
+    pDlg->m_modbus.Disconnect();
+    return result;
+}
+
+UINT FailTransfer(CORXConfigurationDlg* pDlg, const char* box, const char* status, UINT result) {
+    if (box != nullptr)
+        AfxMessageBox(box, ERROR_BOX);
+    if (status != nullptr)
+        pDlg->m_status.SetWindowText(status);
+    return EndTransfer(pDlg, result);
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The steps that the upload and the download workers share: the file choice, the dialog's
+// arrangement while a transfer runs, and the ways a transfer ends.
+
+#include "platform/String.h"
+#include "platform/ui/WinDefs.h"
+
+class CORXConfigurationDlg;
+
+constexpr UINT ERROR_BOX = MB_ICONEXCLAMATION | MB_OK;
+
+// Asks for the configuration file (open or save); false when the dialog was dismissed.
+bool ChooseConfigurationFile(BOOL bOpenFileDialog, CString& path);
+
+// Upload and Download off, Cancel on, progress 0 of ALARM_COUNT in steps of 1.
+void ArrangeForTransfer(CORXConfigurationDlg* pDlg);
+
+// The empty-path end: "Please select a file." and the idle arrangement; the client is not
+// touched.
+UINT RefuseEmptyPath(CORXConfigurationDlg* pDlg);
+
+// Every end past the file choice: the idle arrangement, then the connection closed.
+UINT EndTransfer(CORXConfigurationDlg* pDlg, UINT result);
+
+// The message box first, then the status text; either may be null.
+UINT FailTransfer(CORXConfigurationDlg* pDlg, const char* box, const char* status, UINT result);

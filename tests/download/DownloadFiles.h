@@ -2,6 +2,8 @@
 // Configuration file texts for the download tests, a scratch folder to put them in, and a
 // port on which nothing listens.
 
+#include "support/LoopbackPorts.h"
+
 #include "transfer/RegisterMap.h"
 
 #include <filesystem>
@@ -34,6 +36,3 @@ public:
 private:
     std::filesystem::path m_path;
 };
-
-// A loopback port that refuses connections: bound, then closed.
-unsigned short ClosedLoopbackPort();

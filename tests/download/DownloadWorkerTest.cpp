@@ -257,7 +257,7 @@ TEST_F(DownloadStopped, WrongDeviceIsRefused) {
 
 TEST_F(DownloadStopped, RefusedConnectionIsReported) {
     const std::string path = m_dir.Write("full.csv", FullFileText());
-    ASSERT_EQ(Download(path, ClosedLoopbackPort()), RESULT_DEVICE_ERROR);
+    ASSERT_EQ(Download(path, RefusingPort()), RESULT_DEVICE_ERROR);
 
     EXPECT_EQ(ErrorBoxes(), std::vector<CString>{"Error connecting to ORX!"});
     EXPECT_EQ(m_fe.Texts(IDC_STATUS),

@@ -160,7 +160,7 @@ TEST(VerifyCommand, ReportsFileAndConnectionProblems) {
     DownloadScratch dir;
     std::ostringstream out;
     std::ostringstream err;
-    const std::string port = std::to_string(ClosedLoopbackPort());
+    const std::string port = std::to_string(RefusingPort());
     EXPECT_EQ(RunVerifyCommand({"--port", port, "127.0.0.1", dir.File("missing.csv")}, out, err),
               2);
     const std::string bad = dir.Write("bad.csv", DOWNLOAD_FILE_HEADER + std::string("1,7\n"));

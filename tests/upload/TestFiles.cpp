@@ -54,20 +54,3 @@ std::vector<std::string> ReadLines(const std::string& path) {
         lines.push_back(line);
     return lines;
 }
-
-unsigned short RefusingPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0)
-        throw std::runtime_error("socket");
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ::close(fd);
-        throw std::runtime_error("bind");
-    }
-    ::close(fd);
-    return ntohs(address.sin_port);
-}

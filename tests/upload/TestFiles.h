@@ -1,6 +1,8 @@
 #pragma once
 // Scratch folders and file contents for the upload tests.
 
+#include "support/LoopbackPorts.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -25,6 +27,3 @@ private:
 std::string ReadText(const std::string& path);
 void WriteText(const std::string& path, const std::string& text);
 std::vector<std::string> ReadLines(const std::string& path);
-
-// A loopback port on which nothing listens: bound, then closed.
-unsigned short RefusingPort();

@@ -65,7 +65,6 @@ private:
     bool m_bContinueModal = false;
     int m_nModalResult = IDCANCEL;
     CMenu m_systemMenu;
-    bool m_bHasSystemMenu = false;
     std::map<int, CWnd*> m_controls;
 };
 

@@ -174,8 +174,9 @@ void OrxSimulator::Serve(Connection* connection, modbus_t* ctx) {
         ++received;
         // A stalled device takes requests in but neither carries them out nor answers.
         const bool answer = m_options.stallAfter < 0 || received <= m_options.stallAfter;
+        const std::vector<BYTE> request{query.begin() + unitPos, query.begin() + length};
         const std::vector<BYTE> reply =
-            Execute({query.begin() + unitPos, query.begin() + length}, answer);
+            received == m_options.failRequest ? FailedRequest(request) : Execute(request, answer);
         if (!answer || reply.empty())
             continue;
         std::vector<BYTE> frame{query[0],
@@ -231,6 +232,21 @@ std::vector<BYTE> OrxSimulator::Execute(const std::vector<BYTE>& request, bool c
         for (const CoilEvent& e : events)
             Log("coil " + std::to_string(e.address) + (e.value == COIL_ON ? " ON" : " OFF"));
     }
+    return reply;
+}
+
+// Logged like any request, but refused as a device failure without being carried out.
+std::vector<BYTE> OrxSimulator::FailedRequest(const std::vector<BYTE>& request) {
+    const RequestSummary summary = SummarizeRequest(request);
+    {
+        std::lock_guard lock(m_memoryMutex);
+        m_requests.push_back(summary);
+    }
+    const std::vector<BYTE> reply{summary.unit,
+                                  static_cast<BYTE>(summary.function | EXCEPTION_FLAG),
+                                  EXC_SERVER_DEVICE_FAILURE};
+    if (m_options.log)
+        Log(Describe(summary, reply, true));
     return reply;
 }
 

@@ -28,6 +28,8 @@ struct SimulatorOptions {
     // stallAfter: take further requests in but neither carry them out nor answer them.
     int dropAfter = SIM_NEVER;
     int stallAfter = SIM_NEVER;
+    // Counted per connection: this request (1 = the first) gets exception 4, nothing done.
+    int failRequest = SIM_NEVER;
     bool split = false; // every reply in two segments with a pause between
     int splitPauseMs = DEFAULT_SPLIT_PAUSE_MS;
     int delayMs = 0; // before every reply
@@ -73,6 +75,7 @@ private:
     void CloseConnection(Connection* connection, _modbus* ctx);
     void ReapFinished();
     std::vector<BYTE> Execute(const std::vector<BYTE>& request, bool carryOut);
+    std::vector<BYTE> FailedRequest(const std::vector<BYTE>& request);
     bool SendReply(int fd, const std::vector<BYTE>& frame);
     bool Pause(int milliseconds);
     void Log(const std::string& line);

@@ -1,0 +1,110 @@
+// The download with the device failing at each of its exchanges in turn.
+
+#include "Faults.h"
+#include "download/DownloadFixture.h"
+#include "sim/RequestHandler.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int LOCK_EXCHANGE = 2;
+
+struct DownloadEnd {
+    UINT result;
+    const char* box;    // nullptr: none
+    std::string status; // the last status text
+    int written;        // leading alarms the device must hold in full
+    bool abortCoil;     // COIL_DOWNLOAD_ABORTED must reach the device
+};
+
+bool ConnectionSurvives(const Fault& fault) {
+    return fault.kind == FaultKind::Exception;
+}
+
+// What the download must end with when the device fails as given.
+DownloadEnd Expected(const Fault& fault) {
+    const CString alarmStatus =
+        DownloadStatus(AlarmOfExchange(fault.exchange, DOWNLOAD_WRITES_PER_ALARM));
+    if (fault.exchange == 1) // the identity read
+        return {RESULT_DEVICE_ERROR, "This is not an ORX!", "Error! Device was not an ORX!", 0,
+                false};
+    if (fault.exchange == LOCK_EXCHANGE) {
+        // A refused lock read counts as unlocked; a broken connection fails alarm 1.
+        if (ConnectionSurvives(fault))
+            return {RESULT_OK, nullptr, "Download Complete!", ALARM_COUNT, false};
+        return {RESULT_DEVICE_ERROR, "Error downloading!", DownloadStatus(1).str(), 0, false};
+    }
+    if (fault.exchange == DOWNLOAD_EXCHANGES) // the completion coil, after the loop
+        return {RESULT_DEVICE_ERROR, "Error downloading!", DownloadStatus(ALARM_COUNT).str(),
+                ALARM_COUNT, false};
+    // Inside the alarm loop: the abort coil is sent, and arrives while the connection lives.
+    const int n = AlarmOfExchange(fault.exchange, DOWNLOAD_WRITES_PER_ALARM);
+    return {RESULT_DEVICE_ERROR, "Error downloading!", alarmStatus.str(), n - 1,
+            ConnectionSurvives(fault)};
+}
+
+int CoilsAt(const std::vector<CoilEvent>& events, WORD address) {
+    return static_cast<int>(
+        std::count_if(events.begin(), events.end(), [address](const CoilEvent& e) {
+            return e.address == address && e.value == COIL_ON;
+        }));
+}
+
+class DownloadSweep : public DownloadFixture, public ::testing::WithParamInterface<Fault> {
+protected:
+    void ExpectAlarmsWritten(int written) const {
+        for (int n = 1; n <= written; ++n)
+            EXPECT_EQ(m_sim->Alarm(n), DistinctAlarm(n)) << "alarm " << n;
+        // The alarm being written when the device failed may hold part of its row.
+        for (int n = written + 2; n <= ALARM_COUNT; ++n)
+            EXPECT_EQ(m_sim->Alarm(n), AlarmRecord{}) << "alarm " << n << " written";
+    }
+};
+
+TEST_P(DownloadSweep, EndsAsTheFaultRequires) {
+    const Fault fault = GetParam();
+    SimulatorOptions options;
+    options.image = ZeroedImage();
+    StartSimulator(Inject(options, fault));
+    const DownloadEnd expected = Expected(fault);
+    const std::string path = m_dir.Write("full.csv", FullFileText());
+
+    const Stopwatch watch;
+    EXPECT_EQ(Download(path), expected.result);
+    EXPECT_LE(watch.ElapsedMs(), WaitLimitMs(fault));
+
+    const std::vector<CString> boxes = ErrorBoxes();
+    if (expected.box) {
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0], expected.box);
+    } else {
+        EXPECT_TRUE(boxes.empty());
+    }
+    EXPECT_EQ(LastStatus(), expected.status.c_str());
+    ExpectIdleArrangement();
+    ExpectAlarmsWritten(expected.written);
+
+    const std::vector<CoilEvent> coils = m_sim->CoilEvents();
+    EXPECT_EQ(CoilsAt(coils, COIL_DOWNLOAD_ABORTED), expected.abortCoil ? 1 : 0);
+    // The completion coil only after every row was written.
+    EXPECT_EQ(CoilsAt(coils, COIL_DOWNLOAD_COMPLETE), expected.result == RESULT_OK ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryExchange, DownloadSweep,
+                         ::testing::ValuesIn(EveryFault(DOWNLOAD_EXCHANGES)),
+                         [](const auto& info) { return FaultName(info.param); });
+
+using DownloadSplitReplies = DownloadFixture;
+
+TEST_F(DownloadSplitReplies, ReplyInTwoSegmentsIsReadWhole) {
+    SimulatorOptions options;
+    options.image = ZeroedImage();
+    options.split = true;
+    StartSimulator(options);
+    EXPECT_EQ(Download(m_dir.Write("full.csv", FullFileText())), RESULT_OK);
+    EXPECT_EQ(DistinctAlarmsOnDevice(), ALARM_COUNT);
+    EXPECT_EQ(CoilsAt(m_sim->CoilEvents(), COIL_DOWNLOAD_COMPLETE), 1);
+}
+
+} // namespace

@@ -1,0 +1,82 @@
+#pragma once
+// One fault of the simulated device at one exchange of a transfer, for parameterised sweeps.
+
+#include "sim/OrxSimulator.h"
+#include "transfer/RegisterMap.h"
+#include "transfer/TransferResults.h"
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+constexpr int EXCHANGES_BEFORE_ALARMS = 2; // upload: identity, serial; download: identity, lock
+constexpr int UPLOAD_READS_PER_ALARM = 3;
+constexpr int DOWNLOAD_WRITES_PER_ALARM = 4;
+constexpr int UPLOAD_EXCHANGES = EXCHANGES_BEFORE_ALARMS + UPLOAD_READS_PER_ALARM * ALARM_COUNT;
+constexpr int DOWNLOAD_EXCHANGES =
+    EXCHANGES_BEFORE_ALARMS + DOWNLOAD_WRITES_PER_ALARM * ALARM_COUNT + 1; // + completion coil
+
+// A whole transfer on loopback, sanitizers and a busy machine included, takes well under this;
+// a stall adds one exchange limit, since the broken connection fails every later exchange
+// at once.
+constexpr long TRANSFER_MARGIN_MS = 1000;
+
+enum class FaultKind {
+    Drop,      // the device closes the connection instead of answering exchange k
+    Stall,     // the device takes exchange k in and never answers
+    Exception, // the device answers exchange k with exception 4
+};
+
+struct Fault {
+    FaultKind kind;
+    int exchange; // 1 = the first of the transfer
+};
+
+inline SimulatorOptions Inject(SimulatorOptions options, const Fault& fault) {
+    switch (fault.kind) {
+    case FaultKind::Drop:
+        options.dropAfter = fault.exchange - 1;
+        break;
+    case FaultKind::Stall:
+        options.stallAfter = fault.exchange - 1;
+        break;
+    case FaultKind::Exception:
+        options.failRequest = fault.exchange;
+        break;
+    }
+    return options;
+}
+
+inline std::vector<Fault> EveryFault(int exchanges) {
+    std::vector<Fault> faults;
+    for (FaultKind kind : {FaultKind::Drop, FaultKind::Stall, FaultKind::Exception})
+        for (int k = 1; k <= exchanges; ++k)
+            faults.push_back({kind, k});
+    return faults;
+}
+
+inline std::string FaultName(const Fault& fault) {
+    static const char* const NAMES[] = {"Drop", "Stall", "Exception"};
+    return std::string(NAMES[static_cast<int>(fault.kind)]) + "At" + std::to_string(fault.exchange);
+}
+
+inline long WaitLimitMs(const Fault& fault) {
+    return TRANSFER_MARGIN_MS + (fault.kind == FaultKind::Stall ? EXCHANGE_TIMEOUT_MS : 0);
+}
+
+class Stopwatch {
+public:
+    long ElapsedMs() const {
+        return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now() - m_start)
+                                     .count());
+    }
+
+private:
+    std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+};
+
+// The alarm whose exchange k is, counting the exchanges before the alarms and per alarm.
+constexpr int AlarmOfExchange(int k, int perAlarm) {
+    return (k - EXCHANGES_BEFORE_ALARMS - 1) / perAlarm + 1;
+}

@@ -4,157 +4,79 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <ostream>
-#include <string>
-#include <tuple>
+constexpr int UNIT_BYTE = 0;
+constexpr int FUNCTION_BYTE = 1;
+constexpr int NO_BYTE = -1;
 
-namespace {
-
-CWordArray StaleWords() {
-    CWordArray a;
-    a.SetSize(FOUR_REGISTERS);
-    for (INT_PTR i = 0; i < a.GetSize(); ++i)
-        a[i] = STALE_WORD;
-    return a;
-}
-
-void ExpectStale(const CWordArray& a) {
-    for (INT_PTR i = 0; i < a.GetSize(); ++i)
-        EXPECT_EQ(a[i], STALE_WORD) << "element " << i;
-}
-
-// ---- reads: unit and function must be echoed; nothing is unpacked otherwise ----
-
-struct ReplyCase {
-    const char* name;
-    WORD code; // what TxRx returns; the bytes count only when it is 0
-    Bytes bytes;
-    friend void PrintTo(const ReplyCase& c, std::ostream* os) { *os << c.name; }
-};
-
-void Script(ScriptedModbus& modbus, const ReplyCase& c) {
-    if (c.code == MODBUS_OK)
-        modbus.Reply(c.bytes);
+// Scripts a failing code, an empty reply (NO_BYTE), or the good reply with one byte changed.
+void Script(ScriptedModbus& modbus, WORD code, int changed, Bytes reply) {
+    if (code != MODBUS_OK)
+        return modbus.Fail(code);
+    if (changed == NO_BYTE)
+        reply.clear();
     else
-        modbus.Fail(c.code);
+        ++reply[static_cast<std::size_t>(changed)];
+    modbus.Reply(reply);
 }
 
-class RegisterReadCheck : public ::testing::TestWithParam<ReplyCase> {};
-
-TEST_P(RegisterReadCheck, MismatchGivesBadResponseAndKeepsValues) {
-    ScriptedModbus modbus;
-    Script(modbus, GetParam());
-    CWordArray values = StaleWords();
-    EXPECT_EQ(modbus.ReadInputRegisters(REGISTER_ADDRESS, FOUR_REGISTERS, values),
-              MODBUS_BAD_RESPONSE);
-    ExpectStale(values);
+TEST(ReadCheck, FailedRegisterAndStatusReadsLeaveTheArraysUntouched) {
+    const struct {
+        const char* name;
+        WORD code;
+        int changed;
+        WORD expected;
+    } cases[] = {
+        {"exception", ILLEGAL_ADDRESS_EXCEPTION, NO_BYTE, ILLEGAL_ADDRESS_EXCEPTION},
+        {"transport", MODBUS_TCP_READ_ERROR, NO_BYTE, MODBUS_TCP_READ_ERROR},
+        {"unit", MODBUS_OK, UNIT_BYTE, MODBUS_BAD_RESPONSE},
+        {"function", MODBUS_OK, FUNCTION_BYTE, MODBUS_BAD_RESPONSE},
+        {"unfilled", MODBUS_OK, NO_BYTE, MODBUS_BAD_RESPONSE},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedModbus modbus;
+        Script(modbus, c.code, c.changed, GOOD_REGISTERS);
+        Script(modbus, c.code, c.changed, GOOD_STATUS);
+        CWordArray words = Words(FOUR_REGISTERS, STALE_WORD);
+        CByteArray status = OneByte(STALE_BYTE);
+        EXPECT_EQ(modbus.ReadInputRegisters(REGISTER_ADDRESS, FOUR_REGISTERS, words), c.expected);
+        EXPECT_EQ(modbus.ReadInputStatus(INPUT_ADDRESS, status), c.expected);
+        for (INT_PTR i = 0; i < words.GetSize(); ++i)
+            EXPECT_EQ(words[i], STALE_WORD) << "element " << i;
+        EXPECT_EQ(status[0], STALE_BYTE);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Replies, RegisterReadCheck,
-    ::testing::Values(ReplyCase{"unit", MODBUS_OK, {0x02, 0x04, 0x08, 0, 1, 0, 2, 0, 3, 0, 4}},
-                      ReplyCase{"function", MODBUS_OK, {0x01, 0x03, 0x08, 0, 1, 0, 2, 0, 3, 0, 4}},
-                      ReplyCase{"unfilled", MODBUS_OK, {}}));
-
-class StatusReadCheck : public ::testing::TestWithParam<ReplyCase> {};
-
-TEST_P(StatusReadCheck, MismatchGivesBadResponseAndKeepsValue) {
-    ScriptedModbus modbus;
-    Script(modbus, GetParam());
-    CByteArray values;
-    values.SetSize(1);
-    values[0] = STALE_BYTE;
-    EXPECT_EQ(modbus.ReadInputStatus(INPUT_ADDRESS, values), MODBUS_BAD_RESPONSE);
-    EXPECT_EQ(values[0], STALE_BYTE);
+TEST(ReadCheck, FailedFloatReadZeroesEveryElement) {
+    for (WORD code : {MODBUS_TCP_READ_ERROR, MODBUS_OK}) {
+        SCOPED_TRACE(code);
+        ScriptedModbus modbus;
+        Script(modbus, code, UNIT_BYTE, GOOD_REGISTERS);
+        CArray<float, float> values = Floats(4, STALE_FLOAT);
+        EXPECT_NE(modbus.ReadInputFloats(FLOAT_ADDRESS, values), MODBUS_OK);
+        for (INT_PTR k = 0; k < values.GetSize(); ++k)
+            EXPECT_EQ(values[k], 0.0f) << "element " << k;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Replies, StatusReadCheck,
-                         ::testing::Values(ReplyCase{"unit", MODBUS_OK, {0x02, 0x02, 0x01, 0x01}},
-                                           ReplyCase{
-                                               "function", MODBUS_OK, {0x01, 0x04, 0x01, 0x01}},
-                                           ReplyCase{"unfilled", MODBUS_OK, {}}));
-
-TEST(ReadFailure, RegisterAndStatusArraysAreUntouched) {
-    ScriptedModbus modbus;
-    modbus.Fail(ILLEGAL_ADDRESS_EXCEPTION);
-    modbus.Fail(TRANSPORT_READ_ERROR);
-    CWordArray words = StaleWords();
-    CByteArray bytes;
-    bytes.SetSize(1);
-    bytes[0] = STALE_BYTE;
-    EXPECT_EQ(modbus.ReadInputRegisters(REGISTER_ADDRESS, FOUR_REGISTERS, words),
-              ILLEGAL_ADDRESS_EXCEPTION);
-    EXPECT_EQ(modbus.ReadInputStatus(INPUT_ADDRESS, bytes), TRANSPORT_READ_ERROR);
-    ExpectStale(words);
-    EXPECT_EQ(bytes[0], STALE_BYTE);
+// All six reply bytes must repeat the request.
+TEST(WriteCheck, AnyDifferingByteOrAnEmptyReplyGivesBadResponse) {
+    const struct {
+        const char* name;
+        Operation operation;
+        Bytes echo;
+    } writes[] = {{"Float", PresetFloat(ONE_TENTH), {1, 0x10, 0x0B, 0xBC, 0x00, 0x02}},
+                  {"CoilOn", ForceCoil(TRUE), {1, 0x05, 0x0D, 0x44, 0xFF, 0x00}},
+                  {"CoilOff", ForceCoil(FALSE), {1, 0x05, 0x0D, 0x44, 0x00, 0x00}}};
+    for (const auto& w : writes) {
+        SCOPED_TRACE(w.name);
+        ScriptedModbus modbus;
+        modbus.Reply(w.echo);
+        EXPECT_EQ(w.operation(modbus), MODBUS_OK);
+        for (int changed = NO_BYTE; changed < static_cast<int>(w.echo.size()); ++changed) {
+            SCOPED_TRACE(changed);
+            Script(modbus, MODBUS_OK, changed, w.echo);
+            EXPECT_EQ(w.operation(modbus), MODBUS_BAD_RESPONSE);
+        }
+    }
 }
-
-class FloatReadFailure : public ::testing::TestWithParam<ReplyCase> {};
-
-TEST_P(FloatReadFailure, ZeroesEveryElement) {
-    ScriptedModbus modbus;
-    Script(modbus, GetParam());
-    CArray<float, float> values;
-    values.SetSize(4);
-    for (INT_PTR k = 0; k < values.GetSize(); ++k)
-        values[k] = STALE_FLOAT;
-    EXPECT_NE(modbus.ReadInputFloats(FLOAT_ADDRESS, values), MODBUS_OK);
-    for (INT_PTR k = 0; k < values.GetSize(); ++k)
-        EXPECT_EQ(values[k], 0.0f) << "element " << k;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Failures, FloatReadFailure,
-    ::testing::Values(ReplyCase{"transport", TRANSPORT_READ_ERROR, {}},
-                      ReplyCase{"unit", MODBUS_OK, {0x02, 0x04, 0x08, 0xCC, 0xCD, 0x3D, 0xCC}}));
-
-// ---- writes: all six reply bytes must repeat the request ----
-
-struct WriteCase {
-    std::string name;
-    std::function<WORD(CModbus&)> operation;
-    Bytes echo;
-    friend void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.name; }
-};
-
-const WriteCase WRITES[] = {
-    {"PresetFloat",
-     [](CModbus& m) { return m.PresetFloat(FLOAT_ADDRESS, ONE_TENTH); },
-     {0x01, 0x10, 0x0B, 0xBC, 0x00, 0x02}},
-    {"CoilOn",
-     [](CModbus& m) { return m.ForceSingleCoil(COIL_ADDRESS, TRUE); },
-     {0x01, 0x05, 0x0D, 0x44, 0xFF, 0x00}},
-    {"CoilOff",
-     [](CModbus& m) { return m.ForceSingleCoil(COIL_ADDRESS, FALSE); },
-     {0x01, 0x05, 0x0D, 0x44, 0x00, 0x00}},
-};
-
-class WriteCheck : public ::testing::TestWithParam<std::tuple<WriteCase, int>> {};
-
-TEST_P(WriteCheck, AnyDifferingByteGivesBadResponse) {
-    const auto& [write, index] = GetParam();
-    ScriptedModbus modbus;
-    modbus.Reply(write.echo);
-    ASSERT_EQ(write.operation(modbus), MODBUS_OK);
-
-    Bytes changed = write.echo;
-    changed[static_cast<std::size_t>(index)] ^= 0x01;
-    modbus.Reply(changed);
-    EXPECT_EQ(write.operation(modbus), MODBUS_BAD_RESPONSE);
-}
-
-INSTANTIATE_TEST_SUITE_P(ChangedByte, WriteCheck,
-                         ::testing::Combine(::testing::ValuesIn(WRITES), ::testing::Range(0, 6)),
-                         [](const auto& info) {
-                             return std::get<0>(info.param).name + "_byte" +
-                                    std::to_string(std::get<1>(info.param));
-                         });
-
-TEST(WriteCheck, EmptyReplyGivesBadResponse) {
-    ScriptedModbus modbus;
-    modbus.Reply({});
-    EXPECT_EQ(modbus.ForceSingleCoil(COIL_ADDRESS, FALSE), MODBUS_BAD_RESPONSE);
-}
-
-} // namespace

@@ -8,19 +8,13 @@
 #include "transfer/DeviceCompare.h"
 #include "transfer/TransferResults.h"
 
+#include "upload/ProgramRun.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <fcntl.h>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sstream>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -29,52 +23,10 @@ constexpr int SLOW_REPLY_MS = 5;
 constexpr int ALARMS_BEFORE_INTERRUPT = 2;
 constexpr auto WAIT_LIMIT = std::chrono::seconds(20);
 
-struct ProgramRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-pid_t Spawn(const DownloadScratch& dir, const std::vector<std::string>& args) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, dir.File("out.txt").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, dir.File("err.txt").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<std::string> all{ORX_TRANSFER_PATH};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : all)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    const int spawned =
-        posix_spawn(&pid, ORX_TRANSFER_PATH, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return spawned == 0 ? pid : -1;
-}
-
-ProgramRun Finish(const DownloadScratch& dir, pid_t pid) {
-    ProgramRun run;
-    int status = 0;
-    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-        run.exitCode = WEXITSTATUS(status);
-    run.out = Slurp(dir.File("out.txt"));
-    run.err = Slurp(dir.File("err.txt"));
-    return run;
-}
-
 ProgramRun RunProgram(const DownloadScratch& dir, const std::vector<std::string>& args) {
-    return Finish(dir, Spawn(dir, args));
+    return FinishProgram(
+        SpawnProgram(ORX_TRANSFER_PATH, args, dir.File("out.txt"), dir.File("err.txt")),
+        dir.File("out.txt"), dir.File("err.txt"));
 }
 
 std::size_t Count(const std::vector<RequestSummary>& requests, BYTE function, WORD quantity) {
@@ -108,14 +60,14 @@ protected:
 TEST_F(CliDownload, DownloadWithYesWritesTheDevice) {
     const ProgramRun run =
         RunProgram(m_dir, {"download", "--yes", "--port", Port(), "127.0.0.1", m_file});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(AlarmsWritten(), ALARM_COUNT);
     EXPECT_NE(run.err.find("Download Complete!"), std::string::npos) << run.err;
 }
 
 TEST_F(CliDownload, WithoutTerminalOrYesNothingIsWritten) {
     const ProgramRun run = RunProgram(m_dir, {"download", "--port", Port(), "127.0.0.1", m_file});
-    EXPECT_EQ(run.exitCode, EXIT_USAGE_CODE);
+    EXPECT_EQ(run.status, EXIT_USAGE_CODE);
     EXPECT_NE(run.err.find("--yes"), std::string::npos) << run.err;
     EXPECT_TRUE(m_sim.Requests().empty());
 }
@@ -124,12 +76,12 @@ TEST_F(CliDownload, CheckAndVerifyAsPrograms) {
     const std::string bad =
         m_dir.Write("bad.csv", DOWNLOAD_FILE_HEADER + std::string("1,1,1,1,0,0,0,0\n"));
     ProgramRun run = RunProgram(m_dir, {"check", bad});
-    EXPECT_EQ(run.exitCode, static_cast<int>(RESULT_CONFIG_ERROR));
+    EXPECT_EQ(run.status, static_cast<int>(RESULT_CONFIG_ERROR));
     EXPECT_NE(run.out.find("row 1, line 6: field 3 (source module) \"1\""), std::string::npos)
         << run.out;
 
     run = RunProgram(m_dir, {"verify", "--port", Port(), "127.0.0.1", m_file});
-    EXPECT_EQ(run.exitCode, static_cast<int>(RESULT_DIFFERENT));
+    EXPECT_EQ(run.status, static_cast<int>(RESULT_DIFFERENT));
     EXPECT_NE(run.out.find("alarm 1 mode: file 1, device 0"), std::string::npos) << run.out;
     EXPECT_EQ(Count(m_sim.Requests(), 16, 4), 0u);
 }
@@ -141,16 +93,18 @@ TEST(CliDownloadInterrupt, CtrlCFinishesTheAlarmAndSetsTheAbortCoil) {
     OrxSimulator sim(options);
     const std::string file = dir.Write("config.csv", FullFileText());
     const pid_t pid =
-        Spawn(dir, {"download", "--yes", "--port", std::to_string(sim.Port()), "127.0.0.1", file});
+        SpawnProgram(ORX_TRANSFER_PATH,
+                     {"download", "--yes", "--port", std::to_string(sim.Port()), "127.0.0.1", file},
+                     dir.File("out.txt"), dir.File("err.txt"));
     ASSERT_GT(pid, 0);
     const auto limit = std::chrono::steady_clock::now() + WAIT_LIMIT;
     while (Count(sim.Requests(), 16, 4) < ALARMS_BEFORE_INTERRUPT &&
            std::chrono::steady_clock::now() < limit)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     kill(pid, SIGINT);
-    const ProgramRun run = Finish(dir, pid);
+    const ProgramRun run = FinishProgram(pid, dir.File("out.txt"), dir.File("err.txt"));
 
-    EXPECT_EQ(run.exitCode, static_cast<int>(RESULT_CANCELLED)) << run.err;
+    EXPECT_EQ(run.status, static_cast<int>(RESULT_CANCELLED)) << run.err;
     const std::vector<CoilEvent> coils = sim.CoilEvents();
     ASSERT_FALSE(coils.empty());
     EXPECT_EQ(coils.back(), (CoilEvent{COIL_DOWNLOAD_ABORTED, 0xFF00}));
@@ -200,15 +154,7 @@ private:
     sigset_t m_saved{};
 };
 
-TEST_F(CliDownload, YesOnTheTerminalDownloads) {
-    BlockedInterrupts blocked;
-    Terminal terminal("y\n");
-    ASSERT_GE(terminal.Fd(), 0);
-    EXPECT_EQ(RunDownloadCommand({"--port", Port(), "127.0.0.1", m_file}, terminal.Fd()), 0);
-    EXPECT_EQ(AlarmsWritten(), ALARM_COUNT);
-}
-
-TEST_F(CliDownload, AnythingElseOnTheTerminalWritesNothing) {
+TEST_F(CliDownload, OnlyYesOnTheTerminalDownloads) {
     BlockedInterrupts blocked;
     for (const char* answer : {"n\n", "\n", "yep\n"}) {
         Terminal terminal(answer);
@@ -218,6 +164,10 @@ TEST_F(CliDownload, AnythingElseOnTheTerminalWritesNothing) {
             << answer;
     }
     EXPECT_TRUE(m_sim.Requests().empty());
+    Terminal terminal("y\n");
+    ASSERT_GE(terminal.Fd(), 0);
+    EXPECT_EQ(RunDownloadCommand({"--port", Port(), "127.0.0.1", m_file}, terminal.Fd()), 0);
+    EXPECT_EQ(AlarmsWritten(), ALARM_COUNT);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "platform/ui/Thread.h"
 
 #include <array>
+#include <atomic>
 #include <gtest/gtest.h>
 
 namespace {
@@ -51,42 +52,31 @@ class Threads : public ::testing::Test {
 protected:
     CScriptedFrontEnd m_fe;
     CFrontEndScope m_scope{m_fe};
+    ProbeWnd m_wnd;
+    CProgressCtrl m_bar;
+    ProbeJob m_job{&m_wnd, &m_bar, 0, {}};
 };
 
 TEST_F(Threads, SendMessageFromAWorkerRunsOnTheInterfaceThread) {
-    ProbeWnd wnd;
-    CProgressCtrl bar;
-    ProbeJob job{&wnd, &bar, 0, {}};
-    AfxBeginThread(ProbeProc, &job);
+    AfxBeginThread(ProbeProc, &m_job);
+    EXPECT_EQ(AfxGetWorkerCount(), 1);
     AfxWaitForWorkers();
+    EXPECT_EQ(AfxGetWorkerCount(), 0) << "dropped once the interface thread saw the end";
 
-    EXPECT_EQ(job.answer, PROBE_ANSWER) << "the worker waited for the result";
-    EXPECT_EQ(wnd.ranOn, std::this_thread::get_id());
-    EXPECT_NE(job.workerThread, std::this_thread::get_id());
-    EXPECT_EQ(bar.GetPos(), 3);
-    EXPECT_EQ(wnd.GetWindowText(), "from the worker");
+    EXPECT_EQ(m_job.answer, PROBE_ANSWER) << "the worker waited for the result";
+    EXPECT_EQ(m_wnd.ranOn, std::this_thread::get_id());
+    EXPECT_NE(m_job.workerThread, std::this_thread::get_id());
+    EXPECT_EQ(m_bar.GetPos(), 3);
+    EXPECT_EQ(m_wnd.GetWindowText(), "from the worker");
     EXPECT_EQ(m_fe.ExitCodes(), std::vector<UINT>{WORKER_EXIT});
     const auto positions = m_fe.Events(CUiEvent::ProgressPos);
     ASSERT_EQ(positions.size(), 1u);
     EXPECT_EQ(positions[0].value, 3);
 }
 
-TEST_F(Threads, WorkerCountDropsOnlyOnceTheInterfaceThreadHandlesTheEnd) {
-    ProbeWnd wnd;
-    CProgressCtrl bar;
-    ProbeJob job{&wnd, &bar, 0, {}};
-    AfxBeginThread(ProbeProc, &job);
-    EXPECT_EQ(AfxGetWorkerCount(), 1);
-    AfxWaitForWorkers();
-    EXPECT_EQ(AfxGetWorkerCount(), 0);
-}
-
 TEST_F(Threads, WaitingOffTheInterfaceThreadBlocksUntilTheWorkerEnds) {
-    ProbeWnd wnd;
-    CProgressCtrl bar;
-    ProbeJob job{&wnd, &bar, 0, {}};
-    AfxBeginThread(ProbeProc, &job);
-    bool waited = false;
+    AfxBeginThread(ProbeProc, &m_job);
+    std::atomic<bool> waited = false;
     std::thread waiter([&] {
         AfxWaitForWorkers();
         waited = true;
@@ -94,7 +84,7 @@ TEST_F(Threads, WaitingOffTheInterfaceThreadBlocksUntilTheWorkerEnds) {
     m_fe.RunUntil([] { return AfxGetWorkerCount() == 0; });
     waiter.join();
     EXPECT_TRUE(waited);
-    EXPECT_EQ(job.answer, PROBE_ANSWER);
+    EXPECT_EQ(m_job.answer, PROBE_ANSWER);
 }
 
 TEST_F(Threads, TextActionRunsOnceInsideTheChange) {
@@ -134,14 +124,11 @@ TEST_F(Threads, MessageBoxByStringIdUsesTheStringAndItsIdAsHelp) {
 }
 
 TEST(FileFilter, SplitsIntoNameAndPatternPairs) {
-    const auto one = ParseFileFilter("Comma Separated Values (*.CSV)|*.CSV|");
-    ASSERT_EQ(one.size(), 1u);
-    EXPECT_EQ(one[0].first, "Comma Separated Values (*.CSV)");
-    EXPECT_EQ(one[0].second, "*.CSV");
-    const auto two = ParseFileFilter("Text|*.txt;*.log|All|*.*||");
-    ASSERT_EQ(two.size(), 2u);
-    EXPECT_EQ(two[1].first, "All");
-    EXPECT_EQ(two[1].second, "*.*");
+    using Pairs = std::vector<std::pair<CString, CString>>;
+    EXPECT_EQ(ParseFileFilter("Comma Separated Values (*.CSV)|*.CSV|"),
+              (Pairs{{"Comma Separated Values (*.CSV)", "*.CSV"}}));
+    EXPECT_EQ(ParseFileFilter("Text|*.txt;*.log|All|*.*||"),
+              (Pairs{{"Text", "*.txt;*.log"}, {"All", "*.*"}}));
     EXPECT_TRUE(ParseFileFilter("Lonely name").empty());
     EXPECT_TRUE(ParseFileFilter(nullptr).empty());
 }

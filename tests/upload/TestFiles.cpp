@@ -1,14 +1,9 @@
 #include "TestFiles.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <fstream>
-#include <netinet/in.h>
 #include <random>
 #include <sstream>
-#include <stdexcept>
-#include <sys/socket.h>
-#include <unistd.h>
 
 ScratchDir::ScratchDir() {
     std::random_device random;

@@ -21,14 +21,15 @@ void UploadFixture::StartSimulator(SimulatorOptions options) {
 }
 
 UINT UploadFixture::Upload(const CString& path, WORD port) {
+    const std::size_t before = m_fe.ExitCodes().size();
     m_dlg->m_wPortOverride = port;
     m_fe.AnswerMessageBox(IDYES);
     m_fe.AnswerFileDialog(path);
     m_dlg->m_btnUpload.SendMessage(BM_CLICK);
     AfxWaitForWorkers();
     const std::vector<UINT> codes = m_fe.ExitCodes();
-    EXPECT_EQ(codes.size(), 1u);
-    return codes.empty() ? RESULT_OK + 100 : codes.back();
+    EXPECT_EQ(codes.size(), before + 1) << "one worker ran";
+    return codes.size() == before ? NO_UPLOAD_RESULT : codes.back();
 }
 
 void UploadFixture::CancelAt(const char* text) {

@@ -16,6 +16,7 @@ constexpr const char* PREVIOUS_CONTENT = "previous configuration\n";
 constexpr UINT ERROR_BOX_TYPE = MB_ICONEXCLAMATION | MB_OK;
 constexpr const char* UPLOAD_QUESTION = "Please verify you wish to upload the ORX's configuration.";
 constexpr int CONFIG_FILE_LINES = 38;
+constexpr UINT NO_UPLOAD_RESULT = 100; // no worker ended
 
 class UploadFixture : public ::testing::Test {
 protected:

@@ -1,7 +1,6 @@
 // The download worker end to end: scripted front end, main dialog, simulated ORX.
 
 #include "DownloadFixture.h"
-#include "platform/ui/Thread.h"
 #include "sim/RequestHandler.h"
 
 #include <functional>
@@ -273,19 +272,5 @@ INSTANTIATE_TEST_SUITE_P(
                 "Error opening file!", nullptr},
         Refusal{"EmptyPath", NOTHING, false, "", RESULT_NO_FILE, "Please select a file.", nullptr}),
     [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
-
-TEST_F(DownloadRun, DismissedFileDialogTouchesNothing) {
-    m_fe.AnswerMessageBox(IDYES);
-    m_fe.CancelFileDialog();
-    m_dlg->m_btnDownload.SendMessage(BM_CLICK);
-    AfxWaitForWorkers();
-
-    EXPECT_EQ(m_fe.ExitCodes(), std::vector<UINT>{RESULT_NO_FILE});
-    EXPECT_TRUE(m_fe.Events(CUiEvent::Enabled).empty());
-    EXPECT_TRUE(Positions().empty());
-    EXPECT_TRUE(m_fe.Texts(IDC_STATUS).empty());
-    EXPECT_TRUE(m_sim->Requests().empty());
-    EXPECT_EQ(m_dlg->m_transferState.load(), TRANSFER_DOWNLOAD);
-}
 
 } // namespace

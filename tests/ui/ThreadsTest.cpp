@@ -1,7 +1,7 @@
 // Control changes made by a worker are carried out on the interface thread, and the
 // front end hears of them; workers are counted and waited for.
 
-#include "platform/ui/FileDialog.h"
+#include "platform/ui/FileDialog.h" // ParseFileFilter
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/ProgressCtrl.h"
 #include "platform/ui/Resources.h"
@@ -85,32 +85,6 @@ TEST_F(Threads, WaitingOffTheInterfaceThreadBlocksUntilTheWorkerEnds) {
     waiter.join();
     EXPECT_TRUE(waited);
     EXPECT_EQ(m_job.answer, PROBE_ANSWER);
-}
-
-TEST_F(Threads, TextActionRunsOnceInsideTheChange) {
-    CStatic status;
-    int runs = 0;
-    m_fe.OnText(status.GetDlgCtrlID(), "go", [&] { ++runs; });
-    status.SetWindowText("wait");
-    status.SetWindowText("go");
-    status.SetWindowText("go");
-    EXPECT_EQ(runs, 1);
-}
-
-TEST_F(Threads, FileDialogPassesItsRequestAndPathOnlyOnOk) {
-    m_fe.AnswerFileDialog("/tmp/x.csv");
-    m_fe.CancelFileDialog();
-    CFileDialog save(FALSE, "csv", "*.csv", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                     "Comma Separated Values (*.CSV)|*.CSV|");
-    EXPECT_EQ(save.DoModal(), static_cast<INT_PTR>(IDOK));
-    EXPECT_EQ(save.GetPathName(), "/tmp/x.csv");
-    EXPECT_EQ(save.DoModal(), static_cast<INT_PTR>(IDCANCEL));
-    EXPECT_EQ(save.GetPathName(), "");
-    const auto requests = m_fe.FileRequests();
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_FALSE(requests[0].bOpenFileDialog);
-    EXPECT_EQ(requests[0].strDefExt, "csv");
-    EXPECT_EQ(requests[0].dwFlags, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
 }
 
 TEST_F(Threads, MessageBoxByStringIdUsesTheStringAndItsIdAsHelp) {

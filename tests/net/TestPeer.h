@@ -3,9 +3,7 @@
 
 #include "platform/AfxTypes.h"
 
-#include <condition_variable>
 #include <mutex>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -24,53 +22,52 @@ public:
 
     WORD Port() const { return m_port; }
     int Fd() const { return m_fd; }
-    void Close();
 
 private:
     int m_fd = -1;
     WORD m_port = 0;
 };
 
-// A port on which nothing listens: bound, then released.
-WORD ClosedPort();
-
 // Accepts one connection and plays a script on it; after the last step it keeps the
-// connection open (a stalled device) until destroyed.
+// connection open (a stalled device) until the client closes it or sends more.
 class ScriptedPeer {
 public:
     ScriptedPeer() = default;
-    ~ScriptedPeer();
+    ~ScriptedPeer() {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
     ScriptedPeer(const ScriptedPeer&) = delete;
     ScriptedPeer& operator=(const ScriptedPeer&) = delete;
 
-    ScriptedPeer& ReadFrame(); // one Modbus TCP frame: header, then as many bytes as it says
-    ScriptedPeer& Write(const Bytes& bytes);
-    ScriptedPeer& Pause(int ms);
-    ScriptedPeer& Close(); // orderly close
-    ScriptedPeer& Reset(); // close with a reset
+    // One Modbus TCP frame: header, then as many bytes as it says.
+    ScriptedPeer& ReadFrame() { return Add({Step::readFrame, {}, 0}); }
+    ScriptedPeer& Write(const Bytes& bytes) { return Add({Step::write, bytes, 0}); }
+    ScriptedPeer& Pause(int ms) { return Add({Step::pause, {}, ms}); }
+    ScriptedPeer& Close() { return Add({Step::close, {}, 0}); }
 
-    void Start();
+    void Start() {
+        m_thread = std::thread([this] { Run(); });
+    }
     WORD Port() const { return m_listener.Port(); }
-    std::vector<Bytes> Frames() const;
-    std::string Error() const; // empty unless a step failed
+    std::vector<Bytes> Frames() const; // the frames read, in order
 
 private:
     struct Step {
-        enum Kind { readFrame, write, pause, close, reset } kind;
+        enum Kind { readFrame, write, pause, close } kind;
         Bytes bytes;
         int ms = 0;
     };
+    ScriptedPeer& Add(Step step) {
+        m_steps.push_back(std::move(step));
+        return *this;
+    }
     void Run();
     bool Play(int fd, const Step& step);
-    bool ReadExactly(int fd, BYTE* data, std::size_t length);
-    void Fail(const std::string& what);
 
     Listener m_listener;
     std::vector<Step> m_steps;
     std::thread m_thread;
     mutable std::mutex m_mutex;
-    std::condition_variable m_stopped;
-    bool m_stop = false;
     std::vector<Bytes> m_frames;
-    std::string m_error;
 };

@@ -1,19 +1,20 @@
 #pragma once
-// Shared pieces of the Modbus TCP/IP client tests.
+// Shared pieces of the socket and Modbus TCP/IP client tests.
 
 #include "TestPeer.h"
 #include "modbus/RemoteModbus.h"
+#include "support/LoopbackPorts.h"
 
 #include <chrono>
 #include <cstring>
 
+using Clock = std::chrono::steady_clock;
 constexpr char LOOPBACK[] = "127.0.0.1";
 constexpr DWORD DIALOG_TIMEOUT_MS = 300; // what the main dialog connects with
 
-inline long MsSince(std::chrono::steady_clock::time_point start) {
-    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                 std::chrono::steady_clock::now() - start)
-                                 .count());
+inline long MsSince(Clock::time_point start) {
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
 }
 
 inline CByteArray ToArray(const Bytes& bytes) {

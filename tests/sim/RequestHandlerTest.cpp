@@ -6,158 +6,71 @@ namespace {
 
 using Bytes = std::vector<BYTE>;
 
-class RequestHandlerTest : public ::testing::Test {
-protected:
-    Bytes Handle(const Bytes& request) { return HandleRequest(image, failWrite, request, events); }
+Bytes Refusal(BYTE function, BYTE code, BYTE unit = SIM_UNIT_ID) {
+    return {unit, static_cast<BYTE>(function | EXCEPTION_FLAG), code};
+}
 
+TEST(RequestHandler, RefusesWhatIsOutsideTheMapAndChangesNothing) {
+    constexpr BYTE ADDR = EXC_ILLEGAL_DATA_ADDRESS;
+    constexpr BYTE VALUE = EXC_ILLEGAL_DATA_VALUE;
+    struct Case {
+        const char* name;
+        Bytes request;
+        Bytes reply;
+    };
+    const std::vector<Case> cases = {
+        {"register before the serial", {1, 4, 0x07, 0x6A, 0, 1}, Refusal(4, ADDR)},
+        {"register past the serial", {1, 4, 0x07, 0x6B, 0, 3}, Refusal(4, ADDR)},
+        {"register past the table", {1, 4, 0x0C, 0xB7, 0, 2}, Refusal(4, ADDR)},
+        {"register past the identity", {1, 4, 0x0D, 0xA7, 0, 5}, Refusal(4, ADDR)},
+        {"register at the top", {1, 4, 0xFF, 0xFF, 0, 2}, Refusal(4, ADDR)},
+        {"input past the flags", {1, 2, 0x0B, 0xD7, 0, 2}, Refusal(2, ADDR)},
+        {"input beside the lock", {1, 2, 0x0D, 0x3C, 0, 2}, Refusal(2, ADDR)},
+        {"coil past the flags", {1, 5, 0x0B, 0xD8, 0xFF, 0}, Refusal(5, ADDR)},
+        {"coil between the download coils", {1, 5, 0x0D, 0x43, 0xFF, 0}, Refusal(5, ADDR)},
+        {"lock input as a coil", {1, 5, 0x0D, 0x3D, 0xFF, 0}, Refusal(5, ADDR)},
+        {"holding before the table", {1, 16, 0x0B, 0xB7, 0, 1, 2, 0, 1}, Refusal(16, ADDR)},
+        {"holding past the table", {1, 16, 0x0C, 0xB7, 0, 2, 4, 0, 1, 0, 1}, Refusal(16, ADDR)},
+        {"identity as holding", {1, 16, 0x0D, 0xA7, 0, 1, 2, 0, 1}, Refusal(16, ADDR)},
+        {"holding read", {1, 3, 0x0B, 0xB8, 0, 1}, Refusal(3, EXC_ILLEGAL_FUNCTION)},
+        {"single register write", {1, 6, 0x0B, 0xB8, 0, 1}, Refusal(6, EXC_ILLEGAL_FUNCTION)},
+        {"no registers", {1, 4, 0x0B, 0xB8, 0, 0}, Refusal(4, VALUE)},
+        {"too many registers", {1, 4, 0x0B, 0xB8, 0, 0x7E}, Refusal(4, VALUE)},
+        {"no inputs", {1, 2, 0x0B, 0xB8, 0, 0}, Refusal(2, VALUE)},
+        {"coil value", {1, 5, 0x0B, 0xB8, 0x12, 0x34}, Refusal(5, VALUE)},
+        {"byte count", {1, 16, 0x0B, 0xB8, 0, 1, 4, 0, 1}, Refusal(16, VALUE)},
+        {"data shorter than count", {1, 16, 0x0B, 0xB8, 0, 2, 4, 0, 1}, Refusal(16, VALUE)},
+        {"no quantity", {1, 4, 0x0B, 0xB8}, Refusal(4, VALUE)},
+        {"other unit", {2, 4, 0x0D, 0xA7, 0, 4}, Refusal(4, EXC_GATEWAY_TARGET_FAILED, 2)},
+        {"broadcast write", {0, 5, 0x0D, 0x42, 0xFF, 0}, Refusal(5, EXC_GATEWAY_TARGET_FAILED, 0)},
+        {"no function", {1}, {}},
+        {"nothing", {}, {}},
+    };
     DeviceImage image = DefaultDeviceImage();
-    std::vector<WORD> failWrite;
+    const DeviceImage before = image;
     std::vector<CoilEvent> events;
-};
-
-Bytes Exception(BYTE function, BYTE code) {
-    return {SIM_UNIT_ID, static_cast<BYTE>(function | EXCEPTION_FLAG), code};
-}
-
-TEST_F(RequestHandlerTest, ReadsIdentityAndSerialAsInputRegisters) {
-    image.serial = 0x00010002;
-    image.identity = {IDENTITY_CODE, 0x1111, 0x2222, 0x3333};
-    EXPECT_EQ(Handle({0x01, 0x04, 0x0D, 0xA7, 0x00, 0x04}),
-              (Bytes{0x01, 0x04, 0x08, 0x52, 0xC7, 0x11, 0x11, 0x22, 0x22, 0x33, 0x33}));
-    EXPECT_EQ(Handle({0x01, 0x04, 0x07, 0x6B, 0x00, 0x02}),
-              (Bytes{0x01, 0x04, 0x04, 0x00, 0x01, 0x00, 0x02}));
-}
-
-TEST_F(RequestHandlerTest, ReadsAlarmRegistersWithFloatsLowWordFirst) {
-    SetAlarm(image, 32, {2, 4, 2, 5, -2.5f, 1.0f, true});
-    // Registers 3248..3255: alarm 32.
-    EXPECT_EQ(Handle({0x01, 0x04, 0x0C, 0xB0, 0x00, 0x08}),
-              (Bytes{0x01, 0x04, 0x10, 0x00, 0x02, 0x00, 0x04, 0x00, 0x02, 0x00, 0x05, 0x00, 0x00,
-                     0xC0, 0x20, 0x00, 0x00, 0x3F, 0x80}));
-}
-
-TEST_F(RequestHandlerTest, ReadsFaultFlagsAndLockAsDiscreteInputs) {
-    image.faults.fill(false);
-    image.faults[0] = true;
-    image.faults[9] = true;
-    image.faults[31] = true;
-    EXPECT_EQ(Handle({0x01, 0x02, 0x0B, 0xB8, 0x00, 0x20}),
-              (Bytes{0x01, 0x02, 0x04, 0x01, 0x02, 0x00, 0x80}));
-    EXPECT_EQ(Handle({0x01, 0x02, 0x0D, 0x3D, 0x00, 0x01}), (Bytes{0x01, 0x02, 0x01, 0x00}));
-    image.locked = true;
-    EXPECT_EQ(Handle({0x01, 0x02, 0x0D, 0x3D, 0x00, 0x01}), (Bytes{0x01, 0x02, 0x01, 0x01}));
-}
-
-TEST_F(RequestHandlerTest, HoldingRegisterWriteIsReadBackAsInputRegisters) {
-    const Bytes write{0x01, 0x10, 0x0B, 0xC0, 0x00, 0x02, 0x04, 0x12, 0x34, 0xAB, 0xCD};
-    EXPECT_EQ(Handle(write), (Bytes{0x01, 0x10, 0x0B, 0xC0, 0x00, 0x02}));
-    EXPECT_EQ(Handle({0x01, 0x04, 0x0B, 0xC0, 0x00, 0x02}),
-              (Bytes{0x01, 0x04, 0x04, 0x12, 0x34, 0xAB, 0xCD}));
-    EXPECT_EQ(image.alarmRegisters[8], 0x1234); // 3008: first register of alarm 2
+    for (const Case& c : cases)
+        EXPECT_EQ(HandleRequest(image, {}, c.request, events), c.reply) << c.name;
+    EXPECT_EQ(image, before);
     EXPECT_TRUE(events.empty());
 }
 
-TEST_F(RequestHandlerTest, CoilWriteIsReadBackAsDiscreteInputAndRecorded) {
-    EXPECT_EQ(Handle({0x01, 0x05, 0x0B, 0xC1, 0xFF, 0x00}),
-              (Bytes{0x01, 0x05, 0x0B, 0xC1, 0xFF, 0x00}));
-    EXPECT_EQ(Handle({0x01, 0x02, 0x0B, 0xC1, 0x00, 0x01}), (Bytes{0x01, 0x02, 0x01, 0x01}));
-    EXPECT_EQ(Handle({0x01, 0x05, 0x0B, 0xC1, 0x00, 0x00}),
-              (Bytes{0x01, 0x05, 0x0B, 0xC1, 0x00, 0x00}));
-    EXPECT_EQ(Handle({0x01, 0x02, 0x0B, 0xC1, 0x00, 0x01}), (Bytes{0x01, 0x02, 0x01, 0x00}));
-    EXPECT_EQ(events, (std::vector<CoilEvent>{{3009, COIL_ON}, {3009, COIL_OFF}}));
-}
-
-TEST_F(RequestHandlerTest, DownloadCoilsAreRecordedAndChangeNoMemory) {
+TEST(RequestHandler, DownloadCoilsAreRecordedAndChangeNoMemory) {
+    DeviceImage image = DefaultDeviceImage();
     const DeviceImage before = image;
-    EXPECT_EQ(Handle({0x01, 0x05, 0x0D, 0x42, 0xFF, 0x00}),
-              (Bytes{0x01, 0x05, 0x0D, 0x42, 0xFF, 0x00}));
-    EXPECT_EQ(Handle({0x01, 0x05, 0x0D, 0x44, 0xFF, 0x00}),
-              (Bytes{0x01, 0x05, 0x0D, 0x44, 0xFF, 0x00}));
+    std::vector<CoilEvent> events;
+    for (const Bytes& write : {Bytes{1, 5, 0x0D, 0x42, 0xFF, 0}, Bytes{1, 5, 0x0D, 0x44, 0xFF, 0}})
+        EXPECT_EQ(HandleRequest(image, {}, write, events), write);
     EXPECT_EQ(events, (std::vector<CoilEvent>{{COIL_DOWNLOAD_ABORTED, COIL_ON},
                                               {COIL_DOWNLOAD_COMPLETE, COIL_ON}}));
     EXPECT_EQ(image, before);
 }
 
-TEST_F(RequestHandlerTest, AddressesOutsideTheMapGetIllegalDataAddress) {
-    const BYTE exc = EXC_ILLEGAL_DATA_ADDRESS;
-    // Input registers: before the serial, past the serial, past the table, past identity.
-    EXPECT_EQ(Handle({0x01, 0x04, 0x07, 0x6A, 0x00, 0x01}), Exception(4, exc));
-    EXPECT_EQ(Handle({0x01, 0x04, 0x07, 0x6B, 0x00, 0x03}), Exception(4, exc));
-    EXPECT_EQ(Handle({0x01, 0x04, 0x0C, 0xB7, 0x00, 0x02}), Exception(4, exc));
-    EXPECT_EQ(Handle({0x01, 0x04, 0x0D, 0xA7, 0x00, 0x05}), Exception(4, exc));
-    EXPECT_EQ(Handle({0x01, 0x04, 0xFF, 0xFF, 0x00, 0x02}), Exception(4, exc));
-    // Discrete inputs: past the flags, beside the lock.
-    EXPECT_EQ(Handle({0x01, 0x02, 0x0B, 0xD7, 0x00, 0x02}), Exception(2, exc));
-    EXPECT_EQ(Handle({0x01, 0x02, 0x0D, 0x3C, 0x00, 0x02}), Exception(2, exc));
-    // Coils: past the flags, between the download coils, the lock input.
-    EXPECT_EQ(Handle({0x01, 0x05, 0x0B, 0xD8, 0xFF, 0x00}), Exception(5, exc));
-    EXPECT_EQ(Handle({0x01, 0x05, 0x0D, 0x43, 0xFF, 0x00}), Exception(5, exc));
-    EXPECT_EQ(Handle({0x01, 0x05, 0x0D, 0x3D, 0xFF, 0x00}), Exception(5, exc));
-    // Holding registers: before the table, past its end, the identity.
-    EXPECT_EQ(Handle({0x01, 0x10, 0x0B, 0xB7, 0x00, 0x01, 0x02, 0x00, 0x01}), Exception(16, exc));
-    EXPECT_EQ(Handle({0x01, 0x10, 0x0C, 0xB7, 0x00, 0x02, 0x04, 0x00, 0x01, 0x00, 0x01}),
-              Exception(16, exc));
-    EXPECT_EQ(Handle({0x01, 0x10, 0x0D, 0xA7, 0x00, 0x01, 0x02, 0x00, 0x01}), Exception(16, exc));
-    EXPECT_TRUE(events.empty());
-}
-
-TEST_F(RequestHandlerTest, OtherFunctionsGetIllegalFunction) {
-    EXPECT_EQ(Handle({0x01, 0x03, 0x0B, 0xB8, 0x00, 0x01}), Exception(3, EXC_ILLEGAL_FUNCTION));
-    EXPECT_EQ(Handle({0x01, 0x06, 0x0B, 0xB8, 0x00, 0x01}), Exception(6, EXC_ILLEGAL_FUNCTION));
-    EXPECT_EQ(Handle({0x01, 0x01, 0x0B, 0xB8, 0x00, 0x01}), Exception(1, EXC_ILLEGAL_FUNCTION));
-}
-
-TEST_F(RequestHandlerTest, BadQuantitiesAndValuesGetIllegalDataValue) {
-    const BYTE exc = EXC_ILLEGAL_DATA_VALUE;
-    EXPECT_EQ(Handle({0x01, 0x04, 0x0B, 0xB8, 0x00, 0x00}), Exception(4, exc));
-    EXPECT_EQ(Handle({0x01, 0x04, 0x0B, 0xB8, 0x00, 0x7E}), Exception(4, exc));
-    EXPECT_EQ(Handle({0x01, 0x02, 0x0B, 0xB8, 0x00, 0x00}), Exception(2, exc));
-    EXPECT_EQ(Handle({0x01, 0x05, 0x0B, 0xB8, 0x12, 0x34}), Exception(5, exc));
-    EXPECT_EQ(Handle({0x01, 0x10, 0x0B, 0xB8, 0x00, 0x01, 0x04, 0x00, 0x01}), Exception(16, exc));
-    EXPECT_EQ(Handle({0x01, 0x10, 0x0B, 0xB8, 0x00, 0x02, 0x04, 0x00, 0x01}), Exception(16, exc));
-    EXPECT_EQ(Handle({0x01, 0x04, 0x0B, 0xB8}), Exception(4, exc));
-}
-
-TEST_F(RequestHandlerTest, FailWriteRefusesOnlyWritesCoveringTheAddress) {
-    failWrite = {3003, 3394};
-    const DeviceImage before = image;
-    const BYTE exc = EXC_SERVER_DEVICE_FAILURE;
-    EXPECT_EQ(Handle({0x01, 0x10, 0x0B, 0xB8, 0x00, 0x04, 0x08, 0, 1, 0, 2, 0, 3, 0, 4}),
-              Exception(16, exc));
-    EXPECT_EQ(Handle({0x01, 0x05, 0x0D, 0x42, 0xFF, 0x00}), Exception(5, exc));
-    EXPECT_EQ(image, before);
-    EXPECT_TRUE(events.empty());
-    // Neighbours of the failing addresses, and reads of them, still work.
-    EXPECT_EQ(Handle({0x01, 0x10, 0x0B, 0xBC, 0x00, 0x01, 0x02, 0x00, 0x09}),
-              (Bytes{0x01, 0x10, 0x0B, 0xBC, 0x00, 0x01}));
-    EXPECT_EQ(Handle({0x01, 0x10, 0x0B, 0xB8, 0x00, 0x03, 0x06, 0, 1, 0, 2, 0, 3}),
-              (Bytes{0x01, 0x10, 0x0B, 0xB8, 0x00, 0x03}));
-    EXPECT_EQ(Handle({0x01, 0x04, 0x0B, 0xBB, 0x00, 0x01}).size(), 5u);
-    EXPECT_EQ(Handle({0x01, 0x05, 0x0D, 0x44, 0xFF, 0x00}),
-              (Bytes{0x01, 0x05, 0x0D, 0x44, 0xFF, 0x00}));
-}
-
-TEST_F(RequestHandlerTest, OtherUnitIdentifiersGetGatewayTargetFailed) {
-    EXPECT_EQ(Handle({0x02, 0x04, 0x0D, 0xA7, 0x00, 0x04}),
-              (Bytes{0x02, 0x84, EXC_GATEWAY_TARGET_FAILED}));
-    EXPECT_EQ(Handle({0x00, 0x05, 0x0D, 0x42, 0xFF, 0x00}),
-              (Bytes{0x00, 0x85, EXC_GATEWAY_TARGET_FAILED}));
-    EXPECT_TRUE(events.empty());
-}
-
-TEST_F(RequestHandlerTest, RequestWithoutFunctionGetsNoReply) {
-    EXPECT_TRUE(Handle({}).empty());
-    EXPECT_TRUE(Handle({0x01}).empty());
-}
-
-TEST(SummarizeRequestTest, KeepsUnitFunctionAddressAndQuantity) {
-    EXPECT_EQ(SummarizeRequest({0x01, 0x04, 0x0D, 0xA7, 0x00, 0x04}),
-              (RequestSummary{1, 4, 3495, 4}));
-    EXPECT_EQ(SummarizeRequest({0x01, 0x05, 0x0D, 0x42, 0xFF, 0x00}),
-              (RequestSummary{1, 5, 3394, 1}));
-    EXPECT_EQ(SummarizeRequest({0x01, 0x10, 0x0B, 0xB8, 0x00, 0x02, 0x04, 0, 0, 0, 0}),
+TEST(RequestHandler, SummaryKeepsUnitFunctionAddressAndQuantity) {
+    EXPECT_EQ(SummarizeRequest({1, 16, 0x0B, 0xB8, 0, 2, 4, 0, 0, 0, 0}),
               (RequestSummary{1, 16, 3000, 2}));
-    EXPECT_EQ(SummarizeRequest({0x07, 0x2B}), (RequestSummary{7, 0x2B, 0, 0}));
+    EXPECT_EQ(SummarizeRequest({1, 5, 0x0D, 0x42, 0xFF, 0}), (RequestSummary{1, 5, 3394, 1}));
+    EXPECT_EQ(SummarizeRequest({7, 0x2B}), (RequestSummary{7, 0x2B, 0, 0}));
 }
 
 } // namespace

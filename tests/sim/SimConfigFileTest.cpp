@@ -1,32 +1,7 @@
 #include "sim/SimConfigFile.h"
-
-#include <fstream>
-#include <gtest/gtest.h>
-#include <sstream>
-#include <unistd.h>
+#include "SimFiles.h"
 
 namespace {
-
-constexpr int FILE_LINES = 38;
-constexpr int HEADER_LINES = 5;
-
-std::string TempPath(const std::string& name) {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return ::testing::TempDir() + "orx_sim_" + info->name() + "_" + std::to_string(getpid()) + "_" +
-           name;
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream(path) << text;
-}
-
-std::vector<std::string> ReadLines(const std::string& path) {
-    std::ifstream in(path);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
 
 const std::string HEADER = "ORX Configuration Transfer Utility Version 1.00.00\n"
                            "Sat Dec 05 21:31:52 2026\n"
@@ -35,19 +10,18 @@ const std::string HEADER = "ORX Configuration Transfer Utility Version 1.00.00\n
                            "System\n"
                            "Number,Mode,Module,Channel,Relay,,,Faults\n";
 
-TEST(SimConfigFileTest, LoadsTheSampleConfiguration) {
+TEST(SimConfigFile, LoadsTheSampleConfigurationButNotItsSerial) {
     DeviceImage image = DefaultDeviceImage();
     std::string error;
     ASSERT_EQ(LoadConfigFile(SAMPLE_CONFIG_PATH, image, error), ConfigLoad::Loaded) << error;
     EXPECT_EQ(GetAlarm(image, 3), (AlarmRecord{2, 4, 2, 5, 75.5f, 1.25f, true}));
     EXPECT_EQ(GetAlarm(image, 32), (AlarmRecord{1, 3, 4, 0, -40.75f, 1.0f, false}));
-    EXPECT_EQ(GetAlarm(image, 5), AlarmRecord{});
-    EXPECT_EQ(image.serial, DEFAULT_SIM_SERIAL) << "the file's header is not interpreted";
+    EXPECT_EQ(image.serial, DEFAULT_SIM_SERIAL);
 }
 
-TEST(SimConfigFileTest, AlarmsAfterAShortFileAreDisabledAndZero) {
+TEST(SimConfigFile, AlarmsAfterAShortFileAreDisabledAndZero) {
     const std::string path = TempPath("short.csv");
-    WriteText(path, HEADER + "1,1,2,1,0,5.0000,1.0000,1\n");
+    std::ofstream(path) << HEADER << "1,1,2,1,0,5.0000,1.0000,1\n";
     DeviceImage image = DefaultDeviceImage();
     std::string error;
     ASSERT_EQ(LoadConfigFile(path, image, error), ConfigLoad::Loaded) << error;
@@ -57,27 +31,23 @@ TEST(SimConfigFileTest, AlarmsAfterAShortFileAreDisabledAndZero) {
     std::remove(path.c_str());
 }
 
-TEST(SimConfigFileTest, UnacceptableRowIsNamedAndChangesNothing) {
+TEST(SimConfigFile, UnacceptableRowIsNamedAndMissingFileReportedAndNeitherChangesTheImage) {
     const std::string path = TempPath("bad.csv");
-    WriteText(path, HEADER + "1,1,2,1,0,5.0000,1.0000,1\n2,1,1,1,0,5.0000,1.0000,0\n");
+    std::ofstream(path) << HEADER << "1,1,2,1,0,5.0000,1.0000,1\n2,1,1,1,0,5.0000,1.0000,0\n";
     const DeviceImage before = DefaultDeviceImage();
     DeviceImage image = before;
     std::string error;
     EXPECT_EQ(LoadConfigFile(path, image, error), ConfigLoad::BadRow);
     EXPECT_NE(error.find("alarm 2"), std::string::npos) << error;
     EXPECT_NE(error.find("field 3"), std::string::npos) << error;
-    EXPECT_EQ(image, before);
     std::remove(path.c_str());
-}
-
-TEST(SimConfigFileTest, MissingFileCannotBeOpened) {
-    DeviceImage image;
-    std::string error;
-    EXPECT_EQ(LoadConfigFile(TempPath("missing.csv"), image, error), ConfigLoad::CannotOpen);
+    error.clear();
+    EXPECT_EQ(LoadConfigFile(path, image, error), ConfigLoad::CannotOpen);
     EXPECT_FALSE(error.empty());
+    EXPECT_EQ(image, before);
 }
 
-TEST(SimConfigFileTest, SavedFileIsACompleteUploadThatLoadsBack) {
+TEST(SimConfigFile, SavedFileIsACompleteUploadThatLoadsBack) {
     DeviceImage image = DefaultDeviceImage();
     image.serial = 4294967295u;
     SetAlarm(image, 17, {2, 12, 2, 4, 250.125f, 2.5f, true});
@@ -95,10 +65,7 @@ TEST(SimConfigFileTest, SavedFileIsACompleteUploadThatLoadsBack) {
     EXPECT_EQ(loaded.alarmRegisters, image.alarmRegisters);
     EXPECT_EQ(loaded.faults, image.faults);
     std::remove(path.c_str());
-}
-
-TEST(SimConfigFileTest, SaveToAnUnwritablePathFails) {
-    EXPECT_FALSE(SaveConfigFile(TempPath("no-such-dir/saved.csv"), DefaultDeviceImage()));
+    EXPECT_FALSE(SaveConfigFile(TempPath("no-such-dir/saved.csv"), image));
 }
 
 } // namespace

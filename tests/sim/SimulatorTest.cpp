@@ -1,3 +1,5 @@
+// The in-process simulator, checked with libmodbus's own client (and raw bytes where
+// libmodbus cannot show the behaviour).
 #include "LibmodbusClient.h"
 #include "RawClient.h"
 #include "sim/OrxSimulator.h"
@@ -11,14 +13,23 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using Words = std::vector<uint16_t>;
 
 constexpr uint32_t SHORT_TIMEOUT_US = 200000;
+const std::vector<BYTE> READ_IDENTITY{0x12, 0x34, 0, 0, 0, 6, 0x01, 0x04, 0x0D, 0xA7, 0x00, 0x01};
+const std::vector<BYTE> IDENTITY_REPLY{0x12, 0x34, 0, 0, 0, 5, 0x01, 0x04, 0x02, 0x52, 0xC7};
 
 int ErrnoOf(int rc) {
     return rc < 0 ? errno : 0;
 }
 
-TEST(SimulatorTest, ReadsIdentitySerialAlarmsFaultsAndLock) {
+Words ReadRegisters(modbus_t* ctx, int address, int count) {
+    Words words(count);
+    EXPECT_EQ(modbus_read_input_registers(ctx, address, count, words.data()), count) << address;
+    return words;
+}
+
+TEST(Simulator, ReadsIdentitySerialAlarmsFaultsAndLock) {
     SimulatorOptions options;
     options.image.serial = 0x00010002;
     options.image.locked = true;
@@ -26,26 +37,11 @@ TEST(SimulatorTest, ReadsIdentitySerialAlarmsFaultsAndLock) {
     sim.SetAlarm(3, {2, 4, 2, 5, 75.5f, 1.25f, true});
     LibmodbusClient client(sim.Port());
 
-    uint16_t words[8] = {};
-    ASSERT_EQ(modbus_read_input_registers(client.get(), REG_IDENTITY, IDENTITY_WORDS, words),
-              IDENTITY_WORDS);
-    EXPECT_EQ(words[0], IDENTITY_CODE);
-    ASSERT_EQ(modbus_read_input_registers(client.get(), REG_SERIAL_NUMBER, 2, words), 2);
-    EXPECT_EQ(words[0], 0x0001);
-    EXPECT_EQ(words[1], 0x0002);
-    ASSERT_EQ(
-        modbus_read_input_registers(client.get(), AlarmRegisterAddress(3), ALARM_STRIDE, words),
-        ALARM_STRIDE);
-    EXPECT_EQ(words[0], 2);
-    EXPECT_EQ(words[1], 4);
-    EXPECT_EQ(words[2], 2);
-    EXPECT_EQ(words[3], 5);
+    EXPECT_EQ(ReadRegisters(client.get(), REG_IDENTITY, IDENTITY_WORDS)[0], IDENTITY_CODE);
+    EXPECT_EQ(ReadRegisters(client.get(), REG_SERIAL_NUMBER, 2), (Words{0x0001, 0x0002}));
     // 75.5 is 0x42970000 and 1.25 is 0x3FA00000, low word first.
-    EXPECT_EQ(words[ALARM_TRIP_POINT_OFFSET], 0x0000);
-    EXPECT_EQ(words[ALARM_TRIP_POINT_OFFSET + 1], 0x4297);
-    EXPECT_EQ(words[ALARM_DEADBAND_OFFSET], 0x0000);
-    EXPECT_EQ(words[ALARM_DEADBAND_OFFSET + 1], 0x3FA0);
-
+    EXPECT_EQ(ReadRegisters(client.get(), AlarmRegisterAddress(3), ALARM_STRIDE),
+              (Words{2, 4, 2, 5, 0x0000, 0x4297, 0x0000, 0x3FA0}));
     uint8_t bits[ALARM_COUNT] = {};
     ASSERT_EQ(modbus_read_input_bits(client.get(), BIT_FAULTS_BASE, ALARM_COUNT, bits),
               ALARM_COUNT);
@@ -55,26 +51,22 @@ TEST(SimulatorTest, ReadsIdentitySerialAlarmsFaultsAndLock) {
     EXPECT_EQ(bits[0], 1);
 }
 
-TEST(SimulatorTest, HoldingAndInputRegistersAreOneStore) {
+TEST(Simulator, HoldingAndInputRegistersAreOneStore) {
     OrxSimulator sim;
     LibmodbusClient client(sim.Port());
     // Trip point 1.1 (0x3F8CCCCD), deadband -2.5 (0xC0200000), low word first.
-    const uint16_t written[ALARM_STRIDE] = {1, 16, 4, 8, 0xCCCD, 0x3F8C, 0x0000, 0xC020};
-    ASSERT_EQ(modbus_write_registers(client.get(), AlarmRegisterAddress(32), ALARM_STRIDE, written),
+    const Words written{1, 16, 4, 8, 0xCCCD, 0x3F8C, 0x0000, 0xC020};
+    ASSERT_EQ(modbus_write_registers(client.get(), AlarmRegisterAddress(32), ALARM_STRIDE,
+                                     written.data()),
               ALARM_STRIDE);
-    uint16_t read[ALARM_STRIDE] = {};
-    ASSERT_EQ(
-        modbus_read_input_registers(client.get(), AlarmRegisterAddress(32), ALARM_STRIDE, read),
-        ALARM_STRIDE);
-    for (int i = 0; i < ALARM_STRIDE; ++i)
-        EXPECT_EQ(read[i], written[i]) << "register " << i;
+    EXPECT_EQ(ReadRegisters(client.get(), AlarmRegisterAddress(32), ALARM_STRIDE), written);
     const AlarmRecord alarm = sim.Alarm(32);
     EXPECT_EQ(alarm.sourceModule, 16);
     EXPECT_EQ(alarm.tripPoint, 1.1f);
     EXPECT_EQ(alarm.deadband, -2.5f);
 }
 
-TEST(SimulatorTest, CoilsAndDiscreteInputsAreOneStoreAndCoilWritesAreRecorded) {
+TEST(Simulator, CoilsAndDiscreteInputsAreOneStoreAndCoilWritesAreRecorded) {
     OrxSimulator sim;
     sim.SetAlarm(7, {});
     LibmodbusClient client(sim.Port());
@@ -83,60 +75,63 @@ TEST(SimulatorTest, CoilsAndDiscreteInputsAreOneStoreAndCoilWritesAreRecorded) {
     ASSERT_EQ(modbus_read_input_bits(client.get(), AlarmFlagAddress(7), 1, &bit), 1);
     EXPECT_EQ(bit, 1);
     EXPECT_TRUE(sim.Alarm(7).enunciateFaults);
-    ASSERT_EQ(modbus_write_bit(client.get(), COIL_DOWNLOAD_ABORTED, TRUE), 1);
     ASSERT_EQ(modbus_write_bit(client.get(), COIL_DOWNLOAD_COMPLETE, TRUE), 1);
     ASSERT_EQ(modbus_write_bit(client.get(), AlarmFlagAddress(7), FALSE), 1);
     EXPECT_EQ(sim.CoilEvents(), (std::vector<CoilEvent>{{AlarmFlagAddress(7), COIL_ON},
-                                                        {COIL_DOWNLOAD_ABORTED, COIL_ON},
                                                         {COIL_DOWNLOAD_COMPLETE, COIL_ON},
                                                         {AlarmFlagAddress(7), COIL_OFF}}));
     EXPECT_FALSE(sim.Alarm(7).enunciateFaults);
 }
 
-TEST(SimulatorTest, RequestLogKeepsEveryRequestInOrder) {
-    OrxSimulator sim;
-    LibmodbusClient client(sim.Port());
-    uint16_t words[IDENTITY_WORDS] = {};
-    ASSERT_EQ(modbus_read_input_registers(client.get(), REG_IDENTITY, IDENTITY_WORDS, words),
-              IDENTITY_WORDS);
-    EXPECT_EQ(modbus_read_registers(client.get(), REG_ALARM_BASE, 2, words), -1);
-    ASSERT_EQ(modbus_write_bit(client.get(), COIL_DOWNLOAD_COMPLETE, TRUE), 1);
-    EXPECT_EQ(sim.Requests(), (std::vector<RequestSummary>{{1, 4, REG_IDENTITY, IDENTITY_WORDS},
+TEST(Simulator, RequestLogAndLogLinesFollowEveryRequestInOrder) {
+    std::vector<std::string> lines;
+    std::mutex linesMutex;
+    SimulatorOptions options;
+    options.log = [&](const std::string& line) {
+        std::lock_guard lock(linesMutex);
+        lines.push_back(line);
+    };
+    OrxSimulator sim(options);
+    {
+        LibmodbusClient client(sim.Port());
+        uint16_t word = 0;
+        ASSERT_EQ(modbus_read_input_registers(client.get(), REG_IDENTITY, 1, &word), 1);
+        EXPECT_EQ(modbus_read_registers(client.get(), REG_ALARM_BASE, 2, &word), -1);
+        ASSERT_EQ(modbus_write_bit(client.get(), COIL_DOWNLOAD_ABORTED, TRUE), 1);
+    }
+    EXPECT_EQ(sim.Requests(), (std::vector<RequestSummary>{{1, 4, REG_IDENTITY, 1},
                                                            {1, 3, REG_ALARM_BASE, 2},
-                                                           {1, 5, COIL_DOWNLOAD_COMPLETE, 1}}));
+                                                           {1, 5, COIL_DOWNLOAD_ABORTED, 1}}));
+    sim.Stop();
+    EXPECT_EQ(lines, (std::vector<std::string>{"request unit=1 fn=4 addr=3495 qty=1: ok",
+                                               "request unit=1 fn=3 addr=3000 qty=2: exception 1",
+                                               "request unit=1 fn=5 addr=3394 qty=1: ok",
+                                               "coil 3394 ON"}));
     sim.ClearLogs();
     EXPECT_TRUE(sim.Requests().empty());
     EXPECT_TRUE(sim.CoilEvents().empty());
 }
 
-TEST(SimulatorTest, ExceptionsForAddressesFunctionsAndUnits) {
+TEST(Simulator, ExceptionsForAddressesFunctionsAndUnits) {
     OrxSimulator sim;
     LibmodbusClient client(sim.Port());
-    uint16_t words[2] = {};
-    uint8_t bit = 0;
-    EXPECT_EQ(ErrnoOf(modbus_read_input_registers(client.get(), REG_IDENTITY - 1, 1, words)),
-              EMBXILADD);
-    EXPECT_EQ(ErrnoOf(modbus_read_input_bits(client.get(), INPUT_CONFIG_LOCKED + 1, 1, &bit)),
-              EMBXILADD);
-    EXPECT_EQ(ErrnoOf(modbus_write_bit(client.get(), COIL_DOWNLOAD_ABORTED + 1, TRUE)), EMBXILADD);
-    EXPECT_EQ(ErrnoOf(modbus_write_registers(client.get(), REG_SERIAL_NUMBER, 2, words)),
-              EMBXILADD);
-    EXPECT_EQ(ErrnoOf(modbus_read_registers(client.get(), REG_ALARM_BASE, 1, words)), EMBXILFUN);
-    EXPECT_EQ(ErrnoOf(modbus_write_register(client.get(), REG_ALARM_BASE, 1)), EMBXILFUN);
-
     LibmodbusClient otherUnit(sim.Port(), CLIENT_TIMEOUT_US, 2);
-    EXPECT_EQ(ErrnoOf(modbus_read_input_registers(otherUnit.get(), REG_IDENTITY, 1, words)),
+    uint16_t word = 0;
+    EXPECT_EQ(ErrnoOf(modbus_read_input_registers(client.get(), REG_IDENTITY - 1, 1, &word)),
+              EMBXILADD);
+    EXPECT_EQ(ErrnoOf(modbus_write_register(client.get(), REG_ALARM_BASE, 1)), EMBXILFUN);
+    EXPECT_EQ(ErrnoOf(modbus_read_input_registers(otherUnit.get(), REG_IDENTITY, 1, &word)),
               EMBXGTAR);
 }
 
-TEST(SimulatorTest, FailWriteRefusesCoveringWritesOnly) {
+TEST(Simulator, FailWriteRefusesCoveringWritesOnly) {
+    const int deadband = AlarmRegisterAddress(10) + ALARM_DEADBAND_OFFSET;
     SimulatorOptions options;
-    options.failWrite = {AlarmRegisterAddress(10) + ALARM_DEADBAND_OFFSET, COIL_DOWNLOAD_COMPLETE};
+    options.failWrite = {static_cast<WORD>(deadband), COIL_DOWNLOAD_COMPLETE};
     OrxSimulator sim(options);
     const AlarmRecord before = sim.Alarm(10);
     LibmodbusClient client(sim.Port());
-    const int deadband = AlarmRegisterAddress(10) + ALARM_DEADBAND_OFFSET;
-    uint16_t words[4] = {0x1111, 0x2222, 0x3333, 0x4444};
+    const uint16_t words[4] = {0x1111, 0x2222, 0x3333, 0x4444};
     EXPECT_EQ(ErrnoOf(modbus_write_registers(client.get(), deadband, 2, words)), EMBXSFAIL);
     EXPECT_EQ(ErrnoOf(modbus_write_registers(client.get(), deadband - 1, 2, words)), EMBXSFAIL);
     EXPECT_EQ(ErrnoOf(modbus_write_registers(client.get(), deadband - 4, 4, words)), 0);
@@ -146,23 +141,22 @@ TEST(SimulatorTest, FailWriteRefusesCoveringWritesOnly) {
     EXPECT_EQ(sim.CoilEvents(), (std::vector<CoilEvent>{{COIL_DOWNLOAD_ABORTED, COIL_ON}}));
 }
 
-TEST(SimulatorTest, DropAfterClosesEachConnectionAfterItsReplies) {
+TEST(Simulator, DropAfterClosesEachConnectionAfterItsReplies) {
     SimulatorOptions options;
     options.dropAfter = 2;
     OrxSimulator sim(options);
     uint16_t word = 0;
     for (int connection = 0; connection < 2; ++connection) {
         LibmodbusClient client(sim.Port(), SHORT_TIMEOUT_US);
-        EXPECT_EQ(modbus_read_input_registers(client.get(), REG_IDENTITY, 1, &word), 1);
-        EXPECT_EQ(modbus_read_input_registers(client.get(), REG_IDENTITY, 1, &word), 1);
-        const int rc = modbus_read_input_registers(client.get(), REG_IDENTITY, 1, &word);
-        EXPECT_EQ(rc, -1);
+        for (int request = 0; request < 2; ++request)
+            EXPECT_EQ(modbus_read_input_registers(client.get(), REG_IDENTITY, 1, &word), 1);
+        EXPECT_EQ(modbus_read_input_registers(client.get(), REG_IDENTITY, 1, &word), -1);
         EXPECT_NE(errno, ETIMEDOUT) << "the connection should be closed, not silent";
     }
     EXPECT_EQ(sim.Requests().size(), 4u);
 }
 
-TEST(SimulatorTest, StallAfterTakesRequestsInButNeitherCarriesOutNorAnswers) {
+TEST(Simulator, StallAfterTakesRequestsInButNeitherCarriesOutNorAnswers) {
     SimulatorOptions options;
     options.stallAfter = 1;
     OrxSimulator sim(options);
@@ -176,108 +170,62 @@ TEST(SimulatorTest, StallAfterTakesRequestsInButNeitherCarriesOutNorAnswers) {
     EXPECT_TRUE(sim.CoilEvents().empty());
 }
 
-TEST(SimulatorTest, SplitRepliesArriveInTwoSegmentsAndStayCorrect) {
+TEST(Simulator, DelayedSplitRepliesArriveLateInTwoSegmentsAndStayCorrect) {
     SimulatorOptions options;
     options.split = true;
     options.splitPauseMs = 300; // long enough that the first recv sees only the first part
-    OrxSimulator sim(options);
-
-    RawClient raw(sim.Port());
-    ASSERT_TRUE(raw.Send({0x12, 0x34, 0x00, 0x00, 0x00, 0x06, 0x01, 0x04, 0x0D, 0xA7, 0x00, 0x01}));
-    const std::vector<BYTE> expected = {0x12, 0x34, 0x00, 0x00, 0x00, 0x05,
-                                        0x01, 0x04, 0x02, 0x52, 0xC7};
-    std::vector<BYTE> first;
-    EXPECT_EQ(raw.ReceiveSome(first, expected.size()), static_cast<ssize_t>(expected.size() / 2));
-    std::vector<BYTE> reply = first;
-    const std::vector<BYTE> rest = raw.Receive(expected.size() - first.size());
-    reply.insert(reply.end(), rest.begin(), rest.end());
-    EXPECT_EQ(reply, expected);
-
-    LibmodbusClient client(sim.Port());
-    uint16_t words[IDENTITY_WORDS] = {};
-    EXPECT_EQ(modbus_read_input_registers(client.get(), REG_IDENTITY, IDENTITY_WORDS, words),
-              IDENTITY_WORDS);
-    EXPECT_EQ(words[0], IDENTITY_CODE);
-}
-
-TEST(SimulatorTest, DelayedRepliesStayCorrect) {
-    SimulatorOptions options;
     options.delayMs = 100;
     OrxSimulator sim(options);
-    LibmodbusClient client(sim.Port());
-    uint16_t words[2] = {};
+    RawClient raw(sim.Port());
     const auto start = Clock::now();
-    ASSERT_EQ(modbus_read_input_registers(client.get(), REG_SERIAL_NUMBER, 2, words), 2);
+    ASSERT_TRUE(raw.Send(READ_IDENTITY));
+    std::vector<BYTE> reply;
+    EXPECT_EQ(raw.ReceiveSome(reply, IDENTITY_REPLY.size()),
+              static_cast<ssize_t>(IDENTITY_REPLY.size() / 2));
     EXPECT_GE(Clock::now() - start, 100ms);
-    EXPECT_EQ((DWORD(words[0]) << 16) | words[1], DEFAULT_SIM_SERIAL);
+    const std::vector<BYTE> rest = raw.Receive(IDENTITY_REPLY.size() - reply.size());
+    reply.insert(reply.end(), rest.begin(), rest.end());
+    EXPECT_EQ(reply, IDENTITY_REPLY);
 }
 
-TEST(SimulatorTest, ServesTwoClientsAtOnce) {
+TEST(Simulator, ServesTwoClientsAtOnce) {
     OrxSimulator sim;
     LibmodbusClient first(sim.Port());
     LibmodbusClient second(sim.Port());
-    for (WORD i = 0; i < 5; ++i) {
-        const uint16_t value = static_cast<uint16_t>(100 + i);
+    for (uint16_t value = 100; value < 105; ++value) {
         ASSERT_EQ(modbus_write_registers(first.get(), REG_ALARM_BASE + 1, 1, &value), 1);
-        uint16_t read = 0;
-        ASSERT_EQ(modbus_read_input_registers(second.get(), REG_ALARM_BASE + 1, 1, &read), 1);
-        EXPECT_EQ(read, value);
+        EXPECT_EQ(ReadRegisters(second.get(), REG_ALARM_BASE + 1, 1), Words{value});
     }
 }
 
-TEST(SimulatorTest, StopEndsIdleAndStalledConnectionsPromptly) {
+TEST(Simulator, StopEndsIdleAndStalledConnectionsPromptly) {
     SimulatorOptions options;
     options.stallAfter = 0;
     options.delayMs = 60000;
     auto sim = std::make_unique<OrxSimulator>(options);
     LibmodbusClient idle(sim->Port());
     RawClient raw(sim->Port());
-    ASSERT_TRUE(raw.Send({0x00, 0x01, 0x00, 0x00, 0x00, 0x06, 0x01, 0x04, 0x0D, 0xA7, 0x00, 0x01}));
+    ASSERT_TRUE(raw.Send(READ_IDENTITY));
     const auto start = Clock::now();
     sim.reset();
     EXPECT_LT(Clock::now() - start, 2s);
     std::vector<BYTE> bytes;
     const ssize_t got = raw.ReceiveSome(bytes, 1);
-    EXPECT_TRUE(got == 0 || (got < 0 && errno == ECONNRESET))
-        << "the simulator should have closed the connection";
+    EXPECT_TRUE(got == 0 || (got < 0 && errno == ECONNRESET)) << "connection not closed";
 }
 
-TEST(SimulatorTest, UnknownFunctionWithDataGetsExceptionAndKeepsTheConnectionInStep) {
+TEST(Simulator, UnknownFunctionWithDataGetsExceptionAndKeepsTheConnectionInStep) {
     OrxSimulator sim;
     RawClient raw(sim.Port());
     // Function 8 (diagnostics) with four data bytes, which libmodbus cannot frame itself.
     ASSERT_TRUE(raw.Send({0x00, 0x07, 0x00, 0x00, 0x00, 0x06, 0x01, 0x08, 0x00, 0x00, 0x12, 0x34}));
     EXPECT_EQ(raw.Receive(9),
               (std::vector<BYTE>{0x00, 0x07, 0x00, 0x00, 0x00, 0x03, 0x01, 0x88, 0x01}));
-    ASSERT_TRUE(raw.Send({0x00, 0x08, 0x00, 0x00, 0x00, 0x06, 0x01, 0x04, 0x0D, 0xA7, 0x00, 0x01}));
-    EXPECT_EQ(raw.Receive(11), (std::vector<BYTE>{0x00, 0x08, 0x00, 0x00, 0x00, 0x05, 0x01, 0x04,
-                                                  0x02, 0x52, 0xC7}));
+    ASSERT_TRUE(raw.Send(READ_IDENTITY));
+    EXPECT_EQ(raw.Receive(IDENTITY_REPLY.size()), IDENTITY_REPLY);
 }
 
-TEST(SimulatorTest, LogGetsOneLinePerRequestAndCoilWrite) {
-    std::vector<std::string> lines;
-    std::mutex linesMutex;
-    SimulatorOptions options;
-    options.log = [&](const std::string& line) {
-        std::lock_guard lock(linesMutex);
-        lines.push_back(line);
-    };
-    OrxSimulator sim(options);
-    {
-        LibmodbusClient client(sim.Port());
-        uint16_t word = 0;
-        ASSERT_EQ(modbus_read_input_registers(client.get(), REG_IDENTITY, 1, &word), 1);
-        ASSERT_EQ(modbus_write_bit(client.get(), COIL_DOWNLOAD_ABORTED, TRUE), 1);
-        ASSERT_EQ(modbus_read_input_registers(client.get(), 0, 1, &word), -1);
-    }
-    sim.Stop();
-    EXPECT_EQ(lines,
-              (std::vector<std::string>{"request unit=1 fn=4 addr=3495 qty=1: ok",
-                                        "request unit=1 fn=5 addr=3394 qty=1: ok", "coil 3394 ON",
-                                        "request unit=1 fn=4 addr=0 qty=1: exception 2"}));
-}
-
-TEST(SimulatorTest, RefusesAnAddressThatIsNotIpv4) {
+TEST(Simulator, RefusesAnAddressThatIsNotIpv4) {
     SimulatorOptions options;
     options.listenAddress = "not-an-address";
     EXPECT_THROW(OrxSimulator sim(options), std::runtime_error);

@@ -21,7 +21,15 @@ public:
     void SetSize(INT_PTR newSize, INT_PTR /*growBy*/ = -1) {
         if (newSize < 0)
             throw std::invalid_argument("CArray::SetSize: negative size");
-        m_data.resize(static_cast<std::size_t>(newSize), TYPE{});
+        if (static_cast<std::size_t>(newSize) <= m_data.size()) {
+            m_data.resize(static_cast<std::size_t>(newSize));
+            return;
+        }
+        // Grown by appending: GCC 12 at -O3 mistakes resize() of a byte vector for an
+        // out-of-bounds memmove.
+        m_data.reserve(static_cast<std::size_t>(newSize));
+        while (m_data.size() < static_cast<std::size_t>(newSize))
+            m_data.push_back(TYPE{});
     }
 
     const TYPE& GetAt(INT_PTR i) const { return m_data[Checked(i)]; }

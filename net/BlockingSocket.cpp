@@ -94,10 +94,11 @@ void CBlockingSocket::Connect(const sockaddr_in& peer, int timeoutMs) {
         Throw("Connect");
     int error = ConnectNonBlocking(peer, timeoutMs);
     fcntl(m_hSocket, F_SETFL, flags); // the waits rely on a blocking socket again
-    if (error != 0) {
-        errno = error;
+    // The in-progress step of a connect that then succeeds is not a failure: keep it out of
+    // the number that a later time-out reports.
+    errno = error;
+    if (error != 0)
         Throw("Connect");
-    }
 }
 
 // Returns 0 or the errno of the failed attempt; ETIMEDOUT when the time ran out.

@@ -102,7 +102,7 @@ TEST(BlockingSocket, CarriesBytesBothWaysKnowsItsLocalEndAndSeesThePeerClose) {
 TEST(BlockingSocket, ReceiveWithoutDataTimesOut) {
     Connected c;
     char byte = 0;
-    errno = 0; // a time-out has no system error of its own
+    // No call has failed since the connect, so the time-out carries no error number.
     auto start = Clock::now();
     Failure f = Caught([&] { c.client.Receive(&byte, 1, 1); });
     EXPECT_EQ(f.operation, "Receive timeout");

@@ -1,6 +1,5 @@
 #include "modbus/RemoteModbus.h"
 
-#include "modbus/TcpFrame.h"
 #include "platform/Archive.h"
 
 #include <arpa/inet.h>

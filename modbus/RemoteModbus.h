@@ -2,11 +2,11 @@
 // Modbus TCP/IP master over one blocking TCP connection.
 
 #include "modbus/Modbus.h"
+#include "modbus/TcpFrame.h"
 #include "net/BlockingSocket.h"
 
 #include <chrono>
 
-constexpr WORD MODBUS_TCP_PORT = 502;
 constexpr DWORD MODBUS_TCP_DEFAULT_TIMEOUT_MS = 10000;
 constexpr BYTE MODBUS_TCP_EXCEPTION_CODE_BASE = 128;
 constexpr int MODBUS_TCP_BUFFER_SIZE = 1024;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstring>
 
+constexpr WORD MODBUS_TCP_PORT = 502; // the port a Modbus TCP device listens on
 constexpr int MBAP_HEADER_SIZE = 6;
 constexpr int MBAP_LENGTH_HI = 4;
 constexpr int MBAP_LENGTH_LO = 5;

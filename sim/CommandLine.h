@@ -1,14 +1,13 @@
 #pragma once
 // The options of orx-sim, parsed without side effects.
 
+#include "modbus/TcpFrame.h"
 #include "sim/OrxSimulator.h"
 
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-constexpr WORD MODBUS_TCP_PORT = 502;
 
 struct SimCommandLine {
     SimulatorOptions simulator; // image not yet set: alarms come from configFile or the default

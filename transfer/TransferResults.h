@@ -16,5 +16,5 @@ constexpr int TRANSFER_UPLOAD = 1;
 constexpr int TRANSFER_DOWNLOAD = 2;
 constexpr int TRANSFER_CANCEL = 3;
 
-// MODBUS_TCP_PORT (502) is the client's: modbus/RemoteModbus.h.
+// MODBUS_TCP_PORT (502) is in modbus/TcpFrame.h.
 constexpr DWORD EXCHANGE_TIMEOUT_MS = 300;

@@ -77,10 +77,9 @@ TEST(AlarmArraysForm, CarriesEveryFieldInRegisterOrderWithRoomForTheFloatRead) {
     EXPECT_EQ(arrays.floats.GetSize(), 4);
     EXPECT_EQ(arrays.ToRecord(), AlarmRecord{});
     const AlarmRecord record{2, 4, 3, 5, 75.5f, 1.25f, true};
-    const WORD words[ALARM_WORD_COUNT] = {2, 4, 3, 5};
     arrays.FromRecord(record);
-    for (INT_PTR i = 0; i < ALARM_WORD_COUNT; ++i)
-        EXPECT_EQ(arrays.words[i], words[i]) << "word " << i;
+    const WORD* words = arrays.words.GetData();
+    EXPECT_EQ(std::vector<WORD>(words, words + ALARM_WORD_COUNT), (std::vector<WORD>{2, 4, 3, 5}));
     EXPECT_EQ(arrays.floats[0], 75.5f);
     EXPECT_EQ(arrays.floats[1], 1.25f);
     EXPECT_EQ(arrays.faults[0], 1);

@@ -2,15 +2,18 @@
 // The Qt front end installed for one test, with a bounded wait that keeps the interface
 // thread handling events (workers' control changes, posted clicks).
 
+#include "app/ORXConfigurationDlg.h"
 #include "app/qt/GuiShell.h"
+#include "platform/qt/IpAddressEdit.h"
 #include "platform/qt/QtFrontEnd.h"
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-
 #include <ostream>
 
 constexpr std::chrono::seconds GUI_WAIT_LIMIT{30};
@@ -37,4 +40,34 @@ protected:
 
 private:
     CFrontEndScope m_scope;
+};
+
+// The main dialog, created by Open and shown through its Qt view.
+class MainDialogFixture : public GuiTest {
+protected:
+    void Open() {
+        ASSERT_TRUE(dlg.Create());
+        view = frontEnd.ViewOf(dlg);
+        ASSERT_NE(view, nullptr);
+    }
+    void TearDown() override {
+        if (view != nullptr)
+            dlg.DestroyWindow();
+    }
+
+    QWidget* Item(int id) const { return view->Item(id); }
+    orxqt::IpAddressEdit* Address() const {
+        return static_cast<orxqt::IpAddressEdit*>(Item(IDC_IPADDRESS));
+    }
+    void Click(int id) { QTest::mouseClick(Item(id), Qt::LeftButton); }
+    // Shown and active, with the focus in field of the address, for key presses.
+    void ShowWithFocusIn(int field) {
+        view->show();
+        view->activateWindow();
+        QApplication::setActiveWindow(view);
+        Address()->field(field)->setFocus();
+    }
+
+    CORXConfigurationDlg dlg;
+    orxqt::QtDialogView* view = nullptr;
 };

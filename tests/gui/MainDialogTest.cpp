@@ -1,16 +1,11 @@
 #include "GuiFixture.h"
 
-#include "app/ORXConfigurationDlg.h"
 #include "platform/qt/AppIcon.h"
-#include "platform/qt/IpAddressEdit.h"
 
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QTest>
 
 using orxqt::DialogRectToPixels;
 using orxqt::QtDialogView;
@@ -21,11 +16,12 @@ namespace {
 constexpr const char* MAIN_CAPTION = "ORX Configuration Transfer Utility, Version 1.0.00";
 constexpr int MAIN_CX = 320;
 constexpr int MAIN_CY = 110;
+constexpr const char* GIVEN_HOST = "10.1.2.250";
 
 struct ExpectedItem {
     int id;
-    const char* kind; // the Qt class that shows it
-    const char* caption;
+    const char* kind;    // the Qt class that shows it
+    const char* caption; // nullptr: none to check
     bool enabled;
     int x, y, cx, cy;
 };
@@ -38,7 +34,7 @@ constexpr ExpectedItem MAIN_ITEMS[] = {
     {IDC_DOWNLOAD, "QPushButton", "Download to ORX", true, 102, 60, 84, 14},
     {IDC_CANCEL_TRANSFER, "QPushButton", "Cancel", false, 192, 60, 50, 14},
     {IDC_STATUS, "QLabel", "", true, 120, 21, 186, 8},
-    {IDC_PROGRESS, "QProgressBar", "", true, 12, 78, 294, 14},
+    {IDC_PROGRESS, "QProgressBar", nullptr, true, 12, 78, 294, 14},
 };
 
 constexpr const char* ABOUT_CAPTION = "About ORX Configuration";
@@ -47,65 +43,58 @@ constexpr const char* ABOUT_VERSION = "ORX Configuration, Version 1.0";
 constexpr int ABOUT_CX = 170;
 constexpr int ABOUT_CY = 62;
 
-QString Caption(QWidget* widget) {
-    if (auto* group = qobject_cast<QGroupBox*>(widget))
-        return group->title();
-    if (auto* button = qobject_cast<QPushButton*>(widget))
-        return button->text();
-    if (auto* label = qobject_cast<QLabel*>(widget))
-        return label->text();
-    return {};
+QString Caption(const QWidget* widget) {
+    return widget->property(widget->inherits("QGroupBox") ? "title" : "text").toString();
 }
 
-QString AddressText(QtDialogView& view) {
-    auto* edit = static_cast<orxqt::IpAddressEdit*>(view.Item(IDC_IPADDRESS));
+// Types each character into whichever widget has the focus at that moment, as a user does.
+void Type(const QString& text) {
+    for (const QChar ch : text)
+        QTest::keyClicks(QApplication::focusWidget(), QString(ch));
+}
+
+QString AddressText(const orxqt::IpAddressEdit* edit) {
     QStringList parts;
     for (int i = 0; i < orxqt::IpAddressEdit::FIELD_COUNT; ++i)
         parts << edit->field(i)->text();
     return parts.join(QLatin1Char('.'));
 }
 
-class MainDialogTest : public GuiTest {
+class MainDialogTest : public MainDialogFixture {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dlg.Create());
-        view = frontEnd.ViewOf(dlg);
-        ASSERT_NE(view, nullptr);
+        dlg.m_strInitialHost = GIVEN_HOST;
+        Open();
     }
-    void TearDown() override { dlg.DestroyWindow(); }
-
-    CORXConfigurationDlg dlg;
-    QtDialogView* view = nullptr;
 };
 
 } // namespace
 
-TEST_F(MainDialogTest, IsLaidOutFromItsTemplateInDialogUnits) {
+TEST_F(MainDialogTest, IsLaidOutFromItsTemplateWithIconAndNoMinimiseOrMaximiseBox) {
     const orxqt::DialogBaseUnits units = view->BaseUnits();
     EXPECT_EQ(units.x, orxqt::BaseUnitsOf(view->font()).x);
     EXPECT_EQ(units.y, orxqt::BaseUnitsOf(view->font()).y);
     EXPECT_EQ(view->windowTitle(), QString::fromLatin1(MAIN_CAPTION));
     const QSize size = DialogRectToPixels(units, 0, 0, MAIN_CX, MAIN_CY).size();
-    EXPECT_EQ(view->size(), size);
-    EXPECT_EQ(view->minimumSize(), size);
-    EXPECT_EQ(view->maximumSize(), size);
+    for (const QSize& actual : {view->size(), view->minimumSize(), view->maximumSize()})
+        EXPECT_EQ(actual, size);
 
     for (const ExpectedItem& item : MAIN_ITEMS) {
         SCOPED_TRACE(item.id);
-        QWidget* widget = view->Item(item.id);
+        QWidget* widget = Item(item.id);
         ASSERT_NE(widget, nullptr);
         EXPECT_TRUE(widget->inherits(item.kind));
-        EXPECT_EQ(Caption(widget), QString::fromLatin1(item.caption));
+        if (item.caption != nullptr) {
+            EXPECT_EQ(Caption(widget), QString::fromLatin1(item.caption));
+        }
         EXPECT_EQ(widget->isEnabled(), item.enabled);
         EXPECT_EQ(widget->geometry(), DialogRectToPixels(units, item.x, item.y, item.cx, item.cy));
     }
     // The status line sits inside the address group, right of the address field.
-    const QRect status = view->Item(IDC_STATUS)->geometry();
-    EXPECT_TRUE(view->Item(IDC_IP_GROUP)->geometry().contains(status));
-    EXPECT_GT(status.left(), view->Item(IDC_IPADDRESS)->geometry().right());
-}
+    const QRect status = Item(IDC_STATUS)->geometry();
+    EXPECT_TRUE(Item(IDC_IP_GROUP)->geometry().contains(status));
+    EXPECT_GT(status.left(), Item(IDC_IPADDRESS)->geometry().right());
 
-TEST_F(MainDialogTest, FrameHasIconAndNoMinimiseOrMaximiseBox) {
     const Qt::WindowFlags flags = view->windowFlags();
     EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
     EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
@@ -115,43 +104,39 @@ TEST_F(MainDialogTest, FrameHasIconAndNoMinimiseOrMaximiseBox) {
     EXPECT_TRUE(sizes.contains(QSize(orxqt::APP_ICON_SMALL, orxqt::APP_ICON_SMALL)));
 }
 
-TEST_F(MainDialogTest, AddressStartsAtZeroOrTheGivenHostAndTypingReachesTheDialog) {
-    EXPECT_EQ(AddressText(*view), QStringLiteral("0.0.0.0"));
-    auto* edit = static_cast<orxqt::IpAddressEdit*>(view->Item(IDC_IPADDRESS));
+// The classic address control: '.' or a third digit moves on, a dot in an empty field is
+// swallowed, values are clamped, letters refused, Backspace in an empty field goes back.
+TEST_F(MainDialogTest, AddressShowsTheGivenHostAndTakesTypingIntoTheDialog) {
+    EXPECT_EQ(AddressText(Address()), QString::fromLatin1(GIVEN_HOST));
     for (int i = 0; i < orxqt::IpAddressEdit::FIELD_COUNT; ++i)
-        edit->field(i)->clear();
-    QTest::keyClicks(edit->field(0), QStringLiteral("192"));
-    QTest::keyClicks(edit->field(3), QStringLiteral("7"));
-    BYTE f[4] = {};
-    EXPECT_EQ(dlg.m_ipAddress.GetAddress(f[0], f[1], f[2], f[3]), 2);
-    EXPECT_EQ((std::array<int, 4>{f[0], f[1], f[2], f[3]}), (std::array<int, 4>{192, 0, 0, 7}));
+        Address()->field(i)->clear();
+    ShowWithFocusIn(0);
+    Type(QStringLiteral("999.3x.7"));
+    EXPECT_EQ(AddressText(Address()), QStringLiteral("255.3.7."));
+    BYTE f[4] = {9, 9, 9, 9};
+    EXPECT_EQ(dlg.m_ipAddress.GetAddress(f[0], f[1], f[2], f[3]), 3);
+    EXPECT_EQ((std::array<int, 4>{f[0], f[1], f[2], f[3]}), (std::array<int, 4>{255, 3, 7, 0}));
 
-    CORXConfigurationDlg other;
-    other.m_strInitialHost = "10.1.2.250";
-    ASSERT_TRUE(other.Create());
-    EXPECT_EQ(AddressText(*frontEnd.ViewOf(other)), QStringLiteral("10.1.2.250"));
-    other.DestroyWindow();
+    Address()->field(3)->setFocus();
+    Type(QStringLiteral("\b\b"));
+    EXPECT_EQ(QApplication::focusWidget(), Address()->field(2));
+    EXPECT_EQ(AddressText(Address()), QStringLiteral("255.3.."));
 }
 
 TEST_F(MainDialogTest, TabMovesThroughTheTabStopsInTemplateOrder) {
-    view->show();
-    view->activateWindow();
-    QApplication::setActiveWindow(view);
-    auto* edit = static_cast<orxqt::IpAddressEdit*>(view->Item(IDC_IPADDRESS));
-    edit->field(0)->setFocus();
+    ShowWithFocusIn(0);
     // The address field is one stop, whichever of its parts has the focus.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), view->Item(IDC_UPLOAD));
+    EXPECT_EQ(QApplication::focusWidget(), Item(IDC_UPLOAD));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), view->Item(IDC_DOWNLOAD));
-    edit->field(2)->setFocus();
+    EXPECT_EQ(QApplication::focusWidget(), Item(IDC_DOWNLOAD));
+    Address()->field(2)->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), view->Item(IDC_UPLOAD));
+    EXPECT_EQ(QApplication::focusWidget(), Item(IDC_UPLOAD));
 }
 
 TEST_F(MainDialogTest, EscOrEnterInTheAddressFieldEndsTheDialogWhileIdle) {
-    auto* edit = static_cast<orxqt::IpAddressEdit*>(view->Item(IDC_IPADDRESS));
-    QTest::keyClick(edit->field(2), Qt::Key_Return);
+    QTest::keyClick(Address()->field(2), Qt::Key_Return);
     EXPECT_TRUE(WaitUntil([&] { return !dlg.ContinueModal(); }));
     CORXConfigurationDlg other;
     ASSERT_TRUE(other.Create());

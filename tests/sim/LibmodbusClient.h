@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <memory>
 #include <modbus/modbus.h>
 #include <stdexcept>
 #include <string>
@@ -11,29 +12,23 @@
 constexpr uint32_t CLIENT_TIMEOUT_US = 1000000;
 constexpr uint32_t US_PER_S = 1000000;
 
-class LibmodbusClient {
-public:
-    explicit LibmodbusClient(int port, uint32_t timeoutUs = CLIENT_TIMEOUT_US, int unit = 1)
-        : m_ctx(modbus_new_tcp("127.0.0.1", port)) {
-        if (m_ctx == nullptr)
-            throw std::runtime_error("modbus_new_tcp failed");
-        modbus_set_slave(m_ctx, unit);
-        modbus_set_response_timeout(m_ctx, timeoutUs / US_PER_S, timeoutUs % US_PER_S);
-        if (modbus_connect(m_ctx) != 0) {
-            const std::string error = modbus_strerror(errno);
-            modbus_free(m_ctx);
-            throw std::runtime_error("connect to port " + std::to_string(port) + ": " + error);
-        }
+struct LibmodbusClose {
+    void operator()(modbus_t* ctx) const {
+        modbus_close(ctx);
+        modbus_free(ctx);
     }
-    ~LibmodbusClient() {
-        modbus_close(m_ctx);
-        modbus_free(m_ctx);
-    }
-    LibmodbusClient(const LibmodbusClient&) = delete;
-    LibmodbusClient& operator=(const LibmodbusClient&) = delete;
-
-    modbus_t* get() const { return m_ctx; }
-
-private:
-    modbus_t* m_ctx;
 };
+using LibmodbusClient = std::unique_ptr<modbus_t, LibmodbusClose>;
+
+inline LibmodbusClient ConnectLibmodbus(int port, uint32_t timeoutUs = CLIENT_TIMEOUT_US,
+                                        int unit = 1) {
+    LibmodbusClient ctx(modbus_new_tcp("127.0.0.1", port));
+    if (!ctx)
+        throw std::runtime_error("modbus_new_tcp failed");
+    modbus_set_slave(ctx.get(), unit);
+    modbus_set_response_timeout(ctx.get(), timeoutUs / US_PER_S, timeoutUs % US_PER_S);
+    if (modbus_connect(ctx.get()) != 0)
+        throw std::runtime_error("connect to port " + std::to_string(port) + ": " +
+                                 modbus_strerror(errno));
+    return ctx;
+}

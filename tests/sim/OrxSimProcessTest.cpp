@@ -103,7 +103,7 @@ TEST(OrxSimProcess, ServesLogsAndSavesItsAlarmsUntilSigtermOrSigint) {
         const int port = sim.Port();
         ASSERT_GT(port, 0);
         {
-            LibmodbusClient client(port);
+            const auto client = ConnectLibmodbus(port);
             uint8_t bit = 0;
             ASSERT_EQ(modbus_read_input_bits(client.get(), INPUT_CONFIG_LOCKED, 1, &bit), 1);
             EXPECT_EQ(bit, 1);

@@ -1,5 +1,5 @@
 #include "net/BlockingSocket.h"
-#include "TransportTestSupport.h"
+#include "TestPeer.h"
 
 #include <gtest/gtest.h>
 
@@ -78,7 +78,7 @@ TEST(BlockingSocket, OperationsWithoutSocketThrowTheirOwnTextsAndCleanupIsQuiet)
     EXPECT_EQ(socket.m_hSocket, 0);
 }
 
-TEST(BlockingSocket, CarriesBytesBothWaysKnowsItsLocalEndAndSeesThePeerClose) {
+TEST(BlockingSocket, CarriesBytesBothWaysAndSeesThePeerClose) {
     Connected c;
     EXPECT_EQ(c.client.Send("abc", 3, 0), 3);
     char in[4] = {};
@@ -89,11 +89,6 @@ TEST(BlockingSocket, CarriesBytesBothWaysKnowsItsLocalEndAndSeesThePeerClose) {
     EXPECT_EQ(c.client.Receive(back, sizeof back, 1), 2);
     EXPECT_STREQ(back, "xy");
 
-    sockaddr_in local{};
-    c.client.GetSockName(local);
-    EXPECT_EQ(ntohl(local.sin_addr.s_addr), INADDR_LOOPBACK);
-    EXPECT_NE(local.sin_port, 0);
-
     close(c.server);
     c.server = -1;
     EXPECT_EQ(c.client.Receive(back, sizeof back, 1), 0); // the peer closed
@@ -103,17 +98,12 @@ TEST(BlockingSocket, ReceiveWithoutDataTimesOut) {
     Connected c;
     char byte = 0;
     // No call has failed since the connect, so the time-out carries no error number.
-    auto start = Clock::now();
-    Failure f = Caught([&] { c.client.Receive(&byte, 1, 1); });
+    const auto start = Clock::now();
+    const Failure f = Caught([&] { c.client.Receive(&byte, 1, 1); });
     EXPECT_EQ(f.operation, "Receive timeout");
     EXPECT_EQ(f.message, "Receive timeout error");
     EXPECT_GE(MsSince(start), 900);
     EXPECT_LT(MsSince(start), 3000);
-
-    start = Clock::now();
-    EXPECT_EQ(Caught([&] { c.client.ReceiveMs(&byte, 1, SHORT_WAIT_MS); }).operation,
-              "Receive timeout");
-    EXPECT_LT(MsSince(start), 1000);
 }
 
 TEST(BlockingSocket, SendOnFullSocketWithZeroSecondsTimesOut) {

@@ -1,4 +1,4 @@
-#include "TransportTestSupport.h"
+#include "TestPeer.h"
 #include "platform/Archive.h"
 
 #include <gtest/gtest.h>
@@ -86,16 +86,10 @@ TEST(RemoteModbusSerialize, StoresTheSettingsInOrderAndLoadingReconnects) {
         CArchive ar(record, CArchive::store);
         source.Serialize(ar);
     }
-    const WORD port = device.Port();
-    const std::vector<Bytes> fields{{1, 0, 0, 0}, // auto reconnect
-                                    {9, '1', '2', '7', '.', '0', '.', '0', '.', '1'}, // host
-                                    {LOBYTE(port), HIBYTE(port)},
-                                    {0x2C, 0x01, 0x00, 0x00}, // time-out 300
-                                    {0, 0, 0, 0},             // map exception codes
-                                    {0x40}};                  // exception code base
-    Bytes expected;
-    for (const Bytes& field : fields)
-        expected.insert(expected.end(), field.begin(), field.end());
+    const BYTE portLo = LOBYTE(device.Port()), portHi = HIBYTE(device.Port());
+    // Auto reconnect, host after its length, port, time-out 300, map exception codes, base.
+    const Bytes expected{1,   0,      0,      0,    9,    '1', '2', '7', '.', '0', '.', '0', '.',
+                         '1', portLo, portHi, 0x2C, 0x01, 0,   0,   0,   0,   0,   0,   0x40};
     EXPECT_EQ(Bytes(record.begin() + BASE_RECORD, record.end()), expected);
 
     CRemoteModbus copy;

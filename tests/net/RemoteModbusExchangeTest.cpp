@@ -1,4 +1,4 @@
-#include "TransportTestSupport.h"
+#include "TestPeer.h"
 
 #include <gtest/gtest.h>
 
@@ -29,15 +29,24 @@ CByteArray Filled(WORD size) {
     return a;
 }
 
-// A connected client and the scripted device it talks to. The client goes first on
-// destruction, so its socket is closed before the peer stops.
+bool Open(CRemoteModbus& client, ScriptedPeer& peer) {
+    peer.Start();
+    return client.Connect(LOOPBACK, peer.Port(), DIALOG_TIMEOUT_MS);
+}
+
+// A client connected to a device that answers each request with the next reply (empty: none)
+// and then stalls, or closes. The client goes first on destruction, so its socket is closed
+// before the peer stops.
 struct Session {
     ScriptedPeer peer;
     CRemoteModbus client;
 
-    void Open() {
-        peer.Start();
-        ASSERT_TRUE(client.Connect(LOOPBACK, peer.Port(), DIALOG_TIMEOUT_MS));
+    explicit Session(const std::vector<Bytes>& replies, bool closeAfter = false) {
+        for (const Bytes& reply : replies)
+            peer.ReadFrame().Write(reply);
+        if (closeAfter)
+            peer.Close();
+        EXPECT_TRUE(Open(client, peer));
     }
     WORD Read(CByteArray& response) {
         return Exchange(client, READ_3000_4, response, READ_3000_4_RESPONSE);
@@ -54,9 +63,7 @@ TEST(RemoteModbusExchange, NotConnectedGives1004AndAnEmptyRequestIsACallerError)
 }
 
 TEST(RemoteModbusExchange, SendsTheExactFrameWithTransactionZeroAndCopiesTheBody) {
-    Session s;
-    s.peer.ReadFrame().Write(FULL_REPLY).ReadFrame().Write(FULL_REPLY);
-    s.Open();
+    Session s({FULL_REPLY, FULL_REPLY});
     CWordArray values;
     values.SetSize(4);
     EXPECT_EQ(s.client.ReadInputRegisters(3000, 4, values), MODBUS_OK);
@@ -79,10 +86,10 @@ TEST(RemoteModbusExchange, ExceptionRepliesMapTheCodeCopyNothingAndKeepTheConnec
                                   {0x81, TRUE, 1},
                                   {0x80, TRUE, 0},
                                   {0x81, FALSE, 0x8081}};
-    Session s;
+    std::vector<Bytes> replies;
     for (const Case& c : cases)
-        s.peer.ReadFrame().Write({0, 0, 0, 0, 0, 3, 0x01, 0x84, c.code});
-    s.Open();
+        replies.push_back({0, 0, 0, 0, 0, 3, 0x01, 0x84, c.code});
+    Session s(replies);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
         s.client.m_bMapExceptionCodes = c.map;
@@ -95,9 +102,7 @@ TEST(RemoteModbusExchange, ExceptionRepliesMapTheCodeCopyNothingAndKeepTheConnec
 TEST(RemoteModbusExchange, OversizeRequestOrResponseGives1000AndSendsNothing) {
     constexpr WORD TOO_LONG_REQUEST = MODBUS_TCP_BUFFER_SIZE + 1;
     constexpr WORD TOO_LONG_RESPONSE = MODBUS_TCP_BUFFER_SIZE - 6 + 1;
-    Session s;
-    s.peer.ReadFrame().Write(FULL_REPLY);
-    s.Open();
+    Session s({FULL_REPLY});
     CByteArray response;
     EXPECT_EQ(s.client.TxRx(ToArray(READ_3000_4), TOO_LONG_REQUEST, response, 6),
               MODBUS_TCP_BUFFER_OVERFLOW);
@@ -108,19 +113,18 @@ TEST(RemoteModbusExchange, OversizeRequestOrResponseGives1000AndSendsNothing) {
 }
 
 TEST(RemoteModbusExchange, ReplyInSeveralSegmentsIsAssembled) {
-    Session s;
-    s.peer.ReadFrame().Write(Part(0, 3)).Pause(SEGMENT_PAUSE_MS).Write(Part(3, 8));
-    s.peer.Pause(SEGMENT_PAUSE_MS).Write(Part(8, FULL_REPLY.size()));
-    s.Open();
+    ScriptedPeer peer;
+    peer.ReadFrame().Write(Part(0, 3)).Write(Part(3, 8), SEGMENT_PAUSE_MS);
+    peer.Write(Part(8, FULL_REPLY.size()), SEGMENT_PAUSE_MS);
+    CRemoteModbus client;
+    ASSERT_TRUE(Open(client, peer));
     CByteArray response;
-    EXPECT_EQ(s.Read(response), MODBUS_OK);
+    EXPECT_EQ(Exchange(client, READ_3000_4, response, READ_3000_4_RESPONSE), MODBUS_OK);
     EXPECT_EQ(ToBytes(response), REPLY_BODY);
 }
 
 TEST(RemoteModbusExchange, ShortNormalReplyIsRefused) {
-    Session s;
-    s.peer.ReadFrame().Write({0, 0, 0, 0, 0, 7, 0x01, 0x04, 0x04, 0x00, 0x01, 0x00, 0x02});
-    s.Open();
+    Session s({{0, 0, 0, 0, 0, 7, 0x01, 0x04, 0x04, 0x00, 0x01, 0x00, 0x02}});
     CByteArray response = Filled(READ_3000_4_RESPONSE);
     EXPECT_EQ(s.Read(response), MODBUS_BAD_RESPONSE);
     EXPECT_EQ(ToBytes(response), Bytes(READ_3000_4_RESPONSE, UNTOUCHED));
@@ -129,9 +133,7 @@ TEST(RemoteModbusExchange, ShortNormalReplyIsRefused) {
 TEST(RemoteModbusExchange, StalledPeerEndsIn1001WithinTheTimeout) {
     for (const Bytes& sent : CUT_REPLIES) {
         SCOPED_TRACE(sent.size());
-        Session s;
-        s.peer.ReadFrame().Write(sent);
-        s.Open();
+        Session s({sent});
         CByteArray response;
         const auto start = Clock::now();
         EXPECT_EQ(s.Read(response), MODBUS_TCP_SOCKET_ERROR);
@@ -143,9 +145,7 @@ TEST(RemoteModbusExchange, StalledPeerEndsIn1001WithinTheTimeout) {
 TEST(RemoteModbusExchange, PeerClosingBeforeTheReplyIsCompleteGives1003ThenFailuresNoSignal) {
     for (const Bytes& sent : CUT_REPLIES) {
         SCOPED_TRACE(sent.size());
-        Session s;
-        s.peer.ReadFrame().Write(sent).Close();
-        s.Open();
+        Session s({sent}, true);
         CByteArray response;
         EXPECT_EQ(s.Read(response), MODBUS_TCP_READ_ERROR);
         // The connection stays; writing to the closed peer fails, never raises a signal.
@@ -155,9 +155,7 @@ TEST(RemoteModbusExchange, PeerClosingBeforeTheReplyIsCompleteGives1003ThenFailu
 }
 
 TEST(RemoteModbusExchange, AfterASocketFailureEveryExchangeFailsUntilConnect) {
-    Session stalled;
-    stalled.peer.ReadFrame();
-    stalled.Open();
+    Session stalled({Bytes{}});
     CByteArray response;
     ASSERT_EQ(stalled.Read(response), MODBUS_TCP_SOCKET_ERROR);
     EXPECT_TRUE(stalled.client.IsConnected());
@@ -168,8 +166,7 @@ TEST(RemoteModbusExchange, AfterASocketFailureEveryExchangeFailsUntilConnect) {
 
     ScriptedPeer healthy;
     healthy.ReadFrame().Write(FULL_REPLY);
-    healthy.Start();
-    ASSERT_TRUE(stalled.client.Connect(LOOPBACK, healthy.Port(), DIALOG_TIMEOUT_MS));
+    ASSERT_TRUE(Open(stalled.client, healthy));
     EXPECT_EQ(stalled.Read(response), MODBUS_OK);
     stalled.client.Disconnect(); // before the healthy peer goes
 }
@@ -182,7 +179,6 @@ TEST(RemoteModbusErrorMessage, TransportCodesHaveTheirOwnTextsOthersTheBaseTexts
         {1003, "Modbus TCP/IP: read socket Error"},
         {1004, "Modbus TCP/IP: socket not connected"},
         {1005, ""},
-        {MODBUS_BAD_RESPONSE, "Received invalid device response from Modbus slave"},
         {0x8002, "Modbus device returned an exception code 2"},
     };
     CRemoteModbus client;

@@ -3,7 +3,6 @@
 #include <arpa/inet.h>
 #include <chrono>
 #include <netinet/in.h>
-#include <poll.h>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -13,21 +12,14 @@ namespace {
 constexpr int PEER_HOLD_LIMIT_MS = 30000;
 constexpr std::size_t HEADER = 6;
 
-bool WaitForInput(int fd, int timeoutMs) {
-    pollfd p{fd, POLLIN, 0};
-    return poll(&p, 1, timeoutMs) > 0;
+// Also bounds accept() on a listening socket.
+void SetReceiveTimeout(int fd, int ms) {
+    const timeval limit{ms / 1000, (ms % 1000) * 1000};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
 }
 
 bool ReadExactly(int fd, BYTE* data, std::size_t length) {
-    for (std::size_t got = 0; got < length;) {
-        if (!WaitForInput(fd, PEER_IO_TIMEOUT_MS))
-            return false;
-        const ssize_t n = recv(fd, data + got, length - got, 0);
-        if (n <= 0)
-            return false;
-        got += static_cast<std::size_t>(n);
-    }
-    return true;
+    return recv(fd, data, length, MSG_WAITALL) == static_cast<ssize_t>(length);
 }
 
 } // namespace
@@ -56,42 +48,37 @@ std::vector<Bytes> ScriptedPeer::Frames() const {
 }
 
 void ScriptedPeer::Run() {
-    if (!WaitForInput(m_listener.Fd(), PEER_IO_TIMEOUT_MS))
+    SetReceiveTimeout(m_listener.Fd(), PEER_IO_TIMEOUT_MS);
+    const int fd = accept4(m_listener.Fd(), nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0)
         return;
-    int fd = accept4(m_listener.Fd(), nullptr, nullptr, SOCK_CLOEXEC);
+    SetReceiveTimeout(fd, PEER_IO_TIMEOUT_MS);
     for (const Step& step : m_steps) {
-        if (fd >= 0 && !Play(fd, step))
-            fd = -1; // closed by the step
+        if (step.kind == Step::close) {
+            close(fd);
+            return;
+        }
+        if (step.kind == Step::readFrame) {
+            RecordFrame(fd);
+            continue;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(step.pauseMs));
+        send(fd, step.bytes.data(), step.bytes.size(), MSG_NOSIGNAL);
     }
-    if (fd >= 0) {
-        WaitForInput(fd, PEER_HOLD_LIMIT_MS);
-        close(fd);
-    }
+    SetReceiveTimeout(fd, PEER_HOLD_LIMIT_MS);
+    BYTE byte = 0;
+    recv(fd, &byte, 1, 0);
+    close(fd);
 }
 
-// False once the connection is gone.
-bool ScriptedPeer::Play(int fd, const Step& step) {
-    switch (step.kind) {
-    case Step::readFrame: {
-        Bytes frame(HEADER);
-        if (ReadExactly(fd, frame.data(), HEADER)) {
-            frame.resize(HEADER + ((std::size_t{frame[4]} << 8) | frame[5]));
-            if (ReadExactly(fd, frame.data() + HEADER, frame.size() - HEADER)) {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                m_frames.push_back(frame);
-            }
-        }
-        return true; // a frame that did not come is missing from Frames()
+// A frame that did not come is missing from Frames().
+void ScriptedPeer::RecordFrame(int fd) {
+    Bytes frame(HEADER);
+    if (!ReadExactly(fd, frame.data(), HEADER))
+        return;
+    frame.resize(HEADER + ((std::size_t{frame[4]} << 8) | frame[5]));
+    if (ReadExactly(fd, frame.data() + HEADER, frame.size() - HEADER)) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_frames.push_back(frame);
     }
-    case Step::write:
-        send(fd, step.bytes.data(), step.bytes.size(), MSG_NOSIGNAL);
-        return true;
-    case Step::pause:
-        std::this_thread::sleep_for(std::chrono::milliseconds(step.ms));
-        return true;
-    case Step::close:
-        close(fd);
-        return false;
-    }
-    return true;
 }

@@ -1,8 +1,13 @@
 #pragma once
-// Raw TCP peers on 127.0.0.1, on ports the system picks, for the socket and transport tests.
+// Raw TCP peers on 127.0.0.1, on ports the system picks, and the other shared pieces of the
+// socket and Modbus TCP/IP client tests.
 
+#include "modbus/RemoteModbus.h"
 #include "platform/AfxTypes.h"
+#include "support/LoopbackPorts.h"
 
+#include <chrono>
+#include <cstring>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -32,18 +37,16 @@ private:
 // connection open (a stalled device) until the client closes it or sends more.
 class ScriptedPeer {
 public:
-    ScriptedPeer() = default;
     ~ScriptedPeer() {
         if (m_thread.joinable())
             m_thread.join();
     }
-    ScriptedPeer(const ScriptedPeer&) = delete;
-    ScriptedPeer& operator=(const ScriptedPeer&) = delete;
 
     // One Modbus TCP frame: header, then as many bytes as it says.
     ScriptedPeer& ReadFrame() { return Add({Step::readFrame, {}, 0}); }
-    ScriptedPeer& Write(const Bytes& bytes) { return Add({Step::write, bytes, 0}); }
-    ScriptedPeer& Pause(int ms) { return Add({Step::pause, {}, ms}); }
+    ScriptedPeer& Write(const Bytes& bytes, int pauseBeforeMs = 0) {
+        return Add({Step::write, bytes, pauseBeforeMs});
+    }
     ScriptedPeer& Close() { return Add({Step::close, {}, 0}); }
 
     void Start() {
@@ -54,16 +57,16 @@ public:
 
 private:
     struct Step {
-        enum Kind { readFrame, write, pause, close } kind;
+        enum Kind { readFrame, write, close } kind;
         Bytes bytes;
-        int ms = 0;
+        int pauseMs;
     };
     ScriptedPeer& Add(Step step) {
         m_steps.push_back(std::move(step));
         return *this;
     }
     void Run();
-    bool Play(int fd, const Step& step);
+    void RecordFrame(int fd);
 
     Listener m_listener;
     std::vector<Step> m_steps;
@@ -71,3 +74,30 @@ private:
     mutable std::mutex m_mutex;
     std::vector<Bytes> m_frames;
 };
+
+using Clock = std::chrono::steady_clock;
+constexpr char LOOPBACK[] = "127.0.0.1";
+constexpr DWORD DIALOG_TIMEOUT_MS = 300; // what the main dialog connects with
+
+inline long MsSince(Clock::time_point start) {
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+inline CByteArray ToArray(const Bytes& bytes) {
+    CByteArray array;
+    array.SetSize(static_cast<INT_PTR>(bytes.size()));
+    if (!bytes.empty())
+        std::memcpy(array.GetData(), bytes.data(), bytes.size());
+    return array;
+}
+
+inline Bytes ToBytes(const CByteArray& array) {
+    return Bytes(array.GetData(), array.GetData() + array.GetSize());
+}
+
+inline WORD Exchange(CRemoteModbus& client, const Bytes& request, CByteArray& response,
+                     WORD responseLength) {
+    return client.TxRx(ToArray(request), static_cast<WORD>(request.size()), response,
+                       responseLength);
+}

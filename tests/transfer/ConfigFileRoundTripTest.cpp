@@ -42,9 +42,9 @@ std::vector<AlarmRecord> AcceptedRecords() {
                         {mode, module, channel, relay, real(), real(), below(2) == 1});
     for (int i = 0; i < 200; ++i) // disabled alarms keep any module and channel
         records.push_back({0, below(65536), below(65536), below(9), real(), real(), below(2) == 1});
-    for (float special : {0.0f, -0.0f, 2.71828f, 0.00005f, -0.00005f, 1e-30f, 99999.99f,
-                          -999999999999.0f, 16777217.0f})
-        records.push_back({2, 16, 4, 8, special, -special, true});
+    for (float edge : {0.0f, -0.0f, 2.71828f, 0.00005f, -0.00005f, 1e-30f, 99999.99f,
+                       -999999999999.0f, 16777217.0f})
+        records.push_back({2, 16, 4, 8, edge, -edge, true});
     return records;
 }
 

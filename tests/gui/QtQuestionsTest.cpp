@@ -13,8 +13,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <atomic>
-#include <thread>
+#include <future>
 
 namespace {
 
@@ -28,12 +27,10 @@ protected:
     template <typename Result>
     Result AskFromWorker(const std::function<Result()>& ask,
                          const std::function<void(QWidget*)>& answer) {
-        std::atomic<bool> returned{false};
-        Result result{};
-        std::thread worker([&] {
-            result = ask();
-            returned = true;
-        });
+        std::future<Result> result = std::async(std::launch::async, ask);
+        const auto returned = [&] {
+            return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+        };
         bool answered = false;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -41,32 +38,31 @@ protected:
             if (answered || modal == nullptr)
                 return;
             answered = true;
-            EXPECT_FALSE(returned.load()); // the worker waits for the answer
+            EXPECT_FALSE(returned()); // the worker waits for the answer
             answer(modal);
         });
         poll.start(POLL_MS);
-        EXPECT_TRUE(WaitUntil([&] { return returned.load(); }));
-        worker.join();
+        EXPECT_TRUE(WaitUntil(returned));
         EXPECT_TRUE(answered);
-        return result;
+        return result.get();
     }
 };
 
 } // namespace
 
 TEST_F(QtQuestionsTest, MessageBoxesShowTheirTextIconAndButtonsAndReportTheAnswer) {
+    using Box = QMessageBox;
     struct Case {
         UINT type;
-        QMessageBox::Icon icon;
-        QMessageBox::StandardButtons buttons;
-        QMessageBox::StandardButton press;
+        Box::Icon icon;
+        Box::StandardButtons buttons;
+        Box::StandardButton press;
         int expected;
     };
     const std::vector<Case> cases{
-        {MB_ICONEXCLAMATION | MB_OK, QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok, IDOK},
-        {MB_YESNO, QMessageBox::NoIcon, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes,
-         IDYES},
-        {MB_YESNO, QMessageBox::NoIcon, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, IDNO},
+        {MB_ICONEXCLAMATION | MB_OK, Box::Warning, Box::Ok, Box::Ok, IDOK},
+        {MB_YESNO, Box::NoIcon, Box::Yes | Box::No, Box::Yes, IDYES},
+        {MB_YESNO, Box::NoIcon, Box::Yes | Box::No, Box::No, IDNO},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected);

@@ -5,14 +5,10 @@
 
 namespace {
 
-TEST(DeviceImage, AlarmNumbersOutsideTheTableAreRefused) {
-    DeviceImage image;
+TEST(DeviceImage, DefaultIsAnOrxWithEnabledAndZeroDisabledAlarmsAndRefusesOtherNumbers) {
+    DeviceImage image = DefaultDeviceImage();
     EXPECT_THROW(GetAlarm(image, 0), std::out_of_range);
     EXPECT_THROW(SetAlarm(image, ALARM_COUNT + 1, AlarmRecord{}), std::out_of_range);
-}
-
-TEST(DeviceImage, DefaultDeviceIsAnOrxWithEnabledAlarmsAndZeroDisabledOnes) {
-    const DeviceImage image = DefaultDeviceImage();
     EXPECT_EQ(image.identity[0], IDENTITY_CODE);
     int enabled = 0;
     for (int n = 1; n <= ALARM_COUNT; ++n) {

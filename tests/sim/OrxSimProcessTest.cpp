@@ -6,13 +6,9 @@
 
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
-
-extern char** environ;
 
 namespace {
 
@@ -25,51 +21,33 @@ constexpr int LINE_TIMEOUT_MS = 5000;
 constexpr auto EXIT_TIMEOUT = 5s;
 const std::string LISTENING = "orx-sim listening on 127.0.0.1:";
 
-// orx-sim with its standard output on a pipe; killed if a test leaves it running.
+// orx-sim with its standard output on a pipe; killed if a test leaves it running. The
+// shell prints its process id, then becomes orx-sim.
 class SimProcess {
 public:
-    explicit SimProcess(std::vector<std::string> args) {
-        int fds[2];
-        if (pipe2(fds, O_CLOEXEC) != 0)
-            throw std::runtime_error("pipe failed");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        args.insert(args.begin(), ORX_SIM_PATH);
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        const int rc = posix_spawn(&m_pid, ORX_SIM_PATH, &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        m_out = fds[0];
-        if (rc != 0)
+    explicit SimProcess(const std::vector<std::string>& args) {
+        std::string command = "echo $$; exec '" ORX_SIM_PATH "'";
+        for (const std::string& arg : args)
+            command += " '" + arg + "'";
+        m_pipe = popen((command + " 2>/dev/null").c_str(), "r");
+        if (m_pipe == nullptr)
             throw std::runtime_error("cannot start " ORX_SIM_PATH);
+        m_pid = std::stoi(ReadLine());
     }
     ~SimProcess() {
-        if (m_pid > 0) {
+        if (m_pid > 0)
             kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-        }
-        close(m_out);
+        pclose(m_pipe); // reaps it unless WaitForExit did
     }
 
     // The next line of standard output, or "" when none comes in time.
     std::string ReadLine() {
         std::string line;
         char c = 0;
-        pollfd p{m_out, POLLIN, 0};
-        while (poll(&p, 1, LINE_TIMEOUT_MS) == 1 && read(m_out, &c, 1) == 1 && c != '\n')
+        pollfd p{fileno(m_pipe), POLLIN, 0};
+        while (poll(&p, 1, LINE_TIMEOUT_MS) == 1 && read(p.fd, &c, 1) == 1 && c != '\n')
             line += c;
         return c == '\n' ? line : "";
-    }
-
-    // The port from the start-up line, or -1 when it did not come.
-    int Port() {
-        const std::string line = ReadLine();
-        return line.rfind(LISTENING, 0) == 0 ? std::stoi(line.substr(LISTENING.size())) : -1;
     }
 
     // The exit status, or -1 when the process has not ended in time.
@@ -88,8 +66,8 @@ public:
     void Signal(int signal) { kill(m_pid, signal); }
 
 private:
+    FILE* m_pipe = nullptr;
     pid_t m_pid = -1;
-    int m_out = -1;
 };
 
 TEST(OrxSimProcess, ServesLogsAndSavesItsAlarmsUntilSigtermOrSigint) {
@@ -100,10 +78,10 @@ TEST(OrxSimProcess, ServesLogsAndSavesItsAlarmsUntilSigtermOrSigint) {
         SCOPED_TRACE(signal);
         SimProcess sim({"--port", "0", "--serial", "65538", "--config", SAMPLE_CONFIG_PATH,
                         "--save", save, "--log", "--locked"});
-        const int port = sim.Port();
-        ASSERT_GT(port, 0);
+        const std::string started = sim.ReadLine();
+        ASSERT_EQ(started.rfind(LISTENING, 0), 0u) << started;
         {
-            const auto client = ConnectLibmodbus(port);
+            const auto client = ConnectLibmodbus(std::stoi(started.substr(LISTENING.size())));
             uint8_t bit = 0;
             ASSERT_EQ(modbus_read_input_bits(client.get(), INPUT_CONFIG_LOCKED, 1, &bit), 1);
             EXPECT_EQ(bit, 1);

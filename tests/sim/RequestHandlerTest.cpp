@@ -16,33 +16,25 @@ TEST(RequestHandler, RefusesWhatIsOutsideTheMapAndChangesNothing) {
         // Registers beside the serial, the table and the identity; inputs and coils beside
         // the flags, the lock and the download coils; holding writes beside the table.
         {EXC_ILLEGAL_DATA_ADDRESS,
-         {{1, 4, 0x07, 0x6A, 0, 1},
-          {1, 4, 0x07, 0x6B, 0, 3},
-          {1, 4, 0x0C, 0xB7, 0, 2},
-          {1, 4, 0x0D, 0xA7, 0, 5},
-          {1, 4, 0xFF, 0xFF, 0, 2},
-          {1, 2, 0x0B, 0xD7, 0, 2},
-          {1, 2, 0x0D, 0x3C, 0, 2},
-          {1, 5, 0x0B, 0xD8, 0xFF, 0},
-          {1, 5, 0x0D, 0x43, 0xFF, 0},
-          {1, 5, 0x0D, 0x3D, 0xFF, 0},
-          {1, 16, 0x0B, 0xB7, 0, 1, 2, 0, 1},
-          {1, 16, 0x0C, 0xB7, 0, 2, 4, 0, 1, 0, 1},
-          {1, 16, 0x0D, 0xA7, 0, 1, 2, 0, 1}}},
+         {Bytes{1, 4, 0x07, 0x6A, 0, 1}, Bytes{1, 4, 0x07, 0x6B, 0, 3},
+          Bytes{1, 4, 0x0C, 0xB7, 0, 2}, Bytes{1, 4, 0x0D, 0xA7, 0, 5},
+          Bytes{1, 4, 0xFF, 0xFF, 0, 2}, Bytes{1, 2, 0x0B, 0xD7, 0, 2},
+          Bytes{1, 2, 0x0D, 0x3C, 0, 2}, Bytes{1, 5, 0x0B, 0xD8, 0xFF, 0},
+          Bytes{1, 5, 0x0D, 0x43, 0xFF, 0}, Bytes{1, 5, 0x0D, 0x3D, 0xFF, 0},
+          Bytes{1, 16, 0x0B, 0xB7, 0, 1, 2, 0, 1}, Bytes{1, 16, 0x0C, 0xB7, 0, 2, 4, 0, 1, 0, 1},
+          Bytes{1, 16, 0x0D, 0xA7, 0, 1, 2, 0, 1}}},
         // Holding read, single register write.
-        {EXC_ILLEGAL_FUNCTION, {{1, 3, 0x0B, 0xB8, 0, 1}, {1, 6, 0x0B, 0xB8, 0, 1}}},
+        {EXC_ILLEGAL_FUNCTION, {Bytes{1, 3, 0x0B, 0xB8, 0, 1}, Bytes{1, 6, 0x0B, 0xB8, 0, 1}}},
         // Quantities 0 and 126, bad coil value, byte count not 2 per register, data
         // shorter than the count, no quantity.
         {EXC_ILLEGAL_DATA_VALUE,
-         {{1, 4, 0x0B, 0xB8, 0, 0},
-          {1, 4, 0x0B, 0xB8, 0, 0x7E},
-          {1, 2, 0x0B, 0xB8, 0, 0},
-          {1, 5, 0x0B, 0xB8, 0x12, 0x34},
-          {1, 16, 0x0B, 0xB8, 0, 1, 4, 0, 1},
-          {1, 16, 0x0B, 0xB8, 0, 2, 4, 0, 1},
-          {1, 4, 0x0B, 0xB8}}},
+         {Bytes{1, 4, 0x0B, 0xB8, 0, 0}, Bytes{1, 4, 0x0B, 0xB8, 0, 0x7E},
+          Bytes{1, 2, 0x0B, 0xB8, 0, 0}, Bytes{1, 5, 0x0B, 0xB8, 0x12, 0x34},
+          Bytes{1, 16, 0x0B, 0xB8, 0, 1, 4, 0, 1}, Bytes{1, 16, 0x0B, 0xB8, 0, 2, 4, 0, 1},
+          Bytes{1, 4, 0x0B, 0xB8}}},
         // Another unit, broadcast.
-        {EXC_GATEWAY_TARGET_FAILED, {{2, 4, 0x0D, 0xA7, 0, 4}, {0, 5, 0x0D, 0x42, 0xFF, 0}}},
+        {EXC_GATEWAY_TARGET_FAILED,
+         {Bytes{2, 4, 0x0D, 0xA7, 0, 4}, Bytes{0, 5, 0x0D, 0x42, 0xFF, 0}}},
     };
     DeviceImage image = DefaultDeviceImage();
     const DeviceImage before = image;

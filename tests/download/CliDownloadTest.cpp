@@ -4,170 +4,122 @@
 #include "DownloadFiles.h"
 #include "cli/DownloadCommands.h"
 #include "cli/InterruptWatch.h"
-#include "sim/OrxSimulator.h"
+#include "sim/RequestHandler.h"
 #include "transfer/DeviceCompare.h"
 #include "transfer/TransferResults.h"
-
 #include "upload/ProgramRun.h"
 
-#include <chrono>
 #include <csignal>
 #include <cstring>
-#include <gtest/gtest.h>
-#include <thread>
+#include <pty.h>
 
 namespace {
 
 constexpr int EXIT_USAGE_CODE = 64;
 constexpr int SLOW_REPLY_MS = 5;
-constexpr int ALARMS_BEFORE_INTERRUPT = 2;
-constexpr auto WAIT_LIMIT = std::chrono::seconds(20);
+constexpr std::size_t ALARMS_BEFORE_INTERRUPT = 2;
 
-ProgramRun RunProgram(const DownloadScratch& dir, const std::vector<std::string>& args) {
-    return FinishProgram(
-        SpawnProgram(ORX_TRANSFER_PATH, args, dir.File("out.txt"), dir.File("err.txt")),
-        dir.File("out.txt"), dir.File("err.txt"));
-}
-
-std::size_t Count(const std::vector<RequestSummary>& requests, BYTE function, WORD quantity) {
+// Alarms begun: each begins with the write of its words.
+std::size_t AlarmsBegun(const OrxSimulator& sim) {
     std::size_t count = 0;
-    for (const RequestSummary& r : requests)
-        count += r.function == function && r.quantity == quantity ? 1 : 0;
+    for (const RequestSummary& r : RequestsOf(sim, FN_WRITE_MULTIPLE_REGISTERS))
+        count += r.quantity == ALARM_WORD_COUNT ? 1 : 0;
     return count;
 }
 
-SimulatorOptions ZeroedDevice() {
-    SimulatorOptions options;
-    options.image = DeviceImage{};
-    return options;
-}
-
-class CliDownload : public ::testing::Test {
+class CliDownload : public ProgramTest {
 protected:
-    std::string Port() const { return std::to_string(m_sim.Port()); }
-    int AlarmsWritten() const {
-        int n = 1;
-        while (n <= ALARM_COUNT && m_sim.Alarm(n) == DistinctAlarm(n))
-            ++n;
-        return n - 1;
+    std::vector<std::string> Args(const char* command, bool yes = false) const {
+        std::vector<std::string> args{command, "--port", std::to_string(m_sim->Port()), "127.0.0.1",
+                                      m_file};
+        if (yes)
+            args.insert(args.begin() + 1, "--yes");
+        return args;
+    }
+    // The download in this process, its confirmation read from a pseudo-terminal.
+    int DownloadOnTerminal(const char* answer) {
+        int master = -1;
+        int slave = -1;
+        if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
+            return -1;
+        const auto length = static_cast<ssize_t>(std::strlen(answer));
+        std::vector<std::string> args = Args("download");
+        args.erase(args.begin());
+        const int result =
+            write(master, answer, length) == length ? RunDownloadCommand(args, slave) : -1;
+        close(slave);
+        close(master);
+        return result;
     }
 
-    DownloadScratch m_dir;
-    OrxSimulator m_sim{ZeroedDevice()};
+    std::unique_ptr<OrxSimulator> m_sim = std::make_unique<OrxSimulator>(ZeroedDevice());
     std::string m_file = m_dir.Write("config.csv", FullFileText());
 };
 
 TEST_F(CliDownload, DownloadWithYesWritesTheDevice) {
-    const ProgramRun run =
-        RunProgram(m_dir, {"download", "--yes", "--port", Port(), "127.0.0.1", m_file});
+    const ProgramRun run = Run(Args("download", true));
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(AlarmsWritten(), ALARM_COUNT);
+    EXPECT_EQ(DistinctAlarmsOn(*m_sim), ALARM_COUNT);
     EXPECT_NE(run.err.find("Download Complete!"), std::string::npos) << run.err;
 }
 
 TEST_F(CliDownload, WithoutTerminalOrYesNothingIsWritten) {
-    const ProgramRun run = RunProgram(m_dir, {"download", "--port", Port(), "127.0.0.1", m_file});
+    const ProgramRun run = Run(Args("download"));
     EXPECT_EQ(run.status, EXIT_USAGE_CODE);
     EXPECT_NE(run.err.find("--yes"), std::string::npos) << run.err;
-    EXPECT_TRUE(m_sim.Requests().empty());
+    EXPECT_TRUE(m_sim->Requests().empty());
 }
 
 TEST_F(CliDownload, CheckAndVerifyAsPrograms) {
     const std::string bad =
         m_dir.Write("bad.csv", DOWNLOAD_FILE_HEADER + std::string("1,1,1,1,0,0,0,0\n"));
-    ProgramRun run = RunProgram(m_dir, {"check", bad});
+    ProgramRun run = Run({"check", bad});
     EXPECT_EQ(run.status, static_cast<int>(RESULT_CONFIG_ERROR));
     EXPECT_NE(run.out.find("row 1, line 6: field 3 (source module) \"1\""), std::string::npos)
         << run.out;
 
-    run = RunProgram(m_dir, {"verify", "--port", Port(), "127.0.0.1", m_file});
+    run = Run(Args("verify"));
     EXPECT_EQ(run.status, static_cast<int>(RESULT_DIFFERENT));
     EXPECT_NE(run.out.find("alarm 1 mode: file 1, device 0"), std::string::npos) << run.out;
-    EXPECT_EQ(Count(m_sim.Requests(), 16, 4), 0u);
+    EXPECT_EQ(AlarmsBegun(*m_sim), 0u);
 }
 
-TEST(CliDownloadInterrupt, CtrlCFinishesTheAlarmAndSetsTheAbortCoil) {
-    DownloadScratch dir;
+TEST_F(CliDownload, CtrlCFinishesTheAlarmAndSetsTheAbortCoil) {
     SimulatorOptions options = ZeroedDevice();
     options.delayMs = SLOW_REPLY_MS;
-    OrxSimulator sim(options);
-    const std::string file = dir.Write("config.csv", FullFileText());
-    const pid_t pid =
-        SpawnProgram(ORX_TRANSFER_PATH,
-                     {"download", "--yes", "--port", std::to_string(sim.Port()), "127.0.0.1", file},
-                     dir.File("out.txt"), dir.File("err.txt"));
+    m_sim = std::make_unique<OrxSimulator>(options);
+    const pid_t pid = Start(Args("download", true));
     ASSERT_GT(pid, 0);
-    const auto limit = std::chrono::steady_clock::now() + WAIT_LIMIT;
-    while (Count(sim.Requests(), 16, 4) < ALARMS_BEFORE_INTERRUPT &&
-           std::chrono::steady_clock::now() < limit)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    WaitUntil([&] { return AlarmsBegun(*m_sim) >= ALARMS_BEFORE_INTERRUPT; });
     kill(pid, SIGINT);
-    const ProgramRun run = FinishProgram(pid, dir.File("out.txt"), dir.File("err.txt"));
+    const ProgramRun run = Finish(pid);
 
     EXPECT_EQ(run.status, static_cast<int>(RESULT_CANCELLED)) << run.err;
-    const std::vector<CoilEvent> coils = sim.CoilEvents();
+    const std::vector<CoilEvent> coils = m_sim->CoilEvents();
     ASSERT_FALSE(coils.empty());
-    EXPECT_EQ(coils.back(), (CoilEvent{COIL_DOWNLOAD_ABORTED, 0xFF00}));
-    const std::size_t started = Count(sim.Requests(), 16, 4);
-    EXPECT_LT(started, static_cast<std::size_t>(ALARM_COUNT));
-    EXPECT_EQ(coils.size(), started + 1) << "every alarm begun got its faults coil";
+    EXPECT_EQ(coils.back(), (CoilEvent{COIL_DOWNLOAD_ABORTED, COIL_ON}));
+    EXPECT_LT(AlarmsBegun(*m_sim), static_cast<std::size_t>(ALARM_COUNT));
+    EXPECT_EQ(coils.size(), AlarmsBegun(*m_sim) + 1) << "every alarm begun got its faults coil";
 }
-
-// A pseudo-terminal whose input already holds the answer.
-class Terminal {
-public:
-    explicit Terminal(const char* answer) {
-        m_master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0)
-            return;
-        m_slave = open(ptsname(m_master), O_RDWR | O_NOCTTY);
-        const std::size_t length = std::strlen(answer);
-        if (write(m_master, answer, length) != static_cast<ssize_t>(length))
-            m_slave = -1;
-    }
-    ~Terminal() {
-        if (m_slave >= 0)
-            close(m_slave);
-        if (m_master >= 0)
-            close(m_master);
-    }
-    int Fd() const { return m_slave; }
-
-private:
-    int m_master = -1;
-    int m_slave = -1;
-};
 
 // The transfer's interrupt watcher needs the signals blocked, as orx-transfer's main does;
 // the test's own mask comes back afterwards, so programs it starts later do not inherit it.
-class BlockedInterrupts {
-public:
+struct BlockedInterrupts {
     BlockedInterrupts() {
-        pthread_sigmask(SIG_SETMASK, nullptr, &m_saved);
+        pthread_sigmask(SIG_SETMASK, nullptr, &saved);
         BlockInterrupts();
     }
-    ~BlockedInterrupts() { pthread_sigmask(SIG_SETMASK, &m_saved, nullptr); }
-    BlockedInterrupts(const BlockedInterrupts&) = delete;
-    BlockedInterrupts& operator=(const BlockedInterrupts&) = delete;
-
-private:
-    sigset_t m_saved{};
+    ~BlockedInterrupts() { pthread_sigmask(SIG_SETMASK, &saved, nullptr); }
+    sigset_t saved{};
 };
 
 TEST_F(CliDownload, OnlyYesOnTheTerminalDownloads) {
     BlockedInterrupts blocked;
-    for (const char* answer : {"n\n", "\n", "yep\n"}) {
-        Terminal terminal(answer);
-        ASSERT_GE(terminal.Fd(), 0);
-        EXPECT_EQ(RunDownloadCommand({"--port", Port(), "127.0.0.1", m_file}, terminal.Fd()),
-                  static_cast<int>(RESULT_CANCELLED))
-            << answer;
-    }
-    EXPECT_TRUE(m_sim.Requests().empty());
-    Terminal terminal("y\n");
-    ASSERT_GE(terminal.Fd(), 0);
-    EXPECT_EQ(RunDownloadCommand({"--port", Port(), "127.0.0.1", m_file}, terminal.Fd()), 0);
-    EXPECT_EQ(AlarmsWritten(), ALARM_COUNT);
+    for (const char* answer : {"n\n", "\n", "yep\n"})
+        EXPECT_EQ(DownloadOnTerminal(answer), static_cast<int>(RESULT_CANCELLED)) << answer;
+    EXPECT_TRUE(m_sim->Requests().empty());
+    EXPECT_EQ(DownloadOnTerminal("y\n"), 0);
+    EXPECT_EQ(DistinctAlarmsOn(*m_sim), ALARM_COUNT);
 }
 
 } // namespace

@@ -2,13 +2,8 @@
 
 #include "transfer/ConfigFile.h"
 
-#include <arpa/inet.h>
-#include <fstream>
-#include <netinet/in.h>
+#include <gtest/gtest.h>
 #include <sstream>
-#include <stdexcept>
-#include <sys/socket.h>
-#include <unistd.h>
 
 const char* const DOWNLOAD_FILE_HEADER =
     "ORX Configuration Transfer Utility Version 1.00.00\n"
@@ -60,21 +55,33 @@ std::string CrLf(const std::string& text) {
     return out;
 }
 
-DownloadScratch::DownloadScratch() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "orx-download-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("mkdtemp");
-    m_path = pattern;
+SimulatorOptions ZeroedDevice() {
+    SimulatorOptions options;
+    options.image = DeviceImage{};
+    return options;
 }
 
-DownloadScratch::~DownloadScratch() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
+CommandRun RunCommand(int (*command)(const std::vector<std::string>&, std::ostream&, std::ostream&),
+                      const std::vector<std::string>& args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int code = command(args, out, err);
+    return {code, out.str(), err.str()};
 }
 
-std::string DownloadScratch::Write(const std::string& name, const std::string& text) const {
-    const std::string path = File(name);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    return path;
+int DistinctAlarmsOn(const OrxSimulator& sim) {
+    int n = 1;
+    while (n <= ALARM_COUNT && sim.Alarm(n) == DistinctAlarm(n))
+        ++n;
+    for (int rest = n; rest <= ALARM_COUNT; ++rest)
+        EXPECT_EQ(sim.Alarm(rest), AlarmRecord{}) << "alarm " << rest << " changed";
+    return n - 1;
+}
+
+std::vector<RequestSummary> RequestsOf(const OrxSimulator& sim, BYTE function) {
+    std::vector<RequestSummary> out;
+    for (const RequestSummary& request : sim.Requests())
+        if (request.function == function)
+            out.push_back(request);
+    return out;
 }

@@ -1,13 +1,13 @@
 #pragma once
-// Configuration file texts for the download tests, a scratch folder to put them in, and a
-// port on which nothing listens.
+// Configuration file texts for the download tests, and what the device holds after them.
 
-#include "support/LoopbackPorts.h"
-
+#include "sim/OrxSimulator.h"
 #include "transfer/RegisterMap.h"
+#include "upload/TestFiles.h"
 
-#include <filesystem>
+#include <ostream>
 #include <string>
+#include <vector>
 
 extern const char* const DOWNLOAD_FILE_HEADER;
 extern const char* const DOWNLOAD_FILE_NOTE;
@@ -22,17 +22,19 @@ std::string FullFileText();
 // The text with every '\n' written as CR LF.
 std::string CrLf(const std::string& text);
 
-class DownloadScratch {
-public:
-    DownloadScratch();
-    ~DownloadScratch();
-    DownloadScratch(const DownloadScratch&) = delete;
-    DownloadScratch& operator=(const DownloadScratch&) = delete;
+// A device that has the identity of an ORX and nothing else.
+SimulatorOptions ZeroedDevice();
 
-    // Writes text to a file of the folder and returns its path.
-    std::string Write(const std::string& name, const std::string& text) const;
-    std::string File(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-    std::filesystem::path m_path;
+struct CommandRun {
+    int code;
+    std::string out;
+    std::string err;
 };
+// Runs RunCheckCommand or RunVerifyCommand and catches what it prints.
+CommandRun RunCommand(int (*command)(const std::vector<std::string>&, std::ostream&, std::ostream&),
+                      const std::vector<std::string>& args);
+
+// How many leading alarms of the device hold DistinctAlarm; the rest must be zero (checked).
+int DistinctAlarmsOn(const OrxSimulator& sim);
+// The requests of the device's log with this function code.
+std::vector<RequestSummary> RequestsOf(const OrxSimulator& sim, BYTE function);

@@ -8,23 +8,17 @@
 namespace {
 
 constexpr WORD NOT_AN_ORX = 0x1234;
-constexpr int WRITES_PER_ALARM = 4;
 constexpr int BAD_ROW = 5;
 constexpr int FAILING_ALARM = 10;
 constexpr int CANCELLED_ALARM = 7;
+constexpr WORD TRIP_POINT_OFFSET = 4;
+constexpr WORD DEADBAND_OFFSET = 6;
 
 bool HasCoil(const std::vector<CoilEvent>& events, WORD address) {
     for (const CoilEvent& event : events)
         if (event.address == address)
             return event.value == COIL_ON;
     return false;
-}
-
-std::vector<CString> StatusesUpTo(int last) {
-    std::vector<CString> texts{"Connecting to ORX..."};
-    for (int n = 1; n <= last; ++n)
-        texts.push_back(DownloadStatus(n));
-    return texts;
 }
 
 // The request of one write, as the device's log keeps it.
@@ -34,13 +28,14 @@ RequestSummary Write(BYTE function, WORD address, WORD quantity) {
 
 class DownloadRun : public DownloadFixture {
 protected:
-    UINT DownloadFull() { return Download(m_dir.Write("full.csv", FullFileText())); }
-    void ExpectAbortCoilLast() {
+    // The last coil is end, and the other end's coil was never set.
+    void ExpectEndCoil(WORD end, WORD other) {
         const std::vector<CoilEvent> coils = m_sim->CoilEvents();
         ASSERT_FALSE(coils.empty());
-        EXPECT_EQ(coils.back(), (CoilEvent{COIL_DOWNLOAD_ABORTED, COIL_ON}));
-        EXPECT_FALSE(HasCoil(coils, COIL_DOWNLOAD_COMPLETE));
+        EXPECT_EQ(coils.back(), (CoilEvent{end, COIL_ON}));
+        EXPECT_FALSE(HasCoil(coils, other));
     }
+    void ExpectAbortCoilLast() { ExpectEndCoil(COIL_DOWNLOAD_ABORTED, COIL_DOWNLOAD_COMPLETE); }
 };
 
 // Upload from one device, download into a zeroed second one: they then hold the same.
@@ -50,19 +45,13 @@ TEST_F(DownloadRun, UploadedFileMakesASecondDeviceEqualToTheFirst) {
     StartSimulator(sourceOptions);
     const DeviceImage source = m_sim->Image();
     ASSERT_EQ(Upload(m_dir.File("uploaded.csv")), RESULT_OK);
-    SimulatorOptions targetOptions;
-    targetOptions.image = ZeroedImage();
-    StartSimulator(targetOptions);
+    StartSimulator(ZeroedDevice());
 
     ASSERT_EQ(Download(m_dir.File("uploaded.csv")), RESULT_OK);
     EXPECT_EQ(m_sim->Image().alarmRegisters, source.alarmRegisters);
     EXPECT_EQ(m_sim->Image().faults, source.faults);
-    const std::vector<CoilEvent> coils = m_sim->CoilEvents();
-    ASSERT_FALSE(coils.empty());
-    EXPECT_EQ(coils.back(), (CoilEvent{COIL_DOWNLOAD_COMPLETE, COIL_ON}));
-    EXPECT_FALSE(HasCoil(coils, COIL_DOWNLOAD_ABORTED));
-    EXPECT_EQ(m_dlg->m_progress.GetPos(), ALARM_COUNT);
-    EXPECT_EQ(LastStatus(), "Download Complete!");
+    ExpectEndCoil(COIL_DOWNLOAD_COMPLETE, COIL_DOWNLOAD_ABORTED);
+    ExpectEnd(nullptr, "Download Complete!", ALARM_COUNT);
 }
 
 TEST_F(DownloadRun, FullFileMakesTheChecksThenEveryWriteInOrder) {
@@ -74,42 +63,26 @@ TEST_F(DownloadRun, FullFileMakesTheChecksThenEveryWriteInOrder) {
     for (int n = 1; n <= ALARM_COUNT; ++n) {
         const WORD base = AlarmRegisterAddress(n);
         expected.push_back(Write(FN_WRITE_MULTIPLE_REGISTERS, base, ALARM_WORD_COUNT));
-        expected.push_back(Write(FN_WRITE_MULTIPLE_REGISTERS, base + 4, 2));
-        expected.push_back(Write(FN_WRITE_MULTIPLE_REGISTERS, base + 6, 2));
+        expected.push_back(Write(FN_WRITE_MULTIPLE_REGISTERS, base + TRIP_POINT_OFFSET, 2));
+        expected.push_back(Write(FN_WRITE_MULTIPLE_REGISTERS, base + DEADBAND_OFFSET, 2));
         expected.push_back(Write(FN_WRITE_SINGLE_COIL, AlarmFlagAddress(n), 1));
     }
     expected.push_back(Write(FN_WRITE_SINGLE_COIL, COIL_DOWNLOAD_COMPLETE, 1));
-    const std::vector<RequestSummary> requests = m_sim->Requests();
-    EXPECT_EQ(requests, expected);
-    ASSERT_EQ(requests.size(), 2u + WRITES_PER_ALARM * ALARM_COUNT + 1u);
+    EXPECT_EQ(m_sim->Requests(), expected);
     // Alarms 1 and 32 at the addresses of the device's register table, spelled out.
-    const std::size_t last = 2 + WRITES_PER_ALARM * (ALARM_COUNT - 1);
-    EXPECT_EQ(std::vector<RequestSummary>(requests.begin() + 2, requests.begin() + 6),
-              (std::vector<RequestSummary>{Write(FN_WRITE_MULTIPLE_REGISTERS, 3000, 4),
-                                           Write(FN_WRITE_MULTIPLE_REGISTERS, 3004, 2),
-                                           Write(FN_WRITE_MULTIPLE_REGISTERS, 3006, 2),
-                                           Write(FN_WRITE_SINGLE_COIL, 3000, 1)}));
-    EXPECT_EQ(std::vector<RequestSummary>(requests.begin() + last, requests.begin() + last + 4),
-              (std::vector<RequestSummary>{Write(FN_WRITE_MULTIPLE_REGISTERS, 3248, 4),
-                                           Write(FN_WRITE_MULTIPLE_REGISTERS, 3252, 2),
-                                           Write(FN_WRITE_MULTIPLE_REGISTERS, 3254, 2),
-                                           Write(FN_WRITE_SINGLE_COIL, 3031, 1)}));
+    EXPECT_EQ((std::vector<int>{AlarmRegisterAddress(1), AlarmRegisterAddress(ALARM_COUNT),
+                                AlarmFlagAddress(1), AlarmFlagAddress(ALARM_COUNT)}),
+              (std::vector<int>{3000, 3248, 3000, 3031}));
 
     EXPECT_EQ(DistinctAlarmsOnDevice(), ALARM_COUNT);
-    const auto files = m_fe.FileRequests();
-    ASSERT_EQ(files.size(), 1u);
-    EXPECT_TRUE(files[0].bOpenFileDialog);
-    EXPECT_EQ(files[0].strDefExt, "csv");
-    EXPECT_EQ(files[0].strFileName, "*.csv");
-    EXPECT_EQ(files[0].dwFlags, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
-    EXPECT_EQ(files[0].strFilter, "Comma Separated Values (*.CSV)|*.CSV|");
+    ExpectOneFileDialog(true);
+    EXPECT_EQ(Enabling(), "U- D- C+ U+ D+ C-");
     EXPECT_TRUE(ErrorBoxes().empty());
     ExpectIdleArrangement();
 }
 
 TEST_F(DownloadRun, FaultsFlagIsWrittenOnAndOff) {
-    SimulatorOptions options;
-    options.image = ZeroedImage();
+    SimulatorOptions options = ZeroedDevice();
     options.image.faults.fill(true);
     StartSimulator(options);
     ASSERT_EQ(DownloadFull(), RESULT_OK);
@@ -133,12 +106,10 @@ TEST_P(DownloadShortFile, WritesItsRowsAndCompletes) {
     EXPECT_EQ(DistinctAlarmsOnDevice(), file.rows);
     EXPECT_EQ(Requests(FN_WRITE_SINGLE_COIL).size(), file.rows + 1u);
     EXPECT_TRUE(HasCoil(m_sim->CoilEvents(), COIL_DOWNLOAD_COMPLETE));
-    std::vector<int> positions;
-    for (int n = 0; n <= file.rows; ++n)
-        positions.push_back(n);
+    std::vector<int> positions = CountTo(file.rows);
     positions.push_back(ALARM_COUNT); // PBM_SETPOS 32 at completion
     EXPECT_EQ(Positions(), positions);
-    std::vector<CString> statuses = StatusesUpTo(file.rows);
+    std::vector<CString> statuses = Steps(DOWNLOAD_STEP, file.rows);
     statuses.push_back("Download Complete!");
     EXPECT_EQ(m_fe.Texts(IDC_STATUS), statuses);
     ExpectIdleArrangement();
@@ -151,20 +122,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ShortFile{"Empty", "", 0}),
     [](const ::testing::TestParamInfo<ShortFile>& info) { return std::string(info.param.name); });
 
-TEST_F(DownloadRun, RefusedCompletionCoilIsAFailure) {
-    SimulatorOptions options;
-    options.image = ZeroedImage();
-    options.failWrite = {COIL_DOWNLOAD_COMPLETE};
-    StartSimulator(options);
-    ASSERT_EQ(DownloadFull(), RESULT_DEVICE_ERROR);
-
-    EXPECT_EQ(DistinctAlarmsOnDevice(), ALARM_COUNT);
-    EXPECT_EQ(ErrorBoxes(), std::vector<CString>{"Error downloading!"});
-    EXPECT_EQ(LastStatus(), DownloadStatus(ALARM_COUNT));
-    EXPECT_EQ(m_dlg->m_progress.GetPos(), ALARM_COUNT);
-    ExpectIdleArrangement();
-}
-
+// A refused completion coil is part of the fault sweep.
 TEST_F(DownloadRun, UnacceptableRowWritesTheRowsBeforeItAndTheAbortCoil) {
     const std::string text = DOWNLOAD_FILE_HEADER + DistinctRows(1, BAD_ROW - 1) +
                              "5,1,1,1,0,0.0000,0.0000,0\n" + DistinctRows(BAD_ROW + 1, 32);
@@ -174,16 +132,13 @@ TEST_F(DownloadRun, UnacceptableRowWritesTheRowsBeforeItAndTheAbortCoil) {
     EXPECT_EQ(Requests(FN_WRITE_MULTIPLE_REGISTERS).size(),
               static_cast<std::size_t>(3 * (BAD_ROW - 1)));
     ExpectAbortCoilLast();
-    EXPECT_EQ(ErrorBoxes(), std::vector<CString>{"Configuration Error!"});
-    EXPECT_EQ(m_fe.Texts(IDC_STATUS), StatusesUpTo(BAD_ROW));
-    EXPECT_EQ(m_dlg->m_progress.GetPos(), BAD_ROW - 1);
-    ExpectIdleArrangement();
+    EXPECT_EQ(m_fe.Texts(IDC_STATUS), Steps(DOWNLOAD_STEP, BAD_ROW));
+    ExpectEnd("Configuration Error!", DownloadStatus(BAD_ROW), BAD_ROW - 1);
 }
 
 TEST_F(DownloadRun, RejectedDeadbandWriteStillMakesTheAlarmsLaterWrites) {
-    SimulatorOptions options;
-    options.image = ZeroedImage();
-    options.failWrite = {static_cast<WORD>(AlarmRegisterAddress(FAILING_ALARM) + 6)};
+    SimulatorOptions options = ZeroedDevice();
+    options.failWrite = {static_cast<WORD>(AlarmRegisterAddress(FAILING_ALARM) + DEADBAND_OFFSET)};
     StartSimulator(options);
     ASSERT_EQ(DownloadFull(), RESULT_DEVICE_ERROR);
 
@@ -198,30 +153,22 @@ TEST_F(DownloadRun, RejectedDeadbandWriteStillMakesTheAlarmsLaterWrites) {
     ASSERT_GE(coils.size(), 2u);
     EXPECT_EQ(coils[coils.size() - 2].address, AlarmFlagAddress(FAILING_ALARM));
     ExpectAbortCoilLast();
-    EXPECT_EQ(ErrorBoxes(), std::vector<CString>{"Error downloading!"});
-    EXPECT_EQ(LastStatus(), DownloadStatus(FAILING_ALARM));
-    EXPECT_EQ(m_dlg->m_progress.GetPos(), FAILING_ALARM);
-    ExpectIdleArrangement();
+    ExpectEnd("Error downloading!", DownloadStatus(FAILING_ALARM), FAILING_ALARM);
 }
 
 TEST_F(DownloadRun, CancelDuringAnAlarmFinishesItFirst) {
     CancelAt(DownloadStatus(CANCELLED_ALARM));
     ASSERT_EQ(DownloadFull(), RESULT_CANCELLED);
-
     EXPECT_EQ(DistinctAlarmsOnDevice(), CANCELLED_ALARM);
     ExpectAbortCoilLast();
-    EXPECT_EQ(LastStatus(), "Download Cancelled!");
-    EXPECT_TRUE(ErrorBoxes().empty());
-    EXPECT_EQ(m_dlg->m_progress.GetPos(), CANCELLED_ALARM);
-    ExpectIdleArrangement();
+    ExpectEnd(nullptr, "Download Cancelled!", CANCELLED_ALARM);
 }
 
 TEST_F(DownloadRun, CancelWhileConnectingWritesNothing) {
-    CancelAt("Connecting to ORX...");
+    CancelAt(CONNECTING_TEXT);
     ASSERT_EQ(DownloadFull(), RESULT_CANCELLED);
     EXPECT_TRUE(m_sim->Requests().empty());
-    EXPECT_EQ(LastStatus(), "Download Cancelled!");
-    ExpectIdleArrangement();
+    ExpectEnd(nullptr, "Download Cancelled!", 0);
 }
 
 // Downloads refused before any write: by the device, the connection or the file.
@@ -247,9 +194,7 @@ TEST_P(DownloadRefused, WritesNothing) {
     EXPECT_TRUE(Requests(FN_WRITE_SINGLE_COIL).empty());
     EXPECT_EQ(ErrorBoxes(), std::vector<CString>{c.box});
     if (c.status) {
-        ASSERT_FALSE(m_fe.Texts(IDC_STATUS).empty());
-        EXPECT_EQ(m_fe.Texts(IDC_STATUS).front(), "Connecting to ORX...");
-        EXPECT_EQ(LastStatus(), c.status);
+        EXPECT_EQ(m_fe.Texts(IDC_STATUS), (std::vector<CString>{CONNECTING_TEXT, c.status}));
     } else {
         EXPECT_TRUE(m_fe.Texts(IDC_STATUS).empty());
         EXPECT_TRUE(m_sim->Requests().empty()) << "the device is not contacted";

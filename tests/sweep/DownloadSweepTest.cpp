@@ -14,34 +14,31 @@ struct DownloadEnd {
     UINT result;
     const char* box;    // nullptr: none
     std::string status; // the last status text
+    int position;       // of the progress bar
     int written;        // leading alarms the device must hold in full
     bool abortCoil;     // COIL_DOWNLOAD_ABORTED must reach the device
 };
 
-bool ConnectionSurvives(const Fault& fault) {
-    return fault.kind == FaultKind::Exception;
-}
-
 // What the download must end with when the device fails as given.
 DownloadEnd Expected(const Fault& fault) {
-    const CString alarmStatus =
-        DownloadStatus(AlarmOfExchange(fault.exchange, DOWNLOAD_WRITES_PER_ALARM));
+    const bool connectionSurvives = fault.kind == FaultKind::Exception;
     if (fault.exchange == 1) // the identity read
-        return {RESULT_DEVICE_ERROR, "This is not an ORX!", "Error! Device was not an ORX!", 0,
+        return {RESULT_DEVICE_ERROR,
+                "This is not an ORX!",
+                "Error! Device was not an ORX!",
+                0,
+                0,
                 false};
-    if (fault.exchange == LOCK_EXCHANGE) {
-        // A refused lock read counts as unlocked; a broken connection fails alarm 1.
-        if (ConnectionSurvives(fault))
-            return {RESULT_OK, nullptr, "Download Complete!", ALARM_COUNT, false};
-        return {RESULT_DEVICE_ERROR, "Error downloading!", DownloadStatus(1).str(), 0, false};
-    }
+    if (fault.exchange == LOCK_EXCHANGE && connectionSurvives) // a refused read: not locked
+        return {RESULT_OK, nullptr, "Download Complete!", ALARM_COUNT, ALARM_COUNT, false};
     if (fault.exchange == DOWNLOAD_EXCHANGES) // the completion coil, after the loop
         return {RESULT_DEVICE_ERROR, "Error downloading!", DownloadStatus(ALARM_COUNT).str(),
-                ALARM_COUNT, false};
-    // Inside the alarm loop: the abort coil is sent, and arrives while the connection lives.
+                ALARM_COUNT,         ALARM_COUNT,          false};
+    // A broken connection at the lock read fails alarm 1. In the alarm loop the abort coil is
+    // sent, and arrives while the connection lives.
     const int n = AlarmOfExchange(fault.exchange, DOWNLOAD_WRITES_PER_ALARM);
-    return {RESULT_DEVICE_ERROR, "Error downloading!", alarmStatus.str(), n - 1,
-            ConnectionSurvives(fault)};
+    return {RESULT_DEVICE_ERROR, "Error downloading!", DownloadStatus(n).str(), n, n - 1,
+            connectionSurvives};
 }
 
 int CoilsAt(const std::vector<CoilEvent>& events, WORD address) {
@@ -64,25 +61,14 @@ protected:
 
 TEST_P(DownloadSweep, EndsAsTheFaultRequires) {
     const Fault fault = GetParam();
-    SimulatorOptions options;
-    options.image = ZeroedImage();
-    StartSimulator(Inject(options, fault));
+    StartSimulator(Inject(ZeroedDevice(), fault));
     const DownloadEnd expected = Expected(fault);
     const std::string path = m_dir.Write("full.csv", FullFileText());
-
     const Stopwatch watch;
     EXPECT_EQ(Download(path), expected.result);
     EXPECT_LE(watch.ElapsedMs(), WaitLimitMs(fault));
 
-    const std::vector<CString> boxes = ErrorBoxes();
-    if (expected.box) {
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0], expected.box);
-    } else {
-        EXPECT_TRUE(boxes.empty());
-    }
-    EXPECT_EQ(LastStatus(), expected.status.c_str());
-    ExpectIdleArrangement();
+    ExpectEnd(expected.box, expected.status.c_str(), expected.position);
     ExpectAlarmsWritten(expected.written);
 
     const std::vector<CoilEvent> coils = m_sim->CoilEvents();
@@ -98,11 +84,10 @@ INSTANTIATE_TEST_SUITE_P(EveryExchange, DownloadSweep,
 using DownloadSplitReplies = DownloadFixture;
 
 TEST_F(DownloadSplitReplies, ReplyInTwoSegmentsIsReadWhole) {
-    SimulatorOptions options;
-    options.image = ZeroedImage();
+    SimulatorOptions options = ZeroedDevice();
     options.split = true;
     StartSimulator(options);
-    EXPECT_EQ(Download(m_dir.Write("full.csv", FullFileText())), RESULT_OK);
+    EXPECT_EQ(DownloadFull(), RESULT_OK);
     EXPECT_EQ(DistinctAlarmsOnDevice(), ALARM_COUNT);
     EXPECT_EQ(CoilsAt(m_sim->CoilEvents(), COIL_DOWNLOAD_COMPLETE), 1);
 }

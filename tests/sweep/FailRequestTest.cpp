@@ -14,7 +14,7 @@ TEST(FailRequest, OnlyTheChosenRequestIsRefusedAndNothingIsDone) {
     SimulatorOptions options;
     options.failRequest = FAILED_REQUEST;
     OrxSimulator sim(options);
-    LibmodbusClient client(sim.Port());
+    const LibmodbusClient client = ConnectLibmodbus(sim.Port());
     uint16_t words[IDENTITY_WORDS] = {};
 
     EXPECT_EQ(modbus_read_input_registers(client.get(), REG_IDENTITY, IDENTITY_WORDS, words),
@@ -34,7 +34,7 @@ TEST(FailRequest, CountsPerConnection) {
     OrxSimulator sim(options);
     uint16_t words[IDENTITY_WORDS] = {};
     for (int connection = 0; connection < 2; ++connection) {
-        LibmodbusClient client(sim.Port());
+        const LibmodbusClient client = ConnectLibmodbus(sim.Port());
         EXPECT_EQ(modbus_read_input_registers(client.get(), REG_IDENTITY, IDENTITY_WORDS, words),
                   -1);
         EXPECT_EQ(modbus_read_input_registers(client.get(), REG_IDENTITY, IDENTITY_WORDS, words),

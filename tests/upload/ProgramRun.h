@@ -1,17 +1,21 @@
 #pragma once
-// Runs orx-transfer as a child process with its output caught in files; shared by the
-// upload and download command-line tests.
+// Runs orx-transfer (ORX_TRANSFER_PATH) as a child process with input from /dev/null and
+// its output caught in files; shared by the command-line tests.
 
+#include "TestFiles.h"
+
+#include <chrono>
 #include <fcntl.h>
-#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
 #include <spawn.h>
-#include <sstream>
-#include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
-#include <vector>
 
 extern char** environ;
+
+constexpr auto PROGRAM_WAIT_LIMIT = std::chrono::seconds(20);
 
 struct ProgramRun {
     int status = -1; // exit status, -1 when the program did not exit normally
@@ -19,17 +23,10 @@ struct ProgramRun {
     std::string err;
 };
 
-inline std::string SlurpFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Output goes to outPath and errPath; input comes from /dev/null. Returns -1 on failure.
-inline pid_t SpawnProgram(const std::string& program, const std::vector<std::string>& args,
-                          const std::string& outPath, const std::string& errPath) {
-    std::vector<std::string> all{program};
+// Returns -1 when the program could not be started.
+inline pid_t SpawnProgram(const std::vector<std::string>& args, const std::string& outPath,
+                          const std::string& errPath) {
+    std::vector<std::string> all{ORX_TRANSFER_PATH};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& arg : all)
@@ -53,7 +50,26 @@ inline ProgramRun FinishProgram(pid_t pid, const std::string& outPath, const std
     int status = 0;
     if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
         run.status = WEXITSTATUS(status);
-    run.out = SlurpFile(outPath);
-    run.err = SlurpFile(errPath);
+    run.out = ReadText(outPath);
+    run.err = ReadText(errPath);
     return run;
 }
+
+class ProgramTest : public ::testing::Test {
+protected:
+    pid_t Start(const std::vector<std::string>& args) {
+        return SpawnProgram(args, m_outPath, m_errPath);
+    }
+    ProgramRun Finish(pid_t pid) { return FinishProgram(pid, m_outPath, m_errPath); }
+    ProgramRun Run(const std::vector<std::string>& args) { return Finish(Start(args)); }
+    // Polls until reached() or a generous limit, to interrupt the program at a known point.
+    static void WaitUntil(const std::function<bool()>& reached) {
+        const auto limit = std::chrono::steady_clock::now() + PROGRAM_WAIT_LIMIT;
+        while (!reached() && std::chrono::steady_clock::now() < limit)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+
+    ScratchDir m_dir;
+    std::string m_outPath = m_dir.File("stdout.txt");
+    std::string m_errPath = m_dir.File("stderr.txt");
+};

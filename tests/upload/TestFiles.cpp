@@ -2,24 +2,27 @@
 
 #include <algorithm>
 #include <fstream>
-#include <random>
 #include <sstream>
+#include <stdexcept>
+#include <stdlib.h>
 
 ScratchDir::ScratchDir() {
-    std::random_device random;
-    for (;;) {
-        m_path = std::filesystem::temp_directory_path() /
-                 ("orx-upload-test-" + std::to_string(random()));
-        if (std::filesystem::create_directory(m_path))
-            return;
-    }
+    std::string pattern = (std::filesystem::temp_directory_path() / "orx-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("mkdtemp");
+    m_path = pattern;
 }
 
 ScratchDir::~ScratchDir() {
-    std::error_code ignored;
+    std::error_code ignored; // a test may have taken the write permission away
     std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(m_path, ignored);
+}
+
+std::string ScratchDir::Write(const std::string& name, const std::string& text) const {
+    WriteText(File(name), text);
+    return File(name);
 }
 
 std::vector<std::string> ScratchDir::Entries() const {
@@ -38,8 +41,7 @@ std::string ReadText(const std::string& path) {
 }
 
 void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
 std::vector<std::string> ReadLines(const std::string& path) {

@@ -1,5 +1,5 @@
 #pragma once
-// Scratch folders and file contents for the upload tests.
+// Scratch folders and file contents for the transfer tests.
 
 #include "support/LoopbackPorts.h"
 
@@ -17,6 +17,8 @@ public:
 
     const std::filesystem::path& Path() const { return m_path; }
     std::string File(const std::string& name) const { return (m_path / name).string(); }
+    // Writes text to a file of the folder and returns its path.
+    std::string Write(const std::string& name, const std::string& text) const;
     // Names of everything in the folder, sorted.
     std::vector<std::string> Entries() const;
 

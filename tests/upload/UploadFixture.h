@@ -1,47 +1,29 @@
 #pragma once
-// The main dialog, headless, under a scripted front end, with a simulated ORX on loopback
-// and a chosen file that already holds known content.
+// The transfer fixture for uploads: the simulator holds its default alarms and the chosen
+// file already holds known content.
 
-#include "TestFiles.h"
-#include "app/AppResources.h"
-#include "app/ORXConfigurationDlg.h"
-#include "platform/ui/ScriptedFrontEnd.h"
-#include "sim/OrxSimulator.h"
-#include "transfer/TransferResults.h"
-
-#include <gtest/gtest.h>
-#include <memory>
+#include "TransferFixture.h"
 
 constexpr const char* PREVIOUS_CONTENT = "previous configuration\n";
-constexpr UINT ERROR_BOX_TYPE = MB_ICONEXCLAMATION | MB_OK;
-constexpr const char* UPLOAD_QUESTION = "Please verify you wish to upload the ORX's configuration.";
+constexpr const char* UPLOAD_STEP = "Uploading Alarm %d/32...";
 constexpr int CONFIG_FILE_LINES = 38;
-constexpr UINT NO_UPLOAD_RESULT = 100; // no worker ended
 
-class UploadFixture : public ::testing::Test {
+inline CString UploadStatus(int n) {
+    return Numbered(UPLOAD_STEP, n);
+}
+
+class UploadFixture : public TransferFixture {
 protected:
-    UploadFixture();
-    ~UploadFixture() override;
+    UploadFixture() : TransferFixture({}) { WriteText(m_target, PREVIOUS_CONTENT); }
 
-    // Confirms, answers the file dialog with path, clicks Upload and waits for the worker.
-    UINT Upload(const CString& path, WORD port);
-    UINT Upload(WORD port) { return Upload(CString(m_target), port); }
+    UINT Upload(const std::string& path, WORD port) { return Run(m_dlg->m_btnUpload, path, port); }
+    UINT Upload(WORD port) { return Upload(m_target, port); }
     UINT Upload() { return Upload(m_sim->Port()); }
-    // Press Cancel when the status line first shows text.
-    void CancelAt(const char* text);
-    void StartSimulator(SimulatorOptions options);
 
-    // The end arrangement every transfer past the file choice leaves.
-    void ExpectIdleArrangement();
-    void ExpectChosenFileUnchanged();
-    CString LastStatus() const;
-    // Boxes after the confirmation.
-    std::vector<CString> ErrorBoxes() const;
+    void ExpectChosenFileUnchanged() {
+        EXPECT_EQ(ReadText(m_target), PREVIOUS_CONTENT);
+        EXPECT_EQ(m_dir.Entries(), std::vector<std::string>{"config.csv"}) << "no temporary left";
+    }
 
-    CScriptedFrontEnd m_fe;
-    CFrontEndScope m_scope{m_fe};
-    ScratchDir m_dir;
-    std::string m_target;
-    std::unique_ptr<OrxSimulator> m_sim;
-    std::unique_ptr<CORXConfigurationDlg> m_dlg;
+    std::string m_target = m_dir.File("config.csv");
 };

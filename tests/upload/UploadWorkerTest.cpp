@@ -1,49 +1,35 @@
 // The upload worker end to end: scripted front end, main dialog, simulated ORX.
 
 #include "UploadFixture.h"
+#include "platform/ui/Thread.h"
 #include "transfer/ConfigFile.h"
 
-#include <algorithm>
 #include <csignal>
 #include <fstream>
 #include <sys/resource.h>
 
 namespace {
 
-constexpr int REQUESTS_BEFORE_ALARMS = 2; // identity, serial number
-constexpr int READS_PER_ALARM = 3;
 constexpr WORD NOT_AN_ORX = 0x1234;
 constexpr int CONNECTING = 0; // cancel point before the first alarm
 
-CString AlarmStatus(int n) {
-    CString text;
-    text.Format("Uploading Alarm %d/32...", n);
-    return text;
-}
+using Lines = std::vector<std::string>;
 
 class UploadRun : public UploadFixture {
 protected:
-    std::vector<int> Positions() const {
-        std::vector<int> positions;
-        for (const CUiEvent& event : m_fe.Events(CUiEvent::ProgressPos))
-            positions.push_back(event.value);
-        return positions;
+    void ClickUpload() {
+        m_dlg->m_btnUpload.SendMessage(BM_CLICK);
+        AfxWaitForWorkers();
     }
-    // The error box comes before the status line says the same.
-    void ExpectBoxThenStatus(const char* box, const char* status) {
-        EXPECT_EQ(ErrorBoxes(), std::vector<CString>{box});
-        EXPECT_EQ(LastStatus(), status);
-        const auto events = m_fe.Events();
-        const auto boxAt = std::find_if(events.begin(), events.end(), [&](const CUiEvent& e) {
-            return e.kind == CUiEvent::MessageBox && e.text == box;
-        });
-        EXPECT_TRUE(boxAt != events.end() &&
-                    std::any_of(boxAt, events.end(), [&](const CUiEvent& e) {
-                        return e.kind == CUiEvent::Text && e.text == status;
-                    }));
-    }
-    // The end of every upload that failed after the file was chosen.
-    void ExpectFailedEnd() {
+    // A failure after connecting: its box comes before the status line's own text.
+    void ExpectFailure(const std::string& box, const std::string& status) {
+        ErrorBoxes(); // checks the box types
+        Lines shown;
+        for (const CUiEvent& e : m_fe.Events())
+            if (e.kind == CUiEvent::MessageBox || (e.kind == CUiEvent::Text && e.id == IDC_STATUS))
+                shown.push_back((e.kind == CUiEvent::MessageBox ? "box: " : "") + e.text.str());
+        EXPECT_EQ(shown, (Lines{"box: " + std::string(UPLOAD_QUESTION), CONNECTING_TEXT,
+                                "box: " + box, status}));
         ExpectIdleArrangement();
         ExpectChosenFileUnchanged();
     }
@@ -64,55 +50,32 @@ TEST_F(UploadRun, SuccessWritesTheDevicesAlarmsAndReportsEachStep) {
     }
     EXPECT_EQ(m_dir.Entries(), std::vector<std::string>{"config.csv"}) << "no temporary left";
 
-    std::vector<CString> statuses{"Connecting to ORX..."};
-    std::vector<int> positions{0};
-    for (int n = 1; n <= ALARM_COUNT; ++n) {
-        statuses.push_back(AlarmStatus(n));
-        positions.push_back(n);
-    }
+    std::vector<CString> statuses = Steps(UPLOAD_STEP, ALARM_COUNT);
     statuses.push_back("Upload Complete!");
     EXPECT_EQ(m_fe.Texts(IDC_STATUS), statuses);
-    EXPECT_EQ(Positions(), positions);
-    EXPECT_TRUE(ErrorBoxes().empty());
+    EXPECT_EQ(Positions(), CountTo(ALARM_COUNT));
     const auto ranges = m_fe.Events(CUiEvent::ProgressRange);
     ASSERT_EQ(ranges.size(), 1u);
     EXPECT_EQ(ranges[0].value2, ALARM_COUNT);
-
-    const auto requests = m_fe.FileRequests();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_FALSE(requests[0].bOpenFileDialog);
-    EXPECT_EQ(requests[0].strDefExt, "csv");
-    EXPECT_EQ(requests[0].strFileName, "*.csv");
-    EXPECT_EQ(requests[0].dwFlags, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
-    EXPECT_EQ(requests[0].strFilter, "Comma Separated Values (*.CSV)|*.CSV|");
-
-    std::vector<std::pair<int, int>> enabled;
-    for (const CUiEvent& e : m_fe.Events(CUiEvent::Enabled))
-        enabled.emplace_back(e.id, e.value);
-    EXPECT_EQ(enabled, (std::vector<std::pair<int, int>>{{IDC_UPLOAD, 0},
-                                                         {IDC_DOWNLOAD, 0},
-                                                         {IDC_CANCEL_TRANSFER, 1},
-                                                         {IDC_UPLOAD, 1},
-                                                         {IDC_DOWNLOAD, 1},
-                                                         {IDC_CANCEL_TRANSFER, 0}}));
+    EXPECT_TRUE(ErrorBoxes().empty());
+    ExpectOneFileDialog(false);
+    EXPECT_EQ(Enabling(), "U- D- C+ U+ D+ C-");
     ExpectIdleArrangement();
 }
 
 TEST_F(UploadRun, CreatesAFileThatDidNotExist) {
     const std::string fresh = m_dir.File("fresh.csv");
-    ASSERT_EQ(Upload(CString(fresh), m_sim->Port()), RESULT_OK);
+    ASSERT_EQ(Upload(fresh, m_sim->Port()), RESULT_OK);
     EXPECT_EQ(ReadLines(fresh).size(), static_cast<std::size_t>(CONFIG_FILE_LINES));
 }
 
 TEST_F(UploadRun, DismissedFileDialogChangesNothing) {
     m_fe.AnswerMessageBox(IDYES);
     m_fe.CancelFileDialog();
-    m_dlg->m_btnUpload.SendMessage(BM_CLICK);
-    AfxWaitForWorkers();
-
+    ClickUpload();
     EXPECT_EQ(m_fe.ExitCodes(), std::vector<UINT>{RESULT_NO_FILE});
     EXPECT_TRUE(ErrorBoxes().empty());
-    EXPECT_TRUE(m_fe.Events(CUiEvent::Enabled).empty());
+    EXPECT_EQ(Enabling(), "");
     EXPECT_TRUE(m_fe.Texts(IDC_STATUS).empty());
     EXPECT_TRUE(Positions().empty());
     EXPECT_EQ(m_dlg->m_transferState.load(), TRANSFER_UPLOAD); // nothing put it back
@@ -121,8 +84,7 @@ TEST_F(UploadRun, DismissedFileDialogChangesNothing) {
 
 TEST_F(UploadRun, AnswerNoToTheConfirmationStartsNothing) {
     m_fe.AnswerMessageBox(IDNO);
-    m_dlg->m_btnUpload.SendMessage(BM_CLICK);
-    AfxWaitForWorkers();
+    ClickUpload();
     EXPECT_TRUE(m_fe.ExitCodes().empty());
     EXPECT_TRUE(m_fe.FileRequests().empty());
     EXPECT_EQ(m_dlg->m_transferState.load(), TRANSFER_IDLE);
@@ -141,7 +103,7 @@ TEST_F(UploadRun, UnusableFileNamesStopBeforeTheDevice) {
     std::size_t boxes = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
-        EXPECT_EQ(Upload(CString(c.path), m_sim->Port()), c.result);
+        EXPECT_EQ(Upload(c.path, m_sim->Port()), c.result);
         const std::vector<CString> shown = ErrorBoxes();
         ASSERT_EQ(shown.size(), ++boxes);
         EXPECT_EQ(shown.back(), c.box);
@@ -158,12 +120,13 @@ TEST_F(UploadRun, FolderWithoutWritePermissionKeepsItsFile) {
         GTEST_SKIP() << "permissions do not bind the superuser";
     const std::filesystem::path locked = m_dir.Path() / "locked";
     std::filesystem::create_directory(locked);
-    WriteText((locked / "config.csv").string(), PREVIOUS_CONTENT);
+    const std::string file = (locked / "config.csv").string();
+    WriteText(file, PREVIOUS_CONTENT);
     std::filesystem::permissions(locked, std::filesystem::perms::owner_read |
                                              std::filesystem::perms::owner_exec);
-    EXPECT_EQ(Upload(CString((locked / "config.csv").string()), m_sim->Port()), RESULT_FILE_ERROR);
+    EXPECT_EQ(Upload(file, m_sim->Port()), RESULT_FILE_ERROR);
     EXPECT_EQ(ErrorBoxes(), std::vector<CString>{"Error writing to file!"});
-    EXPECT_EQ(ReadText((locked / "config.csv").string()), PREVIOUS_CONTENT);
+    EXPECT_EQ(ReadText(file), PREVIOUS_CONTENT);
     ExpectIdleArrangement();
 }
 
@@ -181,20 +144,17 @@ TEST_F(UploadRun, FailedWriteIsReportedInsteadOfComplete) {
     std::signal(SIGXFSZ, previousHandler);
 
     EXPECT_EQ(result, RESULT_FILE_ERROR);
-    EXPECT_EQ(ErrorBoxes(), std::vector<CString>{"Error writing to file!"});
-    EXPECT_EQ(LastStatus(), AlarmStatus(ALARM_COUNT));
-    ExpectFailedEnd();
+    ExpectEnd("Error writing to file!", UploadStatus(ALARM_COUNT), ALARM_COUNT);
+    ExpectChosenFileUnchanged();
 }
 
 TEST_F(UploadRun, RefusedConnectionKeepsThePresentAndTheAbsentFile) {
     EXPECT_EQ(Upload(RefusingPort()), RESULT_DEVICE_ERROR);
-    ExpectBoxThenStatus("Error connecting to ORX!", "Error connecting to ORX!");
-    EXPECT_EQ(m_fe.Texts(IDC_STATUS).size(), 2u);
+    ExpectFailure("Error connecting to ORX!", "Error connecting to ORX!");
     EXPECT_EQ(m_dlg->m_progress.GetPos(), 0);
-    ExpectFailedEnd();
 
     const std::string absent = m_dir.File("absent.csv");
-    EXPECT_EQ(Upload(CString(absent), RefusingPort()), RESULT_DEVICE_ERROR);
+    EXPECT_EQ(Upload(absent, RefusingPort()), RESULT_DEVICE_ERROR);
     EXPECT_FALSE(std::filesystem::exists(absent));
     ExpectChosenFileUnchanged();
 }
@@ -202,41 +162,21 @@ TEST_F(UploadRun, RefusedConnectionKeepsThePresentAndTheAbsentFile) {
 TEST_F(UploadRun, DeviceThatIsNotAnOrx) {
     m_sim->SetIdentity(NOT_AN_ORX);
     EXPECT_EQ(Upload(), RESULT_DEVICE_ERROR);
-    ExpectBoxThenStatus("This is not an ORX!", "Error! Device was not an ORX!");
-    ExpectFailedEnd();
+    ExpectFailure("This is not an ORX!", "Error! Device was not an ORX!");
 }
 
-class UploadReadFailure : public UploadRun, public ::testing::WithParamInterface<int> {};
-
-// The simulator closes the connection before the first read of alarm n.
-TEST_P(UploadReadFailure, StopsAtTheAlarmAndKeepsTheFile) {
-    const int n = GetParam();
-    SimulatorOptions options;
-    options.dropAfter = REQUESTS_BEFORE_ALARMS + READS_PER_ALARM * (n - 1);
-    StartSimulator(options);
-
-    EXPECT_EQ(Upload(), RESULT_DEVICE_ERROR);
-    EXPECT_EQ(ErrorBoxes(), std::vector<CString>{"Error uploading!"});
-    EXPECT_EQ(LastStatus(), AlarmStatus(n));
-    EXPECT_EQ(m_dlg->m_progress.GetPos(), n);
-    ExpectFailedEnd();
-}
-
-INSTANTIATE_TEST_SUITE_P(Alarms, UploadReadFailure, ::testing::Values(1, 5, ALARM_COUNT));
-
+// A read failing at alarm n is part of the fault sweep.
 class UploadCancel : public UploadRun, public ::testing::WithParamInterface<int> {};
 
 TEST_P(UploadCancel, StopsAtTheAlarmAndKeepsTheFile) {
     const int n = GetParam();
-    CancelAt(n == CONNECTING ? CString("Connecting to ORX...") : AlarmStatus(n));
+    CancelAt(n == CONNECTING ? CString(CONNECTING_TEXT) : UploadStatus(n));
     EXPECT_EQ(Upload(), RESULT_CANCELLED);
-    EXPECT_EQ(LastStatus(), "Upload Cancelled!");
-    EXPECT_TRUE(ErrorBoxes().empty());
-    EXPECT_EQ(m_dlg->m_progress.GetPos(), n);
+    ExpectEnd(nullptr, "Upload Cancelled!", n);
+    ExpectChosenFileUnchanged();
     if (n == CONNECTING) {
         EXPECT_TRUE(m_sim->Requests().empty()) << "not even the identity is read";
     }
-    ExpectFailedEnd();
 }
 
 INSTANTIATE_TEST_SUITE_P(Points, UploadCancel, ::testing::Values(CONNECTING, 1, 5, ALARM_COUNT));

@@ -1,8 +1,8 @@
 // The download, check and verify read the same files alike.
 
 #include "DownloadFixture.h"
-#include "FileCases.h"
 #include "cli/DownloadCommands.h"
+#include "sim/RequestHandler.h"
 #include "transfer/ConfigCheck.h"
 #include "transfer/DeviceCompare.h"
 
@@ -11,6 +11,52 @@
 namespace {
 
 constexpr int EXIT_CONFIG_ERROR = 6;
+constexpr int ALL = 32;
+const std::string HEADER = DOWNLOAD_FILE_HEADER;
+const std::string NOTE = DOWNLOAD_FILE_NOTE;
+const std::string LONG_FIELD = "12345678901234567890"; // 20 characters: over the limit
+const std::string LONG_HEADER_LINE = std::string(200, 'x') + "\n";
+
+// Files that the download, check and verify must all read alike, with what each must make
+// of them.
+struct FileCase {
+    const char* name;
+    std::string text;
+    bool accepted;   // the download completes; check exits 0; verify compares
+    int rowsWritten; // alarms the download writes (from alarm 1); check's count
+    int problems;    // unacceptable rows that check reports
+};
+
+std::vector<FileCase> FileCases() {
+    return {
+        {"Complete", FullFileText(), true, ALL, 0},
+        {"CrLfLineEnds", CrLf(FullFileText()), true, ALL, 0},
+        {"FiveRows", HEADER + DistinctRows(1, 5), true, 5, 0},
+        {"FiveRowsNoLastLineEnd",
+         HEADER + DistinctRows(1, 5).substr(0, DistinctRows(1, 5).size() - 1), true, 5, 0},
+        {"FiveRowsThenBlankLines", HEADER + DistinctRows(1, 5) + "\n\n", true, 5, 0},
+        {"BlankLineBetweenRows", HEADER + DistinctRows(1, 2) + "\n" + DistinctRows(3, 32) + NOTE,
+         true, ALL, 0},
+        {"OnlyTheHeader", HEADER, true, 0, 0},
+        {"EndsInsideTheHeader", "ORX\nSun Dec 06\nSerial", true, 0, 0},
+        {"Empty", "", true, 0, 0},
+        {"RowsAfterTheThirtySecondNeverRead", FullFileText() + "33,9,9,9,9,x,x,9\n", true, ALL, 0},
+        {"BadModuleInRowFive",
+         HEADER + DistinctRows(1, 4) + "5,1,1,1,0,0.0000,0.0000,0\n" + DistinctRows(6, 32), false,
+         4, 1},
+        {"BadTripPointInRowOne", HEADER + "1,0,0,0,0,1.5x,0.0000,0\n" + DistinctRows(2, 32), false,
+         0, 1},
+        {"RowThreeCutShortByTheEnd", HEADER + DistinctRows(1, 2) + "3,1,2,1", false, 2, 1},
+        {"LongFieldInRowTwo",
+         HEADER + DistinctRows(1, 1) + "2,0,0,0,0," + LONG_FIELD + ",0,0\n" + DistinctRows(3, 32),
+         false, 1, 1},
+        {"LongHeaderLine", LONG_HEADER_LINE + HEADER + DistinctRows(1, 32), false, 0, 1},
+        {"TwoBadRows",
+         HEADER + DistinctRows(1, 2) + "3,3,2,1,0,0,0,0\n" + DistinctRows(4, 6) +
+             "7,0,0,0,9,0,0,0\n" + DistinctRows(8, 32),
+         false, 2, 2},
+    };
+}
 
 class FileAgreement : public DownloadFixture, public ::testing::WithParamInterface<FileCase> {
 protected:
@@ -37,6 +83,9 @@ TEST_P(FileAgreement, DownloadCheckAndVerifyAgree) {
     EXPECT_EQ(Verify(path), c.accepted ? differs : refused) << "before the download";
     EXPECT_EQ(Download(path), c.accepted ? RESULT_OK : RESULT_CONFIG_ERROR);
     EXPECT_EQ(DistinctAlarmsOnDevice(), c.rowsWritten);
+    EXPECT_EQ(Requests(FN_WRITE_SINGLE_COIL).size(), c.rowsWritten + 1u) << "faults, then the end";
+    EXPECT_EQ(m_sim->CoilEvents().back(),
+              (CoilEvent{c.accepted ? COIL_DOWNLOAD_COMPLETE : COIL_DOWNLOAD_ABORTED, COIL_ON}));
     EXPECT_EQ(Verify(path), refused) << "after the download";
 }
 

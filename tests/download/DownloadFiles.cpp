@@ -3,6 +3,7 @@
 #include "transfer/ConfigFile.h"
 
 #include <gtest/gtest.h>
+#include <regex>
 #include <sstream>
 
 const char* const DOWNLOAD_FILE_HEADER =
@@ -46,13 +47,7 @@ std::string FullFileText() {
 }
 
 std::string CrLf(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n')
-            out += '\r';
-        out += c;
-    }
-    return out;
+    return std::regex_replace(text, std::regex("\n"), "\r\n");
 }
 
 SimulatorOptions ZeroedDevice() {

@@ -64,16 +64,13 @@ inline long WaitLimitMs(const Fault& fault) {
     return TRANSFER_MARGIN_MS + (fault.kind == FaultKind::Stall ? EXCHANGE_TIMEOUT_MS : 0);
 }
 
-class Stopwatch {
-public:
+struct Stopwatch {
     long ElapsedMs() const {
         return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     std::chrono::steady_clock::now() - m_start)
+                                     std::chrono::steady_clock::now() - start)
                                      .count());
     }
-
-private:
-    std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
 };
 
 // The alarm whose exchange k is, counting the exchanges before the alarms and per alarm.

@@ -8,20 +8,6 @@ namespace {
 
 using MainDialog = UploadFixture;
 
-TEST_F(MainDialog, StartUpPutsAboutOnTheSystemMenuAndSetsTheIcon) {
-    EXPECT_EQ(m_dlg->GetDlgItem(IDC_STATUS), &m_dlg->m_status);
-    EXPECT_EQ(m_dlg->GetDlgItem(IDC_PROGRESS), &m_dlg->m_progress);
-    EXPECT_EQ(m_dlg->GetDlgItem(IDC_IPADDRESS), &m_dlg->m_ipAddress);
-    CMenu* menu = m_dlg->GetSystemMenu(FALSE);
-    ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(menu->Items().size(), 2u);
-    EXPECT_EQ(menu->Items()[0].nFlags, MF_SEPARATOR);
-    EXPECT_EQ(menu->Items()[1].nID, static_cast<UINT>(IDM_ABOUTBOX));
-    EXPECT_EQ(menu->Items()[1].strText, "&About ORX Configuration...");
-    EXPECT_EQ(m_dlg->GetIcon(TRUE).nResourceId, static_cast<UINT>(IDR_MAINFRAME));
-    EXPECT_EQ(m_dlg->GetIcon(FALSE).nResourceId, static_cast<UINT>(IDR_MAINFRAME));
-}
-
 TEST(MainDialogAddress, InvalidInitialHostLeavesZeros) {
     CScriptedFrontEnd fe;
     CFrontEndScope scope(fe);
@@ -50,7 +36,12 @@ TEST_F(MainDialog, ClosingDuringATransferCancelsAndWaits) {
     ExpectChosenFileUnchanged();
 }
 
-TEST_F(MainDialog, AboutEntryRunsTheAboutBoxModally) {
+TEST_F(MainDialog, StartUpSetsControlsIconAndAboutEntryWhichRunsTheAboutBoxModally) {
+    EXPECT_EQ(m_dlg->GetDlgItem(IDC_STATUS), &m_dlg->m_status);
+    EXPECT_EQ(m_dlg->GetDlgItem(IDC_PROGRESS), &m_dlg->m_progress);
+    EXPECT_EQ(m_dlg->GetDlgItem(IDC_IPADDRESS), &m_dlg->m_ipAddress);
+    EXPECT_EQ(m_dlg->GetIcon(TRUE).nResourceId, static_cast<UINT>(IDR_MAINFRAME));
+    EXPECT_EQ(m_dlg->GetIcon(FALSE).nResourceId, static_cast<UINT>(IDR_MAINFRAME));
     m_fe.OnDialog(IDD_TRANSFER_DIALOG, [](CDialog& dlg) {
         dlg.PostMessage(WM_SYSCOMMAND, IDM_ABOUTBOX);
         dlg.PostMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED));
@@ -63,7 +54,11 @@ TEST_F(MainDialog, AboutEntryRunsTheAboutBoxModally) {
     ASSERT_FALSE(shown.empty());
     EXPECT_EQ(shown.back().value, IDD_ABOUTBOX);
     EXPECT_EQ(shown.back().text, "About ORX Configuration");
-    EXPECT_EQ(m_dlg->GetSystemMenu(FALSE)->Items().size(), 2u) << "entry added once per start";
+    const auto& items = m_dlg->GetSystemMenu(FALSE)->Items();
+    ASSERT_EQ(items.size(), 2u) << "separator and entry, added once per start";
+    EXPECT_EQ(items[0].nFlags, MF_SEPARATOR);
+    EXPECT_EQ(items[1].nID, static_cast<UINT>(IDM_ABOUTBOX));
+    EXPECT_EQ(items[1].strText, "&About ORX Configuration...");
 }
 
 } // namespace

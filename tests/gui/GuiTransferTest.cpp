@@ -1,5 +1,5 @@
-// A whole upload through the real window: the Upload button, the confirmation, the file
-// choice, the worker against the in-process simulator, and the widgets it leaves behind.
+// Whole transfers through the real window: the Upload or Download button, the confirmation,
+// the file choice, the worker against the in-process simulator, and the widgets it leaves.
 #include "GuiFixture.h"
 
 #include "sim/OrxSimulator.h"
@@ -17,6 +17,8 @@
 namespace {
 
 constexpr const char* UPLOAD_QUESTION = "Please verify you wish to upload the ORX's configuration.";
+constexpr const char* DOWNLOAD_QUESTION =
+    "Please verify you wish to download the configuration to the ORX.";
 // Slow replies keep a transfer running long enough to close the window in its middle.
 constexpr int SLOW_REPLY_MS = 40;
 constexpr const char* PREVIOUS_CONTENT = "previous configuration\n";
@@ -26,9 +28,9 @@ std::string ReadAll(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-class GuiUploadTest : public MainDialogFixture {
+class GuiTransferTest : public MainDialogFixture {
 protected:
-    void Start(SimulatorOptions options = {}) {
+    void Start(SimulatorOptions options = {}, int button = IDC_UPLOAD) {
         sim = std::make_unique<OrxSimulator>(std::move(options));
         dlg.m_wPortOverride = sim->Port();
         dlg.m_strInitialHost = "127.0.0.1";
@@ -42,7 +44,7 @@ protected:
             return static_cast<INT_PTR>(IDOK);
         });
         ASSERT_NO_FATAL_FAILURE(Open());
-        Click(IDC_UPLOAD);
+        Click(button);
     }
     QString Status() const { return static_cast<QLabel*>(Item(IDC_STATUS))->text(); }
 
@@ -52,7 +54,7 @@ protected:
     std::vector<CString> asked;
 };
 
-TEST_F(GuiUploadTest, UploadButtonFillsTheFileFromTheDevice) {
+TEST_F(GuiTransferTest, UploadButtonFillsTheFileFromTheDevice) {
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_TRUE(WaitUntil([&] {
         return Status() == QStringLiteral("Upload Complete!") && AfxGetWorkerCount() == 0;
@@ -74,9 +76,31 @@ TEST_F(GuiUploadTest, UploadButtonFillsTheFileFromTheDevice) {
     EXPECT_EQ(dlg.m_transferState.load(), TRANSFER_IDLE);
 }
 
+TEST_F(GuiTransferTest, DownloadButtonWritesTheFileIntoTheDevice) {
+    // The header is never interpreted; a file of two rows ends the rows after the second.
+    std::ofstream(target) << "h1\nh2\nh3\nh4\nh5\n"
+                          << "1,2,4,2,5,75.5000,1.2500,1\n"
+                          << "2,1,16,4,8,-2.5000,0.1000,0\n";
+    SimulatorOptions options;
+    options.image = DeviceImage{};
+    ASSERT_NO_FATAL_FAILURE(Start(std::move(options), IDC_DOWNLOAD));
+    ASSERT_TRUE(WaitUntil([&] {
+        return Status() == QStringLiteral("Download Complete!") && AfxGetWorkerCount() == 0;
+    }));
+    EXPECT_EQ(asked, std::vector<CString>{DOWNLOAD_QUESTION});
+    EXPECT_EQ(sim->Alarm(1), (AlarmRecord{2, 4, 2, 5, 75.5f, 1.25f, true}));
+    EXPECT_EQ(sim->Alarm(2), (AlarmRecord{1, 16, 4, 8, -2.5f, 0.1f, false}));
+    EXPECT_EQ(sim->Alarm(3), AlarmRecord{});
+    ASSERT_FALSE(sim->CoilEvents().empty());
+    EXPECT_EQ(sim->CoilEvents().back(), (CoilEvent{COIL_DOWNLOAD_COMPLETE, COIL_ON}));
+    EXPECT_EQ(static_cast<QProgressBar*>(Item(IDC_PROGRESS))->value(), ALARM_COUNT);
+    EXPECT_TRUE(Item(IDC_DOWNLOAD)->isEnabled());
+    EXPECT_FALSE(Item(IDC_CANCEL_TRANSFER)->isEnabled());
+}
+
 // Cancelling itself is checked on the upload worker; here the window keeps painting
 // while it waits for the worker.
-TEST_F(GuiUploadTest, ClosingDuringAnUploadCancelsItAndWaitsWithoutFreezing) {
+TEST_F(GuiTransferTest, ClosingDuringAnUploadCancelsItAndWaitsWithoutFreezing) {
     SimulatorOptions options;
     options.delayMs = SLOW_REPLY_MS;
     std::ofstream(target) << PREVIOUS_CONTENT;

@@ -5,7 +5,6 @@
 #include "transfer/ConfigCheck.h"
 #include "transfer/TransferResults.h"
 
-#include <fstream>
 #include <iostream>
 
 namespace {
@@ -32,7 +31,9 @@ int RunCheck(const std::vector<std::string>& args) {
 }
 
 void PrintSummary(const ConfigCheckResult& result, std::ostream& out) {
-    if (!result.Accepted()) {
+    if (!result.problems.empty() && result.problems[0].row == 0) {
+        out << "A download would refuse the file with \"Configuration Error!\".\n";
+    } else if (!result.Accepted()) {
         out << result.problems.size() << " unacceptable row(s); a download would write "
             << result.rowsWritten << " alarm(s) and stop at row " << result.problems[0].row
             << " with \"Configuration Error!\".\n";
@@ -53,12 +54,11 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
     }
     if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-'))
         return UsageError(CHECK, "expected FILE");
-    std::ifstream file(args[0]);
-    if (!file.is_open()) {
-        err << "orx-transfer check: cannot open " << args[0] << "\n";
+    const ConfigCheckResult result = CheckConfigFile(args[0]);
+    if (!result.fileError.empty()) {
+        err << "orx-transfer check: cannot read " << args[0] << ": " << result.fileError << "\n";
         return static_cast<int>(RESULT_FILE_ERROR);
     }
-    const ConfigCheckResult result = CheckConfigFile(file);
     for (const RowReport& report : result.problems)
         out << DescribeRowReport(report) << '\n';
     PrintSummary(result, out);

@@ -9,7 +9,6 @@
 #include "transfer/DeviceCompare.h"
 #include "transfer/TransferResults.h"
 
-#include <fstream>
 #include <iostream>
 
 namespace {
@@ -69,12 +68,12 @@ int RunVerifyCommand(const std::vector<std::string>& args, std::ostream& out, st
         out << "usage: orx-transfer " << VERIFY.synopsis << "\n\n" << VERIFY.help;
         return 0;
     }
-    std::ifstream stream(options.file);
-    if (!stream.is_open()) {
-        err << "orx-transfer verify: cannot open " << options.file << "\n";
+    const ConfigCheckResult file = CheckConfigFile(options.file);
+    if (!file.fileError.empty()) {
+        err << "orx-transfer verify: cannot read " << options.file << ": " << file.fileError
+            << "\n";
         return static_cast<int>(RESULT_FILE_ERROR);
     }
-    const ConfigCheckResult file = CheckConfigFile(stream);
     if (!file.Accepted()) {
         for (const RowReport& report : file.problems)
             err << DescribeRowReport(report) << '\n';

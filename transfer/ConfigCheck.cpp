@@ -3,12 +3,27 @@
 #include "transfer/DownloadRows.h"
 
 #include <array>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sys/stat.h>
 
 namespace {
 constexpr std::array<const char*, 9> FIELD_NAMES = {
     "file",         "alarm number", "mode",     "source module",           "source channel",
     "output relay", "trip point",   "deadband", "enunciate system faults",
 };
+constexpr const char* NO_ROWS_RULE = "the file has no alarm row";
+
+std::string SystemReason(int error, const char* fallback) {
+    return error != 0 ? std::strerror(error) : fallback;
+}
+
+ConfigCheckResult FileError(std::string reason) {
+    ConfigCheckResult result;
+    result.fileError = std::move(reason);
+    return result;
+}
 } // namespace
 
 ConfigCheckResult CheckConfigFile(std::istream& file) {
@@ -29,7 +44,30 @@ ConfigCheckResult CheckConfigFile(std::istream& file) {
             }
         }
     }
+    if (result.rowsRead == 0 && result.problems.empty())
+        result.problems.push_back(RowReport{0, 0, RowProblem{0, "", NO_ROWS_RULE}});
     return result;
+}
+
+ConfigCheckResult CheckConfigFile(const std::string& path) {
+    // A folder, FIFO or device would fail or block in the middle of the reading.
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        return FileError(SystemReason(errno, "cannot be opened"));
+    if (!S_ISREG(status.st_mode))
+        return FileError("not a regular file");
+    std::ifstream file(path);
+    if (!file.is_open())
+        return FileError(SystemReason(errno, "cannot be opened"));
+    errno = 0;
+    try {
+        ConfigCheckResult result = CheckConfigFile(file);
+        if (!file.bad())
+            return result;
+    } catch (const std::ios_base::failure&) {
+        // the file's buffer reports a failed read by throwing
+    }
+    return FileError(SystemReason(errno, "read error"));
 }
 
 const char* RowFieldName(int field) {
@@ -39,6 +77,8 @@ const char* RowFieldName(int field) {
 }
 
 std::string DescribeRowReport(const RowReport& report) {
+    if (report.row == 0)
+        return report.problem.rule;
     std::string text = "row " + std::to_string(report.row);
     if (report.problem.field == 0)
         return text + ": " + report.problem.rule;

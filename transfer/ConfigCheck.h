@@ -15,18 +15,25 @@ struct RowReport {
 };
 
 struct ConfigCheckResult {
+    // Why the file could not be read at all ("not a regular file", the system's reason);
+    // empty when it was read. A file that cannot be read has no rows and no problems.
+    std::string fileError;
     // Every unacceptable row, also those after the first, which a download never reaches.
+    // A file without any alarm row is one problem of row 0.
     std::vector<RowReport> problems;
     int rowsRead = 0;                 // acceptable rows met, before and after problems
     int rowsWritten = 0;              // rows a download would write: those before the first problem
     std::vector<AlarmRecord> written; // what those rows would write, alarm 1 first
-    bool Accepted() const { return problems.empty(); }
+    bool Accepted() const { return fileError.empty() && problems.empty(); }
 };
 
 // Walks the file as the download does. After an unacceptable row it reads on from the line
 // end that closed the row's eighth field; a file that cannot be read further (a header line
 // over the limit, a row cut short by the end) ends the walk there.
 ConfigCheckResult CheckConfigFile(std::istream& file);
+// The same for the file at path, which must be a regular file; a read error anywhere in it
+// is a file error, never a row problem.
+ConfigCheckResult CheckConfigFile(const std::string& path);
 
 // "mode", "trip point", ... for field 1 to 8; "file" for 0.
 const char* RowFieldName(int field);

@@ -1,17 +1,17 @@
 // File to device: the worker started by "Download to ORX".
 
 #include "app/ORXConfigurationDlg.h"
-#include "transfer/DownloadRows.h"
+#include "transfer/ConfigCheck.h"
 #include "transfer/RegisterMap.h"
 #include "transfer/TransferProcedures.h"
 #include "transfer/TransferResults.h"
 #include "transfer/TransferSteps.h"
 
-#include <fstream>
+#include <vector>
 
 namespace {
 
-enum class AlarmsEnd { Complete, Unacceptable, WriteFailed, Cancelled };
+enum class AlarmsEnd { Complete, WriteFailed, Cancelled };
 
 bool IsLocked(CModbus& modbus) {
     CByteArray locked;
@@ -20,20 +20,13 @@ bool IsLocked(CModbus& modbus) {
     return locked[0] == 1;
 }
 
-// Each row is checked whole before any of its writes, so a bad row is never half written.
-AlarmsEnd DownloadAlarms(CORXConfigurationDlg* pDlg, CDownloadRows& rows) {
-    while (rows.More()) {
-        const int n = rows.Next();
+AlarmsEnd DownloadAlarms(CORXConfigurationDlg* pDlg, const std::vector<AlarmRecord>& rows) {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const int n = static_cast<int>(i) + 1;
         CString status;
         status.Format("Downloading Alarm %d/32", n);
         pDlg->m_status.SetWindowText(status);
-        AlarmRecord record;
-        const RowOutcome outcome = rows.Read(record);
-        if (outcome == RowOutcome::NoMoreRows)
-            break;
-        if (outcome == RowOutcome::Unacceptable)
-            return AlarmsEnd::Unacceptable;
-        const bool written = WriteDeviceAlarm(pDlg->m_modbus, n, record);
+        const bool written = WriteDeviceAlarm(pDlg->m_modbus, n, rows[i]);
         pDlg->m_progress.SendMessage(PBM_STEPIT);
         if (!written)
             return AlarmsEnd::WriteFailed;
@@ -49,22 +42,15 @@ UINT AbortDownload(CORXConfigurationDlg* pDlg, const char* box, const char* stat
 }
 
 // Past the lock check: the rows, then the coil that tells the device how the download ended.
-UINT DownloadFile(CORXConfigurationDlg* pDlg, std::ifstream& file) {
-    CDownloadRows rows(file);
+UINT DownloadRows(CORXConfigurationDlg* pDlg, const std::vector<AlarmRecord>& rows) {
     switch (DownloadAlarms(pDlg, rows)) {
-    case AlarmsEnd::Unacceptable:
-        file.close();
-        return AbortDownload(pDlg, "Configuration Error!", nullptr, RESULT_CONFIG_ERROR);
     case AlarmsEnd::WriteFailed:
-        file.close();
         return AbortDownload(pDlg, "Error downloading!", nullptr, RESULT_DEVICE_ERROR);
     case AlarmsEnd::Cancelled:
-        file.close();
         return AbortDownload(pDlg, nullptr, "Download Cancelled!", RESULT_CANCELLED);
     case AlarmsEnd::Complete:
         break;
     }
-    file.close();
     // A device that did not take the completion coil was not told of the download: that is
     // a failure, not "Download Complete!".
     if (pDlg->m_modbus.ForceSingleCoil(COIL_DOWNLOAD_COMPLETE, TRUE) != 0)
@@ -84,9 +70,13 @@ UINT DownloadThreadProc(LPVOID pParam) {
     ArrangeForTransfer(pDlg);
     if (path.IsEmpty())
         return RefuseEmptyPath(pDlg);
-    std::ifstream file(path.str());
-    if (!file.is_open())
+    // The whole file is read and checked before the device is contacted, so that a file
+    // with any unacceptable row writes nothing at all.
+    const ConfigCheckResult file = CheckConfigFile(path.str());
+    if (!file.fileError.empty())
         return FailTransfer(pDlg, "Error opening file!", nullptr, RESULT_FILE_ERROR);
+    if (!file.Accepted())
+        return FailTransfer(pDlg, "Configuration Error!", nullptr, RESULT_CONFIG_ERROR);
 
     pDlg->m_status.SetWindowText("Connecting to ORX...");
     if (!pDlg->ConnectToDevice())
@@ -100,5 +90,5 @@ UINT DownloadThreadProc(LPVOID pParam) {
     if (IsLocked(pDlg->m_modbus))
         return FailTransfer(pDlg, "Error! Configuration Locked!", "Error! Configuration Locked!",
                             RESULT_LOCKED);
-    return DownloadFile(pDlg, file);
+    return DownloadRows(pDlg, file.written);
 }

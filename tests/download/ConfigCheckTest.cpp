@@ -71,7 +71,9 @@ TEST(CheckCommand, GoodFilesMissingFileAndBadArguments) {
     EXPECT_NE(run.out.find("write 5 alarm(s)"), std::string::npos) << run.out;
     run = RunCommand(RunCheckCommand, {dir.File("missing.csv")});
     EXPECT_EQ(run.code, EXIT_NO_INPUT);
-    EXPECT_NE(run.err.find("cannot open"), std::string::npos);
+    EXPECT_NE(run.err.find("cannot read"), std::string::npos);
+    // A folder is refused as a file error, never read as rows.
+    EXPECT_EQ(RunCommand(RunCheckCommand, {dir.File("")}).code, EXIT_NO_INPUT);
     EXPECT_EQ(RunCommand(RunCheckCommand, {}).code, EXIT_USAGE);
     EXPECT_EQ(RunCommand(RunCheckCommand, {"a.csv", "b.csv"}).code, EXIT_USAGE);
 }

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <sys/stat.h>
 
 namespace {
@@ -17,6 +18,13 @@ constexpr const char* NO_ROWS_RULE = "the file has no alarm row";
 
 std::string SystemReason(int error, const char* fallback) {
     return error != 0 ? std::strerror(error) : fallback;
+}
+
+// The null device reads as the empty file it stands for; every other device is refused.
+bool IsNullDevice(const struct stat& status) {
+    struct stat null {};
+    return S_ISCHR(status.st_mode) && ::stat("/dev/null", &null) == 0 &&
+           status.st_rdev == null.st_rdev;
 }
 
 ConfigCheckResult FileError(std::string reason) {
@@ -54,6 +62,10 @@ ConfigCheckResult CheckConfigFile(const std::string& path) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0)
         return FileError(SystemReason(errno, "cannot be opened"));
+    if (IsNullDevice(status)) {
+        std::istringstream empty;
+        return CheckConfigFile(empty);
+    }
     if (!S_ISREG(status.st_mode))
         return FileError("not a regular file");
     std::ifstream file(path);

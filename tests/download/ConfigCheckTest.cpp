@@ -74,6 +74,7 @@ TEST(CheckCommand, GoodFilesMissingFileAndBadArguments) {
     EXPECT_NE(run.err.find("cannot read"), std::string::npos);
     // A folder is refused as a file error, never read as rows.
     EXPECT_EQ(RunCommand(RunCheckCommand, {dir.File("")}).code, EXIT_NO_INPUT);
+    EXPECT_EQ(RunCommand(RunCheckCommand, {"/dev/null"}).code, EXIT_CONFIG_ERROR);
     EXPECT_EQ(RunCommand(RunCheckCommand, {}).code, EXIT_USAGE);
     EXPECT_EQ(RunCommand(RunCheckCommand, {"a.csv", "b.csv"}).code, EXIT_USAGE);
 }

@@ -3,6 +3,8 @@
 #include "app/Resource.h"
 #include "cli/CliCommand.h"
 #include "cli/TransferRunner.h"
+#include "transfer/ConfigCheck.h"
+#include "transfer/TransferResults.h"
 
 #include <cstdio>
 
@@ -15,7 +17,8 @@ const CliCommand UPLOAD{
     "Reads the 32 alarm definitions, the serial number and the identity of the ORX device at\n"
     "HOST (A.B.C.D) and saves them in FILE as comma-separated text. An existing FILE is\n"
     "replaced without asking, and only when the whole upload succeeded; otherwise it is left\n"
-    "as it was. Ctrl-C cancels (a second Ctrl-C quits at once).\n"
+    "as it was. Ctrl-C cancels (a second Ctrl-C quits at once). After a complete upload,\n"
+    "every row of FILE that a download would refuse is named on stderr, as `check` does.\n"
     "\n"
     "  --port N   the device's Modbus TCP port (default 502)\n"
     "\n"
@@ -24,6 +27,18 @@ const CliCommand UPLOAD{
     &RunUpload};
 
 const CliCommandRegistration registration{UPLOAD};
+
+// A device may hold what no download accepts (NaN in an enabled alarm, a mode of 3): the
+// file is kept as the device holds it, and the user learns now which rows it would refuse.
+void WarnOfRefusedRows(const std::string& path) {
+    const ConfigCheckResult check = CheckConfigFile(path);
+    if (!check.fileError.empty())
+        std::fprintf(stderr, "warning: cannot read %s back: %s\n", path.c_str(),
+                     check.fileError.c_str());
+    for (const RowReport& report : check.problems)
+        std::fprintf(stderr, "warning: a download would refuse %s\n",
+                     DescribeRowReport(report).c_str());
+}
 
 int RunUpload(const std::vector<std::string>& args) {
     TransferOptions options;
@@ -34,7 +49,10 @@ int RunUpload(const std::vector<std::string>& args) {
         std::printf("usage: orx-transfer %s\n\n%s", UPLOAD.synopsis, UPLOAD.help);
         return 0;
     }
-    return RunTransfer(options, IDC_UPLOAD);
+    const int result = RunTransfer(options, IDC_UPLOAD);
+    if (result == static_cast<int>(RESULT_OK))
+        WarnOfRefusedRows(options.file);
+    return result;
 }
 
 } // namespace

@@ -16,8 +16,12 @@ constexpr double WRITTEN_HALF_STEP = 0.00005; // four decimals
 constexpr std::size_t CUT_TEXT_LIMIT = FIELD_LIMIT + 2; // 19 characters and "..."
 constexpr int ROW_FIELDS = 8;
 
+bool InRange(float value) {
+    return !std::isfinite(value) || std::fabs(value) < ROUND_TRIP_LIMIT;
+}
+
 bool InRange(const AlarmRecord& r) {
-    return std::fabs(r.tripPoint) < ROUND_TRIP_LIMIT && std::fabs(r.deadband) < ROUND_TRIP_LIMIT;
+    return InRange(r.tripPoint) && InRange(r.deadband);
 }
 
 void CheckRules(const AlarmRecord& r) {
@@ -27,14 +31,18 @@ void CheckRules(const AlarmRecord& r) {
         FUZZ_CHECK(r.sourceChannel >= 1 && r.sourceChannel <= 4, "accepted channel outside 1 to 4");
     }
     FUZZ_CHECK(r.outputRelay <= 8, "accepted relay outside 0 to 8");
-    FUZZ_CHECK(std::isfinite(r.tripPoint) && std::isfinite(r.deadband),
-               "accepted a non-finite real");
+    FUZZ_CHECK(r.mode == 0 || (std::isfinite(r.tripPoint) && std::isfinite(r.deadband)),
+               "accepted a non-finite real in an enabled alarm");
+}
+
+std::string Written(int n, const AlarmRecord& record) {
+    std::ostringstream out;
+    WriteAlarmRow(out, n, record);
+    return out.str();
 }
 
 AlarmRecord WriteAndRead(int n, const AlarmRecord& record) {
-    std::ostringstream out;
-    WriteAlarmRow(out, n, record);
-    const std::string text = out.str();
+    const std::string text = Written(n, record);
     FUZZ_CHECK(!text.empty() && text.back() == '\n', "written row without its line end");
     std::istringstream in(text);
     AlarmRecord back;
@@ -43,6 +51,9 @@ AlarmRecord WriteAndRead(int n, const AlarmRecord& record) {
 }
 
 bool Close(float written, float read) {
+    if (!std::isfinite(written)) // infinity as itself, NaN as NaN of the same sign
+        return std::isnan(written) ? std::isnan(read) && std::signbit(read) == std::signbit(written)
+                                   : read == written;
     const double step = std::nextafter(std::fabs(written), std::numeric_limits<float>::infinity()) -
                         std::fabs(written);
     return std::fabs(double{written} - double{read}) <= WRITTEN_HALF_STEP + 2 * step;
@@ -58,7 +69,9 @@ void CheckRoundTrip(int n, const AlarmRecord& record) {
                "round trip changed a whole-number field or the flag");
     FUZZ_CHECK(Close(record.tripPoint, once.tripPoint) && Close(record.deadband, once.deadband),
                "round trip moved a real by more than its last written decimal");
-    FUZZ_CHECK(WriteAndRead(n, once) == once, "a second round trip changed the row");
+    // Compared as text, which tells NaN apart by its sign only, as the file does.
+    FUZZ_CHECK(Written(n, WriteAndRead(n, once)) == Written(n, once),
+               "a second round trip changed the row");
 }
 
 void CheckProblem(const RowProblem& problem) {

@@ -84,9 +84,9 @@ Field ReadField(CharSource& in, char ending) {
     return field;
 }
 
-RowOutcome Refuse(RowProblem* problem, int field, std::string value, const char* rule) {
+RowOutcome Refuse(RowProblem* problem, int field, std::string value, std::string rule) {
     if (problem)
-        *problem = RowProblem{field, std::move(value), rule};
+        *problem = RowProblem{field, std::move(value), std::move(rule)};
     return RowOutcome::Unacceptable;
 }
 
@@ -110,10 +110,18 @@ bool Within(int value, int low, int high) {
     return value >= low && value <= high;
 }
 
+// Infinity and NaN are kept only where they never take effect: in a disabled alarm.
+bool RealAccepted(RealRuleResult result, int mode) {
+    return result == RealRuleResult::Accepted || (result == RealRuleResult::NotFinite && mode == 0);
+}
+
 RowOutcome RealProblem(RowProblem* problem, int field, const std::string& text,
-                       RealRuleResult result, const char* notNumber, const char* notFinite) {
-    return Refuse(problem, field, text,
-                  result == RealRuleResult::NotNumber ? notNumber : notFinite);
+                       RealRuleResult result, const std::string& name) {
+    if (result == RealRuleResult::NotNumber)
+        return Refuse(problem, field, text, name + " is not a number");
+    if (result == RealRuleResult::NotFinite)
+        return Refuse(problem, field, text, name + " must be finite when mode is not 0");
+    return Refuse(problem, field, text, name + " is too large for single precision");
 }
 
 // The value rules, tested in the file's order; the record changes only when all pass.
@@ -139,12 +147,10 @@ RowOutcome CheckRow(const std::array<Field, ROW_FIELDS>& fields, AlarmRecord& re
                       "source channel must be 1 to 4 when mode is not 0");
     if (!Within(relay, 0, RELAY_MAX))
         return Refuse(problem, FIELD_RELAY, text(FIELD_RELAY), "output relay must be 0 to 8");
-    if (trip != RealRuleResult::Accepted)
-        return RealProblem(problem, FIELD_TRIP_POINT, text(FIELD_TRIP_POINT), trip,
-                           "trip point is not a number", "trip point is not a finite float");
-    if (band != RealRuleResult::Accepted)
-        return RealProblem(problem, FIELD_DEADBAND, text(FIELD_DEADBAND), band,
-                           "deadband is not a number", "deadband is not a finite float");
+    if (!RealAccepted(trip, mode))
+        return RealProblem(problem, FIELD_TRIP_POINT, text(FIELD_TRIP_POINT), trip, "trip point");
+    if (!RealAccepted(band, mode))
+        return RealProblem(problem, FIELD_DEADBAND, text(FIELD_DEADBAND), band, "deadband");
 
     // Only the low 16 bits are kept (-1 becomes 65535 for module and channel under mode 0).
     record.mode = static_cast<WORD>(mode);

@@ -1,5 +1,6 @@
 #include "transfer/FieldRules.h"
 
+#include <cerrno>
 #include <cfloat>
 #include <climits>
 #include <cmath>
@@ -52,11 +53,14 @@ RealRuleResult RealRule(std::string_view text, float& value) {
     if (classic == static_cast<locale_t>(nullptr))
         return RealRuleResult::NotNumber;
     char* end = nullptr;
+    errno = 0;
     const double number = strtod_l(field.c_str(), &end, classic);
     if (end != field.c_str() + field.size())
         return RealRuleResult::NotNumber;
-    if (!std::isfinite(number) || std::fabs(number) > FLT_MAX)
-        return RealRuleResult::NotFinite;
+    // An overflow gives infinity too, but with ERANGE.
+    const bool overflow = std::isinf(number) && errno == ERANGE;
+    if (overflow || (std::isfinite(number) && std::fabs(number) > FLT_MAX))
+        return RealRuleResult::TooLarge;
     value = static_cast<float>(number);
-    return RealRuleResult::Accepted;
+    return std::isfinite(number) ? RealRuleResult::Accepted : RealRuleResult::NotFinite;
 }

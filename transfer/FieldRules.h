@@ -11,13 +11,15 @@
 int IntegerRule(std::string_view text);
 
 enum class RealRuleResult {
-    Accepted,  // the whole text converted; the value is set
+    Accepted,  // the whole text converted to a finite float; the value is set
     NotNumber, // the conversion stopped before the end of the text
-    NotFinite, // infinity, NaN, or a magnitude beyond single precision
+    NotFinite, // the whole text spells infinity or NaN; the value is set to it, sign kept
+    TooLarge,  // a number whose magnitude is beyond single precision
 };
 
 // The strtod rule in the classic locale (leading white space, sign, fraction, exponent,
-// hexadecimal form), accepted only when it uses up the whole text; an empty text gives 0.
-// An accepted value is rounded to single precision; one that does not fit a finite float
-// is refused, since a device alarm cannot trip at infinity or NaN.
+// hexadecimal form, infinity and NaN), using up the whole text; an empty text gives 0. A
+// number is rounded to single precision; one beyond it has no float to stand for it.
+// Infinity and NaN are told apart from finite values, since only an alarm that never trips
+// may hold them.
 RealRuleResult RealRule(std::string_view text, float& value);

@@ -4,6 +4,7 @@
 #include "sim/RequestHandler.h"
 
 #include <functional>
+#include <limits>
 
 namespace {
 
@@ -39,10 +40,15 @@ protected:
     void ExpectAbortCoilLast() { ExpectEndCoil(COIL_DOWNLOAD_ABORTED, COIL_DOWNLOAD_COMPLETE); }
 };
 
-// Upload from one device, download into a zeroed second one: they then hold the same.
+// Upload from one device, download into a zeroed second one: they then hold the same, NaN
+// and infinity in disabled alarms included.
 TEST_F(DownloadRun, UploadedFileMakesASecondDeviceEqualToTheFirst) {
+    constexpr float INF = std::numeric_limits<float>::infinity();
+    constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
     SimulatorOptions sourceOptions; // the default image: enabled alarms with distinct values
     sourceOptions.image.faults[ALARM_COUNT - 1] = true;
+    SetAlarm(sourceOptions.image, 4, {0, 9, 0, 0, -NaN, -INF, true});
+    SetAlarm(sourceOptions.image, 6, {0, 0, 0, 0, INF, NaN, false});
     StartSimulator(sourceOptions);
     const DeviceImage source = m_sim->Image();
     ASSERT_EQ(Upload(m_dir.File("uploaded.csv")), RESULT_OK);

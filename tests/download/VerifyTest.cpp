@@ -8,8 +8,10 @@
 #include "transfer/DeviceCompare.h"
 #include "transfer/TransferResults.h"
 
+#include <bit>
 #include <functional>
 #include <gtest/gtest.h>
+#include <limits>
 #include <sstream>
 
 namespace {
@@ -48,6 +50,12 @@ TEST(CompareAlarm, EachFieldIsNamedWithBothValues) {
     AlarmRecord disabled; // compared in every field all the same
     disabled.sourceModule = 9;
     EXPECT_EQ(Describe(disabled, AlarmRecord{}), Lines{"alarm 3 source module: file 9, device 0"});
+    AlarmRecord nan = disabled; // the file keeps a NaN's sign, not its payload
+    nan.tripPoint = std::numeric_limits<float>::quiet_NaN();
+    disabled.tripPoint = std::bit_cast<float>(0x7FC00001u);
+    EXPECT_TRUE(CompareAlarm(ALARM, nan, disabled).empty());
+    disabled.tripPoint = -disabled.tripPoint;
+    EXPECT_EQ(Describe(nan, disabled), Lines{"alarm 3 trip point: file nan, device -nan"});
 }
 
 class VerifyDevice : public ::testing::Test {

@@ -76,9 +76,11 @@ TEST(RowValues, RangeOfEveryFieldUnderEachMode) {
         {CHANNEL, {"4"}, {"0", "5"}, "source channel must be 1 to 4 when mode is not 0"},
         {RELAY, {"8"}, {"9", "-1"}, "output relay must be 0 to 8"},
         {TRIP, {"", " 1.5", "-2.5e1"}, {"1.5 ", "1.5x", " "}, "trip point is not a number"},
-        {TRIP, {}, {"inf", "1e39"}, "trip point is not a finite float"},
+        {TRIP, {}, {"nan", "-nan", "inf", "-inf"}, "trip point must be finite when mode is not 0"},
+        {TRIP, {}, {"1e39", "-1e400"}, "trip point is too large for single precision"},
         {DEADBAND, {"", " 1.5", "-2.5e1"}, {"1.5 ", "1.5x", " "}, "deadband is not a number"},
-        {DEADBAND, {}, {"inf", "1e39"}, "deadband is not a finite float"}};
+        {DEADBAND, {}, {"nan", "-inf"}, "deadband must be finite when mode is not 0"},
+        {DEADBAND, {}, {"1e39"}, "deadband is too large for single precision"}};
     for (const auto& c : cases) {
         for (const char* mode : {"0", "1", "2"}) {
             SCOPED_TRACE("mode "s + mode + ", field " + std::to_string(c.field));

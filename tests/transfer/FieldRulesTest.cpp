@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,13 @@ TEST(RealRule, NeedsTheWholeTextAndAFiniteFloat) {
     for (const std::string& text :
          {"1.5 "s, "1.5x"s, "1.5\r"s, " "s, "-"s, "1,5"s, "1.5\0"s, "1e"s})
         EXPECT_EQ(RealRule(text, value), RealRuleResult::NotNumber) << "text: " << text;
-    for (const char* text : {"inf", "nan", "1e39", "-1e39", "1e400"})
+    for (const char* text : {"1e39", "-1e39", "1e400", "-1e400"})
+        EXPECT_EQ(RealRule(text, value), RealRuleResult::TooLarge) << "text: " << text;
+    // NaN and infinity keep their value and sign, for the alarms that may hold them.
+    for (const char* text : {"nan", "-nan", "inf", "-inf"}) {
         EXPECT_EQ(RealRule(text, value), RealRuleResult::NotFinite) << "text: " << text;
+        char shown[64];
+        std::snprintf(shown, sizeof shown, "%f", static_cast<double>(value));
+        EXPECT_STREQ(shown, text);
+    }
 }

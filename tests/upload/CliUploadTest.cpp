@@ -5,6 +5,7 @@
 #include "transfer/TransferResults.h"
 
 #include <csignal>
+#include <limits>
 
 namespace {
 
@@ -25,13 +26,16 @@ protected:
     std::string m_target = m_dir.File("out.csv");
 };
 
-TEST_F(CliUpload, SuccessWritesTheFileAndExitsZero) {
+TEST_F(CliUpload, SuccessWritesTheFileExitsZeroAndWarnsOfRowsADownloadWouldRefuse) {
     OrxSimulator sim;
+    sim.SetAlarm(3, {2, 4, 2, 5, std::numeric_limits<float>::quiet_NaN(), 1.25f, true});
     const ProgramRun run = Run(Args(sim.Port()));
     std::string steps = "Connecting to ORX...\n";
     for (int n = 1; n <= ALARM_COUNT; ++n)
         steps += "Uploading Alarm " + std::to_string(n) + "/32...\n";
-    ExpectEnd(run, RESULT_OK, steps + "Upload Complete!\n");
+    ExpectEnd(run, RESULT_OK,
+              steps + "Upload Complete!\nwarning: a download would refuse row 3, line 8: field 6 "
+                      "(trip point) \"nan\": trip point must be finite when mode is not 0\n");
     EXPECT_EQ(ReadLines(m_target).size(), 38u);
 }
 

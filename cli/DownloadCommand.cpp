@@ -4,6 +4,7 @@
 #include "cli/CliCommand.h"
 #include "cli/DownloadCommands.h"
 #include "cli/TransferRunner.h"
+#include "transfer/ConfigCheck.h"
 #include "transfer/TransferResults.h"
 
 #include <algorithm>
@@ -27,7 +28,8 @@ const CliCommand DOWNLOAD{
     "(A.B.C.D), as \"Download to ORX\" does: a locked device is refused, a refused row or\n"
     "a failed write stops the download (the alarms before it stay written) and sets the\n"
     "device's abort coil, a finished download sets its completion coil. `orx-transfer\n"
-    "check FILE` tells beforehand which rows would be refused.\n"
+    "check FILE` tells beforehand which rows would be refused. Fields that the download\n"
+    "reads otherwise than their text says are named in warnings before anything is written.\n"
     "Before writing it asks for confirmation on the terminal; without a terminal it writes\n"
     "only with --yes. Ctrl-C cancels: the alarm being written is finished and the abort coil\n"
     "set (a second Ctrl-C quits at once).\n"
@@ -91,6 +93,12 @@ bool AskOnTerminal(int fd) {
     return answered && (answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes");
 }
 
+// What the file says otherwise than the download will write it, before the user confirms.
+void PrintLossyReadings(const std::string& path) {
+    for (const RowWarning& warning : CheckConfigFile(path).warnings)
+        std::fprintf(stderr, "warning: %s\n", DescribeRowWarning(warning).c_str());
+}
+
 } // namespace
 
 int RunDownloadCommand(const std::vector<std::string>& args, int terminalFd) {
@@ -106,6 +114,7 @@ int RunDownloadCommand(const std::vector<std::string>& args, int terminalFd) {
         std::printf("usage: orx-transfer %s\n\n%s", DOWNLOAD.synopsis, DOWNLOAD.help);
         return 0;
     }
+    PrintLossyReadings(options.file);
     if (!yes) {
         if (isatty(terminalFd) != 1)
             return UsageError(DOWNLOAD, "not on a terminal: give --yes to write to the device");

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -15,6 +16,8 @@ constexpr float ROUND_TRIP_LIMIT = 1e12f;     // larger reals are written with 2
 constexpr double WRITTEN_HALF_STEP = 0.00005; // four decimals
 constexpr std::size_t CUT_TEXT_LIMIT = FIELD_LIMIT + 2; // 19 characters and "..."
 constexpr int ROW_FIELDS = 8;
+constexpr int FIELD_TRIP_POINT = 6; // the real fields, whose readings are never lossy
+constexpr int FIELD_DEADBAND = 7;
 
 bool InRange(float value) {
     return !std::isfinite(value) || std::fabs(value) < ROUND_TRIP_LIMIT;
@@ -46,7 +49,10 @@ AlarmRecord WriteAndRead(int n, const AlarmRecord& record) {
     FUZZ_CHECK(!text.empty() && text.back() == '\n', "written row without its line end");
     std::istringstream in(text);
     AlarmRecord back;
-    FUZZ_CHECK(ReadRow(in, back) == RowOutcome::Row, "a written row is not read back");
+    std::vector<LossyReading> lossy;
+    FUZZ_CHECK(ReadRow(in, back, nullptr, nullptr, &lossy, n) == RowOutcome::Row,
+               "a written row is not read back");
+    FUZZ_CHECK(lossy.empty(), "a written row reads with a lossy reading");
     return back;
 }
 
@@ -91,8 +97,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const AlarmRecord untouched{7, 7, 7, 7, 7.0f, 7.0f, true};
         AlarmRecord record = untouched;
         RowProblem problem;
-        const RowOutcome outcome = ReadRow(file, record, &problem);
+        std::vector<LossyReading> lossy;
+        const RowOutcome outcome = ReadRow(file, record, &problem, nullptr, &lossy, n);
+        for (const LossyReading& reading : lossy)
+            FUZZ_CHECK(reading.field != FIELD_TRIP_POINT && reading.field != FIELD_DEADBAND &&
+                           reading.field >= 1 && reading.field <= ROW_FIELDS &&
+                           reading.value.size() < FIELD_LIMIT,
+                       "lossy reading of no integer field, or of an overlong text");
         if (outcome != RowOutcome::Row) {
+            FUZZ_CHECK(lossy.empty(), "lossy readings of a row that was not accepted");
             FUZZ_CHECK(record == untouched, "a row that was not accepted changed the record");
             if (outcome == RowOutcome::Unacceptable)
                 CheckProblem(problem);

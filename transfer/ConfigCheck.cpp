@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -15,6 +16,7 @@ constexpr std::array<const char*, 9> FIELD_NAMES = {
     "output relay", "trip point",   "deadband", "enunciate system faults",
 };
 constexpr const char* NO_ROWS_RULE = "the file has no alarm row";
+constexpr unsigned char DELETE_CHARACTER = 0x7f;
 
 std::string SystemReason(int error, const char* fallback) {
     return error != 0 ? std::strerror(error) : fallback;
@@ -25,6 +27,35 @@ bool IsNullDevice(const struct stat& status) {
     struct stat null {};
     return S_ISCHR(status.st_mode) && ::stat("/dev/null", &null) == 0 &&
            status.st_rdev == null.st_rdev;
+}
+
+// The text between double quotes, with control characters and the quote escaped.
+std::string Quoted(const std::string& value) {
+    std::string text = "\"";
+    for (const char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n')
+            text += "\\n";
+        else if (c == '\r')
+            text += "\\r";
+        else if (c == '\t')
+            text += "\\t";
+        else if (c == '"' || c == '\\')
+            text += std::string("\\") + c;
+        else if (byte < ' ' || byte == DELETE_CHARACTER) {
+            char escaped[sizeof "\\x00"];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+            text += escaped;
+        } else
+            text += c;
+    }
+    return text + "\"";
+}
+
+// row 5, line 10: field 3 (source module) "1"
+std::string DescribeField(int row, int line, int field, const std::string& value) {
+    return "row " + std::to_string(row) + ", line " + std::to_string(line) + ": field " +
+           std::to_string(field) + " (" + RowFieldName(field) + ") " + Quoted(value);
 }
 
 ConfigCheckResult FileError(std::string reason) {
@@ -41,7 +72,10 @@ ConfigCheckResult CheckConfigFile(std::istream& file) {
         const int row = rows.Next();
         AlarmRecord record;
         RowProblem problem;
-        const RowOutcome outcome = rows.Read(record, &problem);
+        std::vector<LossyReading> lossy;
+        const RowOutcome outcome = rows.Read(record, &problem, &lossy);
+        for (LossyReading& reading : lossy)
+            result.warnings.push_back(RowWarning{row, rows.RowLine(), std::move(reading)});
         if (outcome == RowOutcome::Unacceptable) {
             result.problems.push_back(RowReport{row, rows.RowLine(), problem});
         } else if (outcome == RowOutcome::Row) {
@@ -91,11 +125,14 @@ const char* RowFieldName(int field) {
 std::string DescribeRowReport(const RowReport& report) {
     if (report.row == 0)
         return report.problem.rule;
-    std::string text = "row " + std::to_string(report.row);
+    const std::string text = "row " + std::to_string(report.row);
     if (report.problem.field == 0)
         return text + ": " + report.problem.rule;
-    text += ", line " + std::to_string(report.line) + ": field " +
-            std::to_string(report.problem.field) + " (" + RowFieldName(report.problem.field) +
-            ") \"" + report.problem.value + "\": " + report.problem.rule;
-    return text;
+    return DescribeField(report.row, report.line, report.problem.field, report.problem.value) +
+           ": " + report.problem.rule;
+}
+
+std::string DescribeRowWarning(const RowWarning& warning) {
+    return DescribeField(warning.row, warning.line, warning.reading.field, warning.reading.value) +
+           " " + warning.reading.reading;
 }

@@ -14,6 +14,13 @@ struct RowReport {
     RowProblem problem;
 };
 
+// A reading that keeps the row but loses part of its text.
+struct RowWarning {
+    int row = 0;
+    int line = 0;
+    LossyReading reading;
+};
+
 struct ConfigCheckResult {
     // Why the file could not be read at all ("not a regular file", the system's reason);
     // empty when it was read. A file that cannot be read has no rows and no problems.
@@ -21,6 +28,8 @@ struct ConfigCheckResult {
     // Every unacceptable row, also those after the first, which a download never reaches.
     // A file without any alarm row is one problem of row 0.
     std::vector<RowReport> problems;
+    // The lossy readings of every acceptable row, in the order of the file.
+    std::vector<RowWarning> warnings;
     int rowsRead = 0;                 // acceptable rows met, before and after problems
     int rowsWritten = 0;              // rows a download would write: those before the first problem
     std::vector<AlarmRecord> written; // what those rows would write, alarm 1 first
@@ -38,5 +47,9 @@ ConfigCheckResult CheckConfigFile(const std::string& path);
 // "mode", "trip point", ... for field 1 to 8; "file" for 0.
 const char* RowFieldName(int field);
 
+// Values are shown with control characters escaped (a line end as \n), so that each report
+// stays on one line.
 // row 5, line 10: field 3 (source module) "1": source module must be 2 to 16 when mode is not 0
 std::string DescribeRowReport(const RowReport& report);
+// row 4, line 9: field 2 (mode) "2abc" read as 2
+std::string DescribeRowWarning(const RowWarning& warning);

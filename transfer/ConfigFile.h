@@ -7,6 +7,7 @@
 #include <istream>
 #include <ostream>
 #include <string>
+#include <vector>
 
 class CModbus;
 
@@ -67,15 +68,27 @@ struct RowLines {
     int lineEnds = 0;   // all line ends the call consumed
 };
 
+// A field of an acceptable row whose reading loses part of what its text says: an integer
+// field (2 to 5, 8) with characters after its digits or without digits, a value kept as its
+// low 16 bits, a faults field other than 0 or 1, or field 1 not naming the row's alarm.
+struct LossyReading {
+    int field = 0;       // 1..8
+    std::string value;   // the field's text
+    std::string reading; // what the reader made of it ("read as 2")
+};
+
 // Reads one row: blank characters (white space, blank lines) before it are skipped and do
 // not count towards field 1's limit; fields
 // 1-7 end at ',', field 8 at '\n' or the end of the file; a line end before a field's ','
 // belongs to the field. The call consumes exactly up to and including the '\n' after field
 // 8 (or to the end of the file), also when the row is unacceptable, so reading can go on
 // with the next row. The end of the file inside fields 1-7 makes the row unacceptable. The
-// record is changed only when the outcome is Row; the problem only when Unacceptable.
+// record is changed only when the outcome is Row; the problem only when Unacceptable. The
+// lossy readings of an acceptable row are appended to lossy; field 1 is compared with alarm,
+// the alarm the row configures, unless that is 0.
 RowOutcome ReadRow(std::istream& stream, AlarmRecord& record, RowProblem* problem = nullptr,
-                   RowLines* lines = nullptr);
+                   RowLines* lines = nullptr, std::vector<LossyReading>* lossy = nullptr,
+                   int alarm = 0);
 
 // True with the record filled, false when the row is unacceptable or absent. Only for callers
 // that need not tell those two apart; the download needs ReadRow.

@@ -163,17 +163,46 @@ RowOutcome CheckRow(const std::array<Field, ROW_FIELDS>& fields, AlarmRecord& re
     return RowOutcome::Row;
 }
 
-RowOutcome ReadRowText(CharSource& in, AlarmRecord& record, RowProblem* problem, int& blankLines) {
+// The integer field f was stored as stored: lossy when its text said more or other.
+void NoteInteger(const std::array<Field, ROW_FIELDS>& fields, int f, unsigned stored,
+                 std::vector<LossyReading>& lossy) {
+    const std::string& text = fields[f - 1].text;
+    if (!IsPlainInteger(text) || IntegerRule(text) != static_cast<int>(stored))
+        lossy.push_back({f, text, "read as " + std::to_string(stored)});
+}
+
+void NoteLossyReadings(const std::array<Field, ROW_FIELDS>& fields, const AlarmRecord& record,
+                       int alarm, std::vector<LossyReading>& lossy) {
+    const std::string& number = fields[0].text;
+    if (alarm != 0 && (!IsPlainInteger(number) || IntegerRule(number) != alarm))
+        lossy.push_back({1, number, "ignored: the row configures alarm " + std::to_string(alarm)});
+    NoteInteger(fields, FIELD_MODE, record.mode, lossy);
+    NoteInteger(fields, FIELD_MODULE, record.sourceModule, lossy);
+    NoteInteger(fields, FIELD_CHANNEL, record.sourceChannel, lossy);
+    NoteInteger(fields, FIELD_RELAY, record.outputRelay, lossy);
+    NoteInteger(fields, FIELD_FAULTS, record.enunciateFaults ? 1 : 0, lossy);
+}
+
+struct RowNotes {
+    RowProblem* problem;
+    std::vector<LossyReading>* lossy;
+    int alarm;
+};
+
+RowOutcome ReadRowText(CharSource& in, AlarmRecord& record, const RowNotes& notes,
+                       int& blankLines) {
     while (IsBlank(in.Peek()))
         in.Get();
     blankLines = in.LineEnds();
     if (in.Peek() == Traits::eof())
         return RowOutcome::NoMoreRows;
     std::array<Field, ROW_FIELDS> fields;
-    const RowOutcome split = SplitRow(in, fields, problem);
-    if (split != RowOutcome::Row)
-        return split;
-    return CheckRow(fields, record, problem);
+    RowOutcome outcome = SplitRow(in, fields, notes.problem);
+    if (outcome == RowOutcome::Row)
+        outcome = CheckRow(fields, record, notes.problem);
+    if (outcome == RowOutcome::Row && notes.lossy)
+        NoteLossyReadings(fields, record, notes.alarm, *notes.lossy);
+    return outcome;
 }
 } // namespace
 
@@ -196,8 +225,8 @@ bool SkipFileHeader(std::istream& stream) {
     return true;
 }
 
-RowOutcome ReadRow(std::istream& stream, AlarmRecord& record, RowProblem* problem,
-                   RowLines* lines) {
+RowOutcome ReadRow(std::istream& stream, AlarmRecord& record, RowProblem* problem, RowLines* lines,
+                   std::vector<LossyReading>* lossy, int alarm) {
     if (lines)
         *lines = RowLines{};
     if (stream.eof())
@@ -208,7 +237,7 @@ RowOutcome ReadRow(std::istream& stream, AlarmRecord& record, RowProblem* proble
                       "read error)");
     CharSource in(stream);
     int blankLines = 0;
-    const RowOutcome outcome = ReadRowText(in, record, problem, blankLines);
+    const RowOutcome outcome = ReadRowText(in, record, RowNotes{problem, lossy, alarm}, blankLines);
     if (lines)
         *lines = RowLines{blankLines, in.LineEnds()};
     return outcome;

@@ -9,9 +9,10 @@ bool CDownloadRows::More() const {
     return !m_ended && m_taken < ALARM_COUNT && !m_file.eof();
 }
 
-RowOutcome CDownloadRows::Read(AlarmRecord& record, RowProblem* problem) {
+RowOutcome CDownloadRows::Read(AlarmRecord& record, RowProblem* problem,
+                               std::vector<LossyReading>* lossy) {
     RowLines lines;
-    const RowOutcome outcome = ReadRow(m_file, record, problem, &lines);
+    const RowOutcome outcome = ReadRow(m_file, record, problem, &lines, lossy, Next());
     ++m_taken;
     m_rowLine = m_nextLine + lines.blankLines;
     m_nextLine += lines.lineEnds;

@@ -23,17 +23,21 @@ locale_t ClassicLocale() {
     static const locale_t classic = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
     return classic;
 }
-} // namespace
 
-int IntegerRule(std::string_view text) {
+// Where the digits of the integer rule begin: after leading white space and a sign.
+std::size_t DigitsStart(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && IsClassicSpace(text[i]))
         ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         ++i;
-    }
+    return i;
+}
+} // namespace
+
+int IntegerRule(std::string_view text) {
+    std::size_t i = DigitsStart(text);
+    const bool negative = i > 0 && text[i - 1] == '-';
     // One past INT_MAX, so that INT_MIN is reachable and the sum never overflows.
     constexpr long long LIMIT = static_cast<long long>(INT_MAX) + 1;
     long long magnitude = 0;
@@ -45,6 +49,14 @@ int IntegerRule(std::string_view text) {
     if (negative)
         return static_cast<int>(-magnitude);
     return static_cast<int>(magnitude < LIMIT ? magnitude : INT_MAX);
+}
+
+bool IsPlainInteger(std::string_view text) {
+    const std::size_t start = DigitsStart(text);
+    std::size_t i = start;
+    while (i < text.size() && IsDigit(text[i]))
+        ++i;
+    return i > start && i == text.size();
 }
 
 RealRuleResult RealRule(std::string_view text, float& value) {

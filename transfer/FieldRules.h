@@ -9,6 +9,9 @@
 // clamped to INT_MIN / INT_MAX instead of being undefined, so a huge number never
 // passes a range test by wrapping around.
 int IntegerRule(std::string_view text);
+// True when the integer rule uses up the whole text and finds digits in it, so that the
+// value it gives is all the text says.
+bool IsPlainInteger(std::string_view text);
 
 enum class RealRuleResult {
     Accepted,  // the whole text converted to a finite float; the value is set

@@ -56,10 +56,17 @@ protected:
     std::string m_file = m_dir.Write("config.csv", FullFileText());
 };
 
-TEST_F(CliDownload, DownloadWithYesWritesTheDevice) {
+// Lossy readings are shown before anything is written.
+TEST_F(CliDownload, DownloadWithYesWarnsThenWritesTheDevice) {
+    m_dir.Write("config.csv",
+                DOWNLOAD_FILE_HEADER + ("A" + DistinctRows(1, ALARM_COUNT).substr(1)));
     const ProgramRun run = Run(Args("download", true));
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(DistinctAlarmsOn(*m_sim), ALARM_COUNT);
+    EXPECT_NE(run.err.find("warning: row 1, line 6: field 1 (alarm number) \"A\" ignored: the row "
+                           "configures alarm 1\nConnecting to ORX..."),
+              std::string::npos)
+        << run.err;
     EXPECT_NE(run.err.find("Download Complete!"), std::string::npos) << run.err;
 }
 

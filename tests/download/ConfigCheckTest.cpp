@@ -60,6 +60,36 @@ TEST(CheckCommand, PrintsEveryProblemWithRowLineFieldAndValueAndTheCount) {
               "\"Configuration Error!\".\n");
 }
 
+// Readings that lose part of a field's text are warned of; only --strict refuses them.
+TEST(CheckCommand, WarnsOfEveryLossyReadingAndStrictRefusesThem) {
+    ScratchDir dir;
+    const std::string path = dir.Write(
+        "lax.csv", DOWNLOAD_FILE_HEADER + std::string("1,2abc,2,1,0,0,0,0\nx,0,-1,65537,0,0,0,2\n"
+                                                      "3,1.9,2,1,,0,0,1,extra\n17,0,0,0,0,0,0,\n"
+                                                      "5,0,0\n,0,0,0,0,0\n"));
+    const CommandRun run = RunCommand(RunCheckCommand, {path});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out,
+              "warning: row 1, line 6: field 2 (mode) \"2abc\" read as 2\n"
+              "warning: row 2, line 7: field 1 (alarm number) \"x\" ignored: the row configures "
+              "alarm 2\n"
+              "warning: row 2, line 7: field 3 (source module) \"-1\" read as 65535\n"
+              "warning: row 2, line 7: field 4 (source channel) \"65537\" read as 1\n"
+              "warning: row 2, line 7: field 8 (enunciate system faults) \"2\" read as 1\n"
+              "warning: row 3, line 8: field 2 (mode) \"1.9\" read as 1\n"
+              "warning: row 3, line 8: field 5 (output relay) \"\" read as 0\n"
+              "warning: row 3, line 8: field 8 (enunciate system faults) \"1,extra\" read as 1\n"
+              "warning: row 4, line 9: field 1 (alarm number) \"17\" ignored: the row configures "
+              "alarm 4\n"
+              "warning: row 4, line 9: field 8 (enunciate system faults) \"\" read as 0\n"
+              "warning: row 5, line 10: field 3 (source module) \"0\\n\" read as 0\n"
+              "OK: a download would write 5 alarm(s); the file has no more rows, the other alarms "
+              "stay as they are.\n");
+    EXPECT_EQ(RunCommand(RunCheckCommand, {"--strict", path}).code, EXIT_CONFIG_ERROR);
+    EXPECT_EQ(RunCommand(RunCheckCommand, {dir.Write("full.csv", FullFileText()), "--strict"}).code,
+              0);
+}
+
 TEST(CheckCommand, GoodFilesMissingFileAndBadArguments) {
     ScratchDir dir;
     CommandRun run = RunCommand(RunCheckCommand, {dir.Write("full.csv", FullFileText())});

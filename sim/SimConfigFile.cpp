@@ -1,33 +1,27 @@
 #include "sim/SimConfigFile.h"
 
 #include "sim/MemoryModbus.h"
+#include "transfer/ConfigCheck.h"
 #include "transfer/ConfigFile.h"
 
 #include <fstream>
 
 ConfigLoad LoadConfigFile(const std::string& path, DeviceImage& image, std::string& error) {
-    std::ifstream in(path);
-    if (!in.is_open()) {
-        error = "cannot open " + path;
+    // Read as a download reads it: a folder, FIFO or device is refused before any read.
+    const ConfigCheckResult file = CheckConfigFile(path);
+    if (!file.fileError.empty()) {
+        error = "cannot read " + path + ": " + file.fileError;
         return ConfigLoad::CannotOpen;
     }
-    SkipFileHeader(in);
+    if (!file.Accepted()) {
+        error = path + ": " + DescribeRowReport(file.problems.front());
+        return ConfigLoad::BadRow;
+    }
     DeviceImage loaded = image;
     loaded.alarmRegisters.fill(0);
     loaded.faults.fill(false);
-    for (int n = 1; n <= ALARM_COUNT; ++n) {
-        AlarmRecord record;
-        RowProblem problem;
-        const RowOutcome outcome = ReadRow(in, record, &problem);
-        if (outcome == RowOutcome::NoMoreRows)
-            break;
-        if (outcome == RowOutcome::Unacceptable) {
-            error = path + ": row of alarm " + std::to_string(n) + ", field " +
-                    std::to_string(problem.field) + " '" + problem.value + "': " + problem.rule;
-            return ConfigLoad::BadRow;
-        }
-        SetAlarm(loaded, n, record);
-    }
+    for (std::size_t i = 0; i < file.written.size(); ++i)
+        SetAlarm(loaded, static_cast<int>(i) + 1, file.written[i]);
     image = loaded;
     return ConfigLoad::Loaded;
 }

@@ -202,6 +202,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "Error connecting to ORX!", "Error connecting to ORX!"},
         Refusal{"MissingFile", NOTHING, false, "/nonexistent/missing.csv", RESULT_FILE_ERROR,
                 "Error opening file!", nullptr},
+        Refusal{"Folder", NOTHING, false, "/", RESULT_FILE_ERROR, "Error opening file!", nullptr},
         Refusal{"EmptyPath", NOTHING, false, "", RESULT_NO_FILE, "Please select a file.", nullptr}),
     [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
 

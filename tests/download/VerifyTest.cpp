@@ -133,6 +133,7 @@ TEST(VerifyCommand, ReportsFileAndConnectionProblems) {
         return RunCommand(RunVerifyCommand, {"--port", port, "127.0.0.1", file});
     };
     EXPECT_EQ(verify(dir.File("missing.csv")).code, EXIT_NO_INPUT);
+    EXPECT_EQ(verify(dir.File("")).code, EXIT_NO_INPUT);
     EXPECT_EQ(verify(dir.Write("bad.csv", DOWNLOAD_FILE_HEADER + std::string("1,7\n"))).code,
               EXIT_CONFIG_ERROR);
     const CommandRun refused = verify(dir.Write("good.csv", FullFileText()));

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <csignal>
 #include <poll.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -106,15 +107,24 @@ TEST(OrxSimProcess, ServesLogsAndSavesItsAlarmsUntilSigtermOrSigint) {
 TEST(OrxSimProcess, FailuresBeforeServingHaveTheirOwnExitCodes) {
     const std::string bad = TempPath("bad.csv");
     std::ofstream(bad) << "1\n2\n3\n4\n5\n1,7,2,1,0,0,0,0\n";
+    const std::string folder = TempPath("folder");
+    const std::string fifo = TempPath("fifo");
+    ASSERT_EQ(mkdir(folder.c_str(), S_IRWXU), 0);
+    ASSERT_EQ(mkfifo(fifo.c_str(), S_IRUSR | S_IWUSR), 0);
     const std::vector<std::pair<std::vector<std::string>, int>> cases{
         {{"--port", "70000"}, EXIT_USAGE},
         {{"--port", "0", "--config", TempPath("missing.csv")}, EXIT_NO_INPUT},
+        {{"--port", "0", "--config", folder}, EXIT_NO_INPUT},
+        {{"--port", "0", "--config", fifo}, EXIT_NO_INPUT},
+        {{"--port", "0", "--config", "/dev/zero"}, EXIT_NO_INPUT},
         {{"--port", "0", "--config", bad}, EXIT_DATA_ERROR}};
     for (const auto& [args, code] : cases) {
         SimProcess sim(args);
         EXPECT_EQ(sim.WaitForExit(), code) << args.back();
     }
     std::remove(bad.c_str());
+    std::remove(fifo.c_str());
+    rmdir(folder.c_str());
 
     SimProcess help({"--help"});
     EXPECT_NE(help.ReadLine().find("usage: orx-sim"), std::string::npos);

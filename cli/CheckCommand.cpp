@@ -89,6 +89,8 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
     const bool refusedForWarnings = strict && !result.warnings.empty();
     if (refusedForWarnings)
         out << "Refused for " << result.warnings.size() << " warning(s) under --strict.\n";
+    if (!FlushReport(out, err, CHECK.name))
+        return static_cast<int>(RESULT_FILE_ERROR);
     return static_cast<int>(result.Accepted() && !refusedForWarnings ? RESULT_OK
                                                                      : RESULT_CONFIG_ERROR);
 }

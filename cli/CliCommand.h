@@ -2,6 +2,7 @@
 // Subcommands of orx-transfer. Each lives in a file of its own and registers itself:
 //   static const CliCommandRegistration reg{{"name", "synopsis", "help text", &RunName}};
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -23,3 +24,7 @@ struct CliCommandRegistration {
 
 // "usage: orx-transfer <synopsis>" to stderr; returns EXIT_USAGE.
 int UsageError(const CliCommand& command, const std::string& problem);
+
+// Flushes a command's report; false, with the reason on err, when any of it could not be
+// written (standard output on a full disk or a closed pipe).
+bool FlushReport(std::ostream& out, std::ostream& err, const char* command);

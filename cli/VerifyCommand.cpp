@@ -28,9 +28,9 @@ const CliCommand VERIFY{
     "\n"
     "  --port N   the device's Modbus TCP port (default 502)\n"
     "\n"
-    "Exit status: 0 the device holds what FILE says, 2 FILE cannot be opened, 3 device error\n"
-    "(no connection, not an ORX, failed read), 6 a row of FILE would be refused, 7 the\n"
-    "device differs from FILE, 64 usage error.\n",
+    "Exit status: 0 the device holds what FILE says, 2 FILE cannot be opened or the report\n"
+    "cannot be written, 3 device error (no connection, not an ORX, failed read), 6 a row of\n"
+    "FILE would be refused, 7 the device differs from FILE, 64 usage error.\n",
     &RunVerify};
 
 const CliCommandRegistration registration{VERIFY};
@@ -79,5 +79,6 @@ int RunVerifyCommand(const std::vector<std::string>& args, std::ostream& out, st
             err << DescribeRowReport(report) << '\n';
         return static_cast<int>(RESULT_CONFIG_ERROR);
     }
-    return CompareWithDevice(options, file, out, err);
+    const int result = CompareWithDevice(options, file, out, err);
+    return FlushReport(out, err, VERIFY.name) ? result : static_cast<int>(RESULT_FILE_ERROR);
 }

@@ -89,6 +89,14 @@ TEST_F(CliDownload, CheckAndVerifyAsPrograms) {
     EXPECT_EQ(run.status, static_cast<int>(RESULT_DIFFERENT));
     EXPECT_NE(run.out.find("alarm 1 mode: file 1, device 0"), std::string::npos) << run.out;
     EXPECT_EQ(AlarmsBegun(*m_sim), 0u);
+
+    // A report that cannot be written is a file error.
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"check", bad}, Args("verify")}) {
+        run = FinishProgram(SpawnProgram(args, "/dev/full", m_errPath), "/dev/null", m_errPath);
+        EXPECT_EQ(run.status, static_cast<int>(RESULT_FILE_ERROR)) << args[0];
+        EXPECT_NE(run.err.find("cannot write"), std::string::npos) << run.err;
+    }
 }
 
 TEST_F(CliDownload, CtrlCFinishesTheAlarmAndSetsTheAbortCoil) {

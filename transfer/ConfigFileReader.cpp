@@ -163,7 +163,7 @@ RowOutcome CheckRow(const std::array<Field, ROW_FIELDS>& fields, AlarmRecord& re
     return RowOutcome::Row;
 }
 
-// The integer field f was stored as stored: lossy when its text said more or other.
+// Integer field f became stored: lossy when its text says more than that, or another value.
 void NoteInteger(const std::array<Field, ROW_FIELDS>& fields, int f, unsigned stored,
                  std::vector<LossyReading>& lossy) {
     const std::string& text = fields[f - 1].text;
@@ -183,6 +183,7 @@ void NoteLossyReadings(const std::array<Field, ROW_FIELDS>& fields, const AlarmR
     NoteInteger(fields, FIELD_FAULTS, record.enunciateFaults ? 1 : 0, lossy);
 }
 
+// Where ReadRow's caller wants to learn more than the outcome; null pointers: not at all.
 struct RowNotes {
     RowProblem* problem;
     std::vector<LossyReading>* lossy;

@@ -8,18 +8,32 @@ constexpr std::size_t LENGTH_LOW = 5;
 constexpr BYTE EXCEPTION_ABOVE = 0x80;
 constexpr BYTE MAPPED_FROM = 128;
 constexpr std::size_t WRITE_ECHO = 6;
+constexpr std::size_t FUNCTION = 1;
+constexpr std::size_t BYTE_COUNT = 2;    // in a read reply
+constexpr std::size_t QUANTITY_HIGH = 4; // in a read request
+constexpr BYTE READ_REGISTERS = 4;
+constexpr std::size_t BITS_PER_BYTE = 8;
 
 void Push(ByteVector& bytes, WORD value) {
     bytes.push_back(static_cast<BYTE>(value >> 8));
     bytes.push_back(static_cast<BYTE>(value & 0xFF));
 }
 
-// The client core's check of an accepted reply: reads name unit and function, writes echo
-// the first six bytes of their request.
-bool Echoes(const ByteVector& reply, const OpRequest& request) {
+// The data bytes a read reply must announce: two a register, one for every eight inputs begun.
+std::size_t ReadByteCount(const ByteVector& pdu) {
+    const std::size_t quantity = std::size_t{pdu[QUANTITY_HIGH]} << 8 | pdu[QUANTITY_HIGH + 1];
+    return pdu[FUNCTION] == READ_REGISTERS ? 2 * quantity
+                                           : (quantity + BITS_PER_BYTE - 1) / BITS_PER_BYTE;
+}
+
+// The client core's check of an accepted reply: reads name unit and function and announce
+// the data asked for, writes echo the first six bytes of their request.
+bool Answers(const ByteVector& reply, const OpRequest& request) {
     const bool isRead = request.op == FuzzOp::ReadRegisters || request.op == FuzzOp::ReadFloats ||
                         request.op == FuzzOp::ReadStatus;
-    const std::size_t n = isRead ? 2 : WRITE_ECHO;
+    if (isRead && reply[BYTE_COUNT] != ReadByteCount(request.pdu))
+        return false;
+    const std::size_t n = isRead ? BYTE_COUNT : WRITE_ECHO;
     for (std::size_t i = 0; i < n; ++i)
         if (reply[i] != request.pdu[i])
             return false;
@@ -71,7 +85,7 @@ ModelResult ModelReply(const ByteVector& stream, std::size_t& pos, const OpReque
         const BYTE exception = bodyLength > 2 ? body[2] : 0;
         if (exception < MAPPED_FROM)
             return {static_cast<WORD>(MODBUS_EXCEPTION + exception), {}};
-        // 128 maps to 0 with nothing copied: the core then sees zeros, which echo nothing.
+        // 128 maps to 0 with nothing copied: the core then sees zeros, which answer nothing.
         const WORD mapped = static_cast<WORD>(exception - MAPPED_FROM);
         return {mapped == MODBUS_OK ? MODBUS_BAD_RESPONSE : mapped, {}};
     }
@@ -79,7 +93,7 @@ ModelResult ModelReply(const ByteVector& stream, std::size_t& pos, const OpReque
         return {MODBUS_BAD_RESPONSE, {}};
     ByteVector reply(body.begin(),
                      body.begin() + static_cast<std::ptrdiff_t>(request.responseLength));
-    if (!Echoes(reply, request))
+    if (!Answers(reply, request))
         return {MODBUS_BAD_RESPONSE, {}};
     return {MODBUS_OK, reply};
 }

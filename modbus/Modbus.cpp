@@ -16,10 +16,12 @@ constexpr BYTE FC_WRITE_SINGLE_COIL = 5;
 constexpr BYTE FC_WRITE_MULTIPLE_REGISTERS = 16;
 
 constexpr WORD READ_REQUEST_LENGTH = 6;   // unit, function, address, quantity
+constexpr WORD READ_BYTE_COUNT_POS = 2;   // the number of data bytes that follow
 constexpr WORD READ_DATA_OFFSET = 3;      // unit, function, byte count
 constexpr WORD WRITE_RESPONSE_LENGTH = 6; // echo of unit, function, address, quantity/value
 constexpr WORD WRITE_HEADER_LENGTH = 7;   // unit, function, address, quantity, byte count
 constexpr WORD STATUS_RESPONSE_LENGTH = 4;
+constexpr INT_PTR STATUS_BYTE_COUNT = 1; // one input
 constexpr WORD FLOAT_REGISTERS = 4;
 constexpr WORD WORDS_PER_FLOAT = 2;
 constexpr WORD COIL_ON = 0xFF00;
@@ -41,9 +43,11 @@ CByteArray ReadRequest(BYTE function, WORD address, WORD quantity) {
     return request;
 }
 
-// A read's response must name the unit and function of its request.
-bool EchoesUnitAndFunction(const CByteArray& request, const CByteArray& response) {
-    return response[0] == request[0] && response[1] == request[1];
+// A read's response must name the unit and function of its request and announce exactly the
+// data bytes asked for: a reply of another length is not the answer to this request.
+bool AnswersRead(const CByteArray& request, const CByteArray& response, INT_PTR byteCount) {
+    return response[0] == request[0] && response[1] == request[1] &&
+           response[READ_BYTE_COUNT_POS] == byteCount;
 }
 
 // A write's response must repeat the first six bytes of its request.
@@ -100,7 +104,7 @@ WORD CModbus::ReadInputRegisters(WORD address, WORD quantity, CWordArray& values
     const WORD responseLength =
         RequireFrameLength(READ_DATA_OFFSET + 2 * INT_PTR{quantity}, "ReadInputRegisters");
     return Transact(*this, request, responseLength, [&](const CByteArray& response) {
-        if (!EchoesUnitAndFunction(request, response))
+        if (!AnswersRead(request, response, 2 * INT_PTR{quantity}))
             return false;
         INT_PTR i = 0;
         for (INT_PTR j = READ_DATA_OFFSET; j + 1 < responseLength; j += 2, ++i)
@@ -129,7 +133,7 @@ WORD CModbus::ReadInputStatus(WORD address, CByteArray& values) {
     RequireSize(values.GetSize(), 1, "ReadInputStatus");
     const CByteArray request = ReadRequest(FC_READ_DISCRETE_INPUTS, address, 1);
     return Transact(*this, request, STATUS_RESPONSE_LENGTH, [&](const CByteArray& response) {
-        if (!EchoesUnitAndFunction(request, response))
+        if (!AnswersRead(request, response, STATUS_BYTE_COUNT))
             return false;
         values[0] = response[READ_DATA_OFFSET] & 0x01;
         return true;

@@ -11,6 +11,8 @@ constexpr unsigned MAX_DWORD = std::numeric_limits<DWORD>::max();
 constexpr unsigned MAX_COUNT = std::numeric_limits<int>::max();
 constexpr int HEX_BASE = 16;
 constexpr int DECIMAL_BASE = 10;
+constexpr int MS_PER_SECOND = 1000;
+constexpr unsigned MAX_IDLE_SECONDS = MAX_COUNT / MS_PER_SECOND;
 
 // Whole text as an unsigned number no greater than max.
 unsigned ParseNumber(const std::string& option, std::string text, unsigned max,
@@ -35,8 +37,8 @@ std::string ParseAddress(const std::string& option, const std::string& text) {
 
 bool TakesValue(const std::string& option) {
     static const std::vector<std::string> withValue = {
-        "--listen", "--port",       "--serial",     "--identity",    "--config",
-        "--save",   "--fail-write", "--drop-after", "--stall-after", "--delay-ms"};
+        "--listen",     "--port",       "--serial",      "--identity", "--config",      "--save",
+        "--fail-write", "--drop-after", "--stall-after", "--delay-ms", "--idle-timeout"};
     for (const std::string& o : withValue)
         if (o == option)
             return true;
@@ -78,6 +80,9 @@ void ApplyValue(SimCommandLine& cl, const std::string& option, const std::string
         sim.stallAfter = static_cast<int>(ParseNumber(option, value, MAX_COUNT));
     else if (option == "--delay-ms")
         sim.delayMs = static_cast<int>(ParseNumber(option, value, MAX_COUNT));
+    else if (option == "--idle-timeout")
+        sim.idleTimeoutMs =
+            static_cast<int>(ParseNumber(option, value, MAX_IDLE_SECONDS)) * MS_PER_SECOND;
 }
 
 } // namespace
@@ -119,12 +124,17 @@ std::string UsageText() {
            "  --locked           configuration locked (input 3389 reads 1)\n"
            "  --config FILE      initial alarms from a configuration file\n"
            "  --save FILE        write the device's alarms as a configuration file on exit\n"
-           "  --log              one line per request and per coil write on stdout\n"
+           "  --log              one line per request, per coil write and per connection\n"
+           "                     closed or refused by the device, on stdout\n"
            "  --fail-write ADDR  exception 4 to every write covering ADDR (repeatable)\n"
            "  --drop-after N     close each connection after N replies\n"
            "  --stall-after N    never answer after N requests of a connection\n"
            "  --split            send every reply in two segments with a pause\n"
            "  --delay-ms N       wait N ms before every reply\n"
+           "  --idle-timeout S   close a connection that sends nothing for S seconds\n"
+           "                     (default 60; 0 keeps it open)\n"
            "  --help             this text\n"
+           "Holds as many connections as the open-file limit allows (raised to the hard\n"
+           "limit at start); a client beyond that is closed at once.\n"
            "Stops on SIGINT or SIGTERM.\n";
 }

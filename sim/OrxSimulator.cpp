@@ -1,20 +1,25 @@
 #include "sim/OrxSimulator.h"
 
+#include "modbus/TcpFrame.h"
+#include "sim/RequestFrame.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <modbus/modbus.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/socket.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace {
 
-constexpr int LISTEN_BACKLOG = 16;
-constexpr std::size_t MBAP_LENGTH = 6; // transaction, protocol, length; the unit id follows
-constexpr std::size_t MBAP_LENGTH_POS = 4;
+constexpr int LISTEN_BACKLOG = SOMAXCONN; // a burst of clients waits instead of retrying
 constexpr int ACCEPT_RETRY_MS = 10;
 
 int Listen(const std::string& address, WORD port) {
@@ -67,26 +72,8 @@ bool SendAll(int fd, const BYTE* data, std::size_t length) {
     return true;
 }
 
-// libmodbus frames a request by its function code and so reads only the function byte of a
-// function it does not know. Taking in the rest that the header announces keeps the
-// connection in step, so such a request gets its exception and the next one is understood.
-bool ReceiveRest(int fd, std::vector<BYTE>& query, int& length) {
-    if (length < static_cast<int>(MBAP_LENGTH))
-        return true;
-    const int declared = static_cast<int>(MBAP_LENGTH) +
-                         ((query[MBAP_LENGTH_POS] << 8) | query[MBAP_LENGTH_POS + 1]);
-    if (declared > static_cast<int>(query.size()))
-        return false;
-    while (length < declared) {
-        const ssize_t got =
-            recv(fd, query.data() + length, static_cast<std::size_t>(declared - length), 0);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        length += static_cast<int>(got);
-    }
-    return true;
+int OpenSpare() {
+    return open("/dev/null", O_RDONLY | O_CLOEXEC);
 }
 
 } // namespace
@@ -100,6 +87,7 @@ OrxSimulator::OrxSimulator(SimulatorOptions options)
         close(m_listenFd);
         throw;
     }
+    m_spareFd = OpenSpare();
     m_acceptThread = std::thread([this] { AcceptLoop(); });
 }
 
@@ -120,6 +108,8 @@ void OrxSimulator::Stop() {
     shutdown(m_listenFd, SHUT_RDWR);
     m_acceptThread.join();
     close(m_listenFd);
+    if (m_spareFd >= 0)
+        close(m_spareFd);
     {
         std::lock_guard lock(m_connectionMutex);
         for (auto& c : m_connections)
@@ -133,75 +123,110 @@ void OrxSimulator::Stop() {
 
 void OrxSimulator::AcceptLoop() {
     while (!m_stopping) {
-        modbus_t* ctx = modbus_new_tcp(m_options.listenAddress.c_str(), m_port);
-        if (ctx == nullptr)
+        const int fd = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd >= 0)
+            StartServing(fd);
+        else if (m_stopping)
             return;
-        int listenFd = m_listenFd;
-        const int fd = modbus_tcp_accept(ctx, &listenFd);
-        if (fd < 0) {
-            modbus_free(ctx);
-            if (!m_stopping)
-                Pause(ACCEPT_RETRY_MS);
-            continue;
-        }
-        const int on = 1;
-        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        else if (errno == EMFILE || errno == ENFILE)
+            RefuseForLackOfFiles();
+        else
+            Pause(ACCEPT_RETRY_MS);
+    }
+}
+
+// Out of files, accept fails at once whether or not a client waits, and a waiting client
+// would stay in the backlog. So: wait for a client; if files are still short, the spare
+// file makes room to take it and close it, so it learns at once and nothing spins.
+void OrxSimulator::RefuseForLackOfFiles() {
+    pollfd listener{m_listenFd, POLLIN, 0};
+    if (poll(&listener, 1, WAIT_WITHOUT_LIMIT) <= 0 || m_stopping)
+        return;
+    int fd = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd >= 0) {
+        StartServing(fd); // files came free meanwhile
+        return;
+    }
+    if (errno != EMFILE && errno != ENFILE)
+        return;
+    const std::string cause = std::strerror(errno);
+    if (m_spareFd >= 0)
+        close(m_spareFd);
+    fd = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd >= 0)
+        close(fd);
+    m_spareFd = OpenSpare();
+    if (fd < 0)
+        Pause(ACCEPT_RETRY_MS);
+    else if (m_options.log)
+        Log("connection refused: " + cause);
+}
+
+void OrxSimulator::StartServing(int fd) {
+    const int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    std::string refusal;
+    {
         std::lock_guard lock(m_connectionMutex);
         ReapFinished();
         if (m_stopping) {
-            modbus_close(ctx);
-            modbus_free(ctx);
+            close(fd);
             return;
         }
         auto connection = std::make_unique<Connection>();
         connection->fd = fd;
         Connection* raw = connection.get();
-        m_connections.push_back(std::move(connection));
-        raw->thread = std::thread([this, raw, ctx] { Serve(raw, ctx); });
+        try {
+            raw->thread = std::thread([this, raw] { Serve(raw); });
+            m_connections.push_back(std::move(connection));
+            return;
+        } catch (const std::system_error& e) {
+            close(fd);
+            refusal = std::string("connection refused: cannot start a thread: ") + e.what();
+        }
     }
+    if (m_options.log)
+        Log(refusal);
 }
 
-void OrxSimulator::Serve(Connection* connection, modbus_t* ctx) {
-    std::vector<BYTE> query(MODBUS_TCP_MAX_ADU_LENGTH);
-    const auto unitPos = static_cast<std::ptrdiff_t>(modbus_get_header_length(ctx)) - 1;
+void OrxSimulator::Serve(Connection* connection) {
+    const int idleMs = m_options.idleTimeoutMs > 0 ? m_options.idleTimeoutMs : WAIT_WITHOUT_LIMIT;
+    std::vector<BYTE> frame;
     int received = 0;
     while (!m_stopping && m_options.dropAfter != 0) {
-        int length = modbus_receive(ctx, query.data());
-        if (length < 0 || !ReceiveRest(connection->fd, query, length))
-            break; // peer closed, bad frame, or Stop
-        if (length <= unitPos)
-            continue;
+        const FrameResult got = ReceiveFrame(connection->fd, frame, idleMs);
+        if (got == FrameResult::Idle && m_options.log)
+            Log("connection closed: nothing received for " + std::to_string(idleMs) + " ms");
+        if (got != FrameResult::Whole)
+            break; // peer closed, bad frame, idle, or Stop
         ++received;
         // A stalled device takes requests in but neither carries them out nor answers.
         const bool answer = m_options.stallAfter < 0 || received <= m_options.stallAfter;
-        const std::vector<BYTE> request{query.begin() + unitPos, query.begin() + length};
+        const std::vector<BYTE> request{frame.begin() + MBAP_HEADER_SIZE, frame.end()};
         const std::vector<BYTE> reply =
             received == m_options.failRequest ? FailedRequest(request) : Execute(request, answer);
         if (!answer || reply.empty())
             continue;
-        std::vector<BYTE> frame{query[0],
-                                query[1],
-                                0,
-                                0,
-                                HIBYTE(static_cast<WORD>(reply.size())),
-                                LOBYTE(static_cast<WORD>(reply.size()))};
-        frame.insert(frame.end(), reply.begin(), reply.end());
-        if (!Pause(m_options.delayMs) || !SendReply(connection->fd, frame))
+        std::vector<BYTE> replyFrame{frame[0],
+                                     frame[1],
+                                     0,
+                                     0,
+                                     HIBYTE(static_cast<WORD>(reply.size())),
+                                     LOBYTE(static_cast<WORD>(reply.size()))};
+        replyFrame.insert(replyFrame.end(), reply.begin(), reply.end());
+        if (!Pause(m_options.delayMs) || !SendReply(connection->fd, replyFrame))
             break;
         if (m_options.dropAfter >= 0 && received >= m_options.dropAfter)
             break;
     }
-    CloseConnection(connection, ctx);
+    CloseConnection(connection);
 }
 
-void OrxSimulator::CloseConnection(Connection* connection, modbus_t* ctx) {
-    {
-        std::lock_guard lock(m_connectionMutex);
-        modbus_close(ctx);
-        connection->fd = -1;
-        connection->finished = true;
-    }
-    modbus_free(ctx);
+void OrxSimulator::CloseConnection(Connection* connection) {
+    std::lock_guard lock(m_connectionMutex);
+    close(connection->fd);
+    connection->fd = -1;
+    connection->finished = true;
 }
 
 void OrxSimulator::ReapFinished() {

@@ -1,6 +1,7 @@
 #pragma once
-// An ORX device on Modbus TCP, served by libmodbus on a port of its own. Tests start it
-// in-process on a free port; orx-sim wraps it for the command line.
+// An ORX device on Modbus TCP, on a port of its own that libmodbus opens, one thread for
+// each connection. Tests start it in-process on a free port; orx-sim wraps it for the
+// command line.
 
 #include "sim/RequestHandler.h"
 
@@ -14,9 +15,8 @@
 #include <thread>
 #include <vector>
 
-struct _modbus; // libmodbus's context, kept out of this header
-
 constexpr int DEFAULT_SPLIT_PAUSE_MS = 20;
+constexpr int DEFAULT_IDLE_TIMEOUT_MS = 60000;
 constexpr int SIM_NEVER = -1; // for dropAfter and stallAfter
 
 struct SimulatorOptions {
@@ -33,7 +33,10 @@ struct SimulatorOptions {
     bool split = false; // every reply in two segments with a pause between
     int splitPauseMs = DEFAULT_SPLIT_PAUSE_MS;
     int delayMs = 0; // before every reply
-    // One line per request and per accepted coil write, from the serving threads (one at a time).
+    // A connection that sends nothing for this long is closed; 0 keeps it for ever.
+    int idleTimeoutMs = DEFAULT_IDLE_TIMEOUT_MS;
+    // One line per request, per accepted coil write and per connection closed or refused by
+    // the device, from the serving threads (one at a time).
     std::function<void(const std::string&)> log;
 };
 
@@ -71,8 +74,10 @@ private:
     };
 
     void AcceptLoop();
-    void Serve(Connection* connection, _modbus* ctx);
-    void CloseConnection(Connection* connection, _modbus* ctx);
+    void RefuseForLackOfFiles();
+    void StartServing(int fd);
+    void Serve(Connection* connection);
+    void CloseConnection(Connection* connection);
     void ReapFinished();
     std::vector<BYTE> Execute(const std::vector<BYTE>& request, bool carryOut);
     std::vector<BYTE> FailedRequest(const std::vector<BYTE>& request);
@@ -83,6 +88,7 @@ private:
     SimulatorOptions m_options;
     WORD m_port = 0;
     int m_listenFd = -1;
+    int m_spareFd = -1; // given up for a moment to refuse a client when files run out
     std::thread m_acceptThread;
 
     mutable std::mutex m_memoryMutex; // image, coil events, request log

@@ -1,6 +1,7 @@
 // orx-sim: an ORX device on Modbus TCP for tests, demonstrations and users without hardware.
 
 #include "sim/CommandLine.h"
+#include "sim/OpenFileLimit.h"
 #include "sim/SimConfigFile.h"
 
 #include <csignal>
@@ -50,6 +51,7 @@ int Run(SimCommandLine cl) {
         options.log = [](const std::string& line) { std::cout << line << std::endl; };
     sigset_t stopSignals;
     BlockStopSignals(stopSignals);
+    RaiseOpenFileLimit(); // as many clients as the system allows
     try {
         OrxSimulator simulator(options);
         std::cout << "orx-sim listening on " << simulator.Address() << ':' << simulator.Port()

@@ -76,10 +76,9 @@ TEST(Request, TooSmallArraysAndWrappingQuantitiesAreRejected) {
     EXPECT_EQ(Bytes(sent.end() - 2, sent.end()), (Bytes{0xAB, 0xCD}));
 }
 
-// The byte count (third byte, here 0) is not examined.
 TEST(Unpack, RegistersAreHighByteFirstUpToTheQuantity) {
     ScriptedModbus modbus;
-    modbus.Reply({1, 4, 0x00, 0x12, 0x34, 0x00, 0x02, 0xAB, 0xCD, 0xFF, 0xFF});
+    modbus.Reply({1, 4, 0x08, 0x12, 0x34, 0x00, 0x02, 0xAB, 0xCD, 0xFF, 0xFF});
     CWordArray values = Words(FOUR_REGISTERS + 1, STALE_WORD);
     ASSERT_EQ(modbus.ReadInputRegisters(REGISTER_ADDRESS, FOUR_REGISTERS, values), MODBUS_OK);
     EXPECT_EQ(values[0], 0x1234);

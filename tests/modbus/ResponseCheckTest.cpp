@@ -1,4 +1,4 @@
-// Replies that do not echo the request, and what failed reads leave in the caller's arrays.
+// Replies that do not answer their request, and what failed reads leave in the caller's arrays.
 #include "ModbusTestData.h"
 #include "support/ScriptedModbus.h"
 
@@ -6,6 +6,7 @@
 
 constexpr int UNIT_BYTE = 0;
 constexpr int FUNCTION_BYTE = 1;
+constexpr int BYTE_COUNT_BYTE = 2;
 constexpr int NO_BYTE = -1;
 
 // Scripts a failing code, an empty reply (NO_BYTE), or the good reply with one byte changed.
@@ -30,6 +31,7 @@ TEST(ReadCheck, FailedRegisterAndStatusReadsLeaveTheArraysUntouched) {
         {"transport", MODBUS_TCP_READ_ERROR, NO_BYTE, MODBUS_TCP_READ_ERROR},
         {"unit", MODBUS_OK, UNIT_BYTE, MODBUS_BAD_RESPONSE},
         {"function", MODBUS_OK, FUNCTION_BYTE, MODBUS_BAD_RESPONSE},
+        {"byte count", MODBUS_OK, BYTE_COUNT_BYTE, MODBUS_BAD_RESPONSE},
         {"unfilled", MODBUS_OK, NO_BYTE, MODBUS_BAD_RESPONSE},
     };
     for (const auto& c : cases) {

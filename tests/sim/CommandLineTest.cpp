@@ -22,7 +22,7 @@ TEST(CommandLine, EveryOptionIsTaken) {
     const SimCommandLine cl = ParseCommandLine(
         Words("--listen 0.0.0.0 --port 0 --serial 4294967295 --identity 0x52c7 --locked "
               "--config in.csv --save=out.csv --log --fail-write 3006 --fail-write=3394 "
-              "--drop-after 3 --stall-after 0 --split --delay-ms 250 --help"));
+              "--drop-after 3 --stall-after 0 --split --delay-ms 250 --idle-timeout 5 --help"));
     EXPECT_EQ(cl.simulator.listenAddress, "0.0.0.0");
     EXPECT_EQ(cl.simulator.port, 0);
     EXPECT_EQ(cl.serial, 4294967295u);
@@ -34,15 +34,16 @@ TEST(CommandLine, EveryOptionIsTaken) {
     EXPECT_EQ(cl.simulator.dropAfter, 3);
     EXPECT_EQ(cl.simulator.stallAfter, 0);
     EXPECT_EQ(cl.simulator.delayMs, 250);
+    EXPECT_EQ(cl.simulator.idleTimeoutMs, 5000);
     EXPECT_EQ(ParseCommandLine({"--identity", "52C7"}).identity, IDENTITY_CODE);
     EXPECT_TRUE(ParseCommandLine({"-h"}).help);
 }
 
 TEST(CommandLine, UsageErrors) {
-    for (const char* bad :
-         {"--bogus", "extra", "--port", "--port 65536", "--port -1", "--port 5o2",
-          "--serial 4294967296", "--identity 10000", "--identity xyz", "--listen localhost",
-          "--listen 1.2.3", "--fail-write 65536", "--delay-ms 1.5", "--locked=1"})
+    for (const char* bad : {"--bogus", "extra", "--port", "--port 65536", "--port -1", "--port 5o2",
+                            "--serial 4294967296", "--identity 10000", "--identity xyz",
+                            "--listen localhost", "--listen 1.2.3", "--fail-write 65536",
+                            "--delay-ms 1.5", "--locked=1", "--idle-timeout 2147484"})
         EXPECT_THROW(ParseCommandLine(Words(bad)), UsageError) << bad;
     EXPECT_THROW(ParseCommandLine({"--port", ""}), UsageError);
 }

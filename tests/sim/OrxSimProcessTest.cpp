@@ -20,14 +20,15 @@ constexpr int EXIT_DATA_ERROR = 65;
 constexpr int EXIT_NO_INPUT = 66;
 constexpr int LINE_TIMEOUT_MS = 5000;
 constexpr auto EXIT_TIMEOUT = 5s;
+constexpr int FILE_LIMIT = 32;
 const std::string LISTENING = "orx-sim listening on 127.0.0.1:";
 
 // orx-sim with its standard output on a pipe; killed if a test leaves it running. The
-// shell prints its process id, then becomes orx-sim.
+// shell prints its process id, runs shellFirst, then becomes orx-sim.
 class SimProcess {
 public:
-    explicit SimProcess(const std::vector<std::string>& args) {
-        std::string command = "echo $$; exec '" ORX_SIM_PATH "'";
+    explicit SimProcess(const std::vector<std::string>& args, const std::string& shellFirst = "") {
+        std::string command = "echo $$; " + shellFirst + "exec '" ORX_SIM_PATH "'";
         for (const std::string& arg : args)
             command += " '" + arg + "'";
         m_pipe = popen((command + " 2>/dev/null").c_str(), "r");
@@ -102,6 +103,26 @@ TEST(OrxSimProcess, ServesLogsAndSavesItsAlarmsUntilSigtermOrSigint) {
             EXPECT_EQ(lines[row], expected[row]) << "line " << row + 1;
         std::remove(save.c_str());
     }
+}
+
+TEST(OrxSimProcess, PastItsOpenFilesRefusesAClientAtOnceAndServesAgainWhenFilesAreFree) {
+    SimProcess sim({"--port", "0"}, "ulimit -n " + std::to_string(FILE_LIMIT) + "; ");
+    const std::string started = sim.ReadLine();
+    ASSERT_EQ(started.rfind(LISTENING, 0), 0u) << started;
+    const int port = std::stoi(started.substr(LISTENING.size()));
+    std::vector<LibmodbusClient> clients;
+    for (int i = 0; i < FILE_LIMIT; ++i)
+        clients.push_back(ConnectLibmodbus(port));
+    uint16_t word = 0;
+    EXPECT_EQ(modbus_read_input_registers(clients.back().get(), REG_IDENTITY, 1, &word), -1);
+    EXPECT_NE(errno, ETIMEDOUT) << "left waiting instead of refused";
+    clients.clear();
+    bool served = false;
+    for (auto deadline = std::chrono::steady_clock::now() + EXIT_TIMEOUT;
+         !served && std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(10ms))
+        served =
+            modbus_read_input_registers(ConnectLibmodbus(port).get(), REG_IDENTITY, 1, &word) == 1;
+    EXPECT_TRUE(served);
 }
 
 TEST(OrxSimProcess, FailuresBeforeServingHaveTheirOwnExitCodes) {

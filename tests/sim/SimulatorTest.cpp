@@ -1,12 +1,15 @@
 // The in-process simulator, checked with libmodbus's own client.
 #include "LibmodbusClient.h"
+#include "sim/OpenFileLimit.h"
 #include "sim/OrxSimulator.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -16,7 +19,11 @@ using Words = std::vector<uint16_t>;
 using Bytes = std::vector<uint8_t>;
 
 constexpr uint32_t SHORT_TIMEOUT_US = 200000;
-constexpr int MBAP_UNIT_OFFSET = 6; // where the unit byte starts in a received frame
+constexpr int MBAP_UNIT_OFFSET = 6;    // where the unit byte starts in a received frame
+constexpr int MANY_CONNECTIONS = 1100; // both ends of most of them past FD_SETSIZE (1024)
+constexpr long SPARE_FILES = 100;
+constexpr int SHORT_IDLE_MS = 300;
+constexpr time_t PLAIN_TIMEOUT_S = 5;
 
 int ErrnoOf(int rc) {
     return rc < 0 ? errno : 0;
@@ -33,6 +40,41 @@ bool SendRaw(modbus_t* ctx, const Bytes& pdu) {
     return modbus_send_raw_request(ctx, pdu.data(), static_cast<int>(pdu.size())) ==
            static_cast<int>(pdu.size()) + MBAP_UNIT_OFFSET;
 }
+
+// A plain loopback client: libmodbus's waits in select, which cannot take the descriptor
+// numbers that many connections reach. No receive waits longer than PLAIN_TIMEOUT_S.
+class PlainClient {
+public:
+    explicit PlainClient(WORD port) : m_fd(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const timeval limit{PLAIN_TIMEOUT_S, 0};
+        setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        if (connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+            throw std::runtime_error(std::string("connect: ") + strerror(errno));
+    }
+    PlainClient(PlainClient&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    ~PlainClient() {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+
+    // One frame out, whatever arrives first back.
+    Bytes Exchange(const Bytes& frame) {
+        send(m_fd, frame.data(), frame.size(), MSG_NOSIGNAL);
+        uint8_t reply[MODBUS_TCP_MAX_ADU_LENGTH];
+        return Bytes(reply, reply + std::max<ssize_t>(recv(m_fd, reply, sizeof reply, 0), 0));
+    }
+    bool ClosedByPeer() {
+        uint8_t byte = 0;
+        return recv(m_fd, &byte, 1, 0) == 0;
+    }
+
+private:
+    int m_fd;
+};
 
 // The lock input is read in the program's own test.
 TEST(Simulator, ReadsIdentitySerialAlarmsAndFaults) {
@@ -204,6 +246,26 @@ TEST(Simulator, StopEndsIdleAndStalledConnectionsPromptly) {
     uint8_t reply[MODBUS_TCP_MAX_ADU_LENGTH];
     EXPECT_EQ(ErrnoOf(modbus_receive_confirmation(stalled.get(), reply)), ECONNRESET)
         << "connection not closed";
+}
+
+TEST(Simulator, ServesBesideOverAThousandIdleConnectionsAndClosesOneIdleTooLong) {
+    ASSERT_GE(RaiseOpenFileLimit(), 2 * MANY_CONNECTIONS + SPARE_FILES);
+    OrxSimulator sim;
+    std::vector<PlainClient> idle;
+    for (int i = 0; i < MANY_CONNECTIONS; ++i)
+        idle.emplace_back(sim.Port());
+    const Bytes request{0, 7, 0, 0, 0, 6, 1, 4, HIBYTE(REG_IDENTITY), LOBYTE(REG_IDENTITY), 0, 1};
+    const Bytes reply{0, 7, 0, 0, 0, 5, 1, 4, 2, HIBYTE(IDENTITY_CODE), LOBYTE(IDENTITY_CODE)};
+    EXPECT_EQ(PlainClient(sim.Port()).Exchange(request), reply);
+    EXPECT_EQ(idle.back().Exchange(request), reply);
+
+    SimulatorOptions options;
+    options.idleTimeoutMs = SHORT_IDLE_MS;
+    OrxSimulator quick(options);
+    PlainClient quiet(quick.Port());
+    const auto start = Clock::now();
+    EXPECT_TRUE(quiet.ClosedByPeer());
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(SHORT_IDLE_MS));
 }
 
 TEST(Simulator, RefusesAnAddressThatIsNotIpv4) {

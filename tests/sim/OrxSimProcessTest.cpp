@@ -111,8 +111,10 @@ TEST(OrxSimProcess, PastItsOpenFilesRefusesAClientAtOnceAndServesAgainWhenFilesA
     ASSERT_EQ(started.rfind(LISTENING, 0), 0u) << started;
     const int port = std::stoi(started.substr(LISTENING.size()));
     std::vector<LibmodbusClient> clients;
+    // A long reply limit, so that a loaded machine is not taken for a client left waiting.
+    constexpr uint32_t PATIENT_US = 10'000'000;
     for (int i = 0; i < FILE_LIMIT; ++i)
-        clients.push_back(ConnectLibmodbus(port));
+        clients.push_back(ConnectLibmodbus(port, PATIENT_US));
     uint16_t word = 0;
     EXPECT_EQ(modbus_read_input_registers(clients.back().get(), REG_IDENTITY, 1, &word), -1);
     EXPECT_NE(errno, ETIMEDOUT) << "left waiting instead of refused";

@@ -197,7 +197,24 @@ TEST_F(MainDialogTest, TabMovesThroughTheTabStopsInTemplateOrder) {
     EXPECT_EQ(QApplication::focusWidget(), Item(IDC_UPLOAD));
 }
 
-TEST_F(MainDialogTest, EscOrEnterInTheAddressFieldEndsTheDialogWhileIdle) {
+// No button is the default one, so Enter on a focused button neither presses it nor ends the
+// dialog.
+TEST_F(MainDialogTest, EnterPressesNoButtonAndEscOrEnterInTheAddressFieldEndsTheDialogWhileIdle) {
+    int asked = 0;
+    frontEnd.SetMessageBoxAnswer([&](const CString&, UINT) {
+        ++asked;
+        return static_cast<int>(IDNO);
+    });
+    for (QPushButton* button : view->findChildren<QPushButton*>()) {
+        EXPECT_FALSE(button->isDefault() || button->autoDefault());
+        button->setFocus();
+        QTest::keyClick(button, Qt::Key_Return);
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(asked, 0);
+    EXPECT_TRUE(dlg.ContinueModal());
+
+    Address()->field(2)->setFocus();
     QTest::keyClick(Address()->field(2), Qt::Key_Return);
     EXPECT_TRUE(WaitUntil([&] { return !dlg.ContinueModal(); }));
     CORXConfigurationDlg other;
@@ -219,6 +236,7 @@ TEST_F(MainDialogTest, AboutBoxFromContextMenuAndF1) {
         EXPECT_EQ(about.windowModality(), Qt::ApplicationModal);
         auto* ok = qobject_cast<QPushButton*>(about.Item(IDOK));
         ASSERT_NE(ok, nullptr);
+        EXPECT_TRUE(ok->isDefault());
         QStringList texts;
         for (QLabel* label : about.findChildren<QLabel*>())
             texts << (label->pixmap().isNull() ? label->text() : QStringLiteral("icon"));

@@ -122,21 +122,29 @@ BOOL CORXConfigurationDlg::ContinueModal() {
     return CDialog::ContinueModal() || AfxGetWorkerCount() > 0;
 }
 
+// Enter and Esc never end a running transfer; only the close box, after asking, does.
 void CORXConfigurationDlg::OnOK() {
-    if (AfxGetWorkerCount() > 0)
-        CloseAfterTransfer();
-    CDialog::OnOK();
+    if (AfxGetWorkerCount() == 0)
+        CDialog::OnOK();
 }
 
 void CORXConfigurationDlg::OnCancel() {
-    if (AfxGetWorkerCount() > 0)
-        CloseAfterTransfer();
-    CDialog::OnCancel();
+    if (AfxGetWorkerCount() == 0)
+        CDialog::OnCancel();
+}
+
+void CORXConfigurationDlg::OnClose() {
+    if (AfxGetWorkerCount() == 0) {
+        CDialog::OnClose();
+        return;
+    }
+    if (m_bClosing || AfxMessageBox(CLOSE_QUESTION, MB_YESNO) != static_cast<int>(IDYES))
+        return;
+    CloseAfterTransfer();
+    EndDialog(IDCANCEL);
 }
 
 void CORXConfigurationDlg::CloseAfterTransfer() {
-    if (m_bClosing)
-        return;
     m_bClosing = true;
     m_transferState = TRANSFER_CANCEL;
     m_status.SetWindowText(CLOSING_STATUS_TEXT);

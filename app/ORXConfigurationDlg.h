@@ -13,6 +13,8 @@
 
 // Shown while the dialog waits for a running transfer before it closes.
 constexpr const char* CLOSING_STATUS_TEXT = "Stopping the transfer before closing...";
+// Asked when the close box is used while a transfer runs.
+constexpr const char* CLOSE_QUESTION = "A transfer is running. Cancel it and quit?";
 
 class CORXConfigurationDlg : public CDialog {
     DECLARE_DYNAMIC(CORXConfigurationDlg)
@@ -50,12 +52,14 @@ protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
+    void OnClose() override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     void OnSysCommand(UINT nID, LPARAM lParam) override;
 
 private:
     void StartTransfer(const char* question, int state, AFX_THREADPROC proc);
-    // Enter, Esc or the close box while a worker runs: cancel it, close when it has ended.
+    // The close box, confirmed while a worker runs: cancel it; the dialog closes once it has
+    // ended.
     void CloseAfterTransfer();
 
     bool m_bClosing = false;

@@ -1,10 +1,18 @@
 #include "platform/qt/IpAddressEdit.h"
 
+#include "platform/ui/IPAddressCtrl.h"
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRegularExpressionValidator>
+
+#include <memory>
 
 namespace orxqt {
 
@@ -13,6 +21,20 @@ namespace {
 constexpr int FIELD_DIGITS = 3;
 constexpr int BITS_PER_FIELD = 8;
 constexpr quint32 FIELD_MASK = 0xFF;
+
+bool IsModifier(int key) {
+    return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt ||
+           key == Qt::Key_AltGr || key == Qt::Key_Meta;
+}
+
+// The standard context menu's entry whose text starts with the field's own caption for it.
+QAction* MenuEntry(const QMenu& menu, const char* caption) {
+    const QString text = QCoreApplication::translate("QLineEdit", caption);
+    for (QAction* action : menu.actions())
+        if (action->text().startsWith(text))
+            return action;
+    return nullptr;
+}
 
 } // namespace
 
@@ -75,8 +97,10 @@ void IpAddressEdit::onEdited(int index) {
     if (edit->text().toInt() > FIELD_MAX)
         edit->setText(QString::number(FIELD_MAX));
     if (edit->text().size() == FIELD_DIGITS && edit->cursorPosition() == FIELD_DIGITS &&
-        index + 1 < FIELD_COUNT)
+        index + 1 < FIELD_COUNT) {
         focusField(index + 1, false);
+        m_advancedTo = m_fields[index + 1];
+    }
 }
 
 void IpAddressEdit::focusField(int index, bool atEnd) {
@@ -95,45 +119,127 @@ int IpAddressEdit::indexOf(QObject* watched) const {
     return -1;
 }
 
+void IpAddressEdit::onFocusIn(QLineEdit* edit, Qt::FocusReason reason) {
+    if (reason == Qt::PopupFocusReason)
+        return; // back from the context menu: the field is where it was
+    edit->selectAll();
+    m_selectOnPress = edit;
+}
+
 bool IpAddressEdit::eventFilter(QObject* watched, QEvent* event) {
     const int index = indexOf(watched);
-    if (index < 0 || event->type() != QEvent::KeyPress)
+    if (index < 0)
         return QFrame::eventFilter(watched, event);
-    const auto* key = static_cast<QKeyEvent*>(event);
     QLineEdit* edit = m_fields[index];
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (onKeyPress(index, *static_cast<QKeyEvent*>(event)))
+            return true;
+        break;
+    case QEvent::FocusIn:
+        onFocusIn(edit, static_cast<QFocusEvent*>(event)->reason());
+        break;
+    case QEvent::FocusOut:
+        m_advancedTo = nullptr;
+        m_selectOnPress = nullptr;
+        break;
+    case QEvent::MouseButtonPress:
+        m_advancedTo = nullptr;
+        if (m_selectOnPress == edit) {
+            m_selectOnPress = nullptr;
+            edit->selectAll();
+            return true;
+        }
+        break;
+    case QEvent::ContextMenu:
+        showContextMenu(index, *static_cast<QContextMenuEvent*>(event));
+        return true;
+    default:
+        break;
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+bool IpAddressEdit::onKeyPress(int index, const QKeyEvent& key) {
+    if (IsModifier(key.key()))
+        return false; // a separator may need Shift
+    QLineEdit* edit = m_fields[index];
+    const bool justAdvanced = m_advancedTo == edit;
+    m_advancedTo = nullptr;
+    m_selectOnPress = nullptr;
+    if (key.matches(QKeySequence::Paste)) {
+        paste(index);
+        return true;
+    }
+    if (key.matches(QKeySequence::Copy)) {
+        copy();
+        return true;
+    }
     const bool atStart = edit->cursorPosition() == 0 && !edit->hasSelectedText();
     const bool atEnd = edit->cursorPosition() == edit->text().size() && !edit->hasSelectedText();
     const bool hasNext = index + 1 < FIELD_COUNT;
     const bool hasPrevious = index > 0;
-    switch (key->key()) {
+    switch (key.key()) {
     case Qt::Key_Period:
     case Qt::Key_Space:
-        if (hasNext && !edit->text().isEmpty())
+        if (!justAdvanced && hasNext && !edit->text().isEmpty())
             focusField(index + 1, false);
         return true; // never typed into a field
     case Qt::Key_Backspace:
-        if (atStart && hasPrevious) {
-            focusField(index - 1, true);
-            return true;
-        }
-        break;
     case Qt::Key_Left:
         if (atStart && hasPrevious) {
             focusField(index - 1, true);
             return true;
         }
-        break;
+        return false;
     case Qt::Key_Right:
         if (atEnd && hasNext) {
             m_fields[index + 1]->setFocus(Qt::OtherFocusReason);
             m_fields[index + 1]->setCursorPosition(0);
             return true;
         }
-        break;
+        return false;
     default:
-        break;
+        return false;
     }
-    return QFrame::eventFilter(watched, event);
+}
+
+void IpAddressEdit::showContextMenu(int index, const QContextMenuEvent& event) {
+    QLineEdit* edit = m_fields[index];
+    const std::unique_ptr<QMenu> menu(edit->createStandardContextMenu());
+    if (QAction* paste = MenuEntry(*menu, "&Paste")) {
+        disconnect(paste, nullptr, edit, nullptr);
+        connect(paste, &QAction::triggered, this, [this, index] { this->paste(index); });
+    }
+    if (QAction* copy = MenuEntry(*menu, "&Copy")) {
+        disconnect(copy, nullptr, edit, nullptr);
+        copy->setEnabled(true);
+        connect(copy, &QAction::triggered, this, &IpAddressEdit::copy);
+    }
+    menu->exec(event.globalPos());
+}
+
+// A whole dotted address fills all four fields; one field's value replaces this field's;
+// anything else could only give a wrong address, so it changes nothing.
+void IpAddressEdit::paste(int index) {
+    const QString text = QGuiApplication::clipboard()->text().trimmed();
+    DWORD address = 0;
+    if (ParseDottedAddress(text.toLatin1().constData(), address)) {
+        setAddress(address);
+        return;
+    }
+    static const QRegularExpression oneField(QStringLiteral("^[0-9]{1,3}$"));
+    if (oneField.match(text).hasMatch() && text.toInt() <= FIELD_MAX)
+        m_fields[index]->setText(QString::number(text.toInt()));
+}
+
+void IpAddressEdit::copy() const {
+    std::array<quint8, FIELD_COUNT> fields{};
+    address(fields);
+    QStringList parts;
+    for (const quint8 value : fields)
+        parts << QString::number(value);
+    QGuiApplication::clipboard()->setText(parts.join(QLatin1Char('.')));
 }
 
 } // namespace orxqt

@@ -1,12 +1,16 @@
 #pragma once
 // Four fields of 0 to 255 separated by dots, behaving like the classic address control:
-// '.' or a third digit moves on to the next field, Backspace in an empty field moves
-// back, values above 255 are clamped.
+// '.', space or a third digit moves on to the next field, a '.' or space right after a third
+// digit's move is swallowed, Backspace in an empty field moves back, values above 255 are
+// clamped, entering a field (and the first click into it) selects its text. A dotted address
+// pasted into any field fills all four; copying takes the whole dotted address.
 
 #include <QFrame>
 
 #include <array>
 
+class QContextMenuEvent;
+class QKeyEvent;
 class QLineEdit;
 
 namespace orxqt {
@@ -33,11 +37,22 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // True when the key was taken here rather than by the field.
+    bool onKeyPress(int index, const QKeyEvent& key);
+    void onFocusIn(QLineEdit* edit, Qt::FocusReason reason);
     void onEdited(int index);
     void focusField(int index, bool atEnd);
     int indexOf(QObject* watched) const;
+    void showContextMenu(int index, const QContextMenuEvent& event);
+    void paste(int index);
+    void copy() const;
 
     std::array<QLineEdit*, FIELD_COUNT> m_fields{};
+    // The field a third digit moved to, until the next key: a separator there is swallowed.
+    QLineEdit* m_advancedTo = nullptr;
+    // The field just entered, nothing typed there yet: the first click into it selects it
+    // rather than placing the cursor, so typing replaces the old value.
+    QLineEdit* m_selectOnPress = nullptr;
 };
 
 } // namespace orxqt

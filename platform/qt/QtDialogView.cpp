@@ -113,6 +113,8 @@ QWidget* QtDialogView::CreateButton(const CDialogItem& item) {
     if (kind == BS_GROUPBOX)
         return new QGroupBox(Text(item.lpszCaption), this);
     auto* button = new QPushButton(Text(item.lpszCaption), this);
+    // Only the template's default button is one; a focused button does not become it.
+    button->setAutoDefault(false);
     button->setDefault(kind == BS_DEFPUSHBUTTON);
     return button;
 }
@@ -253,7 +255,9 @@ void QtDialogView::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        Command(IDOK);
+        // Enter on a focused button that is not the default one is no click (Space is).
+        if (qobject_cast<QPushButton*>(focusWidget()) == nullptr)
+            Command(IDOK);
         return;
     case Qt::Key_Escape:
         Command(IDCANCEL);

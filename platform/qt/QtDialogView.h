@@ -1,8 +1,8 @@
 #pragma once
 // The Qt window of one CDialog, laid out from the dialog's template. User input goes back
 // to the dialog as the original's window messages: a click is BM_CLICK on the bound button
-// (WM_COMMAND for unbound ones), Enter and Esc are IDOK and IDCANCEL, the close box is
-// WM_CLOSE. Items are found by their template id.
+// (WM_COMMAND for unbound ones), Enter (unless a button has the focus) and Esc are IDOK and
+// IDCANCEL, the close box is WM_CLOSE. Items are found by their template id.
 
 #include "platform/qt/DialogUnits.h"
 #include "platform/ui/Resources.h"

@@ -98,9 +98,9 @@ TEST_F(GuiTransferTest, DownloadButtonWritesTheFileIntoTheDevice) {
     EXPECT_FALSE(Item(IDC_CANCEL_TRANSFER)->isEnabled());
 }
 
-// Cancelling itself is checked on the upload worker; here the window keeps painting
-// while it waits for the worker.
-TEST_F(GuiTransferTest, ClosingDuringAnUploadCancelsItAndWaitsWithoutFreezing) {
+// Cancelling itself is checked on the upload worker; here Enter and Esc leave the upload
+// alone, the close box asks, and the window keeps painting while it waits for the worker.
+TEST_F(GuiTransferTest, ClosingDuringAnUploadAsksThenCancelsItAndWaitsWithoutFreezing) {
     SimulatorOptions options;
     options.delayMs = SLOW_REPLY_MS;
     std::ofstream(target) << PREVIOUS_CONTENT;
@@ -109,8 +109,12 @@ TEST_F(GuiTransferTest, ClosingDuringAnUploadCancelsItAndWaitsWithoutFreezing) {
         WaitUntil([&] { return Status().startsWith(QStringLiteral("Uploading Alarm 2/")); }));
     EXPECT_TRUE(Item(IDC_CANCEL_TRANSFER)->isEnabled());
     EXPECT_FALSE(Item(IDC_UPLOAD)->isEnabled());
-    view->close(); // the close box
+    Address()->field(0)->setFocus();
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape})
+        QTest::keyClick(Address()->field(0), key);
+    view->close(); // the close box, answered Yes
     ASSERT_TRUE(WaitUntil([&] { return Status() == QString::fromLatin1(CLOSING_STATUS_TEXT); }));
+    EXPECT_EQ(asked, (std::vector<CString>{UPLOAD_QUESTION, CLOSE_QUESTION}));
     EXPECT_TRUE(view->isVisible()); // still there, and still painting, while the worker stops
     int ticks = 0;
     QTimer tick;

@@ -2,10 +2,13 @@
 
 #include "platform/qt/AppIcon.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QTimer>
 
 using orxqt::DialogRectToPixels;
 using orxqt::QtDialogView;
@@ -60,6 +63,28 @@ QString AddressText(const orxqt::IpAddressEdit* edit) {
     return parts.join(QLatin1Char('.'));
 }
 
+// The address a transfer would connect to.
+QString UsedAddress(const CORXConfigurationDlg& dlg) {
+    BYTE f[4] = {};
+    dlg.m_ipAddress.GetAddress(f[0], f[1], f[2], f[3]);
+    return QStringLiteral("%1.%2.%3.%4").arg(f[0]).arg(f[1]).arg(f[2]).arg(f[3]);
+}
+
+// Paste as the field's context menu offers it.
+void PasteFromContextMenu(QLineEdit* field) {
+    QTimer::singleShot(0, [] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        const QString paste = QCoreApplication::translate("QLineEdit", "&Paste");
+        for (QAction* action : menu->actions())
+            if (action->text().startsWith(paste))
+                action->trigger();
+        menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(), field->mapToGlobal(QPoint()));
+    QApplication::sendEvent(field, &event);
+}
+
 class MainDialogTest : public MainDialogFixture {
 protected:
     void SetUp() override {
@@ -100,22 +125,64 @@ TEST_F(MainDialogTest, IsLaidOutFromItsTemplateWithIconAndNoMinimiseOrMaximiseBo
     EXPECT_TRUE(sizes.contains(QSize(orxqt::APP_ICON_SMALL, orxqt::APP_ICON_SMALL)));
 }
 
-// The classic address control: '.' or a third digit moves on, a dot in an empty field is
-// swallowed, values are clamped, letters refused, Backspace in an empty field goes back.
-TEST_F(MainDialogTest, AddressShowsTheGivenHostAndTakesTypingIntoTheDialog) {
+// The classic address control: '.', space or a third digit moves on, a '.' right after such
+// a move or in an empty field is swallowed, values are clamped, letters refused, entering a
+// field selects it so typing replaces it, Backspace in an empty field goes back.
+TEST_F(MainDialogTest, TypedAddressesReachTheDialog) {
     EXPECT_EQ(AddressText(Address()), QString::fromLatin1(GIVEN_HOST));
-    dlg.m_ipAddress.ClearAddress();
     ShowWithFocusIn(0);
-    Type(QStringLiteral("999.3x.7"));
-    EXPECT_EQ(AddressText(Address()), QStringLiteral("255.3.7."));
-    BYTE f[4] = {9, 9, 9, 9};
-    EXPECT_EQ(dlg.m_ipAddress.GetAddress(f[0], f[1], f[2], f[3]), 3);
-    EXPECT_EQ((std::array<int, 4>{f[0], f[1], f[2], f[3]}), (std::array<int, 4>{255, 3, 7, 0}));
+    const std::pair<const char*, const char*> rows[] = {
+        {"192.168.1.10", "192.168.1.10"}, {"127.1.2.3", "127.1.2.3"},
+        {"10.0.0.255", "10.0.0.255"},     {"0.0.0.0", "0.0.0.0"},
+        {"1.22.133.4", "1.22.133.4"},     {"192168110123", "192.168.110.123"},
+        {"255 1.2 3", "255.1.2.3"},       {"192168.1.22", "192.168.1.22"},
+        {"999.3x.7", "255.3.7.22"},
+    };
+    for (const auto& [typed, shown] : rows) {
+        SCOPED_TRACE(typed);
+        // The first click into a part, whether it had the focus or not, selects it.
+        QTest::mouseClick(Address()->field(0), Qt::LeftButton);
+        Type(QString::fromLatin1(typed));
+        EXPECT_EQ(AddressText(Address()), QString::fromLatin1(shown));
+        EXPECT_EQ(UsedAddress(dlg), QString::fromLatin1(shown));
+    }
 
     Address()->field(3)->setFocus();
     Type(QStringLiteral("\b\b"));
     EXPECT_EQ(QApplication::focusWidget(), Address()->field(2));
-    EXPECT_EQ(AddressText(Address()), QStringLiteral("255.3.."));
+    EXPECT_EQ(AddressText(Address()), QStringLiteral("255.3.7."));
+    EXPECT_EQ(UsedAddress(dlg), QStringLiteral("255.3.7.0"));
+}
+
+// A whole dotted address pasted into any part fills all four; anything else but one part's
+// value leaves the address alone. Copy takes the whole address.
+TEST_F(MainDialogTest, PastedAddressFillsEveryPartAndCopyTakesTheWholeAddress) {
+    ShowWithFocusIn(2);
+    struct Row {
+        const char* pasted;
+        bool fromMenu;
+        const char* shown;
+    };
+    const Row rows[] = {
+        {"192.168.1.10", false, "192.168.1.10"},
+        {" 10.0.0.1\n", true, "10.0.0.1"},
+        {"1.2.3", false, "10.0.0.1"},
+        {"1.2.3.256", true, "10.0.0.1"},
+        {"7", false, "10.0.7.1"},
+        {"1234", true, "10.0.7.1"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.pasted);
+        QApplication::clipboard()->setText(QString::fromLatin1(row.pasted));
+        if (row.fromMenu)
+            PasteFromContextMenu(Address()->field(2));
+        else
+            QTest::keyClick(Address()->field(2), Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(AddressText(Address()), QString::fromLatin1(row.shown));
+        EXPECT_EQ(UsedAddress(dlg), QString::fromLatin1(row.shown));
+    }
+    QTest::keyClick(Address()->field(1), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("10.0.7.1"));
 }
 
 TEST_F(MainDialogTest, TabMovesThroughTheTabStopsInTemplateOrder) {
@@ -130,7 +197,24 @@ TEST_F(MainDialogTest, TabMovesThroughTheTabStopsInTemplateOrder) {
     EXPECT_EQ(QApplication::focusWidget(), Item(IDC_UPLOAD));
 }
 
-TEST_F(MainDialogTest, EscOrEnterInTheAddressFieldEndsTheDialogWhileIdle) {
+// No button is the default one, so Enter on a focused button neither presses it nor ends the
+// dialog.
+TEST_F(MainDialogTest, EnterPressesNoButtonAndEscOrEnterInTheAddressFieldEndsTheDialogWhileIdle) {
+    int asked = 0;
+    frontEnd.SetMessageBoxAnswer([&](const CString&, UINT) {
+        ++asked;
+        return static_cast<int>(IDNO);
+    });
+    for (QPushButton* button : view->findChildren<QPushButton*>()) {
+        EXPECT_FALSE(button->isDefault() || button->autoDefault());
+        button->setFocus();
+        QTest::keyClick(button, Qt::Key_Return);
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(asked, 0);
+    EXPECT_TRUE(dlg.ContinueModal());
+
+    Address()->field(2)->setFocus();
     QTest::keyClick(Address()->field(2), Qt::Key_Return);
     EXPECT_TRUE(WaitUntil([&] { return !dlg.ContinueModal(); }));
     CORXConfigurationDlg other;
@@ -152,6 +236,7 @@ TEST_F(MainDialogTest, AboutBoxFromContextMenuAndF1) {
         EXPECT_EQ(about.windowModality(), Qt::ApplicationModal);
         auto* ok = qobject_cast<QPushButton*>(about.Item(IDOK));
         ASSERT_NE(ok, nullptr);
+        EXPECT_TRUE(ok->isDefault());
         QStringList texts;
         for (QLabel* label : about.findChildren<QLabel*>())
             texts << (label->pixmap().isNull() ? label->text() : QStringLiteral("icon"));

@@ -19,15 +19,24 @@ TEST(MainDialogAddress, InvalidInitialHostLeavesZeros) {
     EXPECT_EQ((std::vector<BYTE>{f[0], f[1], f[2], f[3]}), (std::vector<BYTE>{0, 0, 0, 0}));
 }
 
-TEST_F(MainDialog, ClosingDuringATransferCancelsAndWaits) {
-    m_fe.OnText(IDC_STATUS, "Uploading Alarm 3/32...", [this] { m_dlg->PostMessage(WM_CLOSE); });
-    m_fe.AnswerMessageBox(IDYES);
+// Enter and Esc leave a transfer alone; the close box asks, and only Yes cancels and waits.
+TEST_F(MainDialog, ClosingDuringATransferAsksThenCancelsAndWaits) {
+    m_fe.OnText(IDC_STATUS, UploadStatus(3), [this] {
+        for (const int id : {IDOK, IDCANCEL})
+            m_dlg->PostMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED));
+        m_dlg->PostMessage(WM_CLOSE);
+    });
+    m_fe.OnText(IDC_STATUS, UploadStatus(5), [this] { m_dlg->PostMessage(WM_CLOSE); });
+    for (const int answer : {IDYES, IDNO, IDYES})
+        m_fe.AnswerMessageBox(answer);
     m_fe.AnswerFileDialog(CString(m_target));
     m_dlg->m_wPortOverride = m_sim->Port();
     m_fe.Post([this] { m_dlg->m_btnUpload.SendMessage(BM_CLICK); });
 
     EXPECT_EQ(m_dlg->DoModal(), static_cast<INT_PTR>(IDCANCEL));
     EXPECT_EQ(AfxGetWorkerCount(), 0) << "the loop ended only after the worker";
+    EXPECT_EQ(m_fe.MessageBoxTexts(),
+              (std::vector<CString>{UPLOAD_QUESTION, CLOSE_QUESTION, CLOSE_QUESTION}));
     EXPECT_EQ(m_fe.ExitCodes(), std::vector<UINT>{RESULT_CANCELLED});
     const std::vector<CString> texts = m_fe.Texts(IDC_STATUS);
     ASSERT_GE(texts.size(), 2u);

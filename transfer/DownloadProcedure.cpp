@@ -36,6 +36,14 @@ AlarmsEnd DownloadAlarms(CORXConfigurationDlg* pDlg, const std::vector<AlarmReco
     return AlarmsEnd::Complete;
 }
 
+// Every refused row, one line each, as check reports them.
+std::string DescribeProblems(const ConfigCheckResult& file) {
+    std::string text;
+    for (const RowReport& report : file.problems)
+        text += (text.empty() ? "" : "\n") + DescribeRowReport(report);
+    return text;
+}
+
 UINT AbortDownload(CORXConfigurationDlg* pDlg, const char* box, const char* status, UINT result) {
     pDlg->m_modbus.ForceSingleCoil(COIL_DOWNLOAD_ABORTED, TRUE); // the stop is reported anyway
     return FailTransfer(pDlg, box, status, result);
@@ -74,9 +82,11 @@ UINT DownloadThreadProc(LPVOID pParam) {
     // with any unacceptable row writes nothing at all.
     const ConfigCheckResult file = CheckConfigFile(path.str());
     if (!file.fileError.empty())
-        return FailTransfer(pDlg, "Error opening file!", nullptr, RESULT_FILE_ERROR);
+        return FailTransfer(pDlg, "Error opening file!", nullptr, RESULT_FILE_ERROR,
+                            path.str() + ": " + file.fileError);
     if (!file.Accepted())
-        return FailTransfer(pDlg, "Configuration Error!", nullptr, RESULT_CONFIG_ERROR);
+        return FailTransfer(pDlg, "Configuration Error!", nullptr, RESULT_CONFIG_ERROR,
+                            DescribeProblems(file));
 
     pDlg->m_status.SetWindowText("Connecting to ORX...");
     if (!pDlg->ConnectToDevice())

@@ -45,9 +45,10 @@ UINT EndTransfer(CORXConfigurationDlg* pDlg, UINT result) {
     return result;
 }
 
-UINT FailTransfer(CORXConfigurationDlg* pDlg, const char* box, const char* status, UINT result) {
+UINT FailTransfer(CORXConfigurationDlg* pDlg, const char* box, const char* status, UINT result,
+                  const std::string& detail) {
     if (box != nullptr)
-        AfxMessageBox(box, ERROR_BOX);
+        AfxMessageBox(box, ERROR_BOX, 0, detail.c_str());
     if (status != nullptr)
         pDlg->m_status.SetWindowText(status);
     return EndTransfer(pDlg, result);

@@ -5,6 +5,8 @@
 #include "platform/String.h"
 #include "platform/ui/WinDefs.h"
 
+#include <string>
+
 class CORXConfigurationDlg;
 
 constexpr UINT ERROR_BOX = MB_ICONEXCLAMATION | MB_OK;
@@ -22,5 +24,7 @@ UINT RefuseEmptyPath(CORXConfigurationDlg* pDlg);
 // Every end past the file choice: the idle arrangement, then the connection closed.
 UINT EndTransfer(CORXConfigurationDlg* pDlg, UINT result);
 
-// The message box first, then the status text; either may be null.
-UINT FailTransfer(CORXConfigurationDlg* pDlg, const char* box, const char* status, UINT result);
+// The message box (with detail, the cause, beneath its text) first, then the status text;
+// box and status may be null.
+UINT FailTransfer(CORXConfigurationDlg* pDlg, const char* box, const char* status, UINT result,
+                  const std::string& detail = {});

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QThread>
 #include <QTimer>
@@ -37,6 +38,13 @@ QMessageBox::Icon BoxIcon(UINT type) {
     default:
         return QMessageBox::NoIcon;
     }
+}
+
+// A field's value in the detail may hold anything, markup included: show it as it is.
+void SetPlainInformativeText(QMessageBox& box, const QString& text) {
+    box.setInformativeText(text);
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+        label->setTextFormat(Qt::PlainText);
 }
 
 } // namespace
@@ -121,17 +129,20 @@ void QtFrontEnd::OnDialogDestroy(CDialog& dlg) {
     }
 }
 
-int QtFrontEnd::MessageBox(const char* text, UINT type, UINT /*helpId*/) {
+int QtFrontEnd::MessageBox(const char* text, UINT type, UINT /*helpId*/, const char* detail) {
     const CString message(text);
+    const CString more(detail ? detail : "");
     return static_cast<int>(Send([&] {
         return static_cast<LRESULT>(m_boxAnswer ? m_boxAnswer(message, type)
-                                                : ShowMessageBox(message, type));
+                                                : ShowMessageBox(message, type, more));
     }));
 }
 
-int QtFrontEnd::ShowMessageBox(const CString& text, UINT type) {
+int QtFrontEnd::ShowMessageBox(const CString& text, UINT type, const CString& detail) {
     QMessageBox box(BoxIcon(type), m_boxCaption, Text(text), QMessageBox::NoButton, TopWindow());
     box.setTextFormat(Qt::PlainText);
+    if (!detail.IsEmpty())
+        SetPlainInformativeText(box, Text(detail));
     switch (type & MB_TYPEMASK) {
     case MB_YESNO:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

@@ -62,8 +62,9 @@ public:
     virtual void OnDialogDestroy(CDialog& dlg) { (void)dlg; }
 
     // --- questions; called on the asking thread, which they block until answered ---
-    // Returns IDOK, IDCANCEL, IDYES or IDNO.
-    virtual int MessageBox(const char* text, UINT type, UINT helpId) = 0;
+    // Returns IDOK, IDCANCEL, IDYES or IDNO. detail (nullptr or empty: none) tells more than
+    // text, e.g. which row of a file was refused and why; it is shown beneath the text.
+    virtual int MessageBox(const char* text, UINT type, UINT helpId, const char* detail) = 0;
     // Returns IDOK with the full path in path, or IDCANCEL.
     virtual INT_PTR ChooseFile(const CFileRequest& request, CString& path) = 0;
 

@@ -57,7 +57,7 @@ void CHeadlessFrontEnd::RunUntil(const std::function<bool()>& done) {
 
 void CHeadlessFrontEnd::OnControlChanged(CWnd&, UiChange) {}
 
-int CHeadlessFrontEnd::MessageBox(const char*, UINT type, UINT) {
+int CHeadlessFrontEnd::MessageBox(const char*, UINT type, UINT, const char*) {
     switch (type & MB_TYPEMASK) {
     case MB_YESNO:
         return IDNO;

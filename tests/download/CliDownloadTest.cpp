@@ -77,6 +77,13 @@ TEST_F(CliDownload, CheckAndVerifyAsPrograms) {
     EXPECT_EQ(run.status, static_cast<int>(RESULT_CONFIG_ERROR));
     EXPECT_NE(run.out.find("row 1, line 6: field 3 (source module) \"1\""), std::string::npos)
         << run.out;
+    m_file = bad; // the download says why it refuses the file
+    run = Run(Args("download", true));
+    EXPECT_EQ(run.status, static_cast<int>(RESULT_CONFIG_ERROR));
+    EXPECT_NE(run.err.find("Configuration Error!\nrow 1, line 6: field 3 (source module) \"1\""),
+              std::string::npos)
+        << run.err;
+    m_file = m_dir.File("config.csv");
 
     run = Run(Args("verify"));
     EXPECT_EQ(run.status, static_cast<int>(RESULT_DIFFERENT));

@@ -115,6 +115,9 @@ TEST_F(DownloadRun, UnacceptableRowWritesNothing) {
     EXPECT_TRUE(m_sim->Requests().empty());
     EXPECT_TRUE(m_fe.Texts(IDC_STATUS).empty());
     ExpectEnd("Configuration Error!", CString(), 0);
+    EXPECT_EQ(ErrorDetails(), std::vector<CString>{"row 5, line 10: field 3 (source module) \"1\": "
+                                                   "source module must be 2 to 16 when mode is "
+                                                   "not 0"});
 }
 
 TEST_F(DownloadRun, RejectedDeadbandWriteStillMakesTheAlarmsLaterWrites) {
@@ -160,7 +163,8 @@ struct Refusal {
     const char* file; // nullptr: a full file
     UINT result;
     const char* box;
-    const char* status; // nullptr: the status line is never set
+    const char* status;           // nullptr: the status line is never set
+    const char* detail = nullptr; // of the box; nullptr: not checked
 };
 
 class DownloadRefused : public DownloadFixture, public ::testing::WithParamInterface<Refusal> {};
@@ -174,6 +178,9 @@ TEST_P(DownloadRefused, WritesNothing) {
     EXPECT_TRUE(Requests(FN_WRITE_MULTIPLE_REGISTERS).empty());
     EXPECT_TRUE(Requests(FN_WRITE_SINGLE_COIL).empty());
     EXPECT_EQ(ErrorBoxes(), std::vector<CString>{c.box});
+    if (c.detail) {
+        EXPECT_EQ(ErrorDetails(), std::vector<CString>{c.detail});
+    }
     if (c.status) {
         EXPECT_EQ(m_fe.Texts(IDC_STATUS), (std::vector<CString>{CONNECTING_TEXT, c.status}));
     } else {
@@ -195,7 +202,8 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"RefusedConnection", NOTHING, true, nullptr, RESULT_DEVICE_ERROR,
                 "Error connecting to ORX!", "Error connecting to ORX!"},
         Refusal{"MissingFile", NOTHING, false, "/nonexistent/missing.csv", RESULT_FILE_ERROR,
-                "Error opening file!", nullptr},
+                "Error opening file!", nullptr,
+                "/nonexistent/missing.csv: No such file or directory"},
         Refusal{"EmptyPath", NOTHING, false, "", RESULT_NO_FILE, "Please select a file.", nullptr}),
     [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
 

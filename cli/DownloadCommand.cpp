@@ -36,7 +36,8 @@ const CliCommand DOWNLOAD{
     "  --yes      do not ask for confirmation\n"
     "\n"
     "Exit status: 0 complete, 2 FILE cannot be opened, 3 device error (no connection, not an\n"
-    "ORX, failed write), 4 device configuration locked, 5 cancelled or not confirmed,\n"
+    "ORX, lock not readable, failed write), 4 device configuration locked, 5 cancelled or not "
+    "confirmed,\n"
     "6 a row of FILE refused, 64 usage error or no confirmation possible (no terminal and no\n"
     "--yes), 130 second Ctrl-C.\n",
     &RunDownload};

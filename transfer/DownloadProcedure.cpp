@@ -1,6 +1,7 @@
 // File to device: the worker started by "Download to ORX".
 
 #include "app/ORXConfigurationDlg.h"
+#include "modbus/Modbus.h"
 #include "transfer/ConfigCheck.h"
 #include "transfer/RegisterMap.h"
 #include "transfer/TransferProcedures.h"
@@ -13,11 +14,13 @@ namespace {
 
 enum class AlarmsEnd { Complete, WriteFailed, Cancelled };
 
-bool IsLocked(CModbus& modbus) {
-    CByteArray locked;
-    locked.SetSize(1);
-    modbus.ReadInputStatus(INPUT_CONFIG_LOCKED, locked); // a silent device counts as unlocked
-    return locked[0] == 1;
+// The result of the lock input's read; locked only means something when it succeeded.
+WORD ReadLock(CModbus& modbus, bool& locked) {
+    CByteArray input;
+    input.SetSize(1);
+    const WORD code = modbus.ReadInputStatus(INPUT_CONFIG_LOCKED, input);
+    locked = input[0] == 1;
+    return code;
 }
 
 AlarmsEnd DownloadAlarms(CORXConfigurationDlg* pDlg, const std::vector<AlarmRecord>& rows) {
@@ -97,7 +100,12 @@ UINT DownloadThreadProc(LPVOID pParam) {
     if (!CheckDeviceIdentity(pDlg))
         return FailTransfer(pDlg, "This is not an ORX!", "Error! Device was not an ORX!",
                             RESULT_DEVICE_ERROR);
-    if (IsLocked(pDlg->m_modbus))
+    bool locked = false;
+    // A device that does not tell whether it is locked may be: it is not written.
+    if (const WORD code = ReadLock(pDlg->m_modbus, locked); code != MODBUS_OK)
+        return FailTransfer(pDlg, "Error downloading!", nullptr, RESULT_DEVICE_ERROR,
+                            DeviceFailure(pDlg, "Reading the lock input", code));
+    if (locked)
         return FailTransfer(pDlg, "Error! Configuration Locked!", "Error! Configuration Locked!",
                             RESULT_LOCKED);
     return DownloadRows(pDlg, file.written);

@@ -45,6 +45,10 @@ UINT EndTransfer(CORXConfigurationDlg* pDlg, UINT result) {
     return result;
 }
 
+std::string DeviceFailure(CORXConfigurationDlg* pDlg, const char* what, WORD code) {
+    return std::string(what) + ": " + pDlg->m_modbus.ErrorMessage(code).str();
+}
+
 UINT FailTransfer(CORXConfigurationDlg* pDlg, const char* box, const char* status, UINT result,
                   const std::string& detail) {
     if (box != nullptr)

@@ -24,6 +24,9 @@ UINT RefuseEmptyPath(CORXConfigurationDlg* pDlg);
 // Every end past the file choice: the idle arrangement, then the connection closed.
 UINT EndTransfer(CORXConfigurationDlg* pDlg, UINT result);
 
+// "what: the client's text for code", the detail of a failed exchange.
+std::string DeviceFailure(CORXConfigurationDlg* pDlg, const char* what, WORD code);
+
 // The message box (with detail, the cause, beneath its text) first, then the status text;
 // box and status may be null.
 UINT FailTransfer(CORXConfigurationDlg* pDlg, const char* box, const char* status, UINT result,

@@ -1,6 +1,7 @@
 // Device to file: the worker started by "Upload from ORX".
 
 #include "app/ORXConfigurationDlg.h"
+#include "modbus/Modbus.h"
 #include "transfer/ConfigFile.h"
 #include "transfer/RegisterMap.h"
 #include "transfer/ReplacingFile.h"
@@ -56,7 +57,11 @@ UINT UploadThreadProc(LPVOID pParam) {
         return FailTransfer(pDlg, "This is not an ORX!", "Error! Device was not an ORX!",
                             RESULT_DEVICE_ERROR);
 
-    WriteFileHeader(file.Stream(), pDlg->m_modbus);
+    DWORD serial = 0;
+    if (const WORD code = ReadSerialNumber(pDlg->m_modbus, serial); code != MODBUS_OK)
+        return FailTransfer(pDlg, "Error uploading!", nullptr, RESULT_DEVICE_ERROR,
+                            DeviceFailure(pDlg, "Reading the serial number", code));
+    WriteFileHeader(file.Stream(), serial);
     switch (UploadAlarms(pDlg, file.Stream())) {
     case AlarmsEnd::ReadFailed:
         return FailTransfer(pDlg, "Error uploading!", nullptr, RESULT_DEVICE_ERROR);

@@ -47,21 +47,34 @@ std::string DescribeProblems(const ConfigCheckResult& file) {
     return text;
 }
 
-UINT AbortDownload(CORXConfigurationDlg* pDlg, const char* box, const char* status, UINT result) {
+// Past the lock check the device is owed one of the two end coils.
+struct EndCoil {
+    bool owed = false;
+};
+
+void SendAbortCoil(CORXConfigurationDlg* pDlg, EndCoil& coil) {
+    coil.owed = false;
     pDlg->m_modbus.ForceSingleCoil(COIL_DOWNLOAD_ABORTED, TRUE); // the stop is reported anyway
+}
+
+UINT AbortDownload(CORXConfigurationDlg* pDlg, EndCoil& coil, const char* box, const char* status,
+                   UINT result) {
+    SendAbortCoil(pDlg, coil);
     return FailTransfer(pDlg, box, status, result);
 }
 
 // Past the lock check: the rows, then the coil that tells the device how the download ended.
-UINT DownloadRows(CORXConfigurationDlg* pDlg, const std::vector<AlarmRecord>& rows) {
+UINT DownloadRows(CORXConfigurationDlg* pDlg, const std::vector<AlarmRecord>& rows, EndCoil& coil) {
+    coil.owed = true;
     switch (DownloadAlarms(pDlg, rows)) {
     case AlarmsEnd::WriteFailed:
-        return AbortDownload(pDlg, "Error downloading!", nullptr, RESULT_DEVICE_ERROR);
+        return AbortDownload(pDlg, coil, "Error downloading!", nullptr, RESULT_DEVICE_ERROR);
     case AlarmsEnd::Cancelled:
-        return AbortDownload(pDlg, nullptr, "Download Cancelled!", RESULT_CANCELLED);
+        return AbortDownload(pDlg, coil, nullptr, "Download Cancelled!", RESULT_CANCELLED);
     case AlarmsEnd::Complete:
         break;
     }
+    coil.owed = false;
     // A device that did not take the completion coil was not told of the download: that is
     // a failure, not "Download Complete!".
     if (pDlg->m_modbus.ForceSingleCoil(COIL_DOWNLOAD_COMPLETE, TRUE) != 0)
@@ -71,10 +84,7 @@ UINT DownloadRows(CORXConfigurationDlg* pDlg, const std::vector<AlarmRecord>& ro
     return EndTransfer(pDlg, RESULT_OK);
 }
 
-} // namespace
-
-UINT DownloadThreadProc(LPVOID pParam) {
-    auto* pDlg = static_cast<CORXConfigurationDlg*>(pParam);
+UINT Download(CORXConfigurationDlg* pDlg, EndCoil& coil) {
     CString path;
     if (!ChooseConfigurationFile(TRUE, path))
         return RESULT_NO_FILE;
@@ -108,5 +118,18 @@ UINT DownloadThreadProc(LPVOID pParam) {
     if (locked)
         return FailTransfer(pDlg, "Error! Configuration Locked!", "Error! Configuration Locked!",
                             RESULT_LOCKED);
-    return DownloadRows(pDlg, file.written);
+    return DownloadRows(pDlg, file.written, coil);
+}
+
+} // namespace
+
+UINT DownloadThreadProc(LPVOID pParam) {
+    auto* pDlg = static_cast<CORXConfigurationDlg*>(pParam);
+    EndCoil coil;
+    return GuardTransfer(
+        pDlg, "Error downloading!", [&] { return Download(pDlg, coil); },
+        [&] {
+            if (coil.owed)
+                SendAbortCoil(pDlg, coil);
+        });
 }

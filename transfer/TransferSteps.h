@@ -5,6 +5,7 @@
 #include "platform/String.h"
 #include "platform/ui/WinDefs.h"
 
+#include <functional>
 #include <string>
 
 class CORXConfigurationDlg;
@@ -26,6 +27,13 @@ UINT EndTransfer(CORXConfigurationDlg* pDlg, UINT result);
 
 // "what: the client's text for code", the detail of a failed exchange.
 std::string DeviceFailure(CORXConfigurationDlg* pDlg, const char* what, WORD code);
+
+// Runs transfer and returns its result. An exception that leaves it ends the transfer as an
+// error instead: onFailure (if any), then box with the exception's text as its detail, the
+// idle arrangement, the connection closed, and RESULT_INTERNAL_ERROR. Nothing is thrown.
+UINT GuardTransfer(CORXConfigurationDlg* pDlg, const char* box,
+                   const std::function<UINT()>& transfer,
+                   const std::function<void()>& onFailure = {});
 
 // The message box (with detail, the cause, beneath its text) first, then the status text;
 // box and status may be null.

@@ -31,10 +31,7 @@ AlarmsEnd UploadAlarms(CORXConfigurationDlg* pDlg, std::ostream& file) {
     return AlarmsEnd::Complete;
 }
 
-} // namespace
-
-UINT UploadThreadProc(LPVOID pParam) {
-    auto* pDlg = static_cast<CORXConfigurationDlg*>(pParam);
+UINT Upload(CORXConfigurationDlg* pDlg) {
     CString path;
     if (!ChooseConfigurationFile(FALSE, path))
         return RESULT_NO_FILE;
@@ -75,4 +72,12 @@ UINT UploadThreadProc(LPVOID pParam) {
         return FailTransfer(pDlg, "Error writing to file!", nullptr, RESULT_FILE_ERROR);
     pDlg->m_status.SetWindowText("Upload Complete!");
     return EndTransfer(pDlg, RESULT_OK);
+}
+
+} // namespace
+
+UINT UploadThreadProc(LPVOID pParam) {
+    auto* pDlg = static_cast<CORXConfigurationDlg*>(pParam);
+    // The unfinished file is discarded as the exception leaves Upload.
+    return GuardTransfer(pDlg, "Error uploading!", [pDlg] { return Upload(pDlg); });
 }

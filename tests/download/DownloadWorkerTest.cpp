@@ -148,6 +148,25 @@ TEST_F(DownloadRun, CancelDuringAnAlarmFinishesItFirst) {
     ExpectEnd(nullptr, "Download Cancelled!", CANCELLED_ALARM);
 }
 
+// An exception in a worker (here one that the interface thread meets while it shows a status
+// text) ends the transfer as an error that tells the exception's text, not the program.
+TEST_F(DownloadRun, UnexpectedExceptionEndsTheTransferAsAnError) {
+    const auto fail = [] { throw std::runtime_error("out of order"); };
+    const std::string kept = m_dir.Write("kept.csv", "kept\n");
+    m_fe.OnText(IDC_STATUS, Numbered("Uploading Alarm %d/32...", 3), fail);
+    EXPECT_EQ(Upload(kept), RESULT_INTERNAL_ERROR);
+    EXPECT_EQ(ReadText(kept), "kept\n");
+    EXPECT_EQ(m_dir.Entries(), std::vector<std::string>{"kept.csv"}) << "no temporary left";
+    ExpectEnd("Error uploading!", Numbered("Uploading Alarm %d/32...", 3), 2);
+
+    m_fe.OnText(IDC_STATUS, DownloadStatus(CANCELLED_ALARM), fail);
+    EXPECT_EQ(DownloadFull(), RESULT_INTERNAL_ERROR);
+    ExpectAbortCoilLast();
+    EXPECT_EQ(ErrorBoxes().back(), "Error downloading!");
+    EXPECT_EQ(ErrorDetails(), (std::vector<CString>{"out of order", "out of order"}));
+    ExpectIdleArrangement();
+}
+
 TEST_F(DownloadRun, CancelWhileConnectingWritesNothing) {
     CancelAt(CONNECTING_TEXT);
     ASSERT_EQ(DownloadFull(), RESULT_CANCELLED);

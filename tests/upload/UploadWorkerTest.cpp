@@ -4,9 +4,11 @@
 #include "platform/ui/Thread.h"
 #include "transfer/ConfigFile.h"
 
+#include <climits>
 #include <csignal>
 #include <fstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -139,6 +141,33 @@ TEST_F(UploadRun, FailedWriteIsReportedInsteadOfComplete) {
     EXPECT_EQ(result, RESULT_FILE_ERROR);
     ExpectEnd("Error writing to file!", UploadStatus(ALARM_COUNT), ALARM_COUNT);
     ExpectChosenFileUnchanged();
+}
+
+// What the chosen name stands for is replaced: a link's target, with the owner, group and
+// permissions it had; and a name as long as a folder takes one.
+TEST_F(UploadRun, ReplacedFileKeepsItsLinkOwnerAndMode) {
+    constexpr mode_t MODE = 0640;
+    constexpr uid_t OTHER_ID = 65534; // any owner but the one running the test
+    const bool root = geteuid() == 0;
+    const std::string real = m_dir.File("real.csv");
+    WriteText(real, PREVIOUS_CONTENT);
+    ASSERT_EQ(chmod(real.c_str(), MODE), 0);
+    ASSERT_TRUE(!root || chown(real.c_str(), OTHER_ID, OTHER_ID) == 0);
+    std::filesystem::create_symlink("real.csv", m_dir.Path() / "link.csv");
+    ASSERT_EQ(Upload(m_dir.File("link.csv"), m_sim->Port()), RESULT_OK);
+    EXPECT_TRUE(std::filesystem::is_symlink(m_dir.Path() / "link.csv"));
+    EXPECT_EQ(ReadLines(real).size(), static_cast<std::size_t>(CONFIG_FILE_LINES));
+    struct stat after {};
+    ASSERT_EQ(stat(real.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode & 07777, MODE);
+    if (root) {
+        EXPECT_EQ(after.st_uid, OTHER_ID);
+        EXPECT_EQ(after.st_gid, OTHER_ID);
+    }
+    const std::string longest = std::string(NAME_MAX - 4, 'n') + ".csv";
+    ASSERT_EQ(Upload(m_dir.File(longest), m_sim->Port()), RESULT_OK);
+    EXPECT_EQ(m_dir.Entries(),
+              (std::vector<std::string>{"config.csv", "link.csv", longest, "real.csv"}));
 }
 
 TEST_F(UploadRun, RefusedConnectionKeepsThePresentAndTheAbsentFile) {

@@ -102,9 +102,9 @@ UINT Download(CORXConfigurationDlg* pDlg, EndCoil& coil) {
                             DescribeProblems(file));
 
     pDlg->m_status.SetWindowText("Connecting to ORX...");
-    if (!pDlg->ConnectToDevice())
+    if (std::string why; !pDlg->ConnectToDevice(&why))
         return FailTransfer(pDlg, "Error connecting to ORX!", "Error connecting to ORX!",
-                            RESULT_DEVICE_ERROR);
+                            RESULT_DEVICE_ERROR, why);
     if (pDlg->m_transferState == TRANSFER_CANCEL)
         return FailTransfer(pDlg, nullptr, "Download Cancelled!", RESULT_CANCELLED);
     if (!CheckDeviceIdentity(pDlg))

@@ -45,9 +45,9 @@ UINT Upload(CORXConfigurationDlg* pDlg) {
     PrepareFileStream(file.Stream());
 
     pDlg->m_status.SetWindowText("Connecting to ORX...");
-    if (!pDlg->ConnectToDevice())
+    if (std::string why; !pDlg->ConnectToDevice(&why))
         return FailTransfer(pDlg, "Error connecting to ORX!", "Error connecting to ORX!",
-                            RESULT_DEVICE_ERROR);
+                            RESULT_DEVICE_ERROR, why);
     if (pDlg->m_transferState == TRANSFER_CANCEL)
         return FailTransfer(pDlg, nullptr, "Upload Cancelled!", RESULT_CANCELLED);
     if (!CheckDeviceIdentity(pDlg))

@@ -180,6 +180,21 @@ TEST_F(UploadRun, RefusedConnectionKeepsThePresentAndTheAbsentFile) {
     ExpectChosenFileUnchanged();
 }
 
+// Addresses that can never be a device are not tried: 0.0.0.0 would reach a server on this
+// machine, here the simulator listening on every address.
+TEST_F(UploadRun, AddressThatCanNeverBeADeviceIsNotTried) {
+    SimulatorOptions everywhere;
+    everywhere.listenAddress = "0.0.0.0";
+    StartSimulator(everywhere);
+    for (const DWORD address : {0x00000000u, 0xFFFFFFFFu, 0xE0000001u}) {
+        m_dlg->m_ipAddress.SetAddress(address);
+        EXPECT_EQ(Upload(), RESULT_DEVICE_ERROR);
+    }
+    EXPECT_EQ(ErrorBoxes(), std::vector<CString>(3, "Error connecting to ORX!"));
+    EXPECT_TRUE(m_sim->Requests().empty());
+    ExpectChosenFileUnchanged();
+}
+
 TEST_F(UploadRun, DeviceThatIsNotAnOrx) {
     m_sim->SetIdentity(NOT_AN_ORX);
     EXPECT_EQ(Upload(), RESULT_DEVICE_ERROR);

@@ -22,6 +22,8 @@ public:
     int ExitCode() const { return m_exitCode.load(); }
     // Ends a progress bar line so the shell prompt starts on a line of its own.
     void Finish();
+    // A line of the program's own, among the status texts.
+    void Notice(const char* text) { PrintLine(text); }
 
 private:
     void PrintLine(const char* text);

@@ -2,6 +2,7 @@
 
 #include "app/Resource.h"
 #include "cli/CliCommand.h"
+#include "cli/InterruptWatch.h"
 #include "cli/TransferRunner.h"
 
 #include <cstdio>
@@ -15,12 +16,13 @@ const CliCommand UPLOAD{
     "Reads the 32 alarm definitions, the serial number and the identity of the ORX device at\n"
     "HOST (A.B.C.D) and saves them in FILE as comma-separated text. An existing FILE is\n"
     "replaced without asking, and only when the whole upload succeeded; otherwise it is left\n"
-    "as it was. Ctrl-C cancels (a second Ctrl-C quits at once).\n"
+    "as it was. Ctrl-C, SIGTERM or SIGHUP cancels (a second one makes the exit status 130).\n"
     "\n"
     "  --port N   the device's Modbus TCP port (default 502)\n"
     "\n"
     "Exit status: 0 complete, 1 no file named, 2 file error, 3 device error (no connection,\n"
-    "not an ORX, failed read), 5 cancelled, 64 usage error.\n",
+    "not an ORX, failed read), 5 cancelled, 8 internal error, 64 usage error, 130 second\n"
+    "Ctrl-C.\n",
     &RunUpload};
 
 const CliCommandRegistration registration{UPLOAD};
@@ -34,6 +36,7 @@ int RunUpload(const std::vector<std::string>& args) {
         std::printf("usage: orx-transfer %s\n\n%s", UPLOAD.synopsis, UPLOAD.help);
         return 0;
     }
+    BlockInterrupts(); // before any thread: the transfer takes them
     return RunTransfer(options, IDC_UPLOAD);
 }
 

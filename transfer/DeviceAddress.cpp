@@ -43,12 +43,11 @@ const char* WhyNeverADevice(DWORD address) {
 }
 
 bool ConnectToOrx(CRemoteModbus& modbus, DWORD address, WORD port,
-                  const std::function<bool()>& cancelled, std::string& why) {
+                  const ConnectCancelled& cancelled, std::string& why) {
     if (const char* never = WhyNeverADevice(address)) {
         why = DottedAddress(address).str() + ": " + never;
         return false;
     }
-    (void)cancelled;
     return modbus.Connect(DottedAddress(address), port != 0 ? port : MODBUS_TCP_PORT,
-                          EXCHANGE_TIMEOUT_MS) != FALSE;
+                          EXCHANGE_TIMEOUT_MS, cancelled) != FALSE;
 }

@@ -3,7 +3,6 @@
 
 #include "modbus/RemoteModbus.h"
 
-#include <functional>
 #include <string>
 
 // "A.B.C.D" of an address with its first field in the high byte.
@@ -17,4 +16,4 @@ const char* WhyNeverADevice(DWORD address);
 // gives up once cancelled() is true. False when not connected, with why set when the cause
 // is known.
 bool ConnectToOrx(CRemoteModbus& modbus, DWORD address, WORD port,
-                  const std::function<bool()>& cancelled, std::string& why);
+                  const ConnectCancelled& cancelled, std::string& why);

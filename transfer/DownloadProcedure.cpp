@@ -102,11 +102,14 @@ UINT Download(CORXConfigurationDlg* pDlg, EndCoil& coil) {
                             DescribeProblems(file));
 
     pDlg->m_status.SetWindowText("Connecting to ORX...");
-    if (std::string why; !pDlg->ConnectToDevice(&why))
-        return FailTransfer(pDlg, "Error connecting to ORX!", "Error connecting to ORX!",
-                            RESULT_DEVICE_ERROR, why);
+    std::string why;
+    const BOOL connected = pDlg->ConnectToDevice(&why);
+    // Also a connect that the cancel cut short: the user asked for the end it had.
     if (pDlg->m_transferState == TRANSFER_CANCEL)
         return FailTransfer(pDlg, nullptr, "Download Cancelled!", RESULT_CANCELLED);
+    if (!connected)
+        return FailTransfer(pDlg, "Error connecting to ORX!", "Error connecting to ORX!",
+                            RESULT_DEVICE_ERROR, why);
     if (!CheckDeviceIdentity(pDlg))
         return FailTransfer(pDlg, "This is not an ORX!", "Error! Device was not an ORX!",
                             RESULT_DEVICE_ERROR);

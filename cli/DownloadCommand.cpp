@@ -36,10 +36,9 @@ const CliCommand DOWNLOAD{
     "  --yes      do not ask for confirmation\n"
     "\n"
     "Exit status: 0 complete, 2 FILE cannot be opened, 3 device error (no connection, not an\n"
-    "ORX, lock not readable, failed write), 4 device configuration locked, 5 cancelled or not "
-    "confirmed,\n"
-    "6 a row of FILE refused, 8 internal error, 64 usage error or no confirmation possible (no\n"
-    "terminal and no --yes), 130 second Ctrl-C.\n",
+    "ORX, lock input not readable, failed write), 4 device configuration locked, 5 cancelled\n"
+    "or not confirmed, 6 a row of FILE refused, 8 internal error, 64 usage error or no\n"
+    "confirmation possible (no terminal and no --yes), 130 second Ctrl-C.\n",
     &RunDownload};
 
 const CliCommandRegistration registration{DOWNLOAD};

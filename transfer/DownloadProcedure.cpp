@@ -104,7 +104,7 @@ UINT Download(CORXConfigurationDlg* pDlg, EndCoil& coil) {
     pDlg->m_status.SetWindowText("Connecting to ORX...");
     std::string why;
     const BOOL connected = pDlg->ConnectToDevice(&why);
-    // Also a connect that the cancel cut short: the user asked for the end it had.
+    // Cancel also cuts short a connect being made: a failed connect then ends as cancelled.
     if (pDlg->m_transferState == TRANSFER_CANCEL)
         return FailTransfer(pDlg, nullptr, "Download Cancelled!", RESULT_CANCELLED);
     if (!connected)

@@ -47,7 +47,7 @@ UINT Upload(CORXConfigurationDlg* pDlg) {
     pDlg->m_status.SetWindowText("Connecting to ORX...");
     std::string why;
     const BOOL connected = pDlg->ConnectToDevice(&why);
-    // Also a connect that the cancel cut short: the user asked for the end it had.
+    // Cancel also cuts short a connect being made: a failed connect then ends as cancelled.
     if (pDlg->m_transferState == TRANSFER_CANCEL)
         return FailTransfer(pDlg, nullptr, "Upload Cancelled!", RESULT_CANCELLED);
     if (!connected)

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <exception>
 
 namespace orxqt {
 
@@ -64,8 +65,19 @@ LRESULT QtFrontEnd::Send(const std::function<LRESULT()>& call) {
     if (IsUiThread())
         return call();
     LRESULT result = 0;
+    std::exception_ptr error; // passed on to the asking thread, never through Qt's event loop
     QMetaObject::invokeMethod(
-        this, [&] { result = call(); }, Qt::BlockingQueuedConnection);
+        this,
+        [&] {
+            try {
+                result = call();
+            } catch (...) {
+                error = std::current_exception();
+            }
+        },
+        Qt::BlockingQueuedConnection);
+    if (error)
+        std::rethrow_exception(error);
     return result;
 }
 

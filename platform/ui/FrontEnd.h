@@ -44,8 +44,9 @@ public:
 
     // --- the interface thread ---
     virtual bool IsUiThread() const = 0;
-    // Runs call on the interface thread and waits for its result. On the interface thread
-    // itself it runs at once.
+    // Runs call on the interface thread and waits for its result; an exception that call
+    // throws is thrown again on the calling thread. On the interface thread itself it runs
+    // at once.
     virtual LRESULT Send(const std::function<LRESULT()>& call) = 0;
     // Queues call for the interface thread and returns at once.
     virtual void Post(std::function<void()> call) = 0;

@@ -3,6 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/AppResources.h"
 #include "platform/ui/MessageBox.h"
+#include "transfer/DeviceAddress.h"
 #include "transfer/RegisterMap.h"
 #include "transfer/TransferProcedures.h"
 #include "transfer/TransferResults.h"
@@ -103,12 +104,16 @@ void CORXConfigurationDlg::OnBnClickedCancel() {
     m_transferState = TRANSFER_CANCEL;
 }
 
-BOOL CORXConfigurationDlg::ConnectToDevice() {
-    BYTE f0 = 0, f1 = 0, f2 = 0, f3 = 0;
-    m_ipAddress.GetAddress(f0, f1, f2, f3);
-    CString host;
-    host.Format("%d.%d.%d.%d", f0, f1, f2, f3);
-    return m_modbus.Connect(host, m_wPortOverride, EXCHANGE_TIMEOUT_MS);
+BOOL CORXConfigurationDlg::ConnectToDevice(std::string* why) {
+    DWORD address = 0;
+    m_ipAddress.GetAddress(address);
+    std::string cause;
+    const bool connected = ConnectToOrx(
+        m_modbus, address, m_wPortOverride, [this] { return m_transferState == TRANSFER_CANCEL; },
+        cause);
+    if (why != nullptr)
+        *why = cause;
+    return connected ? TRUE : FALSE;
 }
 
 void CORXConfigurationDlg::FinishTransfer() {

@@ -10,6 +10,7 @@
 #include "platform/ui/Thread.h"
 
 #include <atomic>
+#include <string>
 
 // Shown while the dialog waits for a running transfer before it closes.
 constexpr const char* CLOSING_STATUS_TEXT = "Stopping the transfer before closing...";
@@ -28,7 +29,8 @@ public:
     void OnBnClickedUpload();
     void OnBnClickedDownload();
     void OnBnClickedCancel();
-    BOOL ConnectToDevice();
+    // why (if given) gets the cause of a failure when it is known.
+    BOOL ConnectToDevice(std::string* why = nullptr);
     void FinishTransfer();
     HICON OnQueryDragIcon() { return m_hIcon; }
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 constexpr int EXIT_USAGE = 64;        // the command line was wrong
-constexpr int EXIT_INTERRUPTED = 130; // a second Ctrl-C
+constexpr int EXIT_INTERRUPTED = 130; // a second Ctrl-C (SIGTERM, SIGHUP) during a transfer
 
 struct CliCommand {
     const char* name;

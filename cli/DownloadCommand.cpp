@@ -3,13 +3,13 @@
 #include "app/Resource.h"
 #include "cli/CliCommand.h"
 #include "cli/DownloadCommands.h"
+#include "cli/InterruptWatch.h"
 #include "cli/TransferRunner.h"
 #include "transfer/ConfigCheck.h"
 #include "transfer/TransferResults.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <poll.h>
 #include <unistd.h>
@@ -31,39 +31,26 @@ const CliCommand DOWNLOAD{
     "check FILE` tells beforehand which rows would be refused. Fields that the download\n"
     "reads otherwise than their text says are named in warnings before anything is written.\n"
     "Before writing it asks for confirmation on the terminal; without a terminal it writes\n"
-    "only with --yes. Ctrl-C cancels: the alarm being written is finished and the abort coil\n"
-    "set (a second Ctrl-C quits at once).\n"
+    "only with --yes. Ctrl-C, SIGTERM or SIGHUP cancels: the alarm being written is finished\n"
+    "and the abort coil set (a second one makes the exit status 130; the coil is still set).\n"
     "\n"
     "  --port N   the device's Modbus TCP port (default 502)\n"
     "  --yes      do not ask for confirmation\n"
     "\n"
     "Exit status: 0 complete, 2 FILE cannot be opened, 3 device error (no connection, not an\n"
-    "ORX, failed write), 4 device configuration locked, 5 cancelled or not confirmed,\n"
-    "6 a row of FILE refused, 64 usage error or no confirmation possible (no terminal and no\n"
-    "--yes), 130 second Ctrl-C.\n",
+    "ORX, lock input not readable, failed write), 4 device configuration locked, 5 cancelled\n"
+    "or not confirmed, 6 a row of FILE refused, 8 internal error, 64 usage error or no\n"
+    "confirmation possible (no terminal and no --yes), 130 second Ctrl-C.\n",
     &RunDownload};
 
 const CliCommandRegistration registration{DOWNLOAD};
 
 int RunDownload(const std::vector<std::string>& args) {
+    BlockInterrupts(); // before any thread: the prompt and the transfer take them
     return RunDownloadCommand(args, STDIN_FILENO);
 }
 
-// Takes a Ctrl-C that arrived while interrupts are blocked (as orx-transfer's main does).
-bool TakePendingInterrupt() {
-    sigset_t pending;
-    sigemptyset(&pending);
-    if (sigpending(&pending) != 0 || sigismember(&pending, SIGINT) != 1)
-        return false;
-    sigset_t interrupt;
-    sigemptyset(&interrupt);
-    sigaddset(&interrupt, SIGINT);
-    const timespec now{};
-    sigtimedwait(&interrupt, nullptr, &now);
-    return true;
-}
-
-// One line from fd; false at its end, on an error or on Ctrl-C.
+// One line from fd; false at its end, on an error or on Ctrl-C (SIGTERM, SIGHUP).
 bool ReadAnswer(int fd, std::string& answer) {
     for (;;) {
         if (TakePendingInterrupt())

@@ -1,29 +1,48 @@
 #include "cli/InterruptWatch.h"
 
-#include "cli/CliCommand.h"
-
-#include <csignal>
 #include <unistd.h>
 
 namespace {
 
 // SIGUSR1 only tells the watcher to stop.
 sigset_t WatchedSignals() {
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGINT);
+    sigset_t set = InterruptSignals();
     sigaddset(&set, SIGUSR1);
     return set;
 }
 
 } // namespace
 
+sigset_t InterruptSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&set, signal);
+    return set;
+}
+
 void BlockInterrupts() {
     const sigset_t set = WatchedSignals();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
-CInterruptWatch::CInterruptWatch(std::function<void()> onInterrupt)
+bool TakePendingInterrupt() {
+    sigset_t pending;
+    sigemptyset(&pending);
+    if (sigpending(&pending) != 0)
+        return false;
+    const sigset_t interrupts = InterruptSignals();
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        if (sigismember(&pending, signal) == 1) {
+            const timespec now{};
+            sigtimedwait(&interrupts, nullptr, &now);
+            return true;
+        }
+    }
+    return false;
+}
+
+CInterruptWatch::CInterruptWatch(std::function<void(int)> onInterrupt)
     : m_onInterrupt(std::move(onInterrupt)), m_thread([this] { Watch(); }) {}
 
 CInterruptWatch::~CInterruptWatch() {
@@ -33,13 +52,10 @@ CInterruptWatch::~CInterruptWatch() {
 
 void CInterruptWatch::Watch() {
     const sigset_t set = WatchedSignals();
-    int interrupts = 0;
     for (;;) {
         int signal = 0;
         if (sigwait(&set, &signal) != 0 || signal == SIGUSR1)
             return;
-        if (++interrupts > 1)
-            _exit(EXIT_INTERRUPTED);
-        m_onInterrupt();
+        m_onInterrupt(++m_interrupts);
     }
 }

@@ -29,10 +29,13 @@ void CTerminalFrontEnd::OnControlChanged(CWnd& wnd, UiChange change) {
     }
 }
 
-int CTerminalFrontEnd::MessageBox(const char* text, UINT type, UINT /*helpId*/) {
+int CTerminalFrontEnd::MessageBox(const char* text, UINT type, UINT /*helpId*/,
+                                  const char* detail) {
     if ((type & MB_TYPEMASK) == MB_YESNO)
         return IDYES;
     PrintLine(text);
+    if (detail != nullptr && *detail != '\0')
+        PrintLine(detail);
     return IDOK;
 }
 

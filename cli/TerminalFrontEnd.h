@@ -1,8 +1,8 @@
 #pragma once
 // Presents a transfer on a terminal: the file named on the command line answers the file
 // dialog, a Yes/No question counts as confirmed (the command itself is the confirmation),
-// status texts and message-box texts go to stderr one per line, and the progress bar is
-// drawn on stderr when it is a terminal.
+// status texts and message-box texts go to stderr one per line (a box's detail after it), and the
+// progress bar is drawn on stderr when it is a terminal.
 
 #include "platform/ui/HeadlessFrontEnd.h"
 
@@ -14,7 +14,7 @@ public:
     CTerminalFrontEnd(CString path, std::FILE* out, bool drawProgress);
 
     void OnControlChanged(CWnd& wnd, UiChange change) override;
-    int MessageBox(const char* text, UINT type, UINT helpId) override;
+    int MessageBox(const char* text, UINT type, UINT helpId, const char* detail) override;
     INT_PTR ChooseFile(const CFileRequest& request, CString& path) override;
     void OnWorkerEnded(UINT exitCode) override;
 
@@ -22,6 +22,8 @@ public:
     int ExitCode() const { return m_exitCode.load(); }
     // Ends a progress bar line so the shell prompt starts on a line of its own.
     void Finish();
+    // A line of the program's own, among the status texts.
+    void Notice(const char* text) { PrintLine(text); }
 
 private:
     void PrintLine(const char* text);

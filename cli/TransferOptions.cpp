@@ -1,6 +1,7 @@
 #include "cli/TransferOptions.h"
 
 #include "platform/ui/IPAddressCtrl.h"
+#include "transfer/DeviceAddress.h"
 
 #include <charconv>
 
@@ -51,7 +52,7 @@ std::string ParseTransferOptions(const std::vector<std::string>& args, TransferO
         return "expected HOST and FILE";
     if (!ParseDottedAddress(positional[0].c_str(), options.address))
         return "HOST must be an IPv4 address A.B.C.D: " + positional[0];
-    options.host = positional[0];
+    options.host = DottedAddress(options.address).str(); // one reading of HOST for every command
     options.file = positional[1];
     return {};
 }

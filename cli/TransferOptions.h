@@ -10,7 +10,7 @@ struct TransferOptions {
     bool help = false;
     WORD port = 0;     // 0: the device port (502)
     DWORD address = 0; // first field in the high byte
-    std::string host;  // as given, "A.B.C.D"
+    std::string host;  // "A.B.C.D" as address holds it (010 is ten, not eight)
     std::string file;
 };
 

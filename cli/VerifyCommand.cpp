@@ -6,6 +6,7 @@
 #include "modbus/RemoteModbus.h"
 #include "platform/ui/WinApp.h"
 #include "transfer/ConfigCheck.h"
+#include "transfer/DeviceAddress.h"
 #include "transfer/DeviceCompare.h"
 #include "transfer/TransferResults.h"
 
@@ -43,8 +44,8 @@ int CompareWithDevice(const TransferOptions& options, const ConfigCheckResult& f
                       std::ostream& out, std::ostream& err) {
     AfxSocketInit();
     CRemoteModbus modbus;
-    if (!modbus.Connect(options.host.c_str(), options.port, EXCHANGE_TIMEOUT_MS)) {
-        err << "Error connecting to ORX!\n";
+    if (std::string why; !ConnectToOrx(modbus, options.address, options.port, {}, why)) {
+        err << "Error connecting to ORX!\n" << (why.empty() ? "" : why + "\n");
         return static_cast<int>(RESULT_DEVICE_ERROR);
     }
     const unsigned result = VerifyAlarms(modbus, file.written, out, err);

@@ -1,7 +1,6 @@
 // orx-transfer: the transfers of the configuration tool without a window.
 
 #include "cli/CliCommand.h"
-#include "cli/InterruptWatch.h"
 
 #include <cstdio>
 #include <string>
@@ -18,7 +17,6 @@ void PrintUsage(std::FILE* out) {
 } // namespace
 
 int main(int argc, char** argv) {
-    BlockInterrupts();
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         PrintUsage(stderr);

@@ -69,7 +69,8 @@ BOOL CRemoteModbus::IsConnected() {
     return m_addrRemote.sin_addr.s_addr != INADDR_NONE;
 }
 
-BOOL CRemoteModbus::Connect(CString host, WORD port, DWORD timeoutMs) {
+BOOL CRemoteModbus::Connect(CString host, WORD port, DWORD timeoutMs,
+                            const ConnectCancelled& cancelled) {
     if (host.IsEmpty())
         host = m_strHost;
     if (port == 0)
@@ -88,7 +89,7 @@ BOOL CRemoteModbus::Connect(CString host, WORD port, DWORD timeoutMs) {
         m_socket.Create();
         if (target.sin_addr.s_addr == INADDR_NONE)
             target = CBlockingSocket::GetHostByName(host, port);
-        m_socket.Connect(target);
+        m_socket.Connect(target, CONNECT_TIMEOUT_MS, cancelled);
         m_socket.GetSockName(m_addrLocal);
         m_addrRemote = target;
         return TRUE;

@@ -27,8 +27,9 @@ public:
     BOOL IsConnected() override;
 
     // Empty host, port 0 or timeout 0 mean the stored setting. timeoutMs bounds each
-    // exchange; the connection attempt has its own bound (CONNECT_TIMEOUT_MS).
-    BOOL Connect(CString host, WORD port, DWORD timeoutMs);
+    // exchange; the connection attempt has its own bound (CONNECT_TIMEOUT_MS) and gives up
+    // early once cancelled, if given, returns true.
+    BOOL Connect(CString host, WORD port, DWORD timeoutMs, const ConnectCancelled& cancelled = {});
     BOOL Disconnect();
 
     BOOL m_bAutoReconnect = FALSE;

@@ -2,6 +2,7 @@
 
 #include "modbus/ModbusException.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -84,7 +85,8 @@ void CBlockingSocket::Cleanup() {
     m_hSocket = 0;
 }
 
-void CBlockingSocket::Connect(const sockaddr_in& peer, int timeoutMs) {
+void CBlockingSocket::Connect(const sockaddr_in& peer, int timeoutMs,
+                              const ConnectCancelled& cancelled) {
     if (m_hSocket == 0) {
         errno = ENOTSOCK;
         Throw("Connect");
@@ -92,7 +94,7 @@ void CBlockingSocket::Connect(const sockaddr_in& peer, int timeoutMs) {
     int flags = fcntl(m_hSocket, F_GETFL);
     if (flags < 0 || fcntl(m_hSocket, F_SETFL, flags | O_NONBLOCK) < 0)
         Throw("Connect");
-    int error = ConnectNonBlocking(peer, timeoutMs);
+    int error = ConnectNonBlocking(peer, timeoutMs, cancelled);
     fcntl(m_hSocket, F_SETFL, flags); // the waits rely on a blocking socket again
     // The in-progress step of a connect that then succeeds is not a failure: keep it out of
     // the number that a later time-out reports.
@@ -101,19 +103,39 @@ void CBlockingSocket::Connect(const sockaddr_in& peer, int timeoutMs) {
         Throw("Connect");
 }
 
-// Returns 0 or the errno of the failed attempt; ETIMEDOUT when the time ran out.
-int CBlockingSocket::ConnectNonBlocking(const sockaddr_in& peer, int timeoutMs) {
+// Returns 0 or the errno of the failed attempt; ETIMEDOUT when the time ran out, ECANCELED
+// when it was cancelled.
+int CBlockingSocket::ConnectNonBlocking(const sockaddr_in& peer, int timeoutMs,
+                                        const ConnectCancelled& cancelled) {
     if (connect(m_hSocket, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0)
         return 0;
     if (errno != EINPROGRESS)
         return errno;
-    if (!WaitReady(POLLOUT, timeoutMs))
-        return ETIMEDOUT;
+    if (const int waited = WaitConnected(timeoutMs, cancelled); waited != 0)
+        return waited;
     int error = 0;
     socklen_t size = sizeof error;
     if (getsockopt(m_hSocket, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
         return errno;
     return error;
+}
+
+// Waits in short slices while the connection is being made, so that a cancel is seen soon.
+int CBlockingSocket::WaitConnected(int timeoutMs, const ConnectCancelled& cancelled) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0)
+            return ETIMEDOUT;
+        const int slice = cancelled ? std::min(static_cast<int>(left), CONNECT_CANCEL_CHECK_MS)
+                                    : static_cast<int>(left);
+        if (WaitReady(POLLOUT, slice))
+            return 0;
+        if (cancelled && cancelled())
+            return ECANCELED;
+    }
 }
 
 // Waits for one socket; false only when the time ran out. A failing poll goes on to the

@@ -5,12 +5,18 @@
 #include "platform/Exception.h"
 #include "platform/String.h"
 
+#include <functional>
 #include <netinet/in.h>
 
 using SOCKET = int;
 
 // The system's own connect can hang for minutes on an address that never answers.
 constexpr int CONNECT_TIMEOUT_MS = 5000;
+// How often a connect that has not yet succeeded asks whether it is still wanted.
+constexpr int CONNECT_CANCEL_CHECK_MS = 50;
+
+// True when a connection being made is no longer wanted.
+using ConnectCancelled = std::function<bool()>;
 
 class CBlockingSocketException : public CException {
     DECLARE_DYNAMIC(CBlockingSocketException)
@@ -38,7 +44,9 @@ public:
     void Create();
     void Close();
     void Cleanup(); // never throws
-    void Connect(const sockaddr_in& peer, int timeoutMs = CONNECT_TIMEOUT_MS);
+    // Gives up after timeoutMs, or (errno ECANCELED) once cancelled, if given, returns true.
+    void Connect(const sockaddr_in& peer, int timeoutMs = CONNECT_TIMEOUT_MS,
+                 const ConnectCancelled& cancelled = {});
 
     // One send/recv after a readiness wait of whole seconds. Send with 0 only polls;
     // Receive with 0 or less waits without limit. Receive returns 0 when the peer closed.
@@ -57,7 +65,9 @@ public:
 private:
     static constexpr int WAIT_FOREVER = -1;
     bool WaitReady(short events, int timeoutMs);
-    int ConnectNonBlocking(const sockaddr_in& peer, int timeoutMs);
+    int ConnectNonBlocking(const sockaddr_in& peer, int timeoutMs,
+                           const ConnectCancelled& cancelled);
+    int WaitConnected(int timeoutMs, const ConnectCancelled& cancelled);
     int SendOnce(const void* data, int length);
     int ReceiveOnce(void* data, int length);
 };

@@ -1,6 +1,5 @@
 #include "sim/SimConfigFile.h"
 
-#include "sim/MemoryModbus.h"
 #include "transfer/ConfigCheck.h"
 #include "transfer/ConfigFile.h"
 
@@ -31,8 +30,7 @@ bool SaveConfigFile(const std::string& path, const DeviceImage& image) {
     if (!out.is_open())
         return false;
     PrepareFileStream(out);
-    CMemoryModbus modbus(image);
-    WriteFileHeader(out, modbus);
+    WriteFileHeader(out, image.serial);
     for (int n = 1; n <= ALARM_COUNT; ++n)
         WriteAlarmRow(out, n, GetAlarm(image, n));
     WriteFileNote(out);

@@ -50,16 +50,16 @@ void PrepareFileStream(std::ostream& stream) {
     SetFileFormat(stream);
 }
 
-void WriteFileHeader(std::ostream& stream, CModbus& client) {
-    WriteFileHeader(stream, client, std::time(nullptr));
+void WriteFileHeader(std::ostream& stream, DWORD serial) {
+    WriteFileHeader(stream, serial, std::time(nullptr));
 }
 
-void WriteFileHeader(std::ostream& stream, CModbus& client, std::time_t now) {
+void WriteFileHeader(std::ostream& stream, DWORD serial, std::time_t now) {
     if (!stream)
         return;
     std::ostringstream text;
     SetFileFormat(text);
-    text << TITLE_LINE << TimeLine(now) << SERIAL_PREFIX << ReadSerialNumber(client) << '\n'
+    text << TITLE_LINE << TimeLine(now) << SERIAL_PREFIX << serial << '\n'
          << COLUMNS_LINE_1 << COLUMNS_LINE_2;
     Put(stream, text.str());
 }

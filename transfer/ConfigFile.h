@@ -9,16 +9,15 @@
 #include <string>
 #include <vector>
 
-class CModbus;
-
 // The writers format their text in the classic locale with four decimals themselves, so the
 // stream's own locale and number settings never change the file.
 
-// Lines 1 to 5; reads the serial number through the client. Writes nothing to a failed stream.
-// Line 2 is the local time in the ctime layout with a two-digit day (Sat Dec 05 21:31:52 2026),
-// always 24 characters; a time that cannot be shown so is written as question marks.
-void WriteFileHeader(std::ostream& stream, CModbus& client);
-void WriteFileHeader(std::ostream& stream, CModbus& client, std::time_t now);
+// Lines 1 to 5, with the device's serial number as read by the caller. Writes nothing to a
+// failed stream. Line 2 is the local time (now, or the present time) in the ctime layout with
+// a two-digit day (Sat Dec 05 21:31:52 2026), always 24 characters; a time that cannot be
+// shown so is written as question marks.
+void WriteFileHeader(std::ostream& stream, DWORD serial);
+void WriteFileHeader(std::ostream& stream, DWORD serial, std::time_t now);
 // One alarm row. The array form takes words 0-3, floats 0-1 and faults 0 (any non-zero byte
 // is written as 1); arrays shorter than that throw std::invalid_argument.
 void WriteAlarmRow(std::ostream& stream, int n, const CWordArray& words,

@@ -11,8 +11,7 @@
 
 class CModbus;
 
-// The verify's answer when the device holds other values than the file; the workers'
-// RESULT_* codes end at 6.
+// The verify's answer when the device holds other values than the file; no worker returns 7.
 constexpr unsigned RESULT_DIFFERENT = 7;
 
 struct FieldDifference {

@@ -1,6 +1,7 @@
 // File to device: the worker started by "Download to ORX".
 
 #include "app/ORXConfigurationDlg.h"
+#include "modbus/Modbus.h"
 #include "transfer/ConfigCheck.h"
 #include "transfer/RegisterMap.h"
 #include "transfer/TransferProcedures.h"
@@ -13,11 +14,13 @@ namespace {
 
 enum class AlarmsEnd { Complete, WriteFailed, Cancelled };
 
-bool IsLocked(CModbus& modbus) {
-    CByteArray locked;
-    locked.SetSize(1);
-    modbus.ReadInputStatus(INPUT_CONFIG_LOCKED, locked); // a silent device counts as unlocked
-    return locked[0] == 1;
+// The result of the lock input's read; locked only means something when it succeeded.
+WORD ReadLock(CModbus& modbus, bool& locked) {
+    CByteArray input;
+    input.SetSize(1);
+    const WORD code = modbus.ReadInputStatus(INPUT_CONFIG_LOCKED, input);
+    locked = input[0] == 1;
+    return code;
 }
 
 AlarmsEnd DownloadAlarms(CORXConfigurationDlg* pDlg, const std::vector<AlarmRecord>& rows) {
@@ -36,21 +39,42 @@ AlarmsEnd DownloadAlarms(CORXConfigurationDlg* pDlg, const std::vector<AlarmReco
     return AlarmsEnd::Complete;
 }
 
-UINT AbortDownload(CORXConfigurationDlg* pDlg, const char* box, const char* status, UINT result) {
+// Every refused row, one line each, as check reports them.
+std::string DescribeProblems(const ConfigCheckResult& file) {
+    std::string text;
+    for (const RowReport& report : file.problems)
+        text += (text.empty() ? "" : "\n") + DescribeRowReport(report);
+    return text;
+}
+
+// Past the lock check the device is owed one of the two end coils.
+struct EndCoil {
+    bool owed = false;
+};
+
+void SendAbortCoil(CORXConfigurationDlg* pDlg, EndCoil& coil) {
+    coil.owed = false;
     pDlg->m_modbus.ForceSingleCoil(COIL_DOWNLOAD_ABORTED, TRUE); // the stop is reported anyway
+}
+
+UINT AbortDownload(CORXConfigurationDlg* pDlg, EndCoil& coil, const char* box, const char* status,
+                   UINT result) {
+    SendAbortCoil(pDlg, coil);
     return FailTransfer(pDlg, box, status, result);
 }
 
 // Past the lock check: the rows, then the coil that tells the device how the download ended.
-UINT DownloadRows(CORXConfigurationDlg* pDlg, const std::vector<AlarmRecord>& rows) {
+UINT DownloadRows(CORXConfigurationDlg* pDlg, const std::vector<AlarmRecord>& rows, EndCoil& coil) {
+    coil.owed = true;
     switch (DownloadAlarms(pDlg, rows)) {
     case AlarmsEnd::WriteFailed:
-        return AbortDownload(pDlg, "Error downloading!", nullptr, RESULT_DEVICE_ERROR);
+        return AbortDownload(pDlg, coil, "Error downloading!", nullptr, RESULT_DEVICE_ERROR);
     case AlarmsEnd::Cancelled:
-        return AbortDownload(pDlg, nullptr, "Download Cancelled!", RESULT_CANCELLED);
+        return AbortDownload(pDlg, coil, nullptr, "Download Cancelled!", RESULT_CANCELLED);
     case AlarmsEnd::Complete:
         break;
     }
+    coil.owed = false;
     // A device that did not take the completion coil was not told of the download: that is
     // a failure, not "Download Complete!".
     if (pDlg->m_modbus.ForceSingleCoil(COIL_DOWNLOAD_COMPLETE, TRUE) != 0)
@@ -60,10 +84,7 @@ UINT DownloadRows(CORXConfigurationDlg* pDlg, const std::vector<AlarmRecord>& ro
     return EndTransfer(pDlg, RESULT_OK);
 }
 
-} // namespace
-
-UINT DownloadThreadProc(LPVOID pParam) {
-    auto* pDlg = static_cast<CORXConfigurationDlg*>(pParam);
+UINT Download(CORXConfigurationDlg* pDlg, EndCoil& coil) {
     CString path;
     if (!ChooseConfigurationFile(TRUE, path))
         return RESULT_NO_FILE;
@@ -74,21 +95,44 @@ UINT DownloadThreadProc(LPVOID pParam) {
     // with any unacceptable row writes nothing at all.
     const ConfigCheckResult file = CheckConfigFile(path.str());
     if (!file.fileError.empty())
-        return FailTransfer(pDlg, "Error opening file!", nullptr, RESULT_FILE_ERROR);
+        return FailTransfer(pDlg, "Error opening file!", nullptr, RESULT_FILE_ERROR,
+                            path.str() + ": " + file.fileError);
     if (!file.Accepted())
-        return FailTransfer(pDlg, "Configuration Error!", nullptr, RESULT_CONFIG_ERROR);
+        return FailTransfer(pDlg, "Configuration Error!", nullptr, RESULT_CONFIG_ERROR,
+                            DescribeProblems(file));
 
     pDlg->m_status.SetWindowText("Connecting to ORX...");
-    if (!pDlg->ConnectToDevice())
-        return FailTransfer(pDlg, "Error connecting to ORX!", "Error connecting to ORX!",
-                            RESULT_DEVICE_ERROR);
+    std::string why;
+    const BOOL connected = pDlg->ConnectToDevice(&why);
+    // Cancel also cuts short a connect being made: a failed connect then ends as cancelled.
     if (pDlg->m_transferState == TRANSFER_CANCEL)
         return FailTransfer(pDlg, nullptr, "Download Cancelled!", RESULT_CANCELLED);
+    if (!connected)
+        return FailTransfer(pDlg, "Error connecting to ORX!", "Error connecting to ORX!",
+                            RESULT_DEVICE_ERROR, why);
     if (!CheckDeviceIdentity(pDlg))
         return FailTransfer(pDlg, "This is not an ORX!", "Error! Device was not an ORX!",
                             RESULT_DEVICE_ERROR);
-    if (IsLocked(pDlg->m_modbus))
+    bool locked = false;
+    // A device that does not tell whether it is locked may be: it is not written.
+    if (const WORD code = ReadLock(pDlg->m_modbus, locked); code != MODBUS_OK)
+        return FailTransfer(pDlg, "Error downloading!", nullptr, RESULT_DEVICE_ERROR,
+                            DeviceFailure(pDlg, "Reading the lock input", code));
+    if (locked)
         return FailTransfer(pDlg, "Error! Configuration Locked!", "Error! Configuration Locked!",
                             RESULT_LOCKED);
-    return DownloadRows(pDlg, file.written);
+    return DownloadRows(pDlg, file.written, coil);
+}
+
+} // namespace
+
+UINT DownloadThreadProc(LPVOID pParam) {
+    auto* pDlg = static_cast<CORXConfigurationDlg*>(pParam);
+    EndCoil coil;
+    return GuardTransfer(
+        pDlg, "Error downloading!", [&] { return Download(pDlg, coil); },
+        [&] {
+            if (coil.owed)
+                SendAbortCoil(pDlg, coil);
+        });
 }

@@ -36,12 +36,13 @@ void AlarmArrays::FromRecord(const AlarmRecord& record) {
     faults[0] = record.enunciateFaults ? 1 : 0;
 }
 
-DWORD ReadSerialNumber(CModbus& modbus) {
+WORD ReadSerialNumber(CModbus& modbus, DWORD& serial) {
     CWordArray words;
     words.SetSize(SERIAL_NUMBER_WORDS);
-    if (modbus.ReadInputRegisters(REG_SERIAL_NUMBER, SERIAL_NUMBER_WORDS, words) != MODBUS_OK)
-        return 0;
-    return SerialNumberFromWords(words[0], words[1]);
+    const WORD code = modbus.ReadInputRegisters(REG_SERIAL_NUMBER, SERIAL_NUMBER_WORDS, words);
+    if (code == MODBUS_OK)
+        serial = SerialNumberFromWords(words[0], words[1]);
+    return code;
 }
 
 bool CheckDeviceIdentity(CModbus& modbus) {

@@ -59,8 +59,9 @@ constexpr DWORD SerialNumberFromWords(WORD high, WORD low) {
     return (static_cast<DWORD>(high) << 16) | low;
 }
 
-// Reads the serial number; 0 when the read fails.
-DWORD ReadSerialNumber(CModbus& modbus);
+// Reads the serial number into serial; returns the read's result code (MODBUS_OK or why it
+// failed), and leaves serial alone when the read failed.
+WORD ReadSerialNumber(CModbus& modbus, DWORD& serial);
 
 // True exactly when the first identity register holds IDENTITY_CODE. A failed read leaves
 // the words zero, so a silent device counts as not an ORX.

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +14,10 @@ constexpr int NAME_ATTEMPTS = 100;
 constexpr mode_t NEW_FILE_MODE = 0666; // less the umask, as for any new file
 constexpr const char* SUFFIX_CHARS = "abcdefghijklmnopqrstuvwxyz0123456789";
 constexpr int SUFFIX_LENGTH = 8;
+constexpr const char* TEMPORARY_PREFIX = ".orx-";
+constexpr const char* TEMPORARY_SUFFIX = ".tmp";
+constexpr int LINK_HOPS = 40; // as many links as the system itself follows in a path
+constexpr mode_t PERMISSION_BITS = 07777;
 
 std::string RandomSuffix() {
     thread_local std::mt19937 generator{std::random_device{}()};
@@ -23,13 +28,40 @@ std::string RandomSuffix() {
     return suffix;
 }
 
-// Hidden name beside the destination: "dir/.name.xxxxxxxx.tmp".
+// Hidden name beside the destination, "dir/.orx-xxxxxxxx.tmp": of fixed length, so that any
+// name the folder takes can be the destination.
 std::string TemporaryName(const std::string& destination) {
     const std::size_t slash = destination.rfind('/');
     const std::string dir = slash == std::string::npos ? "" : destination.substr(0, slash + 1);
-    const std::string name =
-        slash == std::string::npos ? destination : destination.substr(slash + 1);
-    return dir + "." + name + "." + RandomSuffix() + ".tmp";
+    return dir + TEMPORARY_PREFIX + RandomSuffix() + TEMPORARY_SUFFIX;
+}
+
+// The file that path names once symbolic links are followed, also where a link's target does
+// not exist yet; empty when the links loop or cannot be read.
+std::string FollowLinks(std::filesystem::path path) {
+    for (int hop = 0; hop < LINK_HOPS; ++hop) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error)))
+            return path.string();
+        const std::filesystem::path target = std::filesystem::read_symlink(path, error);
+        if (error)
+            return {};
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return {};
+}
+
+// The replacement gets the owner, group and permissions of the file it replaces. Only the
+// superuser may give a file to someone else; anyone else keeps the group where allowed.
+bool KeepOwnerAndMode(int fd, const struct stat& replaced) {
+    if (::fchown(fd, replaced.st_uid, replaced.st_gid) != 0) {
+        if (errno != EPERM || ::geteuid() == 0)
+            return false;
+        if (::fchown(fd, static_cast<uid_t>(-1), replaced.st_gid) != 0 && errno != EPERM)
+            return false;
+    }
+    // After the owner: a change of owner clears the set-id bits.
+    return ::fchmod(fd, replaced.st_mode & PERMISSION_BITS) == 0;
 }
 
 // Creates the file exclusively; -1 when no unique name could be made.
@@ -57,8 +89,12 @@ CReplacingFile::~CReplacingFile() {
     Discard();
 }
 
-bool CReplacingFile::Open(const std::string& destination) {
+bool CReplacingFile::Open(const std::string& chosen) {
     Discard();
+    // A link stays a link: the file it leads to is the one replaced.
+    const std::string destination = FollowLinks(chosen);
+    if (destination.empty())
+        return false;
     // A file that could not be overwritten in place is not replaced either.
     struct stat existing {};
     const bool exists = ::stat(destination.c_str(), &existing) == 0;
@@ -68,12 +104,12 @@ bool CReplacingFile::Open(const std::string& destination) {
     const int fd = CreateUnique(destination, path);
     if (fd < 0)
         return false;
-    if (exists) // the replacement keeps the permissions of the file it replaces
-        ::fchmod(fd, existing.st_mode & 07777);
+    const bool kept = !exists || KeepOwnerAndMode(fd, existing);
     ::close(fd);
     m_destination = destination;
     m_tempPath = path;
-    m_stream.open(path, std::ios::out | std::ios::trunc);
+    if (kept)
+        m_stream.open(path, std::ios::out | std::ios::trunc);
     if (!m_stream.is_open()) {
         Discard();
         return false;

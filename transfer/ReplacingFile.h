@@ -1,6 +1,8 @@
 #pragma once
 // A file written beside its destination and put in its place only by Commit, so that the
-// destination is either left as it was or holds the complete new content.
+// destination is either left as it was or holds the complete new content, with the owner,
+// group and permissions it had. A destination that is a symbolic link stays one: the file
+// it leads to is replaced.
 
 #include <fstream>
 #include <string>
@@ -12,8 +14,9 @@ public:
     CReplacingFile(const CReplacingFile&) = delete;
     CReplacingFile& operator=(const CReplacingFile&) = delete;
 
-    // Creates a uniquely named file in the destination's folder; false when it cannot.
-    bool Open(const std::string& destination);
+    // Creates a uniquely named file in the folder of the file that chosen names; false when
+    // it cannot.
+    bool Open(const std::string& chosen);
     std::ostream& Stream() { return m_stream; }
     // Flushes, closes and renames over the destination; false (and nothing replaced) when a
     // write, the close or the rename failed.

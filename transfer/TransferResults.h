@@ -10,6 +10,9 @@ constexpr UINT RESULT_DEVICE_ERROR = 3;
 constexpr UINT RESULT_LOCKED = 4;
 constexpr UINT RESULT_CANCELLED = 5;
 constexpr UINT RESULT_CONFIG_ERROR = 6;
+// Something the transfer did not foresee (no memory, a failed stream), reported with its
+// text. 7 is the verify's RESULT_DIFFERENT.
+constexpr UINT RESULT_INTERNAL_ERROR = 8;
 
 constexpr int TRANSFER_IDLE = 0;
 constexpr int TRANSFER_UPLOAD = 1;

@@ -1,15 +1,35 @@
 #include "transfer/TransferSteps.h"
 
 #include "app/ORXConfigurationDlg.h"
+#include "platform/Exception.h"
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/MessageBox.h"
 #include "transfer/RegisterMap.h"
 #include "transfer/TransferResults.h"
 
+#include <exception>
+
 namespace {
 constexpr const char* CSV_EXTENSION = "csv";
+constexpr UINT EXCEPTION_TEXT_SIZE = 256;
 constexpr const char* CSV_INITIAL_NAME = "*.csv";
 constexpr const char* CSV_FILTER = "Comma Separated Values (*.CSV)|*.CSV|";
+// The text of the exception being handled; call only inside a catch block.
+std::string CurrentExceptionText() {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (CException* e) {
+        char text[EXCEPTION_TEXT_SIZE] = {};
+        e->GetErrorMessage(text, sizeof text);
+        e->Delete();
+        return text;
+    } catch (...) {
+        return "unknown exception";
+    }
+}
+
 } // namespace
 
 bool ChooseConfigurationFile(BOOL bOpenFileDialog, CString& path) {
@@ -45,10 +65,36 @@ UINT EndTransfer(CORXConfigurationDlg* pDlg, UINT result) {
     return result;
 }
 
-UINT FailTransfer(CORXConfigurationDlg* pDlg, const char* box, const char* status, UINT result) {
+std::string DeviceFailure(CORXConfigurationDlg* pDlg, const char* what, WORD code) {
+    return std::string(what) + ": " + pDlg->m_modbus.ErrorMessage(code).str();
+}
+
+UINT FailTransfer(CORXConfigurationDlg* pDlg, const char* box, const char* status, UINT result,
+                  const std::string& detail) {
     if (box != nullptr)
-        AfxMessageBox(box, ERROR_BOX);
+        AfxMessageBox(box, ERROR_BOX, 0, detail.c_str());
     if (status != nullptr)
         pDlg->m_status.SetWindowText(status);
     return EndTransfer(pDlg, result);
+}
+
+UINT GuardTransfer(CORXConfigurationDlg* pDlg, const char* box,
+                   const std::function<UINT()>& transfer, const std::function<void()>& onFailure) {
+    std::string cause;
+    try {
+        return transfer();
+    } catch (...) {
+        cause = CurrentExceptionText();
+    }
+    try {
+        if (onFailure)
+            onFailure();
+    } catch (...) {
+        cause += "; then: " + CurrentExceptionText();
+    }
+    try {
+        return FailTransfer(pDlg, box, nullptr, RESULT_INTERNAL_ERROR, cause);
+    } catch (...) {
+        return RESULT_INTERNAL_ERROR; // not even the report could be made; the thread ends
+    }
 }

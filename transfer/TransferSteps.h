@@ -5,6 +5,9 @@
 #include "platform/String.h"
 #include "platform/ui/WinDefs.h"
 
+#include <functional>
+#include <string>
+
 class CORXConfigurationDlg;
 
 constexpr UINT ERROR_BOX = MB_ICONEXCLAMATION | MB_OK;
@@ -22,5 +25,17 @@ UINT RefuseEmptyPath(CORXConfigurationDlg* pDlg);
 // Every end past the file choice: the idle arrangement, then the connection closed.
 UINT EndTransfer(CORXConfigurationDlg* pDlg, UINT result);
 
-// The message box first, then the status text; either may be null.
-UINT FailTransfer(CORXConfigurationDlg* pDlg, const char* box, const char* status, UINT result);
+// "what: the client's text for code", the detail of a failed exchange.
+std::string DeviceFailure(CORXConfigurationDlg* pDlg, const char* what, WORD code);
+
+// Runs transfer and returns its result. An exception that leaves it ends the transfer as an
+// error instead: onFailure (if any), then box with the exception's text as its detail, the
+// idle arrangement, the connection closed, and RESULT_INTERNAL_ERROR. Nothing is thrown.
+UINT GuardTransfer(CORXConfigurationDlg* pDlg, const char* box,
+                   const std::function<UINT()>& transfer,
+                   const std::function<void()>& onFailure = {});
+
+// The message box (with detail, the cause, beneath its text) first, then the status text;
+// box and status may be null.
+UINT FailTransfer(CORXConfigurationDlg* pDlg, const char* box, const char* status, UINT result,
+                  const std::string& detail = {});

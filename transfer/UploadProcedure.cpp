@@ -1,6 +1,7 @@
 // Device to file: the worker started by "Upload from ORX".
 
 #include "app/ORXConfigurationDlg.h"
+#include "modbus/Modbus.h"
 #include "transfer/ConfigFile.h"
 #include "transfer/RegisterMap.h"
 #include "transfer/ReplacingFile.h"
@@ -30,10 +31,7 @@ AlarmsEnd UploadAlarms(CORXConfigurationDlg* pDlg, std::ostream& file) {
     return AlarmsEnd::Complete;
 }
 
-} // namespace
-
-UINT UploadThreadProc(LPVOID pParam) {
-    auto* pDlg = static_cast<CORXConfigurationDlg*>(pParam);
+UINT Upload(CORXConfigurationDlg* pDlg) {
     CString path;
     if (!ChooseConfigurationFile(FALSE, path))
         return RESULT_NO_FILE;
@@ -47,16 +45,23 @@ UINT UploadThreadProc(LPVOID pParam) {
     PrepareFileStream(file.Stream());
 
     pDlg->m_status.SetWindowText("Connecting to ORX...");
-    if (!pDlg->ConnectToDevice())
-        return FailTransfer(pDlg, "Error connecting to ORX!", "Error connecting to ORX!",
-                            RESULT_DEVICE_ERROR);
+    std::string why;
+    const BOOL connected = pDlg->ConnectToDevice(&why);
+    // Cancel also cuts short a connect being made: a failed connect then ends as cancelled.
     if (pDlg->m_transferState == TRANSFER_CANCEL)
         return FailTransfer(pDlg, nullptr, "Upload Cancelled!", RESULT_CANCELLED);
+    if (!connected)
+        return FailTransfer(pDlg, "Error connecting to ORX!", "Error connecting to ORX!",
+                            RESULT_DEVICE_ERROR, why);
     if (!CheckDeviceIdentity(pDlg))
         return FailTransfer(pDlg, "This is not an ORX!", "Error! Device was not an ORX!",
                             RESULT_DEVICE_ERROR);
 
-    WriteFileHeader(file.Stream(), pDlg->m_modbus);
+    DWORD serial = 0;
+    if (const WORD code = ReadSerialNumber(pDlg->m_modbus, serial); code != MODBUS_OK)
+        return FailTransfer(pDlg, "Error uploading!", nullptr, RESULT_DEVICE_ERROR,
+                            DeviceFailure(pDlg, "Reading the serial number", code));
+    WriteFileHeader(file.Stream(), serial);
     switch (UploadAlarms(pDlg, file.Stream())) {
     case AlarmsEnd::ReadFailed:
         return FailTransfer(pDlg, "Error uploading!", nullptr, RESULT_DEVICE_ERROR);
@@ -70,4 +75,12 @@ UINT UploadThreadProc(LPVOID pParam) {
         return FailTransfer(pDlg, "Error writing to file!", nullptr, RESULT_FILE_ERROR);
     pDlg->m_status.SetWindowText("Upload Complete!");
     return EndTransfer(pDlg, RESULT_OK);
+}
+
+} // namespace
+
+UINT UploadThreadProc(LPVOID pParam) {
+    auto* pDlg = static_cast<CORXConfigurationDlg*>(pParam);
+    // The unfinished file is discarded as the exception leaves Upload.
+    return GuardTransfer(pDlg, "Error uploading!", [pDlg] { return Upload(pDlg); });
 }

@@ -7,11 +7,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QThread>
 #include <QTimer>
 
 #include <algorithm>
+#include <exception>
 
 namespace orxqt {
 
@@ -39,6 +41,13 @@ QMessageBox::Icon BoxIcon(UINT type) {
     }
 }
 
+// A field's value in the detail may hold anything, markup included: show it as it is.
+void SetPlainInformativeText(QMessageBox& box, const QString& text) {
+    box.setInformativeText(text);
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+        label->setTextFormat(Qt::PlainText);
+}
+
 } // namespace
 
 QtFrontEnd::QtFrontEnd(QObject* parent) : QObject(parent) {
@@ -56,8 +65,19 @@ LRESULT QtFrontEnd::Send(const std::function<LRESULT()>& call) {
     if (IsUiThread())
         return call();
     LRESULT result = 0;
+    std::exception_ptr error; // passed on to the asking thread, never through Qt's event loop
     QMetaObject::invokeMethod(
-        this, [&] { result = call(); }, Qt::BlockingQueuedConnection);
+        this,
+        [&] {
+            try {
+                result = call();
+            } catch (...) {
+                error = std::current_exception();
+            }
+        },
+        Qt::BlockingQueuedConnection);
+    if (error)
+        std::rethrow_exception(error);
     return result;
 }
 
@@ -121,17 +141,20 @@ void QtFrontEnd::OnDialogDestroy(CDialog& dlg) {
     }
 }
 
-int QtFrontEnd::MessageBox(const char* text, UINT type, UINT /*helpId*/) {
+int QtFrontEnd::MessageBox(const char* text, UINT type, UINT /*helpId*/, const char* detail) {
     const CString message(text);
+    const CString more(detail ? detail : "");
     return static_cast<int>(Send([&] {
         return static_cast<LRESULT>(m_boxAnswer ? m_boxAnswer(message, type)
-                                                : ShowMessageBox(message, type));
+                                                : ShowMessageBox(message, type, more));
     }));
 }
 
-int QtFrontEnd::ShowMessageBox(const CString& text, UINT type) {
+int QtFrontEnd::ShowMessageBox(const CString& text, UINT type, const CString& detail) {
     QMessageBox box(BoxIcon(type), m_boxCaption, Text(text), QMessageBox::NoButton, TopWindow());
     box.setTextFormat(Qt::PlainText);
+    if (!detail.IsEmpty())
+        SetPlainInformativeText(box, Text(detail));
     switch (type & MB_TYPEMASK) {
     case MB_YESNO:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

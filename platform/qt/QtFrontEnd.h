@@ -45,12 +45,12 @@ public:
     void OnDialogShow(CDialog& dlg) override;
     void OnDialogDestroy(CDialog& dlg) override;
 
-    int MessageBox(const char* text, UINT type, UINT helpId) override;
+    int MessageBox(const char* text, UINT type, UINT helpId, const char* detail) override;
     INT_PTR ChooseFile(const CFileRequest& request, CString& path) override;
 
 private:
     QWidget* TopWindow() const;
-    int ShowMessageBox(const CString& text, UINT type);
+    int ShowMessageBox(const CString& text, UINT type, const CString& detail);
     INT_PTR ShowFileDialog(const CFileRequest& request, CString& path);
 
     IconProvider m_icons;

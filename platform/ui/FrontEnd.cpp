@@ -20,8 +20,10 @@ public:
             std::this_thread::sleep_for(DIRECT_POLL_INTERVAL);
     }
     void OnControlChanged(CWnd&, UiChange) override {}
-    int MessageBox(const char* text, UINT type, UINT) override {
+    int MessageBox(const char* text, UINT type, UINT, const char* detail) override {
         std::fprintf(stderr, "%s\n", text);
+        if (detail != nullptr && *detail != '\0')
+            std::fprintf(stderr, "%s\n", detail);
         return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
     }
     INT_PTR ChooseFile(const CFileRequest&, CString&) override { return IDCANCEL; }

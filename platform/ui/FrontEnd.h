@@ -44,8 +44,9 @@ public:
 
     // --- the interface thread ---
     virtual bool IsUiThread() const = 0;
-    // Runs call on the interface thread and waits for its result. On the interface thread
-    // itself it runs at once.
+    // Runs call on the interface thread and waits for its result; an exception that call
+    // throws is thrown again on the calling thread. On the interface thread itself it runs
+    // at once.
     virtual LRESULT Send(const std::function<LRESULT()>& call) = 0;
     // Queues call for the interface thread and returns at once.
     virtual void Post(std::function<void()> call) = 0;
@@ -62,8 +63,9 @@ public:
     virtual void OnDialogDestroy(CDialog& dlg) { (void)dlg; }
 
     // --- questions; called on the asking thread, which they block until answered ---
-    // Returns IDOK, IDCANCEL, IDYES or IDNO.
-    virtual int MessageBox(const char* text, UINT type, UINT helpId) = 0;
+    // Returns IDOK, IDCANCEL, IDYES or IDNO. detail (nullptr or empty: none) tells more than
+    // text, e.g. which row of a file was refused and why; it is shown beneath the text.
+    virtual int MessageBox(const char* text, UINT type, UINT helpId, const char* detail) = 0;
     // Returns IDOK with the full path in path, or IDCANCEL.
     virtual INT_PTR ChooseFile(const CFileRequest& request, CString& path) = 0;
 

@@ -1,7 +1,7 @@
 #include "platform/ui/HeadlessFrontEnd.h"
 
 #include <chrono>
-#include <future>
+#include <exception>
 #include <stdexcept>
 
 namespace {
@@ -20,16 +20,34 @@ bool CHeadlessFrontEnd::IsUiThread() const {
 LRESULT CHeadlessFrontEnd::Send(const std::function<LRESULT()>& call) {
     if (IsUiThread())
         return call();
-    std::promise<LRESULT> result;
-    std::future<LRESULT> answer = result.get_future();
+    struct Reply {
+        std::mutex mutex;
+        std::condition_variable ready;
+        bool done = false;
+        LRESULT value = 0;
+        std::exception_ptr error;
+    } reply;
     Post([&] {
+        LRESULT value = 0;
+        std::exception_ptr error;
         try {
-            result.set_value(call());
+            value = call();
         } catch (...) {
-            result.set_exception(std::current_exception());
+            error = std::current_exception();
         }
+        // The exception is handed over whole, so that only the asking thread still holds it;
+        // the notify is under the lock, since the reply goes away once the asker has it.
+        std::lock_guard lock(reply.mutex);
+        reply.value = value;
+        reply.error = std::move(error);
+        reply.done = true;
+        reply.ready.notify_one();
     });
-    return answer.get();
+    std::unique_lock lock(reply.mutex);
+    reply.ready.wait(lock, [&] { return reply.done; });
+    if (reply.error)
+        std::rethrow_exception(reply.error);
+    return reply.value;
 }
 
 void CHeadlessFrontEnd::Post(std::function<void()> call) {
@@ -57,7 +75,7 @@ void CHeadlessFrontEnd::RunUntil(const std::function<bool()>& done) {
 
 void CHeadlessFrontEnd::OnControlChanged(CWnd&, UiChange) {}
 
-int CHeadlessFrontEnd::MessageBox(const char*, UINT type, UINT) {
+int CHeadlessFrontEnd::MessageBox(const char*, UINT type, UINT, const char*) {
     switch (type & MB_TYPEMASK) {
     case MB_YESNO:
         return IDNO;

@@ -22,7 +22,7 @@ public:
     void RunUntil(const std::function<bool()>& done) override;
 
     void OnControlChanged(CWnd& wnd, UiChange change) override;
-    int MessageBox(const char* text, UINT type, UINT helpId) override;
+    int MessageBox(const char* text, UINT type, UINT helpId, const char* detail) override;
     INT_PTR ChooseFile(const CFileRequest& request, CString& path) override;
 
 private:

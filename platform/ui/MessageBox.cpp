@@ -3,8 +3,8 @@
 #include "platform/ui/FrontEnd.h"
 #include "platform/ui/Resources.h"
 
-int AfxMessageBox(const char* text, UINT nType, UINT nIDHelp) {
-    return AfxGetFrontEnd().MessageBox(text ? text : "", nType, nIDHelp);
+int AfxMessageBox(const char* text, UINT nType, UINT nIDHelp, const char* detail) {
+    return AfxGetFrontEnd().MessageBox(text ? text : "", nType, nIDHelp, detail);
 }
 
 int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp) {

@@ -3,7 +3,8 @@
 
 #include "platform/ui/WinDefs.h"
 
-// Returns IDOK, IDCANCEL, IDYES or IDNO.
-int AfxMessageBox(const char* text, UINT nType = MB_OK, UINT nIDHelp = 0);
+// Returns IDOK, IDCANCEL, IDYES or IDNO. detail, when given, is shown beneath text.
+int AfxMessageBox(const char* text, UINT nType = MB_OK, UINT nIDHelp = 0,
+                  const char* detail = nullptr);
 // Text from the string resource nIDPrompt; nIDHelp -1 means the string id.
 int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = static_cast<UINT>(-1));

@@ -21,7 +21,7 @@ CString AddressText(const CIPAddressCtrl& control) {
 }
 
 CUiEvent DescribeChange(CWnd& wnd, UiChange change) {
-    CUiEvent event{CUiEvent::Text, wnd.GetDlgCtrlID(), CString(), 0, 0};
+    CUiEvent event{CUiEvent::Text, wnd.GetDlgCtrlID(), CString(), 0, 0, CString()};
     auto* progress = dynamic_cast<CProgressCtrl*>(&wnd);
     switch (change) {
     case UiChange::Enabled:
@@ -89,7 +89,7 @@ void CScriptedFrontEnd::OnDialogShow(CDialog& dlg) {
     {
         std::lock_guard lock(m_scriptMutex);
         m_events.push_back({CUiEvent::DialogShown, 0, dlg.GetWindowText(),
-                            static_cast<int>(dlg.GetTemplateID()), 0});
+                            static_cast<int>(dlg.GetTemplateID()), 0, CString()});
         const auto found = std::find_if(
             m_dialogActions.begin(), m_dialogActions.end(),
             [&](const DialogAction& a) { return a.templateId == dlg.GetTemplateID(); });
@@ -128,9 +128,11 @@ void CScriptedFrontEnd::OnControlChanged(CWnd& wnd, UiChange change) {
         action();
 }
 
-int CScriptedFrontEnd::MessageBox(const char* text, UINT type, UINT /*helpId*/) {
+int CScriptedFrontEnd::MessageBox(const char* text, UINT type, UINT /*helpId*/,
+                                  const char* detail) {
     std::lock_guard lock(m_scriptMutex);
-    m_events.push_back({CUiEvent::MessageBox, 0, CString(text), static_cast<int>(type), 0});
+    m_events.push_back({CUiEvent::MessageBox, 0, CString(text), static_cast<int>(type), 0,
+                        CString(detail ? detail : "")});
     if (m_boxAnswers.empty())
         return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
     const int answer = m_boxAnswers.front();
@@ -146,14 +148,14 @@ INT_PTR CScriptedFrontEnd::ChooseFile(const CFileRequest& request, CString& path
         answer = m_fileAnswers.front();
         m_fileAnswers.pop_front();
     }
-    m_events.push_back(
-        {CUiEvent::FileDialog, 0, request.strFileName, static_cast<int>(answer.result), 0});
+    m_events.push_back({CUiEvent::FileDialog, 0, request.strFileName,
+                        static_cast<int>(answer.result), 0, CString()});
     path = answer.path;
     return answer.result;
 }
 
 void CScriptedFrontEnd::OnWorkerEnded(UINT exitCode) {
-    Record({CUiEvent::WorkerEnded, 0, CString(), static_cast<int>(exitCode), 0});
+    Record({CUiEvent::WorkerEnded, 0, CString(), static_cast<int>(exitCode), 0, CString()});
 }
 
 std::vector<CUiEvent> CScriptedFrontEnd::Events() const {

@@ -11,7 +11,7 @@
 
 struct CUiEvent {
     enum Kind {
-        MessageBox,    // text, value = type
+        MessageBox,    // text, value = type, detail
         FileDialog,    // text = initial name, value = IDOK/IDCANCEL
         Enabled,       // id, value = 0/1
         Text,          // id, text
@@ -28,6 +28,7 @@ struct CUiEvent {
     CString text;
     int value = 0;
     int value2 = 0;
+    CString detail; // MessageBox: its detail text
 };
 
 class CScriptedFrontEnd : public CHeadlessFrontEnd {
@@ -53,7 +54,7 @@ public:
     std::vector<UINT> ExitCodes() const;
 
     void OnControlChanged(CWnd& wnd, UiChange change) override;
-    int MessageBox(const char* text, UINT type, UINT helpId) override;
+    int MessageBox(const char* text, UINT type, UINT helpId, const char* detail) override;
     INT_PTR ChooseFile(const CFileRequest& request, CString& path) override;
     void OnWorkerEnded(UINT exitCode) override;
     void OnDialogShow(CDialog& dlg) override;

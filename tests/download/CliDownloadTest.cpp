@@ -16,7 +16,10 @@
 namespace {
 
 constexpr int EXIT_USAGE_CODE = 64;
-constexpr int SLOW_REPLY_MS = 5;
+constexpr int EXIT_INTERRUPTED_CODE = 130;
+constexpr int SLOW_REPLY_MS = 40; // an alarm's writes outlast the wait for an acknowledgement
+constexpr auto CANCEL_LIMIT = std::chrono::seconds(2); // the connect alone may last 5 s
+constexpr auto npos = std::string::npos;
 constexpr std::size_t ALARMS_BEFORE_INTERRUPT = 2;
 
 // Alarms begun: each begins with the write of its words.
@@ -84,6 +87,13 @@ TEST_F(CliDownload, CheckAndVerifyAsPrograms) {
     EXPECT_EQ(run.status, static_cast<int>(RESULT_CONFIG_ERROR));
     EXPECT_NE(run.out.find("row 1, line 6: field 3 (source module) \"1\""), std::string::npos)
         << run.out;
+    m_file = bad; // the download says why it refuses the file
+    run = Run(Args("download", true));
+    EXPECT_EQ(run.status, static_cast<int>(RESULT_CONFIG_ERROR));
+    EXPECT_NE(run.err.find("Configuration Error!\nrow 1, line 6: field 3 (source module) \"1\""),
+              std::string::npos)
+        << run.err;
+    m_file = m_dir.File("config.csv");
 
     run = Run(Args("verify"));
     EXPECT_EQ(run.status, static_cast<int>(RESULT_DIFFERENT));
@@ -99,22 +109,51 @@ TEST_F(CliDownload, CheckAndVerifyAsPrograms) {
     }
 }
 
-TEST_F(CliDownload, CtrlCFinishesTheAlarmAndSetsTheAbortCoil) {
-    SimulatorOptions options = ZeroedDevice();
-    options.delayMs = SLOW_REPLY_MS;
-    m_sim = std::make_unique<OrxSimulator>(options);
-    const pid_t pid = Start(Args("download", true));
+// Ctrl-C, SIGTERM and SIGHUP cancel alike: the alarm being written is finished and the abort
+// coil set. A second Ctrl-C ends the program with 130, but not before that.
+TEST_F(CliDownload, SignalsFinishTheAlarmAndSetTheAbortCoil) {
+    const struct {
+        std::vector<int> signals;
+        int status;
+    } cases[] = {{{SIGINT}, RESULT_CANCELLED},
+                 {{SIGTERM}, RESULT_CANCELLED},
+                 {{SIGHUP}, RESULT_CANCELLED},
+                 {{SIGINT, SIGINT}, EXIT_INTERRUPTED_CODE}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.signals));
+        SimulatorOptions options = ZeroedDevice();
+        options.delayMs = SLOW_REPLY_MS;
+        m_sim = std::make_unique<OrxSimulator>(options);
+        const pid_t pid = Start(Args("download", true));
+        ASSERT_GT(pid, 0);
+        WaitUntil([&] { return AlarmsBegun(*m_sim) >= ALARMS_BEFORE_INTERRUPT; });
+        for (const int signal : c.signals) {
+            kill(pid, signal); // acknowledged at once, so the next one is not merged with it
+            WaitUntil([&] { return ReadText(m_errPath).find("Cancelling after alarm ") != npos; });
+        }
+        const ProgramRun run = Finish(pid);
+
+        EXPECT_EQ(run.status, c.status) << run.err;
+        const std::vector<CoilEvent> coils = m_sim->CoilEvents();
+        ASSERT_FALSE(coils.empty());
+        EXPECT_EQ(coils.back(), (CoilEvent{COIL_DOWNLOAD_ABORTED, COIL_ON}));
+        EXPECT_LT(AlarmsBegun(*m_sim), static_cast<std::size_t>(ALARM_COUNT));
+        EXPECT_EQ(coils.size(), AlarmsBegun(*m_sim) + 1) << "every alarm begun got its faults coil";
+    }
+}
+
+TEST_F(CliDownload, CtrlCWhileConnectingCancelsAtOnce) {
+    const UnansweredPort unanswered;
+    const pid_t pid = Start(
+        {"download", "--yes", "--port", std::to_string(unanswered.Port()), "127.0.0.1", m_file});
     ASSERT_GT(pid, 0);
-    WaitUntil([&] { return AlarmsBegun(*m_sim) >= ALARMS_BEFORE_INTERRUPT; });
+    WaitUntil([&] { return ReadText(m_errPath).find("Connecting to ORX...") != npos; });
+    const auto interrupted = std::chrono::steady_clock::now();
     kill(pid, SIGINT);
     const ProgramRun run = Finish(pid);
-
+    EXPECT_LT(std::chrono::steady_clock::now() - interrupted, CANCEL_LIMIT);
     EXPECT_EQ(run.status, static_cast<int>(RESULT_CANCELLED)) << run.err;
-    const std::vector<CoilEvent> coils = m_sim->CoilEvents();
-    ASSERT_FALSE(coils.empty());
-    EXPECT_EQ(coils.back(), (CoilEvent{COIL_DOWNLOAD_ABORTED, COIL_ON}));
-    EXPECT_LT(AlarmsBegun(*m_sim), static_cast<std::size_t>(ALARM_COUNT));
-    EXPECT_EQ(coils.size(), AlarmsBegun(*m_sim) + 1) << "every alarm begun got its faults coil";
+    EXPECT_NE(run.err.find("Download Cancelled!"), npos) << run.err;
 }
 
 // The transfer's interrupt watcher needs the signals blocked, as orx-transfer's main does;

@@ -121,6 +121,9 @@ TEST_F(DownloadRun, UnacceptableRowWritesNothing) {
     EXPECT_TRUE(m_sim->Requests().empty());
     EXPECT_TRUE(m_fe.Texts(IDC_STATUS).empty());
     ExpectEnd("Configuration Error!", CString(), 0);
+    EXPECT_EQ(ErrorDetails(), std::vector<CString>{"row 5, line 10: field 3 (source module) \"1\": "
+                                                   "source module must be 2 to 16 when mode is "
+                                                   "not 0"});
 }
 
 TEST_F(DownloadRun, RejectedDeadbandWriteStillMakesTheAlarmsLaterWrites) {
@@ -151,6 +154,25 @@ TEST_F(DownloadRun, CancelDuringAnAlarmFinishesItFirst) {
     ExpectEnd(nullptr, "Download Cancelled!", CANCELLED_ALARM);
 }
 
+// An exception in a worker (here one that the interface thread meets while it shows a status
+// text) ends the transfer as an error that tells the exception's text, not the program.
+TEST_F(DownloadRun, UnexpectedExceptionEndsTheTransferAsAnError) {
+    const auto fail = [] { throw std::runtime_error("out of order"); };
+    const std::string kept = m_dir.Write("kept.csv", "kept\n");
+    m_fe.OnText(IDC_STATUS, Numbered("Uploading Alarm %d/32...", 3), fail);
+    EXPECT_EQ(Upload(kept), RESULT_INTERNAL_ERROR);
+    EXPECT_EQ(ReadText(kept), "kept\n");
+    EXPECT_EQ(m_dir.Entries(), std::vector<std::string>{"kept.csv"}) << "no temporary left";
+    ExpectEnd("Error uploading!", Numbered("Uploading Alarm %d/32...", 3), 2);
+
+    m_fe.OnText(IDC_STATUS, DownloadStatus(CANCELLED_ALARM), fail);
+    EXPECT_EQ(DownloadFull(), RESULT_INTERNAL_ERROR);
+    ExpectAbortCoilLast();
+    EXPECT_EQ(ErrorBoxes().back(), "Error downloading!");
+    EXPECT_EQ(ErrorDetails(), (std::vector<CString>{"out of order", "out of order"}));
+    ExpectIdleArrangement();
+}
+
 TEST_F(DownloadRun, CancelWhileConnectingWritesNothing) {
     CancelAt(CONNECTING_TEXT);
     ASSERT_EQ(DownloadFull(), RESULT_CANCELLED);
@@ -166,7 +188,8 @@ struct Refusal {
     const char* file; // nullptr: a full file
     UINT result;
     const char* box;
-    const char* status; // nullptr: the status line is never set
+    const char* status;           // nullptr: the status line is never set
+    const char* detail = nullptr; // of the box; nullptr: not checked
 };
 
 class DownloadRefused : public DownloadFixture, public ::testing::WithParamInterface<Refusal> {};
@@ -180,6 +203,9 @@ TEST_P(DownloadRefused, WritesNothing) {
     EXPECT_TRUE(Requests(FN_WRITE_MULTIPLE_REGISTERS).empty());
     EXPECT_TRUE(Requests(FN_WRITE_SINGLE_COIL).empty());
     EXPECT_EQ(ErrorBoxes(), std::vector<CString>{c.box});
+    if (c.detail) {
+        EXPECT_EQ(ErrorDetails(), std::vector<CString>{c.detail});
+    }
     if (c.status) {
         EXPECT_EQ(m_fe.Texts(IDC_STATUS), (std::vector<CString>{CONNECTING_TEXT, c.status}));
     } else {
@@ -201,8 +227,10 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"RefusedConnection", NOTHING, true, nullptr, RESULT_DEVICE_ERROR,
                 "Error connecting to ORX!", "Error connecting to ORX!"},
         Refusal{"MissingFile", NOTHING, false, "/nonexistent/missing.csv", RESULT_FILE_ERROR,
-                "Error opening file!", nullptr},
-        Refusal{"Folder", NOTHING, false, "/", RESULT_FILE_ERROR, "Error opening file!", nullptr},
+                "Error opening file!", nullptr,
+                "/nonexistent/missing.csv: No such file or directory"},
+        Refusal{"Folder", NOTHING, false, "/", RESULT_FILE_ERROR, "Error opening file!", nullptr,
+                "/: not a regular file"},
         Refusal{"EmptyPath", NOTHING, false, "", RESULT_NO_FILE, "Please select a file.", nullptr}),
     [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
 

@@ -140,6 +140,24 @@ TEST(VerifyCommand, ReportsFileAndConnectionProblems) {
     EXPECT_EQ(refused.code, static_cast<int>(RESULT_DEVICE_ERROR));
     EXPECT_NE(refused.err.find("Error connecting to ORX!"), std::string::npos);
     EXPECT_EQ(RunCommand(RunVerifyCommand, {"127.0.0.1"}).code, EXIT_USAGE);
+
+    // HOST is read as upload and download read it (010 is ten), and 0.0.0.0 is never tried,
+    // though a server listening on every address would answer it.
+    const struct {
+        const char* listen;
+        const char* host;
+        int code;
+    } hosts[] = {{"127.0.0.10", "127.0.0.010", static_cast<int>(RESULT_DIFFERENT)},
+                 {"0.0.0.0", "0.0.0.0", static_cast<int>(RESULT_DEVICE_ERROR)}};
+    for (const auto& h : hosts) {
+        SimulatorOptions options = ZeroedDevice();
+        options.listenAddress = h.listen;
+        OrxSimulator sim(options);
+        const std::vector<std::string> args{"--port", std::to_string(sim.Port()), h.host,
+                                            dir.File("good.csv")};
+        EXPECT_EQ(RunCommand(RunVerifyCommand, args).code, h.code) << h.host;
+        EXPECT_EQ(sim.Requests().empty(), h.code == static_cast<int>(RESULT_DEVICE_ERROR));
+    }
 }
 
 } // namespace

@@ -58,22 +58,24 @@ TEST_F(QtQuestionsTest, MessageBoxesShowTheirTextIconAndButtonsAndReportTheAnswe
         Box::StandardButtons buttons;
         Box::StandardButton press;
         int expected;
+        const char* detail; // the informative text under the message
     };
     const std::vector<Case> cases{
-        {MB_ICONEXCLAMATION | MB_OK, Box::Warning, Box::Ok, Box::Ok, IDOK},
-        {MB_YESNO, Box::NoIcon, Box::Yes | Box::No, Box::Yes, IDYES},
-        {MB_YESNO, Box::NoIcon, Box::Yes | Box::No, Box::No, IDNO},
+        {MB_ICONEXCLAMATION | MB_OK, Box::Warning, Box::Ok, Box::Ok, IDOK, "row 5, line 10: x"},
+        {MB_YESNO, Box::NoIcon, Box::Yes | Box::No, Box::Yes, IDYES, nullptr},
+        {MB_YESNO, Box::NoIcon, Box::Yes | Box::No, Box::No, IDNO, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expected);
         const int answer = AskFromWorker<int>(
-            [&] { return frontEnd.MessageBox("Error connecting to ORX!", c.type, 0); },
+            [&] { return frontEnd.MessageBox("Error connecting to ORX!", c.type, 0, c.detail); },
             [&](QWidget* modal) {
                 auto* box = qobject_cast<QMessageBox*>(modal);
                 ASSERT_NE(box, nullptr);
                 EXPECT_EQ(box->text(), QStringLiteral("Error connecting to ORX!"));
                 EXPECT_EQ(box->windowTitle(), QString::fromLatin1(MESSAGE_BOX_CAPTION));
                 EXPECT_EQ(box->icon(), c.icon);
+                EXPECT_EQ(box->informativeText(), QString::fromLatin1(c.detail ? c.detail : ""));
                 EXPECT_EQ(box->standardButtons(), c.buttons);
                 box->button(c.press)->click();
             });

@@ -29,13 +29,12 @@ DownloadEnd Expected(const Fault& fault) {
                 0,
                 0,
                 false};
-    if (fault.exchange == LOCK_EXCHANGE && connectionSurvives) // a refused read: not locked
-        return {RESULT_OK, nullptr, "Download Complete!", ALARM_COUNT, ALARM_COUNT, false};
+    if (fault.exchange == LOCK_EXCHANGE) // a device that may be locked is not written
+        return {RESULT_DEVICE_ERROR, "Error downloading!", CONNECTING_TEXT, 0, 0, false};
     if (fault.exchange == DOWNLOAD_EXCHANGES) // the completion coil, after the loop
         return {RESULT_DEVICE_ERROR, "Error downloading!", DownloadStatus(ALARM_COUNT).str(),
                 ALARM_COUNT,         ALARM_COUNT,          false};
-    // A broken connection at the lock read fails alarm 1. In the alarm loop the abort coil is
-    // sent, and arrives while the connection lives.
+    // In the alarm loop the abort coil is sent, and arrives while the connection lives.
     const int n = AlarmOfExchange(fault.exchange, DOWNLOAD_WRITES_PER_ALARM);
     return {RESULT_DEVICE_ERROR, "Error downloading!", DownloadStatus(n).str(), n, n - 1,
             connectionSurvives};

@@ -6,23 +6,21 @@
 namespace {
 
 constexpr int SERIAL_EXCHANGE = 2;
-constexpr const char* NOTE = "\"Alarm Mode (0 = Disabled, 1 = Trip Low, 2 = Trip High)\"";
-constexpr int SERIAL_LINE = 2;
 
 struct UploadEnd {
-    UINT result;        // only RESULT_OK writes the chosen file
+    UINT result;
     const char* box;    // nullptr: none
     std::string status; // the last status text
     int position;       // of the progress bar at the end
 };
 
-// What the upload must end with when the device fails as given.
+// What the upload must end with when the device fails as given: whatever fails, the chosen
+// file stays as it was.
 UploadEnd Expected(const Fault& fault) {
     if (fault.exchange == 1) // the identity read
         return {RESULT_DEVICE_ERROR, "This is not an ORX!", "Error! Device was not an ORX!", 0};
-    // The serial number's read is not judged; a broken connection there fails alarm 1.
-    if (fault.exchange == SERIAL_EXCHANGE && fault.kind == FaultKind::Exception)
-        return {RESULT_OK, nullptr, "Upload Complete!", ALARM_COUNT};
+    if (fault.exchange == SERIAL_EXCHANGE)
+        return {RESULT_DEVICE_ERROR, "Error uploading!", CONNECTING_TEXT, 0};
     const int n = AlarmOfExchange(fault.exchange, UPLOAD_READS_PER_ALARM);
     return {RESULT_DEVICE_ERROR, "Error uploading!", UploadStatus(n).str(), n};
 }
@@ -39,14 +37,7 @@ TEST_P(UploadSweep, EndsAsTheFaultRequires) {
     EXPECT_LE(watch.ElapsedMs(), WaitLimitMs(fault));
 
     ExpectEnd(expected.box, expected.status.c_str(), expected.position);
-    if (expected.result != RESULT_OK) {
-        ExpectChosenFileUnchanged();
-        return;
-    }
-    const std::vector<std::string> lines = ReadLines(m_target);
-    ASSERT_EQ(lines.size(), static_cast<std::size_t>(CONFIG_FILE_LINES));
-    EXPECT_EQ(lines[SERIAL_LINE], "Serial Number: 0") << "a refused serial read gives 0";
-    EXPECT_EQ(lines.back(), NOTE);
+    ExpectChosenFileUnchanged();
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryExchange, UploadSweep,

@@ -1,5 +1,4 @@
 #include "FileText.h"
-#include "support/ScriptedModbus.h"
 #include "transfer/ConfigFile.h"
 
 #include <gtest/gtest.h>
@@ -49,10 +48,9 @@ std::vector<AlarmRecord> AcceptedRecords() {
 }
 
 std::string WriteFile(const std::vector<AlarmRecord>& records) {
-    ScriptedModbus modbus;
     std::ostringstream out;
     PrepareFileStream(out);
-    WriteFileHeader(out, modbus, 0);
+    WriteFileHeader(out, 0, 0);
     for (std::size_t i = 0; i < records.size(); ++i)
         WriteAlarmRow(out, static_cast<int>(i + 1), records[i]);
     if (records.size() == static_cast<std::size_t>(ALARM_COUNT))

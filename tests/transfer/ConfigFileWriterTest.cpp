@@ -1,5 +1,4 @@
 #include "FileText.h"
-#include "support/ScriptedModbus.h"
 #include "transfer/ConfigFile.h"
 
 #include <gtest/gtest.h>
@@ -33,9 +32,9 @@ struct ScopedTimeZone {
     }
 };
 
-std::string Header(ScriptedModbus& modbus, std::time_t when) {
+std::string Header(DWORD serial, std::time_t when) {
     std::ostringstream out;
-    WriteFileHeader(out, modbus, when);
+    WriteFileHeader(out, serial, when);
     return out.str();
 }
 
@@ -46,41 +45,35 @@ std::string Row(int n, const AlarmRecord& record) {
 }
 } // namespace
 
-// Local time with a two-digit day; the serial is unsigned and 0 when its read fails.
+// Local time with a two-digit day; the serial is unsigned.
 TEST(FileHeader, TimeAndSerialLines) {
     const struct {
         const char* zone;
         std::time_t time;
-        std::vector<BYTE> serialReply; // none: the read fails
+        DWORD serial;
         std::string header;
     } cases[] = {
-        {"UTC0", FRI_JAN_09_2026_080405_UTC, {}, FileHeader("Fri Jan 09 08:04:05 2026", "0")},
-        {"XYZ-3", SAT_DEC_05_2026_213152_UTC, {}, FileHeader("Sun Dec 06 00:31:52 2026", "0")},
-        {"UTC0",
-         std::numeric_limits<std::time_t>::max(),
-         {1, 4, 4, 0xFF, 0xFF, 0xFF, 0xFF},
+        {"UTC0", FRI_JAN_09_2026_080405_UTC, 0, FileHeader("Fri Jan 09 08:04:05 2026", "0")},
+        {"XYZ-3", SAT_DEC_05_2026_213152_UTC, 65538,
+         FileHeader("Sun Dec 06 00:31:52 2026", "65538")},
+        {"UTC0", std::numeric_limits<std::time_t>::max(), 4294967295u,
          FileHeader("??? ??? ?? ??:??:?? ????", "4294967295")}};
     for (const auto& c : cases) {
         ScopedTimeZone zone(c.zone);
-        ScriptedModbus modbus;
-        c.serialReply.empty() ? modbus.Fail(MODBUS_TCP_READ_ERROR) : modbus.Reply(c.serialReply);
-        EXPECT_EQ(Header(modbus, c.time), c.header);
+        EXPECT_EQ(Header(c.serial, c.time), c.header);
     }
-    ScriptedModbus modbus;
     std::ostringstream now;
-    WriteFileHeader(now, modbus);
+    WriteFileHeader(now, 0);
     const std::regex timeLine("\n[A-Z][a-z]{2} [A-Z][a-z]{2} [0-9]{2} [0-9:]{8} [0-9]{4}\n");
     EXPECT_TRUE(std::regex_search(now.str(), timeLine)) << now.str();
 }
 
-TEST(FileHeader, FailedStreamGetsNothingAndTheDeviceIsNotAsked) {
-    ScriptedModbus modbus;
+TEST(FileHeader, FailedStreamGetsNothing) {
     std::ostringstream out;
     out.setstate(std::ios_base::badbit);
-    WriteFileHeader(out, modbus, SAT_DEC_05_2026_213152_UTC);
+    WriteFileHeader(out, 1, SAT_DEC_05_2026_213152_UTC);
     out.clear();
     EXPECT_EQ(out.str(), "");
-    EXPECT_TRUE(modbus.requests.empty());
 }
 
 // Words as unsigned decimals, reals fixed with four decimals rounded to nearest.
@@ -124,13 +117,11 @@ TEST(AlarmRow, ArrayFormWritesTheSameRowAndRefusesShortArrays) {
                  std::invalid_argument);
 }
 
-TEST(WholeFile, HeaderRowsAndNoteMake38LinesAndTheSerialIsAskedOnce) {
+TEST(WholeFile, HeaderRowsAndNoteMake38Lines) {
     ScopedTimeZone utc("UTC0");
-    ScriptedModbus modbus;
-    modbus.Reply({1, 4, 4, 0x00, 0x01, 0x00, 0x02});
     std::ostringstream out;
     PrepareFileStream(out);
-    WriteFileHeader(out, modbus, SAT_DEC_05_2026_213152_UTC);
+    WriteFileHeader(out, 65538, SAT_DEC_05_2026_213152_UTC);
     std::string expected = FILE_HEADER;
     for (int n = 1; n <= ALARM_COUNT; ++n) {
         WriteAlarmRow(out, n, n == 3 ? EXAMPLE_RECORD : AlarmRecord{});
@@ -138,5 +129,4 @@ TEST(WholeFile, HeaderRowsAndNoteMake38LinesAndTheSerialIsAskedOnce) {
     }
     WriteFileNote(out);
     EXPECT_EQ(out.str(), expected + "\"Alarm Mode (0 = Disabled, 1 = Trip Low, 2 = Trip High)\"\n");
-    EXPECT_EQ(modbus.requests.size(), 1u);
 }

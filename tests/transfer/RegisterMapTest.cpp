@@ -31,19 +31,22 @@ TEST(AlarmAddresses, EveryAlarmHasItsRegistersAndItsFaultsBit) {
     }
 }
 
-// Two input registers at 1899, high word first, never negative; 0 when the read fails.
+// Two input registers at 1899, high word first, never negative; a failed read says so.
 TEST(SerialNumber, ReadFromTheDevice) {
     const struct {
         Answer answer;
+        bool read;
         DWORD serial;
-    } cases[] = {{{{1, 4, 4, 0x00, 0x01, 0x00, 0x02}}, 65538},
-                 {{{1, 4, 4, 0xFF, 0xFF, 0xFF, 0xFF}}, 4294967295u},
-                 {{{1, 4, 4, 0xFF, 0xFF, 0x00, 0x00}}, 0xFFFF0000u},
-                 {{{2, 4, 4, 0x00, 0x01, 0x00, 0x02}}, 0},
-                 {{{}, MODBUS_TCP_READ_ERROR}, 0}};
+    } cases[] = {{{{1, 4, 4, 0x00, 0x01, 0x00, 0x02}}, true, 65538},
+                 {{{1, 4, 4, 0xFF, 0xFF, 0xFF, 0xFF}}, true, 4294967295u},
+                 {{{1, 4, 4, 0xFF, 0xFF, 0x00, 0x00}}, true, 0xFFFF0000u},
+                 {{{2, 4, 4, 0x00, 0x01, 0x00, 0x02}}, false, 0},
+                 {{{}, MODBUS_TCP_READ_ERROR}, false, 0}};
     for (const auto& c : cases) {
         ScriptedModbus modbus;
-        EXPECT_EQ(ReadSerialNumber(Script(modbus, c.answer)), c.serial);
+        DWORD serial = 0;
+        EXPECT_EQ(ReadSerialNumber(Script(modbus, c.answer), serial) == MODBUS_OK, c.read);
+        EXPECT_EQ(serial, c.serial);
         ASSERT_EQ(modbus.requests.size(), 1u);
         EXPECT_EQ(modbus.requests[0].request, (Bytes{1, 4, 0x07, 0x6B, 0x00, 0x02}));
         EXPECT_EQ(modbus.requests[0].responseLength, 7);

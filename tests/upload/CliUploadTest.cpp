@@ -51,17 +51,23 @@ TEST_F(CliUpload, RefusedConnectionAndWrongDeviceExitThree) {
     EXPECT_EQ(ReadText(m_target), "kept\n");
 }
 
-TEST_F(CliUpload, CtrlCCancelsAndExitsFive) {
+// Ctrl-C, SIGTERM and SIGHUP cancel alike and leave no file behind.
+TEST_F(CliUpload, SignalsCancelAndExitFive) {
     SimulatorOptions options;
     options.delayMs = SLOW_REPLY_MS;
     OrxSimulator sim(options);
-    const pid_t pid = Start(Args(sim.Port()));
-    ASSERT_GT(pid, 0);
-    WaitUntil(
-        [&] { return ReadText(m_errPath).find("Uploading Alarm 2/32") != std::string::npos; });
-    kill(pid, SIGINT);
-    ExpectEnd(Finish(pid), RESULT_CANCELLED, "Upload Cancelled!\n");
-    EXPECT_FALSE(std::filesystem::exists(m_target));
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const pid_t pid = Start(Args(sim.Port()));
+        ASSERT_GT(pid, 0);
+        WaitUntil(
+            [&] { return ReadText(m_errPath).find("Uploading Alarm 2/32") != std::string::npos; });
+        kill(pid, signal);
+        const ProgramRun run = Finish(pid);
+        ExpectEnd(run, RESULT_CANCELLED, "Upload Cancelled!\n");
+        ExpectEnd(run, RESULT_CANCELLED, "Cancelling after alarm ");
+        EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"stderr.txt", "stdout.txt"}));
+    }
 }
 
 TEST_F(CliUpload, UsageErrorsExit64AndHelpExitsZero) {

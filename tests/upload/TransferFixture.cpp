@@ -123,3 +123,11 @@ std::vector<CString> TransferFixture::ErrorBoxes() const {
     }
     return boxes;
 }
+
+std::vector<CString> TransferFixture::ErrorDetails() const {
+    std::vector<CString> details;
+    for (const CUiEvent& box : m_fe.Events(CUiEvent::MessageBox))
+        if (box.value != static_cast<int>(MB_YESNO))
+            details.push_back(box.detail);
+    return details;
+}

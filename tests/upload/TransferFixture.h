@@ -51,6 +51,8 @@ protected:
     std::string Enabling() const;
     // Message boxes other than the confirmations, each checked to be an error box.
     std::vector<CString> ErrorBoxes() const;
+    // Their detail texts, in the same order.
+    std::vector<CString> ErrorDetails() const;
 
     CScriptedFrontEnd m_fe;
     CFrontEndScope m_scope{m_fe};

@@ -4,9 +4,11 @@
 #include "platform/ui/Thread.h"
 #include "transfer/ConfigFile.h"
 
+#include <climits>
 #include <csignal>
 #include <fstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -141,6 +143,33 @@ TEST_F(UploadRun, FailedWriteIsReportedInsteadOfComplete) {
     ExpectChosenFileUnchanged();
 }
 
+// What the chosen name stands for is replaced: a link's target, with the owner, group and
+// permissions it had; and a name as long as a folder takes one.
+TEST_F(UploadRun, ReplacedFileKeepsItsLinkOwnerAndMode) {
+    constexpr mode_t MODE = 0640;
+    constexpr uid_t OTHER_ID = 65534; // any owner but the one running the test
+    const bool root = geteuid() == 0;
+    const std::string real = m_dir.File("real.csv");
+    WriteText(real, PREVIOUS_CONTENT);
+    ASSERT_EQ(chmod(real.c_str(), MODE), 0);
+    ASSERT_TRUE(!root || chown(real.c_str(), OTHER_ID, OTHER_ID) == 0);
+    std::filesystem::create_symlink("real.csv", m_dir.Path() / "link.csv");
+    ASSERT_EQ(Upload(m_dir.File("link.csv"), m_sim->Port()), RESULT_OK);
+    EXPECT_TRUE(std::filesystem::is_symlink(m_dir.Path() / "link.csv"));
+    EXPECT_EQ(ReadLines(real).size(), static_cast<std::size_t>(CONFIG_FILE_LINES));
+    struct stat after {};
+    ASSERT_EQ(stat(real.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode & 07777, MODE);
+    if (root) {
+        EXPECT_EQ(after.st_uid, OTHER_ID);
+        EXPECT_EQ(after.st_gid, OTHER_ID);
+    }
+    const std::string longest = std::string(NAME_MAX - 4, 'n') + ".csv";
+    ASSERT_EQ(Upload(m_dir.File(longest), m_sim->Port()), RESULT_OK);
+    EXPECT_EQ(m_dir.Entries(),
+              (std::vector<std::string>{"config.csv", "link.csv", longest, "real.csv"}));
+}
+
 TEST_F(UploadRun, RefusedConnectionKeepsThePresentAndTheAbsentFile) {
     EXPECT_EQ(Upload(RefusingPort()), RESULT_DEVICE_ERROR);
     ExpectFailure("Error connecting to ORX!", "Error connecting to ORX!");
@@ -148,6 +177,21 @@ TEST_F(UploadRun, RefusedConnectionKeepsThePresentAndTheAbsentFile) {
     const std::string absent = m_dir.File("absent.csv");
     EXPECT_EQ(Upload(absent, RefusingPort()), RESULT_DEVICE_ERROR);
     EXPECT_FALSE(std::filesystem::exists(absent));
+    ExpectChosenFileUnchanged();
+}
+
+// Addresses that can never be a device are not tried: 0.0.0.0 would reach a server on this
+// machine, here the simulator listening on every address.
+TEST_F(UploadRun, AddressThatCanNeverBeADeviceIsNotTried) {
+    SimulatorOptions everywhere;
+    everywhere.listenAddress = "0.0.0.0";
+    StartSimulator(everywhere);
+    for (const DWORD address : {0x00000000u, 0xFFFFFFFFu, 0xE0000001u}) {
+        m_dlg->m_ipAddress.SetAddress(address);
+        EXPECT_EQ(Upload(), RESULT_DEVICE_ERROR);
+    }
+    EXPECT_EQ(ErrorBoxes(), std::vector<CString>(3, "Error connecting to ORX!"));
+    EXPECT_TRUE(m_sim->Requests().empty());
     ExpectChosenFileUnchanged();
 }
 

@@ -1,0 +1,53 @@
+#include "transfer/DeviceAddress.h"
+
+#include "transfer/TransferResults.h"
+
+namespace {
+
+constexpr DWORD BROADCAST = 0xFFFFFFFF;
+constexpr int FIELD_BITS = 8;
+constexpr int LAST_FIELD = 3;
+constexpr int FIRST_FIELD_SHIFT = FIELD_BITS * LAST_FIELD;
+constexpr DWORD THIS_NETWORK_FIELD = 0;      // 0.0.0.0/8
+constexpr DWORD MULTICAST_FIRST_FIELD = 224; // 224.0.0.0/4
+constexpr DWORD RESERVED_FIRST_FIELD = 240;  // 240.0.0.0/4, up to the broadcast
+constexpr DWORD FIELD_MASK = 0xFF;
+
+// Field 0 is the first, in the high byte.
+unsigned Field(DWORD address, int index) {
+    return (address >> (FIELD_BITS * (LAST_FIELD - index))) & FIELD_MASK;
+}
+
+} // namespace
+
+CString DottedAddress(DWORD address) {
+    CString text;
+    text.Format("%u.%u.%u.%u", Field(address, 0), Field(address, 1), Field(address, 2),
+                Field(address, 3));
+    return text;
+}
+
+// 0.0.0.0 is worse than useless: the system takes it for this machine, so a Modbus server of
+// its own would answer as if it were the device.
+const char* WhyNeverADevice(DWORD address) {
+    const DWORD first = address >> FIRST_FIELD_SHIFT;
+    if (first == THIS_NETWORK_FIELD)
+        return "addresses 0.x.x.x stand for this network or this machine, never for a device";
+    if (address == BROADCAST)
+        return "255.255.255.255 is the broadcast address, never a device's";
+    if (first >= RESERVED_FIRST_FIELD)
+        return "addresses from 240.0.0.0 on are reserved, never a device's";
+    if (first >= MULTICAST_FIRST_FIELD)
+        return "addresses 224.0.0.0 to 239.255.255.255 are multicast groups, never a device";
+    return nullptr;
+}
+
+bool ConnectToOrx(CRemoteModbus& modbus, DWORD address, WORD port,
+                  const ConnectCancelled& cancelled, std::string& why) {
+    if (const char* never = WhyNeverADevice(address)) {
+        why = DottedAddress(address).str() + ": " + never;
+        return false;
+    }
+    return modbus.Connect(DottedAddress(address), port != 0 ? port : MODBUS_TCP_PORT,
+                          EXCHANGE_TIMEOUT_MS, cancelled) != FALSE;
+}

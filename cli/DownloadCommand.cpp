@@ -24,12 +24,13 @@ int RunDownload(const std::vector<std::string>& args);
 
 const CliCommand DOWNLOAD{
     "download", "download [--port N] [--yes] HOST FILE",
-    "Checks the rows of FILE one by one and writes them into the ORX device at HOST\n"
-    "(A.B.C.D), as \"Download to ORX\" does: a locked device is refused, a refused row or\n"
-    "a failed write stops the download (the alarms before it stay written) and sets the\n"
-    "device's abort coil, a finished download sets its completion coil. `orx-transfer\n"
-    "check FILE` tells beforehand which rows would be refused. Fields that the download\n"
-    "reads otherwise than their text says are named in warnings before anything is written.\n"
+    "Checks every row of FILE and writes them into the ORX device at HOST (A.B.C.D), as\n"
+    "\"Download to ORX\" does: a FILE with any refused row, or without any row, writes\n"
+    "nothing; a locked device, or one whose lock cannot be read, is refused; a failed write\n"
+    "stops the download (the alarms before it stay written) and sets the device's abort\n"
+    "coil; a finished download sets its completion coil. `orx-transfer check FILE` names\n"
+    "the refused rows. Fields that the download reads otherwise than their text says are\n"
+    "named in warnings before anything is written.\n"
     "Before writing it asks for confirmation on the terminal; without a terminal it writes\n"
     "only with --yes. Ctrl-C, SIGTERM or SIGHUP cancels: the alarm being written is finished\n"
     "and the abort coil set (a second one makes the exit status 130; the coil is still set).\n"

@@ -21,6 +21,8 @@ constexpr int BLANK_FIELD = -1;
 constexpr int ADDRESS_FIELDS = 4;
 using AddressFields = std::array<int, ADDRESS_FIELDS>; // 0..255 or BLANK_FIELD
 
+// --- texts, the program, the controls (NativeSupport.cpp) ---
+
 std::wstring Widen(const std::string& utf8);
 std::string Narrow(const std::wstring& utf16);
 // The program's file name without its extension.

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
-
 namespace orxwin {
 
 namespace {
@@ -14,7 +12,8 @@ constexpr UINT_PTR WAKE_TIMER = 1;
 // A backstop for loop conditions that change without a message to wake the loop.
 constexpr UINT WAKE_INTERVAL_MS = 50;
 constexpr wchar_t CALL_WINDOW_CLASS[] = L"OrxCallWindow";
-constexpr int PATH_CHARS = 32768;
+constexpr int CLASS_NAME_CHARS = 16;
+constexpr wchar_t DIALOG_CLASS[] = L"#32770";
 
 LRESULT CALLBACK CallWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -42,52 +41,17 @@ bool RegisterCallWindowClass() {
 }
 
 bool IsDialog(HWND window) {
-    wchar_t name[16] = {};
-    return GetClassNameW(window, name, 16) > 0 && lstrcmpW(name, L"#32770") == 0;
+    wchar_t name[CLASS_NAME_CHARS] = {};
+    return GetClassNameW(window, name, CLASS_NAME_CHARS) > 0 && lstrcmpW(name, DIALOG_CLASS) == 0;
 }
 
-// Tab, Enter, Esc and the arrows of a dialog's own loop.
+// Tab, Enter, Esc and the arrows, as a dialog's own loop handles them.
 bool IsDialogKey(MSG& msg) {
     HWND root = msg.hwnd != nullptr ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     return root != nullptr && IsDialog(root) && IsDialogMessageW(root, &msg);
 }
 
 } // namespace
-
-std::wstring Widen(const std::string& utf8) {
-    if (utf8.empty())
-        return {};
-    const int size = static_cast<int>(utf8.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, text.data(), length);
-    return text;
-}
-
-std::string Narrow(const std::wstring& utf16) {
-    if (utf16.empty())
-        return {};
-    const int size = static_cast<int>(utf16.size());
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, text.data(), length, nullptr, nullptr);
-    return text;
-}
-
-std::string ProgramName() {
-    std::wstring path(PATH_CHARS, L'\0');
-    path.resize(GetModuleFileNameW(nullptr, path.data(), PATH_CHARS));
-    const std::size_t slash = path.find_last_of(L"\\/");
-    std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-    return Narrow(name.substr(0, name.rfind(L'.')));
-}
-
-bool InitControls() {
-    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
-                                        ICC_WIN95_CLASSES | ICC_INTERNET_CLASSES};
-    return InitCommonControlsEx(&controls) != FALSE;
-}
 
 CallWindow::CallWindow() {
     static const bool registered = RegisterCallWindowClass();

@@ -79,8 +79,8 @@ void Win32DialogView::Refresh(CWnd& wnd, UiChange change) {
     if (&wnd == &m_dialog) {
         if (change == UiChange::Text)
             SetText(m_hwnd, wnd.GetWindowText().str());
-        else if (const HICON icon = wnd.GetIcon(TRUE); change == UiChange::Icon && icon)
-            SetWindowIcon(m_hwnd, icon.nResourceId);
+        if (change == UiChange::Icon && wnd.GetIcon(TRUE))
+            SetWindowIcon(m_hwnd, wnd.GetIcon(TRUE).nResourceId);
         return;
     }
     const auto found = m_bound.find(&wnd);

@@ -22,7 +22,6 @@ namespace {
 
 using orxwin::Window;
 constexpr auto WAIT_LIMIT = std::chrono::seconds(10);
-constexpr const char* ABOUT_ITEM = "&About ORX Configuration...";
 constexpr UINT WM_KEYDOWN_MESSAGE = 0x0100;
 constexpr WPARAM VK_ESCAPE_KEY = 0x1B;
 constexpr int BLANK = CIPAddressCtrl::BLANK;
@@ -49,8 +48,10 @@ protected:
         DDX_Control(pDX, IDC_CANCEL_TRANSFER, cancel);
     }
     BOOL OnInitDialog() override {
+        CString about;
+        AfxLoadString(IDS_ABOUTBOX, about);
         GetSystemMenu(FALSE)->AppendMenu(MF_SEPARATOR);
-        GetSystemMenu(FALSE)->AppendMenu(MF_STRING, IDM_ABOUTBOX, ABOUT_ITEM);
+        GetSystemMenu(FALSE)->AppendMenu(MF_STRING, IDM_ABOUTBOX, about);
         SetIcon(AfxLoadIcon(IDR_MAINFRAME), TRUE);
         return TRUE;
     }
@@ -95,7 +96,7 @@ TEST_F(Win32Dialog, ControlsAreRealWindowsOfTheTemplatesClassesAtItsPlaces) {
     }
     EXPECT_EQ(probe::TextOf(view->Handle()), APP_CAPTION);
     EXPECT_EQ(probe::TextOf(Item(IDC_UPLOAD)), "Upload from ORX");
-    EXPECT_EQ(probe::LastSystemMenuItem(view->Handle()), ABOUT_ITEM);
+    EXPECT_EQ(probe::LastSystemMenuItem(view->Handle()), "&About ORX Configuration...");
     EXPECT_TRUE(probe::HasIcons(view->Handle()));
 }
 

@@ -32,8 +32,12 @@ BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) {
 }
 
 BOOL AfxSocketInit(void* /*lpwsaData*/) {
+#ifdef SIGPIPE
     // A peer that closes early must give the sender an error, not end the process.
     return std::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
+#else
+    return TRUE; // no such signal; each socket starts Windows Sockets itself
+#endif
 }
 
 void AfxEnableControlContainer() {}

@@ -82,12 +82,16 @@ void Win32FrontEnd::OnDialogDestroy(CDialog& dlg) {
     std::erase_if(m_views, [&](const auto& view) { return &view->Dialog() == &dlg; });
 }
 
-int Win32FrontEnd::MessageBox(const char* text, UINT type, UINT /*helpId*/) {
+int Win32FrontEnd::MessageBox(const char* text, UINT type, UINT /*helpId*/, const char* detail) {
     const CString message(text);
+    // A Win32 box has no informative text of its own: the detail is a second paragraph.
+    std::string shown = message.str();
+    if (detail != nullptr && *detail != '\0')
+        shown += std::string("\n\n") + detail;
     return static_cast<int>(Send([&] {
         return static_cast<LRESULT>(
             m_boxAnswer ? m_boxAnswer(message, type)
-                        : ShowMessageBox(TopWindow(), message.str(), m_boxCaption.str(), type));
+                        : ShowMessageBox(TopWindow(), shown, m_boxCaption.str(), type));
     }));
 }
 

@@ -42,7 +42,7 @@ public:
     void OnDialogShow(CDialog& dlg) override;
     void OnDialogDestroy(CDialog& dlg) override;
 
-    int MessageBox(const char* text, UINT type, UINT helpId) override;
+    int MessageBox(const char* text, UINT type, UINT helpId, const char* detail) override;
     INT_PTR ChooseFile(const CFileRequest& request, CString& path) override;
 
 private:

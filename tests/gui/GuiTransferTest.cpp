@@ -74,6 +74,7 @@ TEST_F(GuiTransferTest, UploadButtonFillsTheFileFromTheDevice) {
     EXPECT_TRUE(Item(IDC_DOWNLOAD)->isEnabled());
     EXPECT_FALSE(Item(IDC_CANCEL_TRANSFER)->isEnabled());
     EXPECT_EQ(dlg.m_transferState.load(), TRANSFER_IDLE);
+    EXPECT_TRUE(view->windowTitle().endsWith(QStringLiteral(" — port %1").arg(sim->Port())));
 }
 
 TEST_F(GuiTransferTest, DownloadButtonWritesTheFileIntoTheDevice) {

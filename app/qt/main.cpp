@@ -1,5 +1,6 @@
 // orx-config: the ORX Configuration Transfer Utility with its Qt window.
 #include "app/ORXConfigurationApp.h"
+#include "app/qt/GuiSettings.h"
 #include "app/qt/GuiShell.h"
 #include "app/qt/NoDisplayExit.h"
 #include "orx/Version.h"
@@ -43,6 +44,13 @@ int main(int argc, char** argv) {
     orxqt::QtFrontEnd frontEnd;
     ConfigureGuiFrontEnd(frontEnd, options);
     const CFrontEndScope installed(frontEnd);
+    // A screenshot is no session of the user's: it neither reads nor changes the settings.
+    QSettings settings(QString::fromLatin1(SETTINGS_ORGANIZATION),
+                       QString::fromLatin1(SETTINGS_APPLICATION));
+    if (options.screenshot.empty()) {
+        LoadGuiSettings(settings, options, frontEnd);
+        KeepGuiSettings(settings, frontEnd);
+    }
 
     theApp.m_strInitialHost = options.host.c_str();
     if (options.port != 0)

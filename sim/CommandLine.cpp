@@ -117,7 +117,7 @@ SimCommandLine ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string UsageText() {
-    return "usage: orx-sim [options]\n"
+    return "Usage: orx-sim [options]\n"
            "An ORX alarm device on Modbus TCP (unit 1), for tests and demonstrations.\n"
            "  --listen ADDR      IPv4 address to listen on (default 127.0.0.1)\n"
            "  --port N           TCP port (default 502; 0 picks a free port)\n"

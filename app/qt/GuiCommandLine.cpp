@@ -30,9 +30,11 @@ const char* GuiUsageText() {
            "                     then close; an existing FILE that is not a picture is kept\n"
            "  --help             show this text and exit\n"
            "  --version          show the version and exit\n"
+           "\n"
            "The dialog remembers the last address, a port given with --port and the folder\n"
            "of the last file chosen; --host and --port override them.\n"
            "About ORX Configuration: F1, or the dialog's context menu (right click).\n"
+           "\n"
            "Exit status: 0 the dialog was closed, 1 no display to show it on, 64 usage error\n"
            "or a --screenshot FILE that is not a picture.\n";
 }

@@ -26,11 +26,11 @@ std::string Variable(const char* name) {
 
 std::string NoDisplayText() {
     std::string where;
-    for (const char* name : {"WAYLAND_DISPLAY", "DISPLAY"})
+    for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY"})
         if (!Variable(name).empty())
             where += std::string(where.empty() ? "" : ", ") + name + "=" + Variable(name);
     return "no display to show the window on (" +
-           (where.empty() ? std::string("DISPLAY is not set") : "cannot open " + where) +
+           (where.empty() ? std::string("DISPLAY is not set") : "tried " + where) +
            "); orx-transfer works without one";
 }
 

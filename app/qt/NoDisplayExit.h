@@ -23,5 +23,5 @@ private:
     QtMessageHandler m_previous;
 };
 
-// "no display to show the window on (DISPLAY is not set)" and the like, from the environment.
+// "no display to show the window on (DISPLAY is not set)", or which display was tried.
 std::string NoDisplayText();

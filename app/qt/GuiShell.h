@@ -10,7 +10,7 @@ constexpr const char* MESSAGE_BOX_CAPTION = "ORX Configuration";
 // Time the shown dialog gets to settle before --screenshot grabs it.
 constexpr int SCREENSHOT_DELAY_MS = 500;
 // The desktop entry's name without ".desktop", which also names the window on Wayland.
-constexpr const char* DESKTOP_FILE_NAME = "org.example.OrxConfig";
+constexpr const char* DESKTOP_FILE_NAME = "org.example.orxconfig";
 
 // The original's system-menu entry "About ORX Configuration..." lives in the dialog's
 // context menu (the system menu's items) and on F1, both sending the same system command.

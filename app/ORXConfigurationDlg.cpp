@@ -14,6 +14,8 @@ namespace {
 constexpr const char* UPLOAD_QUESTION = "Please verify you wish to upload the ORX's configuration.";
 constexpr const char* DOWNLOAD_QUESTION =
     "Please verify you wish to download the configuration to the ORX.";
+// The caption when the dialog talks to another port than the device's: caption, port.
+constexpr const char* PORT_CAPTION_FORMAT = "%s — port %u";
 } // namespace
 
 CORXConfigurationDlg::CORXConfigurationDlg(CWnd* pParent) : CDialog(IDD, pParent) {
@@ -51,6 +53,13 @@ BOOL CORXConfigurationDlg::OnInitDialog() {
     DWORD address = 0;
     if (ParseDottedAddress(m_strInitialHost, address))
         m_ipAddress.SetAddress(address);
+    // A port other than the device's is easily forgotten once the window is open.
+    if (m_wPortOverride != MODBUS_TCP_PORT) {
+        CString caption;
+        caption.Format(PORT_CAPTION_FORMAT, GetWindowText().GetString(),
+                       static_cast<unsigned>(m_wPortOverride));
+        SetWindowText(caption);
+    }
     return TRUE;
 }
 

@@ -1,6 +1,8 @@
 // orx-transfer: the transfers of the configuration tool without a window.
 
 #include "cli/CliCommand.h"
+#include "cli/InterruptWatch.h"
+#include "orx/Version.h"
 
 #include <cstdio>
 #include <string>
@@ -8,8 +10,8 @@
 namespace {
 
 void PrintUsage(std::FILE* out) {
-    std::fprintf(out, "usage: orx-transfer COMMAND [ARGS]\n       orx-transfer COMMAND --help\n\n"
-                      "commands:\n");
+    std::fprintf(out, "usage: orx-transfer COMMAND [ARGS]\n       orx-transfer COMMAND --help\n"
+                      "       orx-transfer --version\n\ncommands:\n");
     for (const CliCommand& command : CliCommands())
         std::fprintf(out, "  orx-transfer %s\n", command.synopsis);
 }
@@ -24,6 +26,10 @@ int main(int argc, char** argv) {
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         PrintUsage(stdout);
+        return 0;
+    }
+    if (args[0] == "--version") {
+        std::printf("orx-transfer %s (%s)\n", ORX_VERSION_TEXT, ORX_GIT_DESCRIPTION);
         return 0;
     }
     for (const CliCommand& command : CliCommands()) {

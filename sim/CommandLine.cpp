@@ -54,6 +54,8 @@ void ApplyFlag(SimCommandLine& cl, const std::string& option) {
         cl.simulator.split = true;
     else if (option == "--help" || option == "-h")
         cl.help = true;
+    else if (option == "--version")
+        cl.version = true;
     else
         throw UsageError("unknown option: '" + option + "'");
 }
@@ -115,7 +117,7 @@ SimCommandLine ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string UsageText() {
-    return "usage: orx-sim [options]\n"
+    return "Usage: orx-sim [options]\n"
            "An ORX alarm device on Modbus TCP (unit 1), for tests and demonstrations.\n"
            "  --listen ADDR      IPv4 address to listen on (default 127.0.0.1)\n"
            "  --port N           TCP port (default 502; 0 picks a free port)\n"
@@ -134,6 +136,7 @@ std::string UsageText() {
            "  --idle-timeout S   close a connection that sends nothing for S seconds\n"
            "                     (default 60; 0 keeps it open)\n"
            "  --help             this text\n"
+           "  --version          the program's version\n"
            "Holds as many connections as the open-file limit allows (raised to the hard\n"
            "limit at start); a client beyond that is closed at once.\n"
            "Stops on SIGINT or SIGTERM.\n";

@@ -16,6 +16,7 @@ struct SimCommandLine {
     bool locked = false;
     bool log = false;
     bool help = false;
+    bool version = false;
     std::string configFile;
     std::string saveFile;
 };

@@ -1,5 +1,6 @@
 // orx-sim: an ORX device on Modbus TCP for tests, demonstrations and users without hardware.
 
+#include "orx/Version.h"
 #include "sim/CommandLine.h"
 #include "sim/OpenFileLimit.h"
 #include "sim/SimConfigFile.h"
@@ -82,6 +83,10 @@ int main(int argc, char** argv) {
     }
     if (cl.help) {
         std::cout << UsageText();
+        return EXIT_SUCCESS;
+    }
+    if (cl.version) {
+        std::cout << "orx-sim " << ORX_VERSION_TEXT << " (" << ORX_GIT_DESCRIPTION << ")\n";
         return EXIT_SUCCESS;
     }
     return Run(std::move(cl));

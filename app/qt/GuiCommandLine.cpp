@@ -21,12 +21,22 @@ bool ParsePort(const std::string& text, WORD& port) {
 } // namespace
 
 const char* GuiUsageText() {
-    return "Usage: orx-config [--host A.B.C.D] [--port N]\n"
+    return "Usage: orx-config [--host A.B.C.D] [--port N] [--screenshot FILE]\n"
            "Moves the alarm configuration of an ORX device between the device and a CSV file.\n"
-           "  --host A.B.C.D  put this address in the ORX IP Address field\n"
-           "  --port N        Modbus TCP port of the device (default 502), e.g. a simulator's\n"
-           "  --help          show this text and exit\n"
-           "About ORX Configuration: F1, or the dialog's context menu (right click).\n";
+           "  --host A.B.C.D     put this address in the ORX IP Address field\n"
+           "  --port N           Modbus TCP port of the device (default 502), e.g. a\n"
+           "                     simulator's; the window title names a port other than 502\n"
+           "  --screenshot FILE  save a PNG picture of the dialog in FILE once it is shown,\n"
+           "                     then close; an existing FILE that is not a picture is kept\n"
+           "  --help             show this text and exit\n"
+           "  --version          show the version and exit\n"
+           "\n"
+           "The dialog remembers the last address, a port given with --port and the folder\n"
+           "of the last file chosen; --host and --port override them.\n"
+           "About ORX Configuration: F1, or the dialog's context menu (right click).\n"
+           "\n"
+           "Exit status: 0 the dialog was closed, 1 no display to show it on, 64 usage error\n"
+           "or a --screenshot FILE that is not a picture.\n";
 }
 
 GuiCommand ParseGuiCommandLine(const std::vector<std::string>& args, GuiOptions& options,
@@ -35,6 +45,8 @@ GuiCommand ParseGuiCommandLine(const std::vector<std::string>& args, GuiOptions&
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h")
             return GuiCommand::Help;
+        if (arg == "--version")
+            return GuiCommand::Version;
         const bool takesValue = arg == "--host" || arg == "--port" || arg == "--screenshot";
         if (!takesValue) {
             error = "unknown argument: " + arg;

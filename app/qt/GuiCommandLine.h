@@ -1,6 +1,6 @@
 #pragma once
-// orx-config's command line: [--host A.B.C.D] [--port N] [--help]. "--screenshot FILE" is
-// not advertised: it saves a picture of the main dialog once shown and closes it.
+// orx-config's command line: [--host A.B.C.D] [--port N] [--screenshot FILE] [--help]
+// [--version].
 
 #include "platform/AfxTypes.h"
 
@@ -13,7 +13,7 @@ struct GuiOptions {
     std::string screenshot;
 };
 
-enum class GuiCommand { Run, Help, UsageError };
+enum class GuiCommand { Run, Help, Version, UsageError };
 
 // Exit status of a usage error, as the command-line tool uses.
 constexpr int GUI_USAGE_EXIT = 64;

@@ -3,6 +3,8 @@
 #include "app/Resource.h"
 #include "platform/ui/Dialog.h"
 
+#include <QFileInfo>
+#include <QImageReader>
 #include <QPixmap>
 #include <QPointer>
 #include <QShortcut>
@@ -42,4 +44,11 @@ void ConfigureGuiFrontEnd(orxqt::QtFrontEnd& frontEnd, const GuiOptions& options
         if (!screenshot.isEmpty())
             ScheduleScreenshot(view, screenshot);
     });
+}
+
+bool ScreenshotMayReplace(const std::string& file) {
+    const QString path = QString::fromStdString(file);
+    const QFileInfo info(path);
+    return file.empty() || !info.exists() || (info.isFile() && info.size() == 0) ||
+           !QImageReader::imageFormat(path).isEmpty();
 }

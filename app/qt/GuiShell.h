@@ -9,7 +9,12 @@
 constexpr const char* MESSAGE_BOX_CAPTION = "ORX Configuration";
 // Time the shown dialog gets to settle before --screenshot grabs it.
 constexpr int SCREENSHOT_DELAY_MS = 500;
+// The desktop entry's name without ".desktop", which also names the window on Wayland.
+constexpr const char* DESKTOP_FILE_NAME = "org.example.orxconfig";
 
 // The original's system-menu entry "About ORX Configuration..." lives in the dialog's
 // context menu (the system menu's items) and on F1, both sending the same system command.
 void ConfigureGuiFrontEnd(orxqt::QtFrontEnd& frontEnd, const GuiOptions& options);
+
+// False when file (for --screenshot) holds something that is not a picture: it is kept.
+bool ScreenshotMayReplace(const std::string& file);

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QThread>
@@ -136,6 +137,8 @@ void QtFrontEnd::OnDialogDestroy(CDialog& dlg) {
     QtDialogView* view = ViewOf(dlg);
     std::erase_if(m_views, [&](const QPointer<QtDialogView>& v) { return !v || v == view; });
     if (view != nullptr) {
+        for (const ViewHook& hook : m_viewDestroy)
+            hook(*view);
         view->hide();
         delete view;
     }
@@ -174,8 +177,11 @@ int QtFrontEnd::ShowMessageBox(const CString& text, UINT type, const CString& de
 INT_PTR QtFrontEnd::ChooseFile(const CFileRequest& request, CString& path) {
     CString chosen;
     const auto result = static_cast<INT_PTR>(Send([&] {
-        return static_cast<LRESULT>(m_fileAnswer ? m_fileAnswer(request, chosen)
-                                                 : ShowFileDialog(request, chosen));
+        const INT_PTR answer =
+            m_fileAnswer ? m_fileAnswer(request, chosen) : ShowFileDialog(request, chosen);
+        if (answer == IDOK)
+            m_fileFolder = QFileInfo(Text(chosen)).absolutePath();
+        return static_cast<LRESULT>(answer);
     }));
     path = result == IDOK ? chosen : CString();
     return result == IDOK ? IDOK : IDCANCEL;
@@ -183,7 +189,9 @@ INT_PTR QtFrontEnd::ChooseFile(const CFileRequest& request, CString& path) {
 
 INT_PTR QtFrontEnd::ShowFileDialog(const CFileRequest& request, CString& path) {
     const bool save = request.bOpenFileDialog == FALSE;
-    QFileDialog dialog(TopWindow(), save ? tr("Save As") : tr("Open"), QDir::currentPath());
+    const bool folderKnown = !m_fileFolder.isEmpty() && QDir(m_fileFolder).exists();
+    QFileDialog dialog(TopWindow(), save ? tr("Save As") : tr("Open"),
+                       folderKnown ? m_fileFolder : QDir::currentPath());
     // Qt's own dialog everywhere, so default extension and overwrite prompt behave alike.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

@@ -30,6 +30,13 @@ public:
     void SetFileAnswer(FileAnswer answer) { m_fileAnswer = std::move(answer); }
     // Called, in the order added, once each dialog's window is shown (e.g. to add shortcuts).
     void AddViewShownHook(ViewHook hook) { m_viewShown.push_back(std::move(hook)); }
+    // Called, in the order added, when a dialog's window is about to go, while its dialog
+    // still holds what the window showed.
+    void AddViewDestroyHook(ViewHook hook) { m_viewDestroy.push_back(std::move(hook)); }
+    // The folder the file dialog starts in; empty or gone: the working folder. Choosing a
+    // file makes its folder the next start.
+    void SetFileFolder(const QString& folder) { m_fileFolder = folder; }
+    const QString& FileFolder() const { return m_fileFolder; }
     // The window of dlg while it exists, or nullptr.
     QtDialogView* ViewOf(const CDialog& dlg) const;
     // Caption of message boxes.
@@ -57,6 +64,8 @@ private:
     MessageBoxAnswer m_boxAnswer;
     FileAnswer m_fileAnswer;
     std::vector<ViewHook> m_viewShown;
+    std::vector<ViewHook> m_viewDestroy;
+    QString m_fileFolder;
     QString m_boxCaption;
     std::vector<QPointer<QtDialogView>> m_views; // open dialogs, innermost last
 };

@@ -1,5 +1,12 @@
-# Runs orx-config --screenshot and checks that it ended by itself and left a picture.
-# -DPROGRAM=... -DOUTPUT=...
+# Runs orx-config --screenshot and checks that it keeps a file that is not a picture, and
+# otherwise ends by itself and leaves a picture. -DPROGRAM=... -DOUTPUT=...
+set(row "1,2,4,2,5,75.5000,1.2500,1\n")
+file(WRITE ${OUTPUT} ${row})
+execute_process(COMMAND ${PROGRAM} --screenshot ${OUTPUT} RESULT_VARIABLE result TIMEOUT 60)
+file(READ ${OUTPUT} kept)
+if(result EQUAL 0 OR NOT kept STREQUAL row)
+  message(FATAL_ERROR "orx-config --screenshot replaced a file that is no picture")
+endif()
 file(REMOVE ${OUTPUT})
 execute_process(COMMAND ${PROGRAM} --host 127.0.0.1 --screenshot ${OUTPUT}
                 RESULT_VARIABLE result TIMEOUT 60)

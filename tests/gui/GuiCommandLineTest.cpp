@@ -11,7 +11,7 @@ GuiCommand Parse(std::vector<std::string> args, GuiOptions& options) {
     return command;
 }
 
-TEST(GuiCommandLine, AcceptsHostPortScreenshotAndHelp) {
+TEST(GuiCommandLine, AcceptsHostPortScreenshotHelpAndVersion) {
     GuiOptions options;
     EXPECT_EQ(Parse({}, options), GuiCommand::Run);
     EXPECT_TRUE(options.host.empty());
@@ -22,6 +22,7 @@ TEST(GuiCommandLine, AcceptsHostPortScreenshotAndHelp) {
     EXPECT_EQ(options.port, 65535);
     EXPECT_EQ(options.screenshot, "a.png");
     EXPECT_EQ(Parse({"--host", "1.2.3.4", "--help"}, options), GuiCommand::Help);
+    EXPECT_EQ(Parse({"--version"}, options), GuiCommand::Version);
 }
 
 TEST(GuiCommandLine, RefusesBadValues) {

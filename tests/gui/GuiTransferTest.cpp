@@ -2,12 +2,14 @@
 // the file choice, the worker against the in-process simulator, and the widgets it leaves.
 #include "GuiFixture.h"
 
+#include "app/qt/GuiSettings.h"
 #include "sim/OrxSimulator.h"
 #include "transfer/ConfigFile.h"
 #include "transfer/TransferResults.h"
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -74,6 +76,7 @@ TEST_F(GuiTransferTest, UploadButtonFillsTheFileFromTheDevice) {
     EXPECT_TRUE(Item(IDC_DOWNLOAD)->isEnabled());
     EXPECT_FALSE(Item(IDC_CANCEL_TRANSFER)->isEnabled());
     EXPECT_EQ(dlg.m_transferState.load(), TRANSFER_IDLE);
+    EXPECT_TRUE(view->windowTitle().endsWith(QStringLiteral(" — port %1").arg(sim->Port())));
 }
 
 TEST_F(GuiTransferTest, DownloadButtonWritesTheFileIntoTheDevice) {
@@ -124,6 +127,31 @@ TEST_F(GuiTransferTest, ClosingDuringAnUploadAsksThenCancelsItAndWaitsWithoutFre
     EXPECT_GT(ticks, 0);
     EXPECT_EQ(AfxGetWorkerCount(), 0);
     EXPECT_EQ(ReadAll(target), PREVIOUS_CONTENT);
+}
+
+// The address and port the dialog closed with and the folder of the file chosen come back
+// at the next start, unless the command line gives them.
+TEST_F(GuiTransferTest, NextStartGetsTheAddressPortAndFolderOfTheLast) {
+    QSettings settings(dir.filePath(QStringLiteral("orx-config.conf")), QSettings::IniFormat);
+    KeepGuiSettings(settings, frontEnd);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_TRUE(WaitUntil([&] {
+        return Status() == QStringLiteral("Upload Complete!") && AfxGetWorkerCount() == 0;
+    }));
+    dlg.m_ipAddress.SetAddress(10, 9, 8, 7);
+    dlg.DestroyWindow();
+    view = nullptr;
+
+    orxqt::QtFrontEnd next;
+    GuiOptions options;
+    LoadGuiSettings(settings, options, next);
+    EXPECT_EQ(options.host, "10.9.8.7");
+    EXPECT_EQ(options.port, sim->Port());
+    EXPECT_EQ(next.FileFolder(), dir.path());
+    GuiOptions given{"1.2.3.4", MODBUS_TCP_PORT, {}};
+    LoadGuiSettings(settings, given, next);
+    EXPECT_EQ(given.host, "1.2.3.4");
+    EXPECT_EQ(given.port, MODBUS_TCP_PORT);
 }
 
 } // namespace

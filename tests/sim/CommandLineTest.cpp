@@ -19,15 +19,15 @@ TEST(CommandLine, DefaultsServeTheModbusPortAsTheDefaultDevice) {
 }
 
 TEST(CommandLine, EveryOptionIsTaken) {
-    const SimCommandLine cl = ParseCommandLine(
-        Words("--listen 0.0.0.0 --port 0 --serial 4294967295 --identity 0x52c7 --locked "
-              "--config in.csv --save=out.csv --log --fail-write 3006 --fail-write=3394 "
-              "--drop-after 3 --stall-after 0 --split --delay-ms 250 --idle-timeout 5 --help"));
+    const SimCommandLine cl = ParseCommandLine(Words(
+        "--listen 0.0.0.0 --port 0 --serial 4294967295 --identity 0x52c7 --locked "
+        "--config in.csv --save=out.csv --log --fail-write 3006 --fail-write=3394 "
+        "--drop-after 3 --stall-after 0 --split --delay-ms 250 --idle-timeout 5 --help --version"));
     EXPECT_EQ(cl.simulator.listenAddress, "0.0.0.0");
     EXPECT_EQ(cl.simulator.port, 0);
     EXPECT_EQ(cl.serial, 4294967295u);
     EXPECT_EQ(cl.identity, IDENTITY_CODE);
-    EXPECT_TRUE(cl.locked && cl.log && cl.help && cl.simulator.split);
+    EXPECT_TRUE(cl.locked && cl.log && cl.help && cl.version && cl.simulator.split);
     EXPECT_EQ(cl.configFile, "in.csv");
     EXPECT_EQ(cl.saveFile, "out.csv");
     EXPECT_EQ(cl.simulator.failWrite, (std::vector<WORD>{3006, 3394}));

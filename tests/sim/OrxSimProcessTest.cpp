@@ -153,7 +153,7 @@ TEST(OrxSimProcess, FailuresBeforeServingHaveTheirOwnExitCodes) {
     rmdir(folder.c_str());
 
     SimProcess help({"--help"});
-    EXPECT_NE(help.ReadLine().find("usage: orx-sim"), std::string::npos);
+    EXPECT_NE(help.ReadLine().find("Usage: orx-sim"), std::string::npos);
     EXPECT_EQ(help.WaitForExit(), EXIT_SUCCESS);
 }
 

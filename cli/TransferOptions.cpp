@@ -1,6 +1,6 @@
 #include "cli/TransferOptions.h"
 
-#include "platform/ui/IPAddressCtrl.h"
+#include "platform/IpAddress.h"
 #include "transfer/DeviceAddress.h"
 
 #include <charconv>

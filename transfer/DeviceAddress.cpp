@@ -5,27 +5,11 @@
 namespace {
 
 constexpr DWORD BROADCAST = 0xFFFFFFFF;
-constexpr int FIELD_BITS = 8;
-constexpr int LAST_FIELD = 3;
-constexpr int FIRST_FIELD_SHIFT = FIELD_BITS * LAST_FIELD;
+constexpr int FIRST_FIELD_SHIFT = 24;
 constexpr DWORD THIS_NETWORK_FIELD = 0;      // 0.0.0.0/8
 constexpr DWORD MULTICAST_FIRST_FIELD = 224; // 224.0.0.0/4
 constexpr DWORD RESERVED_FIRST_FIELD = 240;  // 240.0.0.0/4, up to the broadcast
-constexpr DWORD FIELD_MASK = 0xFF;
-
-// Field 0 is the first, in the high byte.
-unsigned Field(DWORD address, int index) {
-    return (address >> (FIELD_BITS * (LAST_FIELD - index))) & FIELD_MASK;
-}
-
 } // namespace
-
-CString DottedAddress(DWORD address) {
-    CString text;
-    text.Format("%u.%u.%u.%u", Field(address, 0), Field(address, 1), Field(address, 2),
-                Field(address, 3));
-    return text;
-}
 
 // 0.0.0.0 is worse than useless: the system takes it for this machine, so a Modbus server of
 // its own would answer as if it were the device.

@@ -2,11 +2,9 @@
 // The IPv4 address of an ORX device: which addresses can be one, and connecting to one.
 
 #include "modbus/RemoteModbus.h"
+#include "platform/IpAddress.h"
 
 #include <string>
-
-// "A.B.C.D" of an address with its first field in the high byte.
-CString DottedAddress(DWORD address);
 
 // Why no device can have address, or nullptr when one can.
 const char* WhyNeverADevice(DWORD address);

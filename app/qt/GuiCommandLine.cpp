@@ -1,6 +1,6 @@
 #include "app/qt/GuiCommandLine.h"
 
-#include "platform/ui/IPAddressCtrl.h"
+#include "platform/IpAddress.h"
 
 #include <charconv>
 

@@ -5,8 +5,8 @@
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/ProgressCtrl.h"
 #include "platform/ui/Resources.h"
-#include "platform/ui/ScriptedFrontEnd.h"
 #include "platform/ui/Thread.h"
+#include "support/ScriptedFrontEnd.h"
 
 #include <array>
 #include <atomic>

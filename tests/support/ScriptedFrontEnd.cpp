@@ -1,4 +1,4 @@
-#include "platform/ui/ScriptedFrontEnd.h"
+#include "support/ScriptedFrontEnd.h"
 
 #include "platform/ui/Dialog.h"
 #include "platform/ui/IPAddressCtrl.h"

@@ -5,10 +5,8 @@
 #include "cli/TransferOptions.h"
 #include "modbus/RemoteModbus.h"
 #include "platform/ui/WinApp.h"
-#include "transfer/ConfigCheck.h"
-#include "transfer/DeviceAddress.h"
-#include "transfer/DeviceCompare.h"
-#include "transfer/TransferResults.h"
+#include "cli/TerminalView.h"
+#include "transfer/TransferJobs.h"
 
 #include <iostream>
 
@@ -40,18 +38,18 @@ int RunVerify(const std::vector<std::string>& args) {
     return RunVerifyCommand(args, std::cout, std::cerr);
 }
 
-int CompareWithDevice(const TransferOptions& options, const ConfigCheckResult& file,
-                      std::ostream& out, std::ostream& err) {
+int CompareWithDevice(const TransferOptions& options, std::ostream& out, std::ostream& err) {
     AfxSocketInit();
     CRemoteModbus modbus;
-    if (std::string why; !ConnectToOrx(modbus, options.address, options.port, {}, why)) {
-        err << "Error connecting to ORX!\n" << (why.empty() ? "" : why + "\n");
-        return static_cast<int>(RESULT_DEVICE_ERROR);
-    }
-    const unsigned result = VerifyAlarms(modbus, file.written, out, err);
-    modbus.Disconnect();
+    CTerminalView view(options.file, err, TerminalSettings{});
+    VerifyReport report;
+    const DeviceEndpoint device{options.host, options.port != 0 ? options.port : MODBUS_TCP_PORT,
+                                EXCHANGE_TIMEOUT_MS};
+    const UINT result = RunVerifyJob(device, modbus, view, report);
+    for (const FieldDifference& difference : report.differences)
+        out << DescribeDifference(difference) << '\n';
     if (result == RESULT_OK)
-        out << "The device holds what the file says (" << file.written.size()
+        out << "The device holds what the file says (" << report.compared
             << " alarm(s) compared).\n";
     else if (result == RESULT_DIFFERENT)
         out << "The device differs from the file.\n";
@@ -69,17 +67,6 @@ int RunVerifyCommand(const std::vector<std::string>& args, std::ostream& out, st
         out << "usage: orx-transfer " << VERIFY.synopsis << "\n\n" << VERIFY.help;
         return 0;
     }
-    const ConfigCheckResult file = CheckConfigFile(options.file);
-    if (!file.fileError.empty()) {
-        err << "orx-transfer verify: cannot read " << options.file << ": " << file.fileError
-            << "\n";
-        return static_cast<int>(RESULT_FILE_ERROR);
-    }
-    if (!file.Accepted()) {
-        for (const RowReport& report : file.problems)
-            err << DescribeRowReport(report) << '\n';
-        return static_cast<int>(RESULT_CONFIG_ERROR);
-    }
-    const int result = CompareWithDevice(options, file, out, err);
+    const int result = CompareWithDevice(options, out, err);
     return FlushReport(out, err, VERIFY.name) ? result : static_cast<int>(RESULT_FILE_ERROR);
 }

@@ -77,6 +77,15 @@ WORD RequireFrameLength(INT_PTR length, const char* operation) {
 CModbus::CModbus() = default;
 CModbus::~CModbus() = default;
 
+BOOL CModbus::Connect(CString /*host*/, WORD /*port*/, DWORD /*timeoutMs*/,
+                      const ConnectCancelled& /*cancelled*/) {
+    return TRUE;
+}
+
+BOOL CModbus::Disconnect() {
+    return TRUE;
+}
+
 // Attempts the exchange up to m_wRetries times (at least once); accept() checks a response
 // and unpacks it in the same attempt.
 template <class Accept>

@@ -7,7 +7,12 @@
 #include "platform/CriticalSection.h"
 #include "platform/String.h"
 
+#include <functional>
+
 constexpr BYTE MODBUS_UNIT_ID = 1;
+
+// True when a connection being made is no longer wanted.
+using ConnectCancelled = std::function<bool()>;
 
 class CModbus : public CObject {
     DECLARE_DYNAMIC(CModbus)
@@ -23,6 +28,12 @@ public:
                       WORD responseLength) = 0;
     virtual CString ErrorMessage(WORD code);
     virtual BOOL IsConnected() = 0;
+    // Empty host, port 0 or timeout 0 mean the stored setting. timeoutMs bounds each
+    // exchange; a connection being made gives up once cancelled, if given, returns true.
+    // A transport without connections is always connected.
+    virtual BOOL Connect(CString host, WORD port, DWORD timeoutMs,
+                         const ConnectCancelled& cancelled = {});
+    virtual BOOL Disconnect();
 
     WORD ReadInputRegisters(WORD address, WORD quantity, CWordArray& values);
     WORD ReadInputFloats(WORD address, CArray<float, float>& values);

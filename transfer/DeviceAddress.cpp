@@ -1,7 +1,5 @@
 #include "transfer/DeviceAddress.h"
 
-#include "transfer/TransferResults.h"
-
 namespace {
 
 constexpr DWORD BROADCAST = 0xFFFFFFFF;
@@ -26,12 +24,16 @@ const char* WhyNeverADevice(DWORD address) {
     return nullptr;
 }
 
-bool ConnectToOrx(CRemoteModbus& modbus, DWORD address, WORD port,
-                  const ConnectCancelled& cancelled, std::string& why) {
-    if (const char* never = WhyNeverADevice(address)) {
-        why = DottedAddress(address).str() + ": " + never;
+bool ConnectToOrx(CModbus& modbus, const DeviceEndpoint& device, const ConnectCancelled& cancelled,
+                  std::string& why) {
+    DWORD address = 0;
+    if (!ParseDottedAddress(device.host.c_str(), address)) {
+        why = device.host + ": not an IPv4 address A.B.C.D";
         return false;
     }
-    return modbus.Connect(DottedAddress(address), port != 0 ? port : MODBUS_TCP_PORT,
-                          EXCHANGE_TIMEOUT_MS, cancelled) != FALSE;
+    if (const char* never = WhyNeverADevice(address)) {
+        why = device.host + ": " + never;
+        return false;
+    }
+    return modbus.Connect(device.host.c_str(), device.port, device.timeoutMs, cancelled) != FALSE;
 }

@@ -2,7 +2,6 @@
 
 #include "DownloadFiles.h"
 #include "cli/DownloadCommands.h"
-#include "modbus/RemoteModbus.h"
 #include "sim/OrxSimulator.h"
 #include "sim/RequestHandler.h"
 #include "transfer/DeviceCompare.h"
@@ -12,14 +11,12 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <limits>
-#include <sstream>
 
 namespace {
 
 constexpr int ALARM = 3;
 constexpr WORD NOT_AN_ORX = 0x1234;
 constexpr int REPLIES_BEFORE_DROP = 4; // identity and the three reads of alarm 1
-constexpr int CONNECT_LIMIT_MS = 300;
 constexpr int EXIT_NO_INPUT = 2;
 constexpr int EXIT_CONFIG_ERROR = 6;
 constexpr int EXIT_USAGE = 64;
@@ -69,24 +66,22 @@ protected:
         if (change)
             change(options);
         m_sim = std::make_unique<OrxSimulator>(std::move(options));
-        ASSERT_TRUE(m_modbus.Connect("127.0.0.1", m_sim->Port(), CONNECT_LIMIT_MS));
     }
-    unsigned Verify(int rows) {
-        std::vector<AlarmRecord> records;
-        for (int n = 1; n <= rows; ++n)
-            records.push_back(DistinctAlarm(n));
-        const unsigned result = VerifyAlarms(m_modbus, records, m_out, m_err);
+    // verify with a file of the first rows of DistinctAlarm.
+    CommandRun Verify(int rows) {
+        const std::string path =
+            m_dir.Write("rows.csv", DOWNLOAD_FILE_HEADER + DistinctRows(1, rows));
+        const CommandRun run = RunCommand(
+            RunVerifyCommand, {"--port", std::to_string(m_sim->Port()), "127.0.0.1", path});
         for (const RequestSummary& r : m_sim->Requests())
             EXPECT_TRUE(r.function == FN_READ_DISCRETE_INPUTS ||
                         r.function == FN_READ_INPUT_REGISTERS)
                 << "verify only reads, not " << int(r.function);
-        return result;
+        return run;
     }
 
+    ScratchDir m_dir;
     std::unique_ptr<OrxSimulator> m_sim;
-    CRemoteModbus m_modbus;
-    std::ostringstream m_out;
-    std::ostringstream m_err;
 };
 
 TEST_F(VerifyDevice, EveryDifferenceIsPrinted) {
@@ -96,17 +91,20 @@ TEST_F(VerifyDevice, EveryDifferenceIsPrinted) {
         changed.tripPoint = 99.0f;
         SetAlarm(options.image, ALARM, changed);
     });
-    EXPECT_EQ(Verify(ALARM_COUNT), RESULT_DIFFERENT);
-    EXPECT_EQ(m_out.str(), "alarm 3 output relay: file " +
-                               std::to_string(DistinctAlarm(ALARM).outputRelay) +
-                               ", device 8\nalarm 3 trip point: file -6.2500, device 99.0000\n");
+    const CommandRun run = Verify(ALARM_COUNT);
+    EXPECT_EQ(run.code, static_cast<int>(RESULT_DIFFERENT));
+    EXPECT_EQ(run.out, "alarm 3 output relay: file " +
+                           std::to_string(DistinctAlarm(ALARM).outputRelay) +
+                           ", device 8\nalarm 3 trip point: file -6.2500, device 99.0000\n"
+                           "The device differs from the file.\n");
 }
 
 TEST_F(VerifyDevice, OnlyTheFilesRowsAreCompared) {
     constexpr int ROWS = 5;
     Start(ROWS);
-    EXPECT_EQ(Verify(ROWS), RESULT_OK);
-    EXPECT_EQ(m_out.str(), "");
+    const CommandRun run = Verify(ROWS);
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, "The device holds what the file says (5 alarm(s) compared).\n");
     EXPECT_EQ(m_sim->Requests().size(), 1u + 3u * ROWS);
 }
 
@@ -120,10 +118,10 @@ TEST_F(VerifyDevice, WrongDeviceOrFailedReadIsADeviceError) {
          "Error reading alarm 2 from the ORX!\n"},
     };
     for (const auto& c : cases) {
-        m_err.str("");
         Start(ALARM_COUNT, c.change);
-        EXPECT_EQ(Verify(ALARM_COUNT), RESULT_DEVICE_ERROR);
-        EXPECT_EQ(m_err.str(), c.error);
+        const CommandRun run = Verify(ALARM_COUNT);
+        EXPECT_EQ(run.code, static_cast<int>(RESULT_DEVICE_ERROR));
+        EXPECT_EQ(run.err, c.error);
     }
 }
 

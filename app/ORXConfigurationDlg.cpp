@@ -2,8 +2,8 @@
 
 #include "app/AboutDlg.h"
 #include "app/AppResources.h"
-#include "platform/ui/MessageBox.h"
 #include "app/TransferWorkers.h"
+#include "platform/ui/MessageBox.h"
 #include "transfer/TransferJobs.h"
 
 IMPLEMENT_DYNAMIC(CORXConfigurationDlg, CDialog)

@@ -4,11 +4,11 @@
 
 #include "app/Resource.h"
 #include "modbus/RemoteModbus.h"
-#include "transfer/DeviceAddress.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/IPAddressCtrl.h"
 #include "platform/ui/ProgressCtrl.h"
 #include "platform/ui/Thread.h"
+#include "transfer/DeviceAddress.h"
 
 #include <atomic>
 

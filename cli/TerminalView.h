@@ -15,10 +15,10 @@
 #include <ostream>
 
 struct TerminalSettings {
-    bool quiet = false;     // errors only
-    bool redraw = false;    // err is a terminal: one progress line, redrawn
-    bool yes = false;       // the download is confirmed beforehand
-    int questionFd = -1;    // the terminal to ask on when not confirmed beforehand
+    bool quiet = false;  // errors only
+    bool redraw = false; // err is a terminal: one progress line, redrawn
+    bool yes = false;    // the download is confirmed beforehand
+    int questionFd = -1; // the terminal to ask on when not confirmed beforehand
 };
 
 class CTerminalView : public CTransferView {

@@ -2,10 +2,10 @@
 
 #include "cli/CliCommand.h"
 #include "cli/DownloadCommands.h"
+#include "cli/TerminalView.h"
 #include "cli/TransferOptions.h"
 #include "modbus/RemoteModbus.h"
 #include "platform/ui/WinApp.h"
-#include "cli/TerminalView.h"
 #include "transfer/TransferJobs.h"
 
 #include <iostream>

@@ -50,4 +50,7 @@ private:
     bool ReceiveAll(BYTE* data, int length, std::chrono::steady_clock::time_point deadline);
     WORD Exchange(const CByteArray& request, WORD requestLength, CByteArray& response,
                   WORD responseLength);
+    WORD PeerClosed();
+    std::string ExchangeFailure(const CBlockingSocketException& e) const;
+    static std::string ConnectFailure(const CBlockingSocketException& e);
 };

@@ -35,5 +35,8 @@ bool ConnectToOrx(CModbus& modbus, const DeviceEndpoint& device, const ConnectCa
         why = device.host + ": " + never;
         return false;
     }
-    return modbus.Connect(device.host.c_str(), device.port, device.timeoutMs, cancelled) != FALSE;
+    if (modbus.Connect(device.host.c_str(), device.port, device.timeoutMs, cancelled))
+        return true;
+    why = modbus.LastFailure();
+    return false;
 }

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-
 struct FieldDifference {
     int alarm = 0;
     std::string field; // "mode", "trip point", ...

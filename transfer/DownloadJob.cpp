@@ -18,12 +18,12 @@ WORD ReadLock(CModbus& modbus, bool& locked) {
     return code;
 }
 
-AlarmsEnd DownloadAlarms(CModbus& modbus, CTransferView& view,
-                         const std::vector<AlarmRecord>& rows) {
+AlarmsEnd DownloadAlarms(CModbus& modbus, CTransferView& view, const std::vector<AlarmRecord>& rows,
+                         std::string& why) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const int n = static_cast<int>(i) + 1;
         view.SetStatus("Downloading Alarm " + std::to_string(n) + "/32");
-        const bool written = WriteDeviceAlarm(modbus, n, rows[i]);
+        const bool written = WriteDeviceAlarm(modbus, n, rows[i], &why);
         view.StepProgress();
         if (!written)
             return AlarmsEnd::WriteFailed;
@@ -74,9 +74,9 @@ private:
     UINT Fail(const char* box, const char* status, UINT result, const std::string& cause = {}) {
         return FailTransfer(m_view, m_modbus, box, status, result, cause);
     }
-    UINT Abort(const char* box, const char* status, UINT result) {
+    UINT Abort(const char* box, const char* status, UINT result, const std::string& cause = {}) {
         SendAbortCoil(m_modbus, m_coil);
-        return Fail(box, status, result);
+        return Fail(box, status, result, cause);
     }
     UINT WriteRows(const std::vector<AlarmRecord>& rows);
 
@@ -89,9 +89,10 @@ private:
 // Past the lock check: the rows, then the coil that tells the device how the download ended.
 UINT CDownload::WriteRows(const std::vector<AlarmRecord>& rows) {
     m_coil.owed = true;
-    switch (DownloadAlarms(m_modbus, m_view, rows)) {
+    std::string why;
+    switch (DownloadAlarms(m_modbus, m_view, rows, why)) {
     case AlarmsEnd::WriteFailed:
-        return Abort("Error downloading!", nullptr, RESULT_DEVICE_ERROR);
+        return Abort("Error downloading!", nullptr, RESULT_DEVICE_ERROR, why);
     case AlarmsEnd::Cancelled:
         return Abort(nullptr, "Download Cancelled!", RESULT_CANCELLED);
     case AlarmsEnd::Complete:
@@ -101,7 +102,7 @@ UINT CDownload::WriteRows(const std::vector<AlarmRecord>& rows) {
     // A device that did not take the completion coil was not told of the download: that is
     // a failure, not "Download Complete!".
     if (m_modbus.ForceSingleCoil(COIL_DOWNLOAD_COMPLETE, TRUE) != MODBUS_OK)
-        return Fail("Error downloading!", nullptr, RESULT_DEVICE_ERROR);
+        return Fail("Error downloading!", nullptr, RESULT_DEVICE_ERROR, m_modbus.LastFailure());
     m_view.SetProgress(ALARM_COUNT);
     m_view.SetStatus("Download Complete!");
     return EndTransfer(m_view, m_modbus, RESULT_OK);
@@ -127,21 +128,21 @@ UINT CDownload::Run() {
 
     m_view.SetStatus("Connecting to ORX...");
     std::string why;
-    const bool connected =
-        ConnectToOrx(m_modbus, m_device, [this] { return m_view.IsCancelled(); }, why);
+    const bool connected = ConnectToOrx(
+        m_modbus, m_device, [this] { return m_view.IsCancelled(); }, why);
     // Cancel also cuts short a connect being made: a failed connect then ends as cancelled.
     if (m_view.IsCancelled())
         return Fail(nullptr, "Download Cancelled!", RESULT_CANCELLED);
     if (!connected)
         return Fail("Error connecting to ORX!", "Error connecting to ORX!", RESULT_DEVICE_ERROR,
                     why);
-    if (!CheckDeviceIdentity(m_modbus))
-        return Fail("This is not an ORX!", "Error! Device was not an ORX!", RESULT_DEVICE_ERROR);
+    if (!CheckDeviceIdentity(m_modbus, &why))
+        return Fail("This is not an ORX!", "Error! Device was not an ORX!", RESULT_DEVICE_ERROR,
+                    why);
     bool locked = false;
     // A device that does not tell whether it is locked may be: it is not written.
     if (const WORD code = ReadLock(m_modbus, locked); code != MODBUS_OK)
-        return Fail("Error downloading!", nullptr, RESULT_DEVICE_ERROR,
-                    "Reading the lock input: " + m_modbus.ErrorMessage(code).str());
+        return Fail("Error downloading!", nullptr, RESULT_DEVICE_ERROR, m_modbus.LastFailure());
     if (locked)
         return Fail("Error! Configuration Locked!", "Error! Configuration Locked!", RESULT_LOCKED);
     return WriteRows(file.written);

@@ -14,12 +14,12 @@ std::string UploadStatus(int n) {
     return "Uploading Alarm " + std::to_string(n) + "/32...";
 }
 
-// The row of each alarm is written before its reads are judged.
-AlarmsEnd UploadAlarms(CModbus& modbus, CTransferView& view, std::ostream& file) {
+// The row of each alarm is written before its reads are judged; why gets a failure's cause.
+AlarmsEnd UploadAlarms(CModbus& modbus, CTransferView& view, std::ostream& file, std::string& why) {
     AlarmArrays alarm; // reused without clearing: a failed read repeats the previous values
     for (int n = 1; n <= ALARM_COUNT; ++n) {
         view.SetStatus(UploadStatus(n));
-        const bool read = ReadDeviceAlarm(modbus, n, alarm);
+        const bool read = ReadDeviceAlarm(modbus, n, alarm, &why);
         WriteAlarmRow(file, n, alarm.words, alarm.floats, alarm.faults);
         view.StepProgress();
         if (!read)
@@ -40,30 +40,32 @@ UINT Upload(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view) 
     // The upload goes to a file beside the chosen one, which it replaces only when complete.
     CReplacingFile file;
     if (!file.Open(path))
-        return FailTransfer(view, modbus, "Error writing to file!", nullptr, RESULT_FILE_ERROR);
+        return FailTransfer(view, modbus, "Error writing to file!", nullptr, RESULT_FILE_ERROR,
+                            path + ": " + file.Why());
     PrepareFileStream(file.Stream());
 
     view.SetStatus("Connecting to ORX...");
     std::string why;
-    const bool connected = ConnectToOrx(modbus, device, [&view] { return view.IsCancelled(); }, why);
+    const bool connected = ConnectToOrx(
+        modbus, device, [&view] { return view.IsCancelled(); }, why);
     // Cancel also cuts short a connect being made: a failed connect then ends as cancelled.
     if (view.IsCancelled())
         return FailTransfer(view, modbus, nullptr, "Upload Cancelled!", RESULT_CANCELLED);
     if (!connected)
         return FailTransfer(view, modbus, "Error connecting to ORX!", "Error connecting to ORX!",
                             RESULT_DEVICE_ERROR, why);
-    if (!CheckDeviceIdentity(modbus))
+    if (!CheckDeviceIdentity(modbus, &why))
         return FailTransfer(view, modbus, "This is not an ORX!", "Error! Device was not an ORX!",
-                            RESULT_DEVICE_ERROR);
+                            RESULT_DEVICE_ERROR, why);
 
     DWORD serial = 0;
     if (const WORD code = ReadSerialNumber(modbus, serial); code != MODBUS_OK)
         return FailTransfer(view, modbus, "Error uploading!", nullptr, RESULT_DEVICE_ERROR,
-                            "Reading the serial number: " + modbus.ErrorMessage(code).str());
+                            modbus.LastFailure());
     WriteFileHeader(file.Stream(), serial);
-    switch (UploadAlarms(modbus, view, file.Stream())) {
+    switch (UploadAlarms(modbus, view, file.Stream(), why)) {
     case AlarmsEnd::ReadFailed:
-        return FailTransfer(view, modbus, "Error uploading!", nullptr, RESULT_DEVICE_ERROR);
+        return FailTransfer(view, modbus, "Error uploading!", nullptr, RESULT_DEVICE_ERROR, why);
     case AlarmsEnd::Cancelled:
         return FailTransfer(view, modbus, nullptr, "Upload Cancelled!", RESULT_CANCELLED);
     case AlarmsEnd::Complete:
@@ -71,7 +73,8 @@ UINT Upload(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view) 
     }
     WriteFileNote(file.Stream());
     if (!file.Commit())
-        return FailTransfer(view, modbus, "Error writing to file!", nullptr, RESULT_FILE_ERROR);
+        return FailTransfer(view, modbus, "Error writing to file!", nullptr, RESULT_FILE_ERROR,
+                            path + ": " + file.Why());
     view.SetStatus("Upload Complete!");
     return EndTransfer(view, modbus, RESULT_OK);
 }

@@ -12,9 +12,9 @@ UINT CompareAlarms(CModbus& modbus, CTransferView& view, const std::vector<Alarm
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const int n = static_cast<int>(i) + 1;
         AlarmArrays alarm;
-        if (!ReadDeviceAlarm(modbus, n, alarm)) {
+        if (std::string why; !ReadDeviceAlarm(modbus, n, alarm, &why)) {
             const std::string text = "Error reading alarm " + std::to_string(n) + " from the ORX!";
-            return FailTransfer(view, modbus, text.c_str(), nullptr, RESULT_DEVICE_ERROR);
+            return FailTransfer(view, modbus, text.c_str(), nullptr, RESULT_DEVICE_ERROR, why);
         }
         for (const FieldDifference& difference : CompareAlarm(n, rows[i], alarm.ToRecord()))
             report.differences.push_back(difference);
@@ -41,11 +41,12 @@ UINT Verify(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view,
                             problems);
     }
     std::string why;
-    if (!ConnectToOrx(modbus, device, [&view] { return view.IsCancelled(); }, why))
+    if (!ConnectToOrx(
+            modbus, device, [&view] { return view.IsCancelled(); }, why))
         return FailTransfer(view, modbus, "Error connecting to ORX!", nullptr, RESULT_DEVICE_ERROR,
                             why);
-    if (!CheckDeviceIdentity(modbus))
-        return FailTransfer(view, modbus, "This is not an ORX!", nullptr, RESULT_DEVICE_ERROR);
+    if (!CheckDeviceIdentity(modbus, &why))
+        return FailTransfer(view, modbus, "This is not an ORX!", nullptr, RESULT_DEVICE_ERROR, why);
     return CompareAlarms(modbus, view, file.written, report);
 }
 

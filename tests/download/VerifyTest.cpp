@@ -113,9 +113,11 @@ TEST_F(VerifyDevice, WrongDeviceOrFailedReadIsADeviceError) {
         std::function<void(SimulatorOptions&)> change;
         const char* error;
     } cases[] = {
-        {[](SimulatorOptions& o) { o.image.identity[0] = NOT_AN_ORX; }, "This is not an ORX!\n"},
+        {[](SimulatorOptions& o) { o.image.identity[0] = NOT_AN_ORX; },
+         "This is not an ORX! (identity register 3495 holds 0x1234, 0x52C7 expected)\n"},
         {[](SimulatorOptions& o) { o.dropAfter = REPLIES_BEFORE_DROP; },
-         "Error reading alarm 2 from the ORX!\n"},
+         "Error reading alarm 2 from the ORX! (read input registers 3008 x4: the device closed "
+         "the connection)\n"},
     };
     for (const auto& c : cases) {
         Start(ALARM_COUNT, c.change);

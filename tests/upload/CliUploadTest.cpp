@@ -41,13 +41,14 @@ TEST_F(CliUpload, SuccessWritesTheFileExitsZeroAndWarnsOfRowsADownloadWouldRefus
 
 TEST_F(CliUpload, RefusedConnectionAndWrongDeviceExitThree) {
     WriteText(m_target, "kept\n");
-    // The box's text, then the status line's.
+    // The box's text with its cause, then the status line's.
     ExpectEnd(Run(Args(RefusingPort())), RESULT_DEVICE_ERROR,
-              "Error connecting to ORX!\nError connecting to ORX!\n");
+              ": connection refused\nError connecting to ORX!\n");
     OrxSimulator sim;
     sim.SetIdentity(NOT_AN_ORX);
     ExpectEnd(Run(Args(sim.Port())), RESULT_DEVICE_ERROR,
-              "This is not an ORX!\nError! Device was not an ORX!\n");
+              "This is not an ORX!\nidentity register 3495 holds 0x1234, 0x52C7 expected\nError! "
+              "Device was not an ORX!\n");
     EXPECT_EQ(ReadText(m_target), "kept\n");
 }
 

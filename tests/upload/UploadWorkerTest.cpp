@@ -7,6 +7,7 @@
 #include <climits>
 #include <csignal>
 #include <fstream>
+#include <gmock/gmock.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -92,9 +93,12 @@ TEST_F(UploadRun, UnusableFileNamesStopBeforeTheDevice) {
         std::string path;
         UINT result;
         const char* box;
-    } cases[] = {{"", RESULT_NO_FILE, "Please select a file."},
-                 {m_dir.File("missing/config.csv"), RESULT_FILE_ERROR, "Error writing to file!"},
-                 {m_dir.File("folder.csv"), RESULT_FILE_ERROR, "Error writing to file!"}};
+        const char* cause; // how the box's detail ends
+    } cases[] = {{"", RESULT_NO_FILE, "Please select a file.", ""},
+                 {m_dir.File("missing/config.csv"), RESULT_FILE_ERROR, "Error writing to file!",
+                  "missing/config.csv: No such file or directory"},
+                 {m_dir.File("folder.csv"), RESULT_FILE_ERROR, "Error writing to file!",
+                  "folder.csv: not a regular file"}};
     std::size_t boxes = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
@@ -102,6 +106,7 @@ TEST_F(UploadRun, UnusableFileNamesStopBeforeTheDevice) {
         const std::vector<CString> shown = ErrorBoxes();
         ASSERT_EQ(shown.size(), ++boxes);
         EXPECT_EQ(shown.back(), c.box);
+        EXPECT_THAT(ErrorDetails().back().str(), ::testing::EndsWith(c.cause));
         EXPECT_TRUE(m_fe.Texts(IDC_STATUS).empty());
         EXPECT_TRUE(m_sim->Requests().empty());
         ExpectIdleArrangement();

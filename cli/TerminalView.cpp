@@ -84,11 +84,12 @@ void CTerminalView::ShowError(const std::string& message, const std::string& cau
         line += '\n' + cause; // one line per refused row
     else if (!cause.empty())
         line += " (" + cause + ")";
-    {
-        std::lock_guard lock(m_mutex);
-        m_failed = true;
-    }
-    Print(line);
+    std::lock_guard lock(m_mutex);
+    m_failed = true;
+    m_lastError = {message, cause};
+    // The error takes the progress line's place: what it would show is over.
+    m_err << (m_lineShown ? CLEAR_LINE : "") + line + '\n' << std::flush;
+    m_lineShown = false;
 }
 
 bool CTerminalView::Confirm(const std::string& question, const std::vector<std::string>& warnings) {

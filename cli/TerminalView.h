@@ -40,6 +40,13 @@ public:
     // A line of the program's own among the status texts, unless quiet.
     void Notice(const std::string& text);
 
+    struct Error {
+        std::string message;
+        std::string cause;
+    };
+    // The last error shown; an empty message when none was.
+    const Error& LastError() const { return m_lastError; }
+
 private:
     bool AskOnTerminal(const std::string& question);
     void Print(const std::string& line); // a whole line, the progress line kept below it
@@ -54,4 +61,5 @@ private:
     int m_position = 0;
     bool m_lineShown = false; // a progress line waits for its line end
     bool m_failed = false;    // an error was shown: the status texts after it only repeat it
+    Error m_lastError;
 };

@@ -73,16 +73,15 @@ int Run(SimCommandLine cl) {
 } // namespace
 
 int main(int argc, char** argv) {
+    CLI::App app("", "orx-sim");
     SimCommandLine cl;
     try {
-        cl = ParseCommandLine({argv + 1, argv + argc});
-    } catch (const UsageError& e) {
-        std::cerr << "orx-sim: " << e.what() << '\n' << UsageText();
+        cl = ParseCommandLine({argv + 1, argv + argc}, app);
+    } catch (const CLI::Success& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "orx-sim: " << e.what() << "\nRun orx-sim --help for the options.\n";
         return EXIT_USAGE;
-    }
-    if (cl.help) {
-        std::cout << UsageText();
-        return EXIT_SUCCESS;
     }
     return Run(std::move(cl));
 }

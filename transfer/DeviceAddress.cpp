@@ -1,5 +1,9 @@
 #include "transfer/DeviceAddress.h"
 
+#include "net/BlockingSocket.h"
+
+#include <arpa/inet.h>
+
 namespace {
 
 constexpr DWORD BROADCAST = 0xFFFFFFFF;
@@ -8,6 +12,28 @@ constexpr DWORD THIS_NETWORK_FIELD = 0;      // 0.0.0.0/8
 constexpr DWORD MULTICAST_FIRST_FIELD = 224; // 224.0.0.0/4
 constexpr DWORD RESERVED_FIRST_FIELD = 240;  // 240.0.0.0/4, up to the broadcast
 } // namespace
+
+bool ResolveDeviceHost(const std::string& host, std::string& dotted, std::string& why) {
+    DWORD address = 0;
+    if (ParseDottedAddress(host.c_str(), address)) {
+        dotted = DottedAddress(address).str();
+        return true;
+    }
+    // Digits and dots are meant as an address: never let the resolver read "1.2.3" as 1.2.0.3.
+    if (host.empty() || host.find_first_not_of("0123456789.") == std::string::npos) {
+        why = "not an IPv4 address A.B.C.D with fields 0 to 255: " + host;
+        return false;
+    }
+    try {
+        const sockaddr_in found = CBlockingSocket::GetHostByName(host.c_str(), 0);
+        dotted = DottedAddress(ntohl(found.sin_addr.s_addr)).str();
+        return true;
+    } catch (CBlockingSocketException* e) {
+        e->Delete();
+        why = "no IPv4 address for host name " + host;
+        return false;
+    }
+}
 
 // 0.0.0.0 is worse than useless: the system takes it for this machine, so a Modbus server of
 // its own would answer as if it were the device.

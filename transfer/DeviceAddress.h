@@ -15,6 +15,11 @@ struct DeviceEndpoint {
     DWORD timeoutMs = EXCHANGE_TIMEOUT_MS; // for each exchange
 };
 
+// HOST as given by a person: "A.B.C.D" (decimal fields: 010 is ten), or a host name,
+// resolved once to its first IPv4 address. dotted gets "A.B.C.D"; false with why set when
+// HOST names no IPv4 address.
+bool ResolveDeviceHost(const std::string& host, std::string& dotted, std::string& why);
+
 // Why no device can have address, or nullptr when one can.
 const char* WhyNeverADevice(DWORD address);
 

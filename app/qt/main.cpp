@@ -5,22 +5,10 @@
 
 #include <QApplication>
 
-#include <cstdio>
-
 int main(int argc, char** argv) {
     GuiOptions options;
-    std::string error;
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    switch (ParseGuiCommandLine(args, options, error)) {
-    case GuiCommand::Help:
-        std::fputs(GuiUsageText(), stdout);
-        return 0;
-    case GuiCommand::UsageError:
-        std::fprintf(stderr, "orx-config: %s\n%s", error.c_str(), GuiUsageText());
-        return GUI_USAGE_EXIT;
-    case GuiCommand::Run:
-        break;
-    }
+    if (const int status = ParseGuiCommandLine(argc, argv, options); status != GUI_RUN)
+        return status;
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orx-config"));
@@ -32,6 +20,7 @@ int main(int argc, char** argv) {
     theApp.m_strInitialHost = options.host.c_str();
     if (options.port != 0)
         theApp.m_wPort = options.port;
+    theApp.m_dwTimeout = options.timeoutMs;
     theApp.InitInstance();
     return 0;
 }

@@ -1,7 +1,6 @@
 // Comparing the device with a file: field by field, read-only.
 
 #include "DownloadFiles.h"
-#include "cli/DownloadCommands.h"
 #include "sim/OrxSimulator.h"
 #include "sim/RequestHandler.h"
 #include "transfer/DeviceCompare.h"
@@ -71,8 +70,8 @@ protected:
     CommandRun Verify(int rows) {
         const std::string path =
             m_dir.Write("rows.csv", DOWNLOAD_FILE_HEADER + DistinctRows(1, rows));
-        const CommandRun run = RunCommand(
-            RunVerifyCommand, {"--port", std::to_string(m_sim->Port()), "127.0.0.1", path});
+        const CommandRun run =
+            RunCommand({"verify", "--port", std::to_string(m_sim->Port()), "127.0.0.1", path});
         for (const RequestSummary& r : m_sim->Requests())
             EXPECT_TRUE(r.function == FN_READ_DISCRETE_INPUTS ||
                         r.function == FN_READ_INPUT_REGISTERS)
@@ -130,7 +129,7 @@ TEST_F(VerifyDevice, WrongDeviceOrFailedReadIsADeviceError) {
 TEST(VerifyCommand, ReportsFileAndConnectionProblems) {
     ScratchDir dir;
     const auto verify = [port = std::to_string(RefusingPort())](const std::string& file) {
-        return RunCommand(RunVerifyCommand, {"--port", port, "127.0.0.1", file});
+        return RunCommand({"verify", "--port", port, "127.0.0.1", file});
     };
     EXPECT_EQ(verify(dir.File("missing.csv")).code, EXIT_NO_INPUT);
     EXPECT_EQ(verify(dir.File("")).code, EXIT_NO_INPUT);
@@ -139,7 +138,7 @@ TEST(VerifyCommand, ReportsFileAndConnectionProblems) {
     const CommandRun refused = verify(dir.Write("good.csv", FullFileText()));
     EXPECT_EQ(refused.code, static_cast<int>(RESULT_DEVICE_ERROR));
     EXPECT_NE(refused.err.find("Error connecting to ORX!"), std::string::npos);
-    EXPECT_EQ(RunCommand(RunVerifyCommand, {"127.0.0.1"}).code, EXIT_USAGE);
+    EXPECT_EQ(RunCommand({"verify", "127.0.0.1"}).code, EXIT_USAGE);
 
     // HOST is read as upload and download read it (010 is ten), and 0.0.0.0 is never tried,
     // though a server listening on every address would answer it.
@@ -153,9 +152,9 @@ TEST(VerifyCommand, ReportsFileAndConnectionProblems) {
         SimulatorOptions options = ZeroedDevice();
         options.listenAddress = h.listen;
         OrxSimulator sim(options);
-        const std::vector<std::string> args{"--port", std::to_string(sim.Port()), h.host,
+        const std::vector<std::string> args{"verify", "--port", std::to_string(sim.Port()), h.host,
                                             dir.File("good.csv")};
-        EXPECT_EQ(RunCommand(RunVerifyCommand, args).code, h.code) << h.host;
+        EXPECT_EQ(RunCommand(args).code, h.code) << h.host;
         EXPECT_EQ(sim.Requests().empty(), h.code == static_cast<int>(RESULT_DEVICE_ERROR));
     }
 }

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr WORD NOT_AN_ORX = 0x1234;
 constexpr int CONNECTING = 0; // cancel point before the first alarm
 
 class UploadRun : public UploadFixture {
@@ -57,12 +56,6 @@ TEST_F(UploadRun, SuccessWritesTheDevicesAlarmsAndReportsEachStep) {
     ExpectOneFileDialog(false);
     EXPECT_EQ(Enabling(), "U- D- C+ U+ D+ C-");
     ExpectIdleArrangement();
-}
-
-TEST_F(UploadRun, CreatesAFileThatDidNotExist) {
-    const std::string fresh = m_dir.File("fresh.csv");
-    ASSERT_EQ(Upload(fresh, m_sim->Port()), RESULT_OK);
-    EXPECT_EQ(ReadLines(fresh).size(), static_cast<std::size_t>(CONFIG_FILE_LINES));
 }
 
 TEST_F(UploadRun, DismissedFileDialogChangesNothing) {
@@ -198,12 +191,6 @@ TEST_F(UploadRun, AddressThatCanNeverBeADeviceIsNotTried) {
     EXPECT_EQ(ErrorBoxes(), std::vector<CString>(3, "Error connecting to ORX!"));
     EXPECT_TRUE(m_sim->Requests().empty());
     ExpectChosenFileUnchanged();
-}
-
-TEST_F(UploadRun, DeviceThatIsNotAnOrx) {
-    m_sim->SetIdentity(NOT_AN_ORX);
-    EXPECT_EQ(Upload(), RESULT_DEVICE_ERROR);
-    ExpectFailure("This is not an ORX!", "Error! Device was not an ORX!");
 }
 
 // A read failing at alarm n is part of the fault sweep.

@@ -59,13 +59,16 @@ nlohmann::json JsonReport(const std::string& path, const ConfigCheckResult& resu
                             {"value", w.reading.value},
                             {"reading", w.reading.reading},
                             {"text", DescribeRowWarning(w)}});
-    return {{"file", path},
-            {"result", code},
-            {"accepted", result.Accepted()},
-            {"rowsRead", result.rowsRead},
-            {"rowsWritten", result.rowsWritten},
-            {"problems", problems},
-            {"warnings", warnings}};
+    nlohmann::json report{{"file", path},
+                          {"result", code},
+                          {"accepted", result.Accepted()},
+                          {"rowsRead", result.rowsRead},
+                          {"rowsWritten", result.rowsWritten},
+                          {"problems", problems},
+                          {"warnings", warnings}};
+    if (!result.fileError.empty())
+        report["error"] = result.fileError;
+    return report;
 }
 
 } // namespace

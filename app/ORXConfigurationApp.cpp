@@ -29,6 +29,7 @@ BOOL CORXConfigurationApp::InitInstance() {
 
     CORXConfigurationDlg dlg;
     dlg.m_wPortOverride = m_wPort;
+    dlg.m_dwExchangeTimeout = m_dwTimeout;
     dlg.m_strInitialHost = m_strInitialHost;
     m_pMainWnd = &dlg;
     dlg.DoModal();

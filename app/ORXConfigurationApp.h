@@ -3,6 +3,7 @@
 
 #include "modbus/RemoteModbus.h"
 #include "platform/ui/WinApp.h"
+#include "transfer/TransferResults.h"
 
 class CORXConfigurationApp : public CWinAppEx {
     DECLARE_DYNAMIC(CORXConfigurationApp)
@@ -15,6 +16,7 @@ public:
     // Host ("A.B.C.D", empty for none) and port given on the command line.
     CString m_strInitialHost;
     WORD m_wPort = MODBUS_TCP_PORT;
+    DWORD m_dwTimeout = EXCHANGE_TIMEOUT_MS; // of each exchange
 };
 
 extern CORXConfigurationApp theApp;

@@ -2,18 +2,13 @@
 
 #include "app/AboutDlg.h"
 #include "app/AppResources.h"
+#include "app/TransferWorkers.h"
 #include "platform/ui/MessageBox.h"
-#include "transfer/DeviceAddress.h"
-#include "transfer/RegisterMap.h"
-#include "transfer/TransferProcedures.h"
-#include "transfer/TransferResults.h"
+#include "transfer/TransferJobs.h"
 
 IMPLEMENT_DYNAMIC(CORXConfigurationDlg, CDialog)
 
 namespace {
-constexpr const char* UPLOAD_QUESTION = "Please verify you wish to upload the ORX's configuration.";
-constexpr const char* DOWNLOAD_QUESTION =
-    "Please verify you wish to download the configuration to the ORX.";
 // The caption when the dialog talks to another port than the device's: caption, port.
 constexpr const char* PORT_CAPTION_FORMAT = "%s — port %u";
 } // namespace
@@ -113,16 +108,10 @@ void CORXConfigurationDlg::OnBnClickedCancel() {
     m_transferState = TRANSFER_CANCEL;
 }
 
-BOOL CORXConfigurationDlg::ConnectToDevice(std::string* why) {
+DeviceEndpoint CORXConfigurationDlg::DeviceToConnect() {
     DWORD address = 0;
     m_ipAddress.GetAddress(address);
-    std::string cause;
-    const bool connected = ConnectToOrx(
-        m_modbus, address, m_wPortOverride, [this] { return m_transferState == TRANSFER_CANCEL; },
-        cause);
-    if (why != nullptr)
-        *why = cause;
-    return connected ? TRUE : FALSE;
+    return {DottedAddress(address).str(), m_wPortOverride, m_dwExchangeTimeout};
 }
 
 void CORXConfigurationDlg::FinishTransfer() {
@@ -162,8 +151,4 @@ void CORXConfigurationDlg::CloseAfterTransfer() {
     m_bClosing = true;
     m_transferState = TRANSFER_CANCEL;
     m_status.SetWindowText(CLOSING_STATUS_TEXT);
-}
-
-bool CheckDeviceIdentity(CORXConfigurationDlg* pDlg) {
-    return CheckDeviceIdentity(pDlg->m_modbus);
 }

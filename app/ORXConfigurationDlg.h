@@ -8,9 +8,9 @@
 #include "platform/ui/IPAddressCtrl.h"
 #include "platform/ui/ProgressCtrl.h"
 #include "platform/ui/Thread.h"
+#include "transfer/DeviceAddress.h"
 
 #include <atomic>
-#include <string>
 
 // Shown while the dialog waits for a running transfer before it closes.
 constexpr const char* CLOSING_STATUS_TEXT = "Stopping the transfer before closing...";
@@ -29,8 +29,8 @@ public:
     void OnBnClickedUpload();
     void OnBnClickedDownload();
     void OnBnClickedCancel();
-    // why (if given) gets the cause of a failure when it is known.
-    BOOL ConnectToDevice(std::string* why = nullptr);
+    // The address field's device, at the port and with the exchange time-out set.
+    DeviceEndpoint DeviceToConnect();
     void FinishTransfer();
     HICON OnQueryDragIcon() { return m_hIcon; }
 
@@ -47,6 +47,7 @@ public:
     CButton m_btnDownload;
     CButton m_btnCancel;
     WORD m_wPortOverride = MODBUS_TCP_PORT; // the device's port; other values for simulators
+    DWORD m_dwExchangeTimeout = EXCHANGE_TIMEOUT_MS;
     CString m_strInitialHost; // "A.B.C.D" put in the address field at start-up, if valid
 
 protected:
@@ -66,6 +67,3 @@ private:
 
     bool m_bClosing = false;
 };
-
-// The identity check on the dialog's client.
-bool CheckDeviceIdentity(CORXConfigurationDlg* pDlg);

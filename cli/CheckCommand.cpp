@@ -1,41 +1,13 @@
-// orx-transfer check FILE
+// orx-transfer check [--strict] [--json] FILE
 
-#include "cli/CliCommand.h"
-#include "cli/DownloadCommands.h"
+#include "cli/CliCommands.h"
 #include "transfer/ConfigCheck.h"
-#include "transfer/TransferResults.h"
 
-#include <algorithm>
-#include <iostream>
-#include <iterator>
+#include <cerrno>
+#include <cstring>
+#include <nlohmann/json.hpp>
 
 namespace {
-
-int RunCheck(const std::vector<std::string>& args);
-
-const CliCommand CHECK{
-    "check", "check [--strict] FILE",
-    "Reads FILE as a download would, without a device, and reports every row that a\n"
-    "download would refuse: its row (the alarm it configures) and line, the field, the\n"
-    "value and the rule it breaks. Rows after a refused row are checked too, reading on\n"
-    "from the end of the refused row's eighth field. Also says how many alarms a download\n"
-    "would write: the rows before the first refused one. A download reads at most 32 rows\n"
-    "and stops at the end of the file; the note line is never read.\n"
-    "A field that a download reads otherwise than its text says is named in a warning,\n"
-    "e.g. a mode of 1.9 (read as 1), a faults field of 2 (read as 1), a source module of\n"
-    "-1 in a disabled alarm (read as 65535), or an alarm number that is not the row's.\n"
-    "\n"
-    "  --strict   refuse the file for warnings too\n"
-    "\n"
-    "Exit status: 0 every row acceptable, 2 FILE cannot be opened or the report cannot be\n"
-    "written, 6 a row would be refused (or, with --strict, a warning), 64 usage error.\n",
-    &RunCheck};
-
-const CliCommandRegistration registration{CHECK};
-
-int RunCheck(const std::vector<std::string>& args) {
-    return RunCheckCommand(args, std::cout, std::cerr);
-}
 
 // Problems and warnings in the order of the file.
 void PrintRows(const ConfigCheckResult& result, std::ostream& out) {
@@ -51,7 +23,7 @@ void PrintRows(const ConfigCheckResult& result, std::ostream& out) {
     warnBefore(ALARM_COUNT + 1);
 }
 
-void PrintSummary(const ConfigCheckResult& result, std::ostream& out) {
+void PrintSummary(const ConfigCheckResult& result, bool refusedForWarnings, std::ostream& out) {
     if (!result.problems.empty() && result.problems[0].row == 0) {
         out << "A download would refuse the file with \"Configuration Error!\".\n";
     } else if (!result.Accepted()) {
@@ -64,33 +36,71 @@ void PrintSummary(const ConfigCheckResult& result, std::ostream& out) {
         out << "OK: a download would write " << result.rowsWritten
             << " alarm(s); the file has no more rows, the other alarms stay as they are.\n";
     }
+    if (refusedForWarnings)
+        out << "Refused for " << result.warnings.size() << " warning(s) under --strict.\n";
+}
+
+nlohmann::json JsonReport(const std::string& path, const ConfigCheckResult& result, int code) {
+    nlohmann::json problems = nlohmann::json::array();
+    for (const RowReport& r : result.problems)
+        problems.push_back({{"row", r.row},
+                            {"line", r.line},
+                            {"field", r.problem.field},
+                            {"fieldName", RowFieldName(r.problem.field)},
+                            {"value", r.problem.value},
+                            {"rule", r.problem.rule},
+                            {"text", DescribeRowReport(r)}});
+    nlohmann::json warnings = nlohmann::json::array();
+    for (const RowWarning& w : result.warnings)
+        warnings.push_back({{"row", w.row},
+                            {"line", w.line},
+                            {"field", w.reading.field},
+                            {"fieldName", RowFieldName(w.reading.field)},
+                            {"value", w.reading.value},
+                            {"reading", w.reading.reading},
+                            {"text", DescribeRowWarning(w)}});
+    nlohmann::json report{{"file", path},
+                          {"result", code},
+                          {"accepted", result.Accepted()},
+                          {"rowsRead", result.rowsRead},
+                          {"rowsWritten", result.rowsWritten},
+                          {"problems", problems},
+                          {"warnings", warnings}};
+    if (!result.fileError.empty())
+        report["error"] = result.fileError;
+    return report;
 }
 
 } // namespace
 
-int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        out << "usage: orx-transfer " << CHECK.synopsis << "\n\n" << CHECK.help;
-        return 0;
-    }
-    std::vector<std::string> files;
-    std::copy_if(args.begin(), args.end(), std::back_inserter(files),
-                 [](const std::string& arg) { return arg != "--strict"; });
-    const bool strict = files.size() != args.size();
-    if (files.size() != 1 || (files[0].size() > 1 && files[0][0] == '-'))
-        return UsageError(CHECK, "expected FILE");
-    const ConfigCheckResult result = CheckConfigFile(files[0]);
+bool FlushReport(const CliStreams& io, const char* command) {
+    errno = 0;
+    io.out.flush();
+    if (io.out)
+        return true;
+    io.err << "orx-transfer " << command
+           << ": cannot write the report: " << (errno != 0 ? std::strerror(errno) : "write error")
+           << '\n';
+    return false;
+}
+
+int RunCheckCommand(const CliOptions& options, const CliStreams& io) {
+    const ConfigCheckResult result = CheckConfigFile(options.file);
+    int code = static_cast<int>(RESULT_OK);
     if (!result.fileError.empty()) {
-        err << "orx-transfer check: cannot read " << files[0] << ": " << result.fileError << "\n";
-        return static_cast<int>(RESULT_FILE_ERROR);
+        io.err << "orx-transfer check: cannot read " << options.file << ": " << result.fileError
+               << '\n';
+        code = static_cast<int>(RESULT_FILE_ERROR);
+    } else {
+        const bool refusedForWarnings = options.strict && !result.warnings.empty();
+        if (!result.Accepted() || refusedForWarnings)
+            code = static_cast<int>(RESULT_CONFIG_ERROR);
+        if (!options.json) {
+            PrintRows(result, io.out);
+            PrintSummary(result, refusedForWarnings, io.out);
+        }
     }
-    PrintRows(result, out);
-    PrintSummary(result, out);
-    const bool refusedForWarnings = strict && !result.warnings.empty();
-    if (refusedForWarnings)
-        out << "Refused for " << result.warnings.size() << " warning(s) under --strict.\n";
-    if (!FlushReport(out, err, CHECK.name))
-        return static_cast<int>(RESULT_FILE_ERROR);
-    return static_cast<int>(result.Accepted() && !refusedForWarnings ? RESULT_OK
-                                                                     : RESULT_CONFIG_ERROR);
+    if (options.json)
+        io.out << JsonReport(options.file, result, code).dump(2) << '\n';
+    return FlushReport(io, "check") ? code : static_cast<int>(RESULT_FILE_ERROR);
 }

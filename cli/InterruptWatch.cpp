@@ -26,22 +26,6 @@ void BlockInterrupts() {
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
-bool TakePendingInterrupt() {
-    sigset_t pending;
-    sigemptyset(&pending);
-    if (sigpending(&pending) != 0)
-        return false;
-    const sigset_t interrupts = InterruptSignals();
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        if (sigismember(&pending, signal) == 1) {
-            const timespec now{};
-            sigtimedwait(&interrupts, nullptr, &now);
-            return true;
-        }
-    }
-    return false;
-}
-
 CInterruptWatch::CInterruptWatch(std::function<void(int)> onInterrupt)
     : m_onInterrupt(std::move(onInterrupt)), m_thread([this] { Watch(); }) {}
 

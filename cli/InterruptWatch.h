@@ -4,7 +4,7 @@
 // the transfer decides how it stops, so that a download can still tell the device.
 //
 // BlockInterrupts() must run before any thread starts, so that every thread leaves these
-// signals to the watcher (or to TakePendingInterrupt before a watcher exists).
+// signals to the watcher; one that comes before the watcher waits for it.
 
 #include <atomic>
 #include <csignal>
@@ -15,8 +15,6 @@
 // SIGINT, SIGTERM and SIGHUP.
 sigset_t InterruptSignals();
 void BlockInterrupts();
-// True, once, when one of the signals arrived while blocked and no watcher took it.
-bool TakePendingInterrupt();
 
 class CInterruptWatch {
 public:

@@ -1,85 +1,51 @@
-// orx-transfer verify [--port N] HOST FILE
+// orx-transfer verify [--port N] [--timeout MS] [--json] HOST FILE
 
-#include "cli/CliCommand.h"
-#include "cli/DownloadCommands.h"
-#include "cli/TransferOptions.h"
+#include "cli/CliCommands.h"
+#include "cli/TerminalView.h"
 #include "modbus/RemoteModbus.h"
-#include "platform/ui/WinApp.h"
-#include "transfer/ConfigCheck.h"
-#include "transfer/DeviceAddress.h"
-#include "transfer/DeviceCompare.h"
-#include "transfer/TransferResults.h"
+#include "transfer/TransferJobs.h"
 
-#include <iostream>
+#include <nlohmann/json.hpp>
 
 namespace {
 
-int RunVerify(const std::vector<std::string>& args);
-
-const CliCommand VERIFY{
-    "verify", "verify [--port N] HOST FILE",
-    "Reads the ORX device at HOST (A.B.C.D) without writing to it and compares it with FILE\n"
-    "alarm by alarm and field by field, printing each difference, e.g.\n"
-    "  alarm 3 trip point: file 75.5000, device 75.4000\n"
-    "Only the rows a download would write are compared: a file with k rows compares alarms\n"
-    "1 to k. Every field is compared, also those of a disabled alarm. Trip point and deadband\n"
-    "are compared as the file's text rounded to single precision, as a download writes them.\n"
-    "FILE is checked first, as `check` does; a row a download would refuse stops the verify\n"
-    "before the device is contacted.\n"
-    "\n"
-    "  --port N   the device's Modbus TCP port (default 502)\n"
-    "\n"
-    "Exit status: 0 the device holds what FILE says, 2 FILE cannot be opened or the report\n"
-    "cannot be written, 3 device error (no connection, not an ORX, failed read), 6 a row of\n"
-    "FILE would be refused, 7 the device differs from FILE, 64 usage error.\n",
-    &RunVerify};
-
-const CliCommandRegistration registration{VERIFY};
-
-int RunVerify(const std::vector<std::string>& args) {
-    return RunVerifyCommand(args, std::cout, std::cerr);
-}
-
-int CompareWithDevice(const TransferOptions& options, const ConfigCheckResult& file,
-                      std::ostream& out, std::ostream& err) {
-    AfxSocketInit();
-    CRemoteModbus modbus;
-    if (std::string why; !ConnectToOrx(modbus, options.address, options.port, {}, why)) {
-        err << "Error connecting to ORX!\n" << (why.empty() ? "" : why + "\n");
-        return static_cast<int>(RESULT_DEVICE_ERROR);
-    }
-    const unsigned result = VerifyAlarms(modbus, file.written, out, err);
-    modbus.Disconnect();
+void PrintReport(const VerifyReport& report, UINT result, std::ostream& out) {
+    for (const FieldDifference& difference : report.differences)
+        out << DescribeDifference(difference) << '\n';
     if (result == RESULT_OK)
-        out << "The device holds what the file says (" << file.written.size()
+        out << "The device holds what the file says (" << report.compared
             << " alarm(s) compared).\n";
     else if (result == RESULT_DIFFERENT)
         out << "The device differs from the file.\n";
-    return static_cast<int>(result);
+}
+
+nlohmann::json JsonReport(const CliOptions& options, const VerifyReport& report, UINT result,
+                          const CTerminalView& view) {
+    nlohmann::json differences = nlohmann::json::array();
+    for (const FieldDifference& d : report.differences)
+        differences.push_back({{"alarm", d.alarm},
+                               {"field", d.field},
+                               {"file", d.fileValue},
+                               {"device", d.deviceValue}});
+    nlohmann::json json{{"host", options.host},        {"port", options.port},
+                        {"file", options.file},        {"result", result},
+                        {"compared", report.compared}, {"differences", differences}};
+    if (!view.LastError().message.empty())
+        json["error"] = {{"message", view.LastError().message}, {"cause", view.LastError().cause}};
+    return json;
 }
 
 } // namespace
 
-int RunVerifyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    TransferOptions options;
-    const std::string problem = ParseTransferOptions(args, options);
-    if (!problem.empty())
-        return UsageError(VERIFY, problem);
-    if (options.help) {
-        out << "usage: orx-transfer " << VERIFY.synopsis << "\n\n" << VERIFY.help;
-        return 0;
-    }
-    const ConfigCheckResult file = CheckConfigFile(options.file);
-    if (!file.fileError.empty()) {
-        err << "orx-transfer verify: cannot read " << options.file << ": " << file.fileError
-            << "\n";
-        return static_cast<int>(RESULT_FILE_ERROR);
-    }
-    if (!file.Accepted()) {
-        for (const RowReport& report : file.problems)
-            err << DescribeRowReport(report) << '\n';
-        return static_cast<int>(RESULT_CONFIG_ERROR);
-    }
-    const int result = CompareWithDevice(options, file, out, err);
-    return FlushReport(out, err, VERIFY.name) ? result : static_cast<int>(RESULT_FILE_ERROR);
+int RunVerifyCommand(const CliOptions& options, const CliStreams& io) {
+    CRemoteModbus modbus;
+    CTerminalView view(options.file, io.err, TerminalSettings{});
+    VerifyReport report;
+    const UINT result = RunVerifyJob(options.Device(), modbus, view, report);
+    if (options.json)
+        io.out << JsonReport(options, report, result, view).dump(2) << '\n';
+    else
+        PrintReport(report, result, io.out);
+    return FlushReport(io, "verify") ? static_cast<int>(result)
+                                     : static_cast<int>(RESULT_FILE_ERROR);
 }

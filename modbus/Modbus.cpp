@@ -1,5 +1,6 @@
 #include "modbus/Modbus.h"
 
+#include "modbus/FailureText.h"
 #include "modbus/ModbusException.h"
 #include "platform/Archive.h"
 
@@ -77,25 +78,50 @@ WORD RequireFrameLength(INT_PTR length, const char* operation) {
 CModbus::CModbus() = default;
 CModbus::~CModbus() = default;
 
+BOOL CModbus::Connect(CString /*host*/, WORD /*port*/, DWORD /*timeoutMs*/,
+                      const ConnectCancelled& /*cancelled*/) {
+    return TRUE;
+}
+
+BOOL CModbus::Disconnect() {
+    return TRUE;
+}
+
 // Attempts the exchange up to m_wRetries times (at least once); accept() checks a response
 // and unpacks it in the same attempt.
 template <class Accept>
-static WORD Transact(CModbus& modbus, const CByteArray& request, WORD responseLength,
-                     Accept accept) {
+WORD CModbus::Transact(const CByteArray& request, WORD responseLength, Accept accept) {
     CByteArray response;
     response.SetSize(responseLength);
     WORD code = MODBUS_OK;
     WORD attempts = 0;
+    bool answered = true;
     do {
-        code = modbus.TxRx(request, static_cast<WORD>(request.GetSize()), response, responseLength);
-        if (code == MODBUS_OK && !accept(response))
+        m_strExchangeFailure.clear();
+        code = TxRx(request, static_cast<WORD>(request.GetSize()), response, responseLength);
+        answered = code != MODBUS_OK || accept(response);
+        if (!answered)
             code = MODBUS_BAD_RESPONSE;
         ++attempts;
-    } while (attempts < modbus.m_wRetries && code != MODBUS_OK);
+    } while (attempts < m_wRetries && code != MODBUS_OK);
 
-    if (code != MODBUS_OK && modbus.m_bThrowException)
-        throw new CModbusException(modbus.ErrorMessage(code), code);
+    if (code == MODBUS_OK)
+        return code;
+    if (!answered)
+        m_strExchangeFailure = WhyNotTheAnswer(request, response);
+    m_strLastFailure = DescribeRequest(request) + ": " + FailureCause(code);
+    if (m_bThrowException)
+        throw new CModbusException(ErrorMessage(code), code);
     return code;
+}
+
+std::string CModbus::FailureCause(WORD code) {
+    if (!m_strExchangeFailure.empty())
+        return m_strExchangeFailure;
+    if (code >= MODBUS_EXCEPTION)
+        return DeviceExceptionText(code - MODBUS_EXCEPTION);
+    const CString text = ErrorMessage(code);
+    return text.IsEmpty() ? "result code " + std::to_string(code) : text.str();
 }
 
 WORD CModbus::ReadInputRegisters(WORD address, WORD quantity, CWordArray& values) {
@@ -103,7 +129,7 @@ WORD CModbus::ReadInputRegisters(WORD address, WORD quantity, CWordArray& values
     const CByteArray request = ReadRequest(FC_READ_INPUT_REGISTERS, address, quantity);
     const WORD responseLength =
         RequireFrameLength(READ_DATA_OFFSET + 2 * INT_PTR{quantity}, "ReadInputRegisters");
-    return Transact(*this, request, responseLength, [&](const CByteArray& response) {
+    return Transact(request, responseLength, [&](const CByteArray& response) {
         if (!AnswersRead(request, response, 2 * INT_PTR{quantity}))
             return false;
         INT_PTR i = 0;
@@ -132,7 +158,7 @@ WORD CModbus::ReadInputFloats(WORD address, CArray<float, float>& values) {
 WORD CModbus::ReadInputStatus(WORD address, CByteArray& values) {
     RequireSize(values.GetSize(), 1, "ReadInputStatus");
     const CByteArray request = ReadRequest(FC_READ_DISCRETE_INPUTS, address, 1);
-    return Transact(*this, request, STATUS_RESPONSE_LENGTH, [&](const CByteArray& response) {
+    return Transact(request, STATUS_RESPONSE_LENGTH, [&](const CByteArray& response) {
         if (!AnswersRead(request, response, STATUS_BYTE_COUNT))
             return false;
         values[0] = response[READ_DATA_OFFSET] & 0x01;
@@ -152,7 +178,7 @@ WORD CModbus::PresetMultipleRegisters(WORD address, WORD quantity, const CWordAr
     request[6] = static_cast<BYTE>((2 * quantity) & 0xFF);
     for (INT_PTR i = 0; i < quantity; ++i)
         PutWord(request, WRITE_HEADER_LENGTH + 2 * i, values[i]);
-    return Transact(*this, request, WRITE_RESPONSE_LENGTH, [&](const CByteArray& response) {
+    return Transact(request, WRITE_RESPONSE_LENGTH, [&](const CByteArray& response) {
         return EchoesWriteRequest(request, response);
     });
 }
@@ -173,7 +199,7 @@ WORD CModbus::ForceSingleCoil(WORD address, BOOL on) {
     request[1] = FC_WRITE_SINGLE_COIL;
     PutWord(request, 2, address);
     PutWord(request, 4, on ? COIL_ON : COIL_OFF);
-    return Transact(*this, request, WRITE_RESPONSE_LENGTH, [&](const CByteArray& response) {
+    return Transact(request, WRITE_RESPONSE_LENGTH, [&](const CByteArray& response) {
         return EchoesWriteRequest(request, response);
     });
 }

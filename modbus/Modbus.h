@@ -7,7 +7,13 @@
 #include "platform/CriticalSection.h"
 #include "platform/String.h"
 
+#include <functional>
+#include <string>
+
 constexpr BYTE MODBUS_UNIT_ID = 1;
+
+// True when a connection being made is no longer wanted.
+using ConnectCancelled = std::function<bool()>;
 
 class CModbus : public CObject {
     DECLARE_DYNAMIC(CModbus)
@@ -23,6 +29,12 @@ public:
                       WORD responseLength) = 0;
     virtual CString ErrorMessage(WORD code);
     virtual BOOL IsConnected() = 0;
+    // Empty host, port 0 or timeout 0 mean the stored setting. timeoutMs bounds each
+    // exchange; a connection being made gives up once cancelled, if given, returns true.
+    // A transport without connections is always connected.
+    virtual BOOL Connect(CString host, WORD port, DWORD timeoutMs,
+                         const ConnectCancelled& cancelled = {});
+    virtual BOOL Disconnect();
 
     WORD ReadInputRegisters(WORD address, WORD quantity, CWordArray& values);
     WORD ReadInputFloats(WORD address, CArray<float, float>& values);
@@ -31,8 +43,26 @@ public:
     WORD PresetFloat(WORD address, float value);
     WORD ForceSingleCoil(WORD address, BOOL on);
 
+    // Why the last operation that failed did, for a person: the request and what went
+    // wrong ("read input registers 3000 x4: no reply within 300 ms"), or the connection
+    // that could not be made ("127.0.0.1:502: connection refused").
+    const std::string& LastFailure() const { return m_strLastFailure; }
+
     CCriticalSection m_cs;
     WORD m_wRetries = 1;
     DWORD m_dwReserved = 0;
     BOOL m_bThrowException = FALSE;
+
+protected:
+    // A transport tells, during TxRx, what went wrong beyond its result code.
+    void NoteExchangeFailure(std::string detail) { m_strExchangeFailure = std::move(detail); }
+    void SetLastFailure(std::string cause) { m_strLastFailure = std::move(cause); }
+
+private:
+    template <class Accept>
+    WORD Transact(const CByteArray& request, WORD responseLength, Accept accept);
+    std::string FailureCause(WORD code);
+
+    std::string m_strLastFailure;
+    std::string m_strExchangeFailure;
 };

@@ -4,10 +4,6 @@
 #include "platform/Exception.h"
 #include "platform/String.h"
 
-// The one error-text routine of the Modbus and socket exceptions: "%s error #%d", or
-// "%s error" when number is 0, cut to the caller's buffer. Always TRUE.
-BOOL FormatErrorMessage(const char* what, long number, char* text, UINT maxChars);
-
 class CModbusException : public CException {
     DECLARE_DYNAMIC(CModbusException)
 public:

@@ -1,8 +1,10 @@
 #include "modbus/RemoteModbus.h"
 
+#include "modbus/FailureText.h"
 #include "platform/Archive.h"
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstring>
@@ -94,6 +96,7 @@ BOOL CRemoteModbus::Connect(CString host, WORD port, DWORD timeoutMs,
         m_addrRemote = target;
         return TRUE;
     } catch (CBlockingSocketException* e) {
+        SetLastFailure(host.str() + ":" + std::to_string(port) + ": " + ConnectFailure(*e));
         e->Delete();
         m_socket.Cleanup();
         return FALSE;
@@ -141,8 +144,10 @@ WORD CRemoteModbus::TxRx(const CByteArray& request, WORD requestLength, CByteArr
     LockGuard lock(m_cs);
     if (!lock.Locked())
         return MODBUS_LOCK_TIMEOUT;
-    if (!IsConnected())
+    if (!IsConnected()) {
+        NoteExchangeFailure("not connected");
         return MODBUS_TCP_NOT_CONNECTED;
+    }
     return Exchange(request, requestLength, response, responseLength);
 }
 
@@ -165,6 +170,7 @@ WORD CRemoteModbus::Exchange(const CByteArray& request, WORD requestLength, CByt
             return code;
         return ReceiveReply(responseLength, response);
     } catch (CBlockingSocketException* e) {
+        NoteExchangeFailure(ExchangeFailure(*e));
         e->Delete();
         m_socket.Cleanup();
         return MODBUS_TCP_SOCKET_ERROR;
@@ -181,8 +187,11 @@ WORD CRemoteModbus::SendFrame(int frameLength) {
             break; // nothing taken: the count check below reports it
         total += sent;
     }
-    if (static_cast<WORD>(total) != static_cast<WORD>(frameLength))
+    if (static_cast<WORD>(total) != static_cast<WORD>(frameLength)) {
+        NoteExchangeFailure("only " + std::to_string(total) + " of " + std::to_string(frameLength) +
+                            " bytes sent");
         return MODBUS_TCP_WRITE_ERROR;
+    }
     return MODBUS_OK;
 }
 
@@ -204,18 +213,50 @@ WORD CRemoteModbus::ReceiveReply(WORD responseLength, CByteArray& response) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(ExchangeLimitMs());
     BYTE* reply = m_rxBuffer.GetData();
     if (!ReceiveAll(reply, MBAP_HEADER_SIZE, deadline))
-        return MODBUS_TCP_READ_ERROR;
+        return PeerClosed();
     const int bodyLength = TcpReplyBodyLength(reply);
     if (MBAP_HEADER_SIZE + bodyLength > m_rxBuffer.GetSize())
         return MODBUS_TCP_BUFFER_OVERFLOW;
     BYTE* body = reply + MBAP_HEADER_SIZE;
     if (!ReceiveAll(body, bodyLength, deadline))
-        return MODBUS_TCP_READ_ERROR;
+        return PeerClosed();
     WORD code = CheckTcpReply(body, bodyLength, responseLength, m_bMapExceptionCodes != FALSE,
                               m_byExceptionCodeBase);
+    if (code == MODBUS_BAD_RESPONSE)
+        NoteExchangeFailure("reply of " + std::to_string(bodyLength) + " bytes, " +
+                            std::to_string(responseLength) + " expected");
     if (code == MODBUS_OK && !IsTcpExceptionReply(body, bodyLength) && responseLength > 0)
         std::memcpy(response.GetData(), body, responseLength);
     return code;
+}
+
+WORD CRemoteModbus::PeerClosed() {
+    NoteExchangeFailure("the device closed the connection");
+    return MODBUS_TCP_READ_ERROR;
+}
+
+std::string CRemoteModbus::ExchangeFailure(const CBlockingSocketException& e) const {
+    const std::string operation = e.m_strError.str();
+    const std::string limit = " within " + std::to_string(ExchangeLimitMs()) + " ms";
+    if (operation == "Receive timeout")
+        return "no reply" + limit;
+    if (operation == "Send timeout")
+        return "the request could not be sent" + limit;
+    if (e.m_nError == ECONNRESET || e.m_nError == EPIPE)
+        return "the device closed the connection";
+    if (e.m_nError == ENOTSOCK)
+        return "the connection was closed by an earlier failure";
+    return (operation == "Send" ? "sending: " : "receiving: ") + SystemErrorText(e.m_nError);
+}
+
+std::string CRemoteModbus::ConnectFailure(const CBlockingSocketException& e) {
+    if (e.m_strError == "GetHostByName")
+        return "no such host";
+    if (e.m_nError == ETIMEDOUT)
+        return "no answer within " + std::to_string(CONNECT_TIMEOUT_MS) + " ms";
+    if (e.m_nError == ECANCELED)
+        return "cancelled";
+    return SystemErrorText(e.m_nError);
 }
 
 CString CRemoteModbus::ErrorMessage(WORD code) {

@@ -26,11 +26,10 @@ public:
     CString ErrorMessage(WORD code) override;
     BOOL IsConnected() override;
 
-    // Empty host, port 0 or timeout 0 mean the stored setting. timeoutMs bounds each
-    // exchange; the connection attempt has its own bound (CONNECT_TIMEOUT_MS) and gives up
-    // early once cancelled, if given, returns true.
-    BOOL Connect(CString host, WORD port, DWORD timeoutMs, const ConnectCancelled& cancelled = {});
-    BOOL Disconnect();
+    // The connection attempt has its own bound (CONNECT_TIMEOUT_MS).
+    BOOL Connect(CString host, WORD port, DWORD timeoutMs,
+                 const ConnectCancelled& cancelled = {}) override;
+    BOOL Disconnect() override;
 
     BOOL m_bAutoReconnect = FALSE;
     CString m_strHost;
@@ -51,4 +50,7 @@ private:
     bool ReceiveAll(BYTE* data, int length, std::chrono::steady_clock::time_point deadline);
     WORD Exchange(const CByteArray& request, WORD requestLength, CByteArray& response,
                   WORD responseLength);
+    WORD PeerClosed();
+    std::string ExchangeFailure(const CBlockingSocketException& e) const;
+    static std::string ConnectFailure(const CBlockingSocketException& e);
 };

@@ -1,7 +1,5 @@
 #include "net/BlockingSocket.h"
 
-#include "modbus/ModbusException.h"
-
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>

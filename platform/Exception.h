@@ -29,3 +29,7 @@ public:
 
 // Copies text into a caller's buffer of maxChars characters, cut and zero-terminated.
 void CopyToBuffer(const char* source, char* text, UINT maxChars);
+
+// The one error-text routine of the Modbus and socket exceptions: "%s error #%d", or
+// "%s error" when number is 0, cut to the caller's buffer. Always TRUE.
+BOOL FormatErrorMessage(const char* what, long number, char* text, UINT maxChars);

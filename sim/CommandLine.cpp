@@ -1,143 +1,94 @@
 #include "sim/CommandLine.h"
 
+#include "orx/Version.h"
+
 #include <arpa/inet.h>
 #include <charconv>
 #include <limits>
 
 namespace {
 
-constexpr unsigned MAX_WORD = std::numeric_limits<WORD>::max();
-constexpr unsigned MAX_DWORD = std::numeric_limits<DWORD>::max();
-constexpr unsigned MAX_COUNT = std::numeric_limits<int>::max();
-constexpr int HEX_BASE = 16;
-constexpr int DECIMAL_BASE = 10;
+constexpr WORD MAX_WORD = std::numeric_limits<WORD>::max();
 constexpr int MS_PER_SECOND = 1000;
-constexpr unsigned MAX_IDLE_SECONDS = MAX_COUNT / MS_PER_SECOND;
+constexpr int MAX_IDLE_SECONDS = std::numeric_limits<int>::max() / MS_PER_SECOND;
+constexpr int HEX_BASE = 16;
 
-// Whole text as an unsigned number no greater than max.
-unsigned ParseNumber(const std::string& option, std::string text, unsigned max,
-                     int base = DECIMAL_BASE) {
-    if (base == HEX_BASE && (text.starts_with("0x") || text.starts_with("0X")))
-        text.erase(0, 2);
-    unsigned long long value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value, base);
-    if (text.empty() || error != std::errc() || stop != end || value > max)
-        throw UsageError(option + ": not a number from 0 to " + std::to_string(max) + ": '" + text +
-                         "'");
-    return static_cast<unsigned>(value);
-}
+const CLI::Validator IPV4_ADDRESS(
+    [](const std::string& text) {
+        in_addr parsed{};
+        return inet_pton(AF_INET, text.c_str(), &parsed) == 1 ? std::string()
+                                                              : "not an IPv4 address: " + text;
+    },
+    "A.B.C.D");
 
-std::string ParseAddress(const std::string& option, const std::string& text) {
-    in_addr parsed{};
-    if (inet_pton(AF_INET, text.c_str(), &parsed) != 1)
-        throw UsageError(option + ": not an IPv4 address: '" + text + "'");
-    return text;
-}
+// Hexadecimal, with or without 0x, into one register.
+const CLI::Validator HEX_WORD(
+    [](std::string& text) {
+        std::string digits = text;
+        if (digits.starts_with("0x") || digits.starts_with("0X"))
+            digits.erase(0, 2);
+        unsigned value = 0;
+        const char* end = digits.data() + digits.size();
+        const auto [stop, error] = std::from_chars(digits.data(), end, value, HEX_BASE);
+        if (digits.empty() || error != std::errc() || stop != end || value > MAX_WORD)
+            return "not a hexadecimal number from 0 to FFFF: " + text;
+        text = std::to_string(value);
+        return std::string();
+    },
+    "HEX");
 
-bool TakesValue(const std::string& option) {
-    static const std::vector<std::string> withValue = {
-        "--listen",     "--port",       "--serial",      "--identity", "--config",      "--save",
-        "--fail-write", "--drop-after", "--stall-after", "--delay-ms", "--idle-timeout"};
-    for (const std::string& o : withValue)
-        if (o == option)
-            return true;
-    return false;
-}
+constexpr const char* FOOTER =
+    "Holds as many connections as the open-file limit allows (raised to the hard\n"
+    "limit at start); a client beyond that is closed at once.\n"
+    "Stops on SIGINT or SIGTERM.\n";
 
-void ApplyFlag(SimCommandLine& cl, const std::string& option) {
-    if (option == "--locked")
-        cl.locked = true;
-    else if (option == "--log")
-        cl.log = true;
-    else if (option == "--split")
-        cl.simulator.split = true;
-    else if (option == "--help" || option == "-h")
-        cl.help = true;
-    else if (option == "--version")
-        cl.version = true;
-    else
-        throw UsageError("unknown option: '" + option + "'");
-}
-
-void ApplyValue(SimCommandLine& cl, const std::string& option, const std::string& value) {
+void DeclareDevice(CLI::App& app, SimCommandLine& cl) {
     SimulatorOptions& sim = cl.simulator;
-    if (option == "--listen")
-        sim.listenAddress = ParseAddress(option, value);
-    else if (option == "--port")
-        sim.port = static_cast<WORD>(ParseNumber(option, value, MAX_WORD));
-    else if (option == "--serial")
-        cl.serial = static_cast<DWORD>(ParseNumber(option, value, MAX_DWORD));
-    else if (option == "--identity")
-        cl.identity = static_cast<WORD>(ParseNumber(option, value, MAX_WORD, HEX_BASE));
-    else if (option == "--config")
-        cl.configFile = value;
-    else if (option == "--save")
-        cl.saveFile = value;
-    else if (option == "--fail-write")
-        sim.failWrite.push_back(static_cast<WORD>(ParseNumber(option, value, MAX_WORD)));
-    else if (option == "--drop-after")
-        sim.dropAfter = static_cast<int>(ParseNumber(option, value, MAX_COUNT));
-    else if (option == "--stall-after")
-        sim.stallAfter = static_cast<int>(ParseNumber(option, value, MAX_COUNT));
-    else if (option == "--delay-ms")
-        sim.delayMs = static_cast<int>(ParseNumber(option, value, MAX_COUNT));
-    else if (option == "--idle-timeout")
-        sim.idleTimeoutMs =
-            static_cast<int>(ParseNumber(option, value, MAX_IDLE_SECONDS)) * MS_PER_SECOND;
+    app.add_option("--listen", sim.listenAddress, "IPv4 address to listen on")
+        ->capture_default_str()
+        ->check(IPV4_ADDRESS);
+    app.add_option("--port", sim.port, "TCP port (0 picks a free port)")->capture_default_str();
+    app.add_option("--serial", cl.serial, "serial number (default 1234567)");
+    app.add_option("--identity", cl.identity, "first identity register (default 52C7)")
+        ->transform(HEX_WORD);
+    app.add_flag("--locked", cl.locked, "configuration locked (input 3389 reads 1)");
+    app.add_option("--config", cl.configFile, "initial alarms from a configuration file");
+    app.add_option("--save", cl.saveFile,
+                   "write the device's alarms as a configuration file on exit");
+    app.add_flag("--log", cl.log,
+                 "one line per request, per coil write and per connection closed or refused by "
+                 "the device, on stdout");
+}
+
+void DeclareFaults(CLI::App& app, SimCommandLine& cl) {
+    SimulatorOptions& sim = cl.simulator;
+    app.add_option("--fail-write", sim.failWrite,
+                   "exception 4 to every write covering ADDR (repeatable)")
+        ->allow_extra_args(false);
+    app.add_option("--drop-after", sim.dropAfter, "close each connection after N replies")
+        ->check(CLI::NonNegativeNumber);
+    app.add_option("--stall-after", sim.stallAfter, "never answer after N requests of a connection")
+        ->check(CLI::NonNegativeNumber);
+    app.add_flag("--split", sim.split, "send every reply in two segments with a pause");
+    app.add_option("--delay-ms", sim.delayMs, "wait N ms before every reply")
+        ->check(CLI::NonNegativeNumber);
+    app.add_option_function<int>(
+           "--idle-timeout", [&sim](int seconds) { sim.idleTimeoutMs = seconds * MS_PER_SECOND; },
+           "close a connection that sends nothing for S seconds (default 60; 0 keeps it open)")
+        ->check(CLI::Range(0, MAX_IDLE_SECONDS));
 }
 
 } // namespace
 
-SimCommandLine ParseCommandLine(const std::vector<std::string>& args) {
+SimCommandLine ParseCommandLine(const std::vector<std::string>& args, CLI::App& app) {
     SimCommandLine cl;
     cl.simulator.port = MODBUS_TCP_PORT;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string option = args[i];
-        std::optional<std::string> value;
-        if (const std::size_t eq = option.find('=');
-            option.starts_with("--") && eq != option.npos) {
-            value = option.substr(eq + 1);
-            option.erase(eq);
-        }
-        if (!TakesValue(option)) {
-            if (value)
-                throw UsageError(option + " takes no value");
-            ApplyFlag(cl, option);
-            continue;
-        }
-        if (!value) {
-            if (i + 1 >= args.size())
-                throw UsageError(option + " needs a value");
-            value = args[++i];
-        }
-        ApplyValue(cl, option, *value);
-    }
+    app.description("An ORX alarm device on Modbus TCP (unit 1), for tests and demonstrations.");
+    app.footer(FOOTER);
+    app.set_version_flag("--version", OrxVersionLine("orx-sim"));
+    DeclareDevice(app, cl);
+    DeclareFaults(app, cl);
+    std::vector<std::string> reversed(args.rbegin(), args.rend()); // CLI11 takes them so
+    app.parse(reversed);
     return cl;
-}
-
-std::string UsageText() {
-    return "Usage: orx-sim [options]\n"
-           "An ORX alarm device on Modbus TCP (unit 1), for tests and demonstrations.\n"
-           "  --listen ADDR      IPv4 address to listen on (default 127.0.0.1)\n"
-           "  --port N           TCP port (default 502; 0 picks a free port)\n"
-           "  --serial N         serial number (default 1234567)\n"
-           "  --identity HEX     first identity register (default 52C7)\n"
-           "  --locked           configuration locked (input 3389 reads 1)\n"
-           "  --config FILE      initial alarms from a configuration file\n"
-           "  --save FILE        write the device's alarms as a configuration file on exit\n"
-           "  --log              one line per request, per coil write and per connection\n"
-           "                     closed or refused by the device, on stdout\n"
-           "  --fail-write ADDR  exception 4 to every write covering ADDR (repeatable)\n"
-           "  --drop-after N     close each connection after N replies\n"
-           "  --stall-after N    never answer after N requests of a connection\n"
-           "  --split            send every reply in two segments with a pause\n"
-           "  --delay-ms N       wait N ms before every reply\n"
-           "  --idle-timeout S   close a connection that sends nothing for S seconds\n"
-           "                     (default 60; 0 keeps it open)\n"
-           "  --help             this text\n"
-           "  --version          the program's version\n"
-           "Holds as many connections as the open-file limit allows (raised to the hard\n"
-           "limit at start); a client beyond that is closed at once.\n"
-           "Stops on SIGINT or SIGTERM.\n";
 }

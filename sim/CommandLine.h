@@ -4,8 +4,8 @@
 #include "modbus/TcpFrame.h"
 #include "sim/OrxSimulator.h"
 
+#include <CLI/CLI.hpp>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -15,19 +15,10 @@ struct SimCommandLine {
     std::optional<WORD> identity;
     bool locked = false;
     bool log = false;
-    bool help = false;
-    bool version = false;
     std::string configFile;
     std::string saveFile;
 };
 
-// A command line that cannot be carried out; what() says why.
-class UsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// args without the program name. Options take their value as the next argument or after '='.
-SimCommandLine ParseCommandLine(const std::vector<std::string>& args);
-
-std::string UsageText();
+// args without the program name. Throws CLI::ParseError: a usage error, or CLI::Success for
+// --help and --version, which CLI::App::exit prints.
+SimCommandLine ParseCommandLine(const std::vector<std::string>& args, CLI::App& app);

@@ -1,6 +1,5 @@
 // orx-sim: an ORX device on Modbus TCP for tests, demonstrations and users without hardware.
 
-#include "orx/Version.h"
 #include "sim/CommandLine.h"
 #include "sim/OpenFileLimit.h"
 #include "sim/SimConfigFile.h"
@@ -74,20 +73,15 @@ int Run(SimCommandLine cl) {
 } // namespace
 
 int main(int argc, char** argv) {
+    CLI::App app("", "orx-sim");
     SimCommandLine cl;
     try {
-        cl = ParseCommandLine({argv + 1, argv + argc});
-    } catch (const UsageError& e) {
-        std::cerr << "orx-sim: " << e.what() << '\n' << UsageText();
+        cl = ParseCommandLine({argv + 1, argv + argc}, app);
+    } catch (const CLI::Success& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "orx-sim: " << e.what() << "\nRun orx-sim --help for the options.\n";
         return EXIT_USAGE;
-    }
-    if (cl.help) {
-        std::cout << UsageText();
-        return EXIT_SUCCESS;
-    }
-    if (cl.version) {
-        std::cout << "orx-sim " << ORX_VERSION_TEXT << " (" << ORX_GIT_DESCRIPTION << ")\n";
-        return EXIT_SUCCESS;
     }
     return Run(std::move(cl));
 }

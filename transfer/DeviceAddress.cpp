@@ -1,30 +1,38 @@
 #include "transfer/DeviceAddress.h"
 
-#include "transfer/TransferResults.h"
+#include "net/BlockingSocket.h"
+
+#include <arpa/inet.h>
 
 namespace {
 
 constexpr DWORD BROADCAST = 0xFFFFFFFF;
-constexpr int FIELD_BITS = 8;
-constexpr int LAST_FIELD = 3;
-constexpr int FIRST_FIELD_SHIFT = FIELD_BITS * LAST_FIELD;
+constexpr int FIRST_FIELD_SHIFT = 24;
 constexpr DWORD THIS_NETWORK_FIELD = 0;      // 0.0.0.0/8
 constexpr DWORD MULTICAST_FIRST_FIELD = 224; // 224.0.0.0/4
 constexpr DWORD RESERVED_FIRST_FIELD = 240;  // 240.0.0.0/4, up to the broadcast
-constexpr DWORD FIELD_MASK = 0xFF;
-
-// Field 0 is the first, in the high byte.
-unsigned Field(DWORD address, int index) {
-    return (address >> (FIELD_BITS * (LAST_FIELD - index))) & FIELD_MASK;
-}
-
 } // namespace
 
-CString DottedAddress(DWORD address) {
-    CString text;
-    text.Format("%u.%u.%u.%u", Field(address, 0), Field(address, 1), Field(address, 2),
-                Field(address, 3));
-    return text;
+bool ResolveDeviceHost(const std::string& host, std::string& dotted, std::string& why) {
+    DWORD address = 0;
+    if (ParseDottedAddress(host.c_str(), address)) {
+        dotted = DottedAddress(address).str();
+        return true;
+    }
+    // Digits and dots are meant as an address: never let the resolver read "1.2.3" as 1.2.0.3.
+    if (host.empty() || host.find_first_not_of("0123456789.") == std::string::npos) {
+        why = "not an IPv4 address A.B.C.D with fields 0 to 255: " + host;
+        return false;
+    }
+    try {
+        const sockaddr_in found = CBlockingSocket::GetHostByName(host.c_str(), 0);
+        dotted = DottedAddress(ntohl(found.sin_addr.s_addr)).str();
+        return true;
+    } catch (CBlockingSocketException* e) {
+        e->Delete();
+        why = "no IPv4 address for host name " + host;
+        return false;
+    }
 }
 
 // 0.0.0.0 is worse than useless: the system takes it for this machine, so a Modbus server of
@@ -42,12 +50,19 @@ const char* WhyNeverADevice(DWORD address) {
     return nullptr;
 }
 
-bool ConnectToOrx(CRemoteModbus& modbus, DWORD address, WORD port,
-                  const ConnectCancelled& cancelled, std::string& why) {
-    if (const char* never = WhyNeverADevice(address)) {
-        why = DottedAddress(address).str() + ": " + never;
+bool ConnectToOrx(CModbus& modbus, const DeviceEndpoint& device, const ConnectCancelled& cancelled,
+                  std::string& why) {
+    DWORD address = 0;
+    if (!ParseDottedAddress(device.host.c_str(), address)) {
+        why = device.host + ": not an IPv4 address A.B.C.D";
         return false;
     }
-    return modbus.Connect(DottedAddress(address), port != 0 ? port : MODBUS_TCP_PORT,
-                          EXCHANGE_TIMEOUT_MS, cancelled) != FALSE;
+    if (const char* never = WhyNeverADevice(address)) {
+        why = device.host + ": " + never;
+        return false;
+    }
+    if (modbus.Connect(device.host.c_str(), device.port, device.timeoutMs, cancelled))
+        return true;
+    why = modbus.LastFailure();
+    return false;
 }

@@ -1,19 +1,30 @@
 #pragma once
 // The IPv4 address of an ORX device: which addresses can be one, and connecting to one.
 
-#include "modbus/RemoteModbus.h"
+#include "modbus/Modbus.h"
+#include "modbus/TcpFrame.h"
+#include "platform/IpAddress.h"
+#include "transfer/TransferResults.h"
 
 #include <string>
 
-// "A.B.C.D" of an address with its first field in the high byte.
-CString DottedAddress(DWORD address);
+// Where a transfer finds its device.
+struct DeviceEndpoint {
+    std::string host; // "A.B.C.D"
+    WORD port = MODBUS_TCP_PORT;
+    DWORD timeoutMs = EXCHANGE_TIMEOUT_MS; // for each exchange
+};
+
+// HOST as given by a person: "A.B.C.D" (decimal fields: 010 is ten), or a host name,
+// resolved once to its first IPv4 address. dotted gets "A.B.C.D"; false with why set when
+// HOST names no IPv4 address.
+bool ResolveDeviceHost(const std::string& host, std::string& dotted, std::string& why);
 
 // Why no device can have address, or nullptr when one can.
 const char* WhyNeverADevice(DWORD address);
 
-// Connects the client to the device at address and port (0: the device port) with the
-// transfers' exchange time-out. An address that no device can have is not tried. The attempt
-// gives up once cancelled() is true. False when not connected, with why set when the cause
-// is known.
-bool ConnectToOrx(CRemoteModbus& modbus, DWORD address, WORD port,
-                  const ConnectCancelled& cancelled, std::string& why);
+// Connects the client to the device. An address that no device can have is not tried. The
+// attempt gives up once cancelled() is true. False when not connected, with why set when the
+// cause is known.
+bool ConnectToOrx(CModbus& modbus, const DeviceEndpoint& device, const ConnectCancelled& cancelled,
+                  std::string& why);

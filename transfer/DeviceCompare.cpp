@@ -1,8 +1,5 @@
 #include "transfer/DeviceCompare.h"
 
-#include "modbus/Modbus.h"
-#include "transfer/TransferResults.h"
-
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -63,26 +60,4 @@ std::vector<FieldDifference> CompareAlarm(int n, const AlarmRecord& file,
 std::string DescribeDifference(const FieldDifference& difference) {
     return "alarm " + std::to_string(difference.alarm) + " " + difference.field + ": file " +
            difference.fileValue + ", device " + difference.deviceValue;
-}
-
-unsigned VerifyAlarms(CModbus& modbus, const std::vector<AlarmRecord>& rows, std::ostream& out,
-                      std::ostream& err) {
-    if (!CheckDeviceIdentity(modbus)) {
-        err << "This is not an ORX!\n";
-        return RESULT_DEVICE_ERROR;
-    }
-    std::size_t differences = 0;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const int n = static_cast<int>(i) + 1;
-        AlarmArrays alarm;
-        if (!ReadDeviceAlarm(modbus, n, alarm)) {
-            err << "Error reading alarm " << n << " from the ORX!\n";
-            return RESULT_DEVICE_ERROR;
-        }
-        for (const FieldDifference& difference : CompareAlarm(n, rows[i], alarm.ToRecord())) {
-            out << DescribeDifference(difference) << '\n';
-            ++differences;
-        }
-    }
-    return differences == 0 ? RESULT_OK : RESULT_DIFFERENT;
 }

@@ -7,13 +7,6 @@
 #include <string>
 #include <vector>
 
-#include <ostream>
-
-class CModbus;
-
-// The verify's answer when the device holds other values than the file; no worker returns 7.
-constexpr unsigned RESULT_DIFFERENT = 7;
-
 struct FieldDifference {
     int alarm = 0;
     std::string field; // "mode", "trip point", ...
@@ -30,9 +23,3 @@ std::vector<FieldDifference> CompareAlarm(int n, const AlarmRecord& file,
 
 // alarm 3 trip point: file 75.5000, device 75.4000
 std::string DescribeDifference(const FieldDifference& difference);
-
-// Checks the identity, then reads alarms 1 to rows.size() and prints every difference to
-// out, one line each. RESULT_OK when all are equal, RESULT_DIFFERENT when any differs,
-// RESULT_DEVICE_ERROR when the device is not an ORX or a read fails (told on err).
-unsigned VerifyAlarms(CModbus& modbus, const std::vector<AlarmRecord>& rows, std::ostream& out,
-                      std::ostream& err);

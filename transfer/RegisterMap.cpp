@@ -2,10 +2,36 @@
 
 #include "modbus/Modbus.h"
 
+#include <cstdio>
+
 namespace {
 constexpr INT_PTR ALARM_FLOAT_SLOTS = 4; // the float read fills four slots, two are used
 constexpr INT_PTR TRIP_POINT = 0;
 constexpr INT_PTR DEADBAND = 1;
+
+// The cause of the first of several operations that failed: a failure after it is often
+// only its consequence (a connection already closed).
+class FirstFailure {
+public:
+    FirstFailure(CModbus& modbus, std::string* why) : m_modbus(modbus), m_why(why) {}
+    void Note(WORD code) {
+        if (code != MODBUS_OK && m_failed++ == 0 && m_why != nullptr)
+            *m_why = m_modbus.LastFailure();
+    }
+    bool AllSucceeded() const { return m_failed == 0; }
+
+private:
+    CModbus& m_modbus;
+    std::string* m_why;
+    int m_failed = 0;
+};
+
+std::string IdentityMismatch(WORD found) {
+    char text[80];
+    std::snprintf(text, sizeof text, "identity register %u holds 0x%04X, 0x%04X expected",
+                  unsigned{REG_IDENTITY}, unsigned{found}, unsigned{IDENTITY_CODE});
+    return text;
+}
 } // namespace
 
 AlarmArrays::AlarmArrays() {
@@ -45,32 +71,36 @@ WORD ReadSerialNumber(CModbus& modbus, DWORD& serial) {
     return code;
 }
 
-bool CheckDeviceIdentity(CModbus& modbus) {
+bool CheckDeviceIdentity(CModbus& modbus, std::string* why) {
     CWordArray words;
     words.SetSize(IDENTITY_WORDS);
-    WORD code = modbus.ReadInputRegisters(REG_IDENTITY, IDENTITY_WORDS, words);
-    return code == MODBUS_OK && words[0] == IDENTITY_CODE;
+    const WORD code = modbus.ReadInputRegisters(REG_IDENTITY, IDENTITY_WORDS, words);
+    const bool orx = code == MODBUS_OK && words[0] == IDENTITY_CODE;
+    if (!orx && why != nullptr)
+        *why = code != MODBUS_OK ? modbus.LastFailure() : IdentityMismatch(words[0]);
+    return orx;
 }
 
-bool ReadDeviceAlarm(CModbus& modbus, int n, AlarmArrays& alarm) {
+bool ReadDeviceAlarm(CModbus& modbus, int n, AlarmArrays& alarm, std::string* why) {
     const WORD registerAddress = AlarmRegisterAddress(n);
-    const WORD words = modbus.ReadInputRegisters(registerAddress, ALARM_WORD_COUNT, alarm.words);
-    const WORD floats =
-        modbus.ReadInputFloats(registerAddress + ALARM_TRIP_POINT_OFFSET, alarm.floats);
-    const WORD faults = modbus.ReadInputStatus(AlarmFlagAddress(n), alarm.faults);
-    return words == MODBUS_OK && floats == MODBUS_OK && faults == MODBUS_OK;
+    FirstFailure first(modbus, why);
+    first.Note(modbus.ReadInputRegisters(registerAddress, ALARM_WORD_COUNT, alarm.words));
+    first.Note(modbus.ReadInputFloats(registerAddress + ALARM_TRIP_POINT_OFFSET, alarm.floats));
+    first.Note(modbus.ReadInputStatus(AlarmFlagAddress(n), alarm.faults));
+    return first.AllSucceeded();
 }
 
-bool WriteDeviceAlarm(CModbus& modbus, int n, const AlarmRecord& record) {
+bool WriteDeviceAlarm(CModbus& modbus, int n, const AlarmRecord& record, std::string* why) {
     CWordArray words;
     words.Add(record.mode);
     words.Add(record.sourceModule);
     words.Add(record.sourceChannel);
     words.Add(record.outputRelay);
     const WORD registerAddress = AlarmRegisterAddress(n);
-    const WORD w = modbus.PresetMultipleRegisters(registerAddress, ALARM_WORD_COUNT, words);
-    const WORD t = modbus.PresetFloat(registerAddress + ALARM_TRIP_POINT_OFFSET, record.tripPoint);
-    const WORD d = modbus.PresetFloat(registerAddress + ALARM_DEADBAND_OFFSET, record.deadband);
-    const WORD f = modbus.ForceSingleCoil(AlarmFlagAddress(n), record.enunciateFaults);
-    return w == MODBUS_OK && t == MODBUS_OK && d == MODBUS_OK && f == MODBUS_OK;
+    FirstFailure first(modbus, why);
+    first.Note(modbus.PresetMultipleRegisters(registerAddress, ALARM_WORD_COUNT, words));
+    first.Note(modbus.PresetFloat(registerAddress + ALARM_TRIP_POINT_OFFSET, record.tripPoint));
+    first.Note(modbus.PresetFloat(registerAddress + ALARM_DEADBAND_OFFSET, record.deadband));
+    first.Note(modbus.ForceSingleCoil(AlarmFlagAddress(n), record.enunciateFaults));
+    return first.AllSucceeded();
 }

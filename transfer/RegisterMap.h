@@ -4,6 +4,8 @@
 
 #include "platform/Array.h"
 
+#include <string>
+
 class CModbus;
 
 constexpr WORD REG_SERIAL_NUMBER = 1899; // input registers: high word, then low word
@@ -64,16 +66,18 @@ constexpr DWORD SerialNumberFromWords(WORD high, WORD low) {
 WORD ReadSerialNumber(CModbus& modbus, DWORD& serial);
 
 // True exactly when the first identity register holds IDENTITY_CODE. A failed read leaves
-// the words zero, so a silent device counts as not an ORX.
-bool CheckDeviceIdentity(CModbus& modbus);
+// the words zero, so a silent device counts as not an ORX. why (if given) gets the cause of
+// a refusal.
+bool CheckDeviceIdentity(CModbus& modbus, std::string* why = nullptr);
 
 // Reads alarm n (1..ALARM_COUNT): its four words (function 4), its two floats (function 4,
 // one request of four registers) and its faults bit (function 2). All three reads are made
 // whatever the earlier ones gave, and a failed one leaves its values as read.ToRecord()
-// describes them; true when all three succeeded.
-bool ReadDeviceAlarm(CModbus& modbus, int n, AlarmArrays& alarm);
+// describes them; true when all three succeeded, else why (if given) gets the first failure.
+bool ReadDeviceAlarm(CModbus& modbus, int n, AlarmArrays& alarm, std::string* why = nullptr);
 
 // Writes alarm n (1..ALARM_COUNT) in the device's order: the four words, trip point,
 // deadband, faults coil. All four writes are made whatever the earlier ones gave; true when
-// all four succeeded.
-bool WriteDeviceAlarm(CModbus& modbus, int n, const AlarmRecord& record);
+// all four succeeded, else why (if given) gets the first failure.
+bool WriteDeviceAlarm(CModbus& modbus, int n, const AlarmRecord& record,
+                      std::string* why = nullptr);

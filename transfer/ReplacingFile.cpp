@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <random>
@@ -94,43 +95,54 @@ bool CReplacingFile::Open(const std::string& chosen) {
     // A link stays a link: the file it leads to is the one replaced.
     const std::string destination = FollowLinks(chosen);
     if (destination.empty())
-        return false;
+        return Refuse("its symbolic links cannot be followed");
     // A file that could not be overwritten in place is not replaced either.
     struct stat existing {};
     const bool exists = ::stat(destination.c_str(), &existing) == 0;
-    if (exists && (!S_ISREG(existing.st_mode) || ::access(destination.c_str(), W_OK) != 0))
-        return false;
+    if (exists && !S_ISREG(existing.st_mode))
+        return Refuse("not a regular file");
+    if (exists && ::access(destination.c_str(), W_OK) != 0)
+        return Refuse(std::strerror(errno));
     std::string path;
     const int fd = CreateUnique(destination, path);
     if (fd < 0)
-        return false;
+        return Refuse(std::strerror(errno));
     const bool kept = !exists || KeepOwnerAndMode(fd, existing);
+    const int keptError = errno;
     ::close(fd);
     m_destination = destination;
     m_tempPath = path;
     if (kept)
         m_stream.open(path, std::ios::out | std::ios::trunc);
     if (!m_stream.is_open()) {
+        const int error = kept ? errno : keptError;
         Discard();
-        return false;
+        return Refuse(std::strerror(error));
     }
     return true;
 }
 
 bool CReplacingFile::Commit() {
     if (m_tempPath.empty())
-        return false;
+        return Refuse("no file open");
+    errno = 0;
     m_stream.flush();
     const bool written = m_stream.good();
     m_stream.close();
     const bool closed = !m_stream.fail();
-    if (!written || !closed || !SyncToDisk(m_tempPath) ||
-        std::rename(m_tempPath.c_str(), m_destination.c_str()) != 0) {
-        Discard();
-        return false;
-    }
+    if (!written || !closed)
+        return Refuse(errno != 0 ? std::strerror(errno) : "write error", true);
+    if (!SyncToDisk(m_tempPath) || std::rename(m_tempPath.c_str(), m_destination.c_str()) != 0)
+        return Refuse(std::strerror(errno), true);
     m_tempPath.clear();
     return true;
+}
+
+bool CReplacingFile::Refuse(const std::string& why, bool discard) {
+    m_why = why;
+    if (discard)
+        Discard();
+    return false;
 }
 
 void CReplacingFile::Discard() {

@@ -24,9 +24,14 @@ public:
     // Closes and removes the new file; the destination is untouched.
     void Discard();
     const std::string& TemporaryPath() const { return m_tempPath; }
+    // Why Open or Commit failed, in the system's words where it gave them.
+    const std::string& Why() const { return m_why; }
 
 private:
+    bool Refuse(const std::string& why, bool discard = false);
+
     std::string m_destination;
     std::string m_tempPath;
     std::ofstream m_stream;
+    std::string m_why;
 };

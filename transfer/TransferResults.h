@@ -1,5 +1,5 @@
 #pragma once
-// Exit codes of the upload and download workers, and the dialog's transfer states.
+// Results of the transfers (the command line's exit codes), and the dialog's transfer states.
 
 #include "platform/AfxTypes.h"
 
@@ -10,8 +10,10 @@ constexpr UINT RESULT_DEVICE_ERROR = 3;
 constexpr UINT RESULT_LOCKED = 4;
 constexpr UINT RESULT_CANCELLED = 5;
 constexpr UINT RESULT_CONFIG_ERROR = 6;
+// The verify's answer when the device holds other values than the file.
+constexpr UINT RESULT_DIFFERENT = 7;
 // Something the transfer did not foresee (no memory, a failed stream), reported with its
-// text. 7 is the verify's RESULT_DIFFERENT.
+// text.
 constexpr UINT RESULT_INTERNAL_ERROR = 8;
 
 constexpr int TRANSFER_IDLE = 0;

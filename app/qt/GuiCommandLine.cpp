@@ -1,77 +1,63 @@
 #include "app/qt/GuiCommandLine.h"
 
-#include "platform/ui/IPAddressCtrl.h"
+#include "orx/Version.h"
+#include "transfer/DeviceAddress.h"
 
-#include <charconv>
+#include <CLI/CLI.hpp>
+#include <cstdio>
 
 namespace {
 
-constexpr unsigned MAX_PORT = 65535;
+constexpr WORD PORT_MIN = 1;
+constexpr WORD PORT_MAX = 65535;
+constexpr DWORD TIMEOUT_MIN_MS = 1;
+constexpr DWORD TIMEOUT_MAX_MS = 60000;
 
-bool ParsePort(const std::string& text, WORD& port) {
-    unsigned value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || ptr != end || value == 0 || value > MAX_PORT)
-        return false;
-    port = static_cast<WORD>(value);
-    return true;
-}
+constexpr const char* FOOTER =
+    "Moves the alarm configuration of an ORX device between the device and a CSV file.\n"
+    "\n"
+    "The dialog remembers the last address, a port given with --port and the folder of\n"
+    "the last file chosen; --host and --port override them. The window title names a port\n"
+    "other than 502. About ORX Configuration: F1, or the dialog's context menu (right click).\n"
+    "\n"
+    "Exit status: 0 the dialog was closed, 1 no display to show it on, 64 usage error or a\n"
+    "--screenshot FILE that is not a picture.\n";
+
+// HOST becomes "A.B.C.D", a host name being resolved here, once.
+const CLI::Validator DEVICE_HOST(
+    [](std::string& host) {
+        std::string dotted;
+        std::string why;
+        if (!ResolveDeviceHost(host, dotted, why))
+            return why;
+        host = dotted;
+        return std::string();
+    },
+    "HOST");
 
 } // namespace
 
-const char* GuiUsageText() {
-    return "Usage: orx-config [--host A.B.C.D] [--port N] [--screenshot FILE]\n"
-           "Moves the alarm configuration of an ORX device between the device and a CSV file.\n"
-           "  --host A.B.C.D     put this address in the ORX IP Address field\n"
-           "  --port N           Modbus TCP port of the device (default 502), e.g. a\n"
-           "                     simulator's; the window title names a port other than 502\n"
-           "  --screenshot FILE  save a PNG picture of the dialog in FILE once it is shown,\n"
-           "                     then close; an existing FILE that is not a picture is kept\n"
-           "  --help             show this text and exit\n"
-           "  --version          show the version and exit\n"
-           "\n"
-           "The dialog remembers the last address, a port given with --port and the folder\n"
-           "of the last file chosen; --host and --port override them.\n"
-           "About ORX Configuration: F1, or the dialog's context menu (right click).\n"
-           "\n"
-           "Exit status: 0 the dialog was closed, 1 no display to show it on, 64 usage error\n"
-           "or a --screenshot FILE that is not a picture.\n";
-}
-
-GuiCommand ParseGuiCommandLine(const std::vector<std::string>& args, GuiOptions& options,
-                               std::string& error) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h")
-            return GuiCommand::Help;
-        if (arg == "--version")
-            return GuiCommand::Version;
-        const bool takesValue = arg == "--host" || arg == "--port" || arg == "--screenshot";
-        if (!takesValue) {
-            error = "unknown argument: " + arg;
-            return GuiCommand::UsageError;
-        }
-        if (i + 1 >= args.size()) {
-            error = arg + " needs a value";
-            return GuiCommand::UsageError;
-        }
-        const std::string& value = args[++i];
-        DWORD address = 0;
-        if (arg == "--host") {
-            if (!ParseDottedAddress(value.c_str(), address)) {
-                error = "--host wants an address A.B.C.D with parts 0 to 255: " + value;
-                return GuiCommand::UsageError;
-            }
-            options.host = value;
-        } else if (arg == "--port") {
-            if (!ParsePort(value, options.port)) {
-                error = "--port wants a number from 1 to 65535: " + value;
-                return GuiCommand::UsageError;
-            }
-        } else {
-            options.screenshot = value;
-        }
+int ParseGuiCommandLine(int argc, char** argv, GuiOptions& options) {
+    CLI::App app("ORX Configuration Transfer Utility", "orx-config");
+    app.footer(FOOTER);
+    app.set_version_flag("--version", OrxVersionLine("orx-config"));
+    app.add_option("--host", options.host, "put this address (or host name) in the address field")
+        ->transform(DEVICE_HOST);
+    app.add_option("--port", options.port, "Modbus TCP port of the device (default 502)")
+        ->check(CLI::Range(PORT_MIN, PORT_MAX));
+    app.add_option("--timeout", options.timeoutMs, "time-out of each exchange, in ms")
+        ->capture_default_str()
+        ->check(CLI::Range(TIMEOUT_MIN_MS, TIMEOUT_MAX_MS));
+    app.add_option("--screenshot", options.screenshot,
+                   "save a PNG picture of the dialog in FILE once it is shown, then close; an "
+                   "existing FILE that is not a picture is kept");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::fprintf(stderr, "orx-config: %s\nRun orx-config --help for the options.\n", e.what());
+        return GUI_USAGE_EXIT;
     }
-    return GuiCommand::Run;
+    return GUI_RUN;
 }

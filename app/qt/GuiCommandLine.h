@@ -1,24 +1,22 @@
 #pragma once
-// orx-config's command line: [--host A.B.C.D] [--port N] [--screenshot FILE] [--help]
-// [--version].
+// orx-config's command line: [--host HOST] [--port N] [--timeout MS] [--screenshot FILE]
+// [--help] [--version].
 
-#include "platform/AfxTypes.h"
+#include "transfer/TransferResults.h"
 
 #include <string>
-#include <vector>
 
 struct GuiOptions {
-    std::string host; // empty: the address field starts at 0.0.0.0
+    std::string host; // "A.B.C.D"; empty: the address field starts at 0.0.0.0
     WORD port = 0;    // 0: the device's port
+    DWORD timeoutMs = EXCHANGE_TIMEOUT_MS;
     std::string screenshot;
 };
 
-enum class GuiCommand { Run, Help, Version, UsageError };
-
 // Exit status of a usage error, as the command-line tool uses.
 constexpr int GUI_USAGE_EXIT = 64;
+// ParseGuiCommandLine's answer when the program is to run.
+constexpr int GUI_RUN = -1;
 
-// args without the program name. On UsageError, error says why.
-GuiCommand ParseGuiCommandLine(const std::vector<std::string>& args, GuiOptions& options,
-                               std::string& error);
-const char* GuiUsageText();
+// Fills options, or prints help, the version or a usage error and returns the exit status.
+int ParseGuiCommandLine(int argc, char** argv, GuiOptions& options);

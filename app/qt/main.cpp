@@ -3,7 +3,6 @@
 #include "app/qt/GuiSettings.h"
 #include "app/qt/GuiShell.h"
 #include "app/qt/NoDisplayExit.h"
-#include "orx/Version.h"
 #include "platform/qt/AppIcon.h"
 
 #include <QApplication>
@@ -13,21 +12,8 @@
 
 int main(int argc, char** argv) {
     GuiOptions options;
-    std::string error;
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    switch (ParseGuiCommandLine(args, options, error)) {
-    case GuiCommand::Help:
-        std::fputs(GuiUsageText(), stdout);
-        return 0;
-    case GuiCommand::Version:
-        std::printf("orx-config %s (%s)\n", ORX_VERSION_TEXT, ORX_GIT_DESCRIPTION);
-        return 0;
-    case GuiCommand::UsageError:
-        std::fprintf(stderr, "orx-config: %s\n%s", error.c_str(), GuiUsageText());
-        return GUI_USAGE_EXIT;
-    case GuiCommand::Run:
-        break;
-    }
+    if (const int status = ParseGuiCommandLine(argc, argv, options); status != GUI_RUN)
+        return status;
 
     std::optional<NoDisplayExit> noDisplay(std::in_place);
     QApplication app(argc, argv);
@@ -55,6 +41,7 @@ int main(int argc, char** argv) {
     theApp.m_strInitialHost = options.host.c_str();
     if (options.port != 0)
         theApp.m_wPort = options.port;
+    theApp.m_dwTimeout = options.timeoutMs;
     theApp.InitInstance();
     return 0;
 }

@@ -1,6 +1,6 @@
 #include "platform/qt/IpAddressEdit.h"
 
-#include "platform/ui/IPAddressCtrl.h"
+#include "platform/IpAddress.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>

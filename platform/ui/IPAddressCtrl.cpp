@@ -3,8 +3,6 @@
 #include "platform/ui/PrivateMessages.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
 
 IMPLEMENT_DYNAMIC(CIPAddressCtrl, CWnd)
 
@@ -100,27 +98,4 @@ LRESULT CIPAddressCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         return CWnd::WindowProc(message, wParam, lParam);
     }
-}
-
-BOOL ParseDottedAddress(const char* text, DWORD& address) {
-    if (text == nullptr)
-        return FALSE;
-    DWORD result = 0;
-    const char* p = text;
-    for (int i = 0; i < CIPAddressCtrl::FIELD_COUNT; ++i) {
-        const std::size_t digits = std::strspn(p, "0123456789");
-        if (digits == 0 || digits > 3)
-            return FALSE;
-        const int value = std::atoi(p);
-        if (value > FIELD_MAX)
-            return FALSE;
-        result |= static_cast<DWORD>(value) << FieldShift(i);
-        p += digits;
-        const char expected = i + 1 < CIPAddressCtrl::FIELD_COUNT ? '.' : '\0';
-        if (*p != expected)
-            return FALSE;
-        ++p;
-    }
-    address = result;
-    return TRUE;
 }

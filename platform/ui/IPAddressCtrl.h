@@ -30,7 +30,3 @@ protected:
 private:
     std::array<int, FIELD_COUNT> m_fields{BLANK, BLANK, BLANK, BLANK};
 };
-
-// "A.B.C.D" with four decimal fields of 0 to 255 into an address (first field in the high
-// byte); FALSE for anything else.
-BOOL ParseDottedAddress(const char* text, DWORD& address);

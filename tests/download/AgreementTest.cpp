@@ -1,7 +1,6 @@
 // The download, check and verify read the same files alike.
 
 #include "DownloadFixture.h"
-#include "cli/DownloadCommands.h"
 #include "sim/RequestHandler.h"
 #include "transfer/ConfigCheck.h"
 #include "transfer/DeviceCompare.h"
@@ -60,8 +59,7 @@ std::vector<FileCase> FileCases() {
 class FileAgreement : public DownloadFixture, public ::testing::WithParamInterface<FileCase> {
 protected:
     int Verify(const std::string& path) {
-        return RunCommand(RunVerifyCommand,
-                          {"--port", std::to_string(m_sim->Port()), "127.0.0.1", path})
+        return RunCommand({"verify", "--port", std::to_string(m_sim->Port()), "127.0.0.1", path})
             .code;
     }
 };
@@ -75,7 +73,7 @@ TEST_P(FileAgreement, DownloadCheckAndVerifyAgree) {
     EXPECT_EQ(check.Accepted(), c.accepted);
     EXPECT_EQ(check.rowsWritten, c.rowsWritten);
     EXPECT_EQ(check.problems.size(), static_cast<std::size_t>(c.problems));
-    EXPECT_EQ(RunCommand(RunCheckCommand, {path}).code, refused);
+    EXPECT_EQ(RunCommand({"check", path}).code, refused);
 
     const int differs = c.rowsWritten > 0 ? static_cast<int>(RESULT_DIFFERENT) : 0;
     EXPECT_EQ(Verify(path), c.accepted ? differs : refused) << "before the download";

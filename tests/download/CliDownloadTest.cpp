@@ -2,7 +2,6 @@
 // download's confirmation on a terminal.
 
 #include "DownloadFiles.h"
-#include "cli/DownloadCommands.h"
 #include "cli/InterruptWatch.h"
 #include "sim/RequestHandler.h"
 #include "transfer/DeviceCompare.h"
@@ -11,6 +10,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <nlohmann/json.hpp>
 #include <pty.h>
 
 namespace {
@@ -46,10 +46,8 @@ protected:
         if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
             return -1;
         const auto length = static_cast<ssize_t>(std::strlen(answer));
-        std::vector<std::string> args = Args("download");
-        args.erase(args.begin());
         const int result =
-            write(master, answer, length) == length ? RunDownloadCommand(args, slave) : -1;
+            write(master, answer, length) == length ? RunCommand(Args("download"), slave).code : -1;
         close(slave);
         close(master);
         return result;
@@ -73,32 +71,17 @@ TEST_F(CliDownload, DownloadWithYesWarnsThenWritesTheDevice) {
     EXPECT_NE(run.err.find("Download Complete!"), std::string::npos) << run.err;
 }
 
-TEST_F(CliDownload, WithoutTerminalOrYesNothingIsWritten) {
-    const ProgramRun run = Run(Args("download"));
-    EXPECT_EQ(run.status, EXIT_USAGE_CODE);
-    EXPECT_NE(run.err.find("--yes"), std::string::npos) << run.err;
-    EXPECT_TRUE(m_sim->Requests().empty());
-}
-
-TEST_F(CliDownload, CheckAndVerifyAsPrograms) {
-    const std::string bad =
+TEST_F(CliDownload, RefusedFileAndUnwritableReports) {
+    std::string bad =
         m_dir.Write("bad.csv", DOWNLOAD_FILE_HEADER + std::string("1,1,1,1,0,0,0,0\n"));
-    ProgramRun run = Run({"check", bad});
+    std::swap(m_file, bad); // the download says why it refuses the file
+    ProgramRun run = Run(Args("download", true));
+    std::swap(m_file, bad);
     EXPECT_EQ(run.status, static_cast<int>(RESULT_CONFIG_ERROR));
-    EXPECT_NE(run.out.find("row 1, line 6: field 3 (source module) \"1\""), std::string::npos)
-        << run.out;
-    m_file = bad; // the download says why it refuses the file
-    run = Run(Args("download", true));
-    EXPECT_EQ(run.status, static_cast<int>(RESULT_CONFIG_ERROR));
-    EXPECT_NE(run.err.find("Configuration Error!\nrow 1, line 6: field 3 (source module) \"1\""),
+    EXPECT_NE(run.err.find("Configuration Error! (row 1, line 6: field 3 (source module) \"1\""),
               std::string::npos)
         << run.err;
-    m_file = m_dir.File("config.csv");
-
-    run = Run(Args("verify"));
-    EXPECT_EQ(run.status, static_cast<int>(RESULT_DIFFERENT));
-    EXPECT_NE(run.out.find("alarm 1 mode: file 1, device 0"), std::string::npos) << run.out;
-    EXPECT_EQ(AlarmsBegun(*m_sim), 0u);
+    EXPECT_TRUE(m_sim->Requests().empty());
 
     // A report that cannot be written is a file error.
     for (const std::vector<std::string>& args :
@@ -174,6 +157,69 @@ TEST_F(CliDownload, OnlyYesOnTheTerminalDownloads) {
     EXPECT_TRUE(m_sim->Requests().empty());
     EXPECT_EQ(DownloadOnTerminal("y\n"), 0);
     EXPECT_EQ(DistinctAlarmsOn(*m_sim), ALARM_COUNT);
+}
+
+// The options of the three programs, each run as a user runs it: usage errors, --version,
+// a host name, --timeout, -q, and the JSON reports read back.
+TEST_F(CliDownload, ProgramOptions) {
+    SimulatorOptions stalling = ZeroedDevice();
+    stalling.stallAfter = 0;
+    const OrxSimulator silent(stalling);
+    const std::string port = std::to_string(m_sim->Port());
+    const std::string bad =
+        m_dir.Write("bad.csv", DOWNLOAD_FILE_HEADER + std::string("1,1,1,1,0,0,0,0\n"));
+    const std::string up = m_dir.File("up.csv");
+    const std::string transfer = ORX_TRANSFER_PATH;
+    const struct {
+        std::string program;
+        std::vector<std::string> args;
+        int status;
+        std::string text; // found in stdout or stderr
+    } cases[] = {
+        {transfer, {}, EXIT_USAGE_CODE, "usage: orx-transfer"},
+        {transfer, {"upload", "127.0.0.1"}, EXIT_USAGE_CODE, "FILE"},
+        {transfer, {"upload", "--port", "0", "127.0.0.1", up}, EXIT_USAGE_CODE, "--port"},
+        {transfer, {"upload", "--port", "70000", "127.0.0.1", up}, EXIT_USAGE_CODE, "--port"},
+        {transfer, {"upload", "--timeout", "0", "127.0.0.1", up}, EXIT_USAGE_CODE, "--timeout"},
+        {transfer, {"upload", "--bogus", "127.0.0.1", up}, EXIT_USAGE_CODE, "--bogus"},
+        {transfer, {"upload", "1.2.3", up}, EXIT_USAGE_CODE, "not an IPv4 address"},
+        {transfer, {"verify", "no-such-host.invalid", up}, EXIT_USAGE_CODE, "no IPv4 address"},
+        {transfer, Args("download"), EXIT_USAGE_CODE, "not on a terminal: give --yes"},
+        {transfer, {"--help"}, 0, "download"},
+        {transfer, {"--version"}, 0, "orx-transfer 1.0.00 ("},
+        {transfer,
+         {"upload", "--timeout", "50", "--port", std::to_string(silent.Port()), "127.0.0.1", up},
+         static_cast<int>(RESULT_DEVICE_ERROR),
+         "This is not an ORX! (read input registers 3495 x4: no reply within 50 ms)\n"},
+        {ORX_SIM_PATH, {"--version"}, 0, "orx-sim 1.0.00 ("},
+        {ORX_SIM_PATH, {"--help"}, 0, "--fail-write"},
+        {ORX_SIM_PATH, {"--port", "65536"}, EXIT_USAGE_CODE, "--port"},
+#ifdef ORX_CONFIG_PATH
+        {ORX_CONFIG_PATH, {"--version"}, 0, "orx-config 1.0.00 ("},
+        {ORX_CONFIG_PATH, {"--host", "1.2.3"}, EXIT_USAGE_CODE, "--host"},
+        {ORX_CONFIG_PATH, {"--timeout", "x"}, EXIT_USAGE_CODE, "--timeout"},
+#endif
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program + " " + ::testing::PrintToString(c.args));
+        const ProgramRun run = Run(c.args, c.program);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_NE((run.out + run.err).find(c.text), npos) << run.out << run.err;
+    }
+    const ProgramRun quiet = Run({"upload", "-q", "--port", port, "localhost", up});
+    EXPECT_EQ(quiet.err, "") << "errors only, and none";
+    EXPECT_EQ(ReadLines(up).size(), 38u);
+    EXPECT_EQ(AlarmsBegun(*m_sim), 0u) << "only read, and never without a confirmation";
+    const auto report = [&](const std::vector<std::string>& args) {
+        return nlohmann::json::parse(Run(args).out);
+    };
+    const nlohmann::json check = report({"check", "--json", bad});
+    EXPECT_EQ(check.at("result"), RESULT_CONFIG_ERROR);
+    EXPECT_EQ(check.at("problems").at(0).at("fieldName"), "source module");
+    const nlohmann::json verify = report({"verify", "--json", "--port", port, "127.0.0.1", m_file});
+    EXPECT_EQ(verify.at("result"), RESULT_DIFFERENT);
+    EXPECT_EQ(verify.at("differences").at(0),
+              (nlohmann::json{{"alarm", 1}, {"field", "mode"}, {"file", "1"}, {"device", "0"}}));
 }
 
 } // namespace

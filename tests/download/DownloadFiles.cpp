@@ -1,5 +1,7 @@
 #include "DownloadFiles.h"
 
+#include "cli/OrxTransfer.h"
+
 #include "transfer/ConfigFile.h"
 
 #include <gtest/gtest.h>
@@ -56,11 +58,10 @@ SimulatorOptions ZeroedDevice() {
     return options;
 }
 
-CommandRun RunCommand(int (*command)(const std::vector<std::string>&, std::ostream&, std::ostream&),
-                      const std::vector<std::string>& args) {
+CommandRun RunCommand(const std::vector<std::string>& args, int questionFd) {
     std::ostringstream out;
     std::ostringstream err;
-    const int code = command(args, out, err);
+    const int code = RunOrxTransfer(args, {out, err, questionFd, false});
     return {code, out.str(), err.str()};
 }
 

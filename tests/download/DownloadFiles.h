@@ -30,9 +30,9 @@ struct CommandRun {
     std::string out;
     std::string err;
 };
-// Runs RunCheckCommand or RunVerifyCommand and catches what it prints.
-CommandRun RunCommand(int (*command)(const std::vector<std::string>&, std::ostream&, std::ostream&),
-                      const std::vector<std::string>& args);
+// Runs orx-transfer's command line in this process and catches what it prints; the
+// download's question is read from questionFd.
+CommandRun RunCommand(const std::vector<std::string>& args, int questionFd = -1);
 
 // How many leading alarms of the device hold DistinctAlarm; the rest must be zero (checked).
 int DistinctAlarmsOn(const OrxSimulator& sim);

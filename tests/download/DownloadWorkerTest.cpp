@@ -4,6 +4,7 @@
 #include "sim/RequestHandler.h"
 
 #include <functional>
+#include <gmock/gmock.h>
 #include <limits>
 
 namespace {
@@ -189,7 +190,7 @@ struct Refusal {
     UINT result;
     const char* box;
     const char* status;           // nullptr: the status line is never set
-    const char* detail = nullptr; // of the box; nullptr: not checked
+    const char* detail = nullptr; // how the box's detail ends; nullptr: not checked
 };
 
 class DownloadRefused : public DownloadFixture, public ::testing::WithParamInterface<Refusal> {};
@@ -204,7 +205,8 @@ TEST_P(DownloadRefused, WritesNothing) {
     EXPECT_TRUE(Requests(FN_WRITE_SINGLE_COIL).empty());
     EXPECT_EQ(ErrorBoxes(), std::vector<CString>{c.box});
     if (c.detail) {
-        EXPECT_EQ(ErrorDetails(), std::vector<CString>{c.detail});
+        ASSERT_EQ(ErrorDetails().size(), 1u);
+        EXPECT_THAT(ErrorDetails()[0].str(), ::testing::EndsWith(c.detail));
     }
     if (c.status) {
         EXPECT_EQ(m_fe.Texts(IDC_STATUS), (std::vector<CString>{CONNECTING_TEXT, c.status}));
@@ -223,9 +225,10 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"Locked", [](OrxSimulator& sim) { sim.SetLocked(true); }, false, nullptr,
                 RESULT_LOCKED, "Error! Configuration Locked!", "Error! Configuration Locked!"},
         Refusal{"NotAnOrx", [](OrxSimulator& sim) { sim.SetIdentity(NOT_AN_ORX); }, false, nullptr,
-                RESULT_DEVICE_ERROR, "This is not an ORX!", "Error! Device was not an ORX!"},
+                RESULT_DEVICE_ERROR, "This is not an ORX!", "Error! Device was not an ORX!",
+                "identity register 3495 holds 0x1234, 0x52C7 expected"},
         Refusal{"RefusedConnection", NOTHING, true, nullptr, RESULT_DEVICE_ERROR,
-                "Error connecting to ORX!", "Error connecting to ORX!"},
+                "Error connecting to ORX!", "Error connecting to ORX!", ": connection refused"},
         Refusal{"MissingFile", NOTHING, false, "/nonexistent/missing.csv", RESULT_FILE_ERROR,
                 "Error opening file!", nullptr,
                 "/nonexistent/missing.csv: No such file or directory"},

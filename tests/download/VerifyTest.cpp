@@ -1,8 +1,6 @@
 // Comparing the device with a file: field by field, read-only.
 
 #include "DownloadFiles.h"
-#include "cli/DownloadCommands.h"
-#include "modbus/RemoteModbus.h"
 #include "sim/OrxSimulator.h"
 #include "sim/RequestHandler.h"
 #include "transfer/DeviceCompare.h"
@@ -12,17 +10,13 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <limits>
-#include <sstream>
 
 namespace {
 
 constexpr int ALARM = 3;
 constexpr WORD NOT_AN_ORX = 0x1234;
 constexpr int REPLIES_BEFORE_DROP = 4; // identity and the three reads of alarm 1
-constexpr int CONNECT_LIMIT_MS = 300;
 constexpr int EXIT_NO_INPUT = 2;
-constexpr int EXIT_CONFIG_ERROR = 6;
-constexpr int EXIT_USAGE = 64;
 
 const AlarmRecord EXAMPLE{2, 4, 2, 5, 75.5f, 1.25f, true};
 
@@ -69,24 +63,22 @@ protected:
         if (change)
             change(options);
         m_sim = std::make_unique<OrxSimulator>(std::move(options));
-        ASSERT_TRUE(m_modbus.Connect("127.0.0.1", m_sim->Port(), CONNECT_LIMIT_MS));
     }
-    unsigned Verify(int rows) {
-        std::vector<AlarmRecord> records;
-        for (int n = 1; n <= rows; ++n)
-            records.push_back(DistinctAlarm(n));
-        const unsigned result = VerifyAlarms(m_modbus, records, m_out, m_err);
+    // verify with a file of the first rows of DistinctAlarm.
+    CommandRun Verify(int rows) {
+        const std::string path =
+            m_dir.Write("rows.csv", DOWNLOAD_FILE_HEADER + DistinctRows(1, rows));
+        const CommandRun run =
+            RunCommand({"verify", "--port", std::to_string(m_sim->Port()), "127.0.0.1", path});
         for (const RequestSummary& r : m_sim->Requests())
             EXPECT_TRUE(r.function == FN_READ_DISCRETE_INPUTS ||
                         r.function == FN_READ_INPUT_REGISTERS)
                 << "verify only reads, not " << int(r.function);
-        return result;
+        return run;
     }
 
+    ScratchDir m_dir;
     std::unique_ptr<OrxSimulator> m_sim;
-    CRemoteModbus m_modbus;
-    std::ostringstream m_out;
-    std::ostringstream m_err;
 };
 
 TEST_F(VerifyDevice, EveryDifferenceIsPrinted) {
@@ -96,17 +88,20 @@ TEST_F(VerifyDevice, EveryDifferenceIsPrinted) {
         changed.tripPoint = 99.0f;
         SetAlarm(options.image, ALARM, changed);
     });
-    EXPECT_EQ(Verify(ALARM_COUNT), RESULT_DIFFERENT);
-    EXPECT_EQ(m_out.str(), "alarm 3 output relay: file " +
-                               std::to_string(DistinctAlarm(ALARM).outputRelay) +
-                               ", device 8\nalarm 3 trip point: file -6.2500, device 99.0000\n");
+    const CommandRun run = Verify(ALARM_COUNT);
+    EXPECT_EQ(run.code, static_cast<int>(RESULT_DIFFERENT));
+    EXPECT_EQ(run.out, "alarm 3 output relay: file " +
+                           std::to_string(DistinctAlarm(ALARM).outputRelay) +
+                           ", device 8\nalarm 3 trip point: file -6.2500, device 99.0000\n"
+                           "The device differs from the file.\n");
 }
 
 TEST_F(VerifyDevice, OnlyTheFilesRowsAreCompared) {
     constexpr int ROWS = 5;
     Start(ROWS);
-    EXPECT_EQ(Verify(ROWS), RESULT_OK);
-    EXPECT_EQ(m_out.str(), "");
+    const CommandRun run = Verify(ROWS);
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, "The device holds what the file says (5 alarm(s) compared).\n");
     EXPECT_EQ(m_sim->Requests().size(), 1u + 3u * ROWS);
 }
 
@@ -115,31 +110,29 @@ TEST_F(VerifyDevice, WrongDeviceOrFailedReadIsADeviceError) {
         std::function<void(SimulatorOptions&)> change;
         const char* error;
     } cases[] = {
-        {[](SimulatorOptions& o) { o.image.identity[0] = NOT_AN_ORX; }, "This is not an ORX!\n"},
+        {[](SimulatorOptions& o) { o.image.identity[0] = NOT_AN_ORX; },
+         "This is not an ORX! (identity register 3495 holds 0x1234, 0x52C7 expected)\n"},
         {[](SimulatorOptions& o) { o.dropAfter = REPLIES_BEFORE_DROP; },
-         "Error reading alarm 2 from the ORX!\n"},
+         "Error reading alarm 2 from the ORX! (read input registers 3008 x4: the device closed "
+         "the connection)\n"},
     };
     for (const auto& c : cases) {
-        m_err.str("");
         Start(ALARM_COUNT, c.change);
-        EXPECT_EQ(Verify(ALARM_COUNT), RESULT_DEVICE_ERROR);
-        EXPECT_EQ(m_err.str(), c.error);
+        const CommandRun run = Verify(ALARM_COUNT);
+        EXPECT_EQ(run.code, static_cast<int>(RESULT_DEVICE_ERROR));
+        EXPECT_EQ(run.err, c.error);
     }
 }
 
 TEST(VerifyCommand, ReportsFileAndConnectionProblems) {
     ScratchDir dir;
     const auto verify = [port = std::to_string(RefusingPort())](const std::string& file) {
-        return RunCommand(RunVerifyCommand, {"--port", port, "127.0.0.1", file});
+        return RunCommand({"verify", "--port", port, "127.0.0.1", file});
     };
     EXPECT_EQ(verify(dir.File("missing.csv")).code, EXIT_NO_INPUT);
-    EXPECT_EQ(verify(dir.File("")).code, EXIT_NO_INPUT);
-    EXPECT_EQ(verify(dir.Write("bad.csv", DOWNLOAD_FILE_HEADER + std::string("1,7\n"))).code,
-              EXIT_CONFIG_ERROR);
     const CommandRun refused = verify(dir.Write("good.csv", FullFileText()));
     EXPECT_EQ(refused.code, static_cast<int>(RESULT_DEVICE_ERROR));
     EXPECT_NE(refused.err.find("Error connecting to ORX!"), std::string::npos);
-    EXPECT_EQ(RunCommand(RunVerifyCommand, {"127.0.0.1"}).code, EXIT_USAGE);
 
     // HOST is read as upload and download read it (010 is ten), and 0.0.0.0 is never tried,
     // though a server listening on every address would answer it.
@@ -153,9 +146,9 @@ TEST(VerifyCommand, ReportsFileAndConnectionProblems) {
         SimulatorOptions options = ZeroedDevice();
         options.listenAddress = h.listen;
         OrxSimulator sim(options);
-        const std::vector<std::string> args{"--port", std::to_string(sim.Port()), h.host,
+        const std::vector<std::string> args{"verify", "--port", std::to_string(sim.Port()), h.host,
                                             dir.File("good.csv")};
-        EXPECT_EQ(RunCommand(RunVerifyCommand, args).code, h.code) << h.host;
+        EXPECT_EQ(RunCommand(args).code, h.code) << h.host;
         EXPECT_EQ(sim.Requests().empty(), h.code == static_cast<int>(RESULT_DEVICE_ERROR));
     }
 }

@@ -19,8 +19,6 @@
 namespace {
 
 constexpr const char* UPLOAD_QUESTION = "Please verify you wish to upload the ORX's configuration.";
-constexpr const char* DOWNLOAD_QUESTION =
-    "Please verify you wish to download the configuration to the ORX.";
 // Slow replies keep a transfer running long enough to close the window in its middle.
 constexpr int SLOW_REPLY_MS = 40;
 constexpr const char* PREVIOUS_CONTENT = "previous configuration\n";
@@ -32,7 +30,7 @@ std::string ReadAll(const std::string& path) {
 
 class GuiTransferTest : public MainDialogFixture {
 protected:
-    void Start(SimulatorOptions options = {}, int button = IDC_UPLOAD) {
+    void Start(SimulatorOptions options = {}) {
         sim = std::make_unique<OrxSimulator>(std::move(options));
         dlg.m_wPortOverride = sim->Port();
         dlg.m_strInitialHost = "127.0.0.1";
@@ -46,7 +44,7 @@ protected:
             return static_cast<INT_PTR>(IDOK);
         });
         ASSERT_NO_FATAL_FAILURE(Open());
-        Click(button);
+        Click(IDC_UPLOAD);
     }
     QString Status() const { return static_cast<QLabel*>(Item(IDC_STATUS))->text(); }
 
@@ -77,28 +75,6 @@ TEST_F(GuiTransferTest, UploadButtonFillsTheFileFromTheDevice) {
     EXPECT_FALSE(Item(IDC_CANCEL_TRANSFER)->isEnabled());
     EXPECT_EQ(dlg.m_transferState.load(), TRANSFER_IDLE);
     EXPECT_TRUE(view->windowTitle().endsWith(QStringLiteral(" — port %1").arg(sim->Port())));
-}
-
-TEST_F(GuiTransferTest, DownloadButtonWritesTheFileIntoTheDevice) {
-    // The header is never interpreted; a file of two rows ends the rows after the second.
-    std::ofstream(target) << "h1\nh2\nh3\nh4\nh5\n"
-                          << "1,2,4,2,5,75.5000,1.2500,1\n"
-                          << "2,1,16,4,8,-2.5000,0.1000,0\n";
-    SimulatorOptions options;
-    options.image = DeviceImage{};
-    ASSERT_NO_FATAL_FAILURE(Start(std::move(options), IDC_DOWNLOAD));
-    ASSERT_TRUE(WaitUntil([&] {
-        return Status() == QStringLiteral("Download Complete!") && AfxGetWorkerCount() == 0;
-    }));
-    EXPECT_EQ(asked, std::vector<CString>{DOWNLOAD_QUESTION});
-    EXPECT_EQ(sim->Alarm(1), (AlarmRecord{2, 4, 2, 5, 75.5f, 1.25f, true}));
-    EXPECT_EQ(sim->Alarm(2), (AlarmRecord{1, 16, 4, 8, -2.5f, 0.1f, false}));
-    EXPECT_EQ(sim->Alarm(3), AlarmRecord{});
-    ASSERT_FALSE(sim->CoilEvents().empty());
-    EXPECT_EQ(sim->CoilEvents().back(), (CoilEvent{COIL_DOWNLOAD_COMPLETE, COIL_ON}));
-    EXPECT_EQ(static_cast<QProgressBar*>(Item(IDC_PROGRESS))->value(), ALARM_COUNT);
-    EXPECT_TRUE(Item(IDC_DOWNLOAD)->isEnabled());
-    EXPECT_FALSE(Item(IDC_CANCEL_TRANSFER)->isEnabled());
 }
 
 // Cancelling itself is checked on the upload worker; here Enter and Esc leave the upload
@@ -148,7 +124,9 @@ TEST_F(GuiTransferTest, NextStartGetsTheAddressPortAndFolderOfTheLast) {
     EXPECT_EQ(options.host, "10.9.8.7");
     EXPECT_EQ(options.port, sim->Port());
     EXPECT_EQ(next.FileFolder(), dir.path());
-    GuiOptions given{"1.2.3.4", MODBUS_TCP_PORT, {}};
+    GuiOptions given;
+    given.host = "1.2.3.4";
+    given.port = MODBUS_TCP_PORT;
     LoadGuiSettings(settings, given, next);
     EXPECT_EQ(given.host, "1.2.3.4");
     EXPECT_EQ(given.port, MODBUS_TCP_PORT);

@@ -2,6 +2,7 @@
 #include "ModbusTestData.h"
 #include "support/ScriptedModbus.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 constexpr int UNIT_BYTE = 0;
@@ -26,13 +27,17 @@ TEST(ReadCheck, FailedRegisterAndStatusReadsLeaveTheArraysUntouched) {
         WORD code;
         int changed;
         WORD expected;
+        const char* cause; // of the register read
     } cases[] = {
-        {"exception", ILLEGAL_ADDRESS_EXCEPTION, NO_BYTE, ILLEGAL_ADDRESS_EXCEPTION},
-        {"transport", MODBUS_TCP_READ_ERROR, NO_BYTE, MODBUS_TCP_READ_ERROR},
-        {"unit", MODBUS_OK, UNIT_BYTE, MODBUS_BAD_RESPONSE},
-        {"function", MODBUS_OK, FUNCTION_BYTE, MODBUS_BAD_RESPONSE},
-        {"byte count", MODBUS_OK, BYTE_COUNT_BYTE, MODBUS_BAD_RESPONSE},
-        {"unfilled", MODBUS_OK, NO_BYTE, MODBUS_BAD_RESPONSE},
+        {"exception", ILLEGAL_ADDRESS_EXCEPTION, NO_BYTE, ILLEGAL_ADDRESS_EXCEPTION,
+         "read input registers 3000 x4: device exception 2 (illegal data address)"},
+        {"transport", MODBUS_TCP_READ_ERROR, NO_BYTE, MODBUS_TCP_READ_ERROR, ": result code 1003"},
+        {"unit", MODBUS_OK, UNIT_BYTE, MODBUS_BAD_RESPONSE, ": reply unit 2, 1 expected"},
+        {"function", MODBUS_OK, FUNCTION_BYTE, MODBUS_BAD_RESPONSE,
+         ": reply function 5, 4 expected"},
+        {"byte count", MODBUS_OK, BYTE_COUNT_BYTE, MODBUS_BAD_RESPONSE,
+         ": byte count 9, 8 expected"},
+        {"unfilled", MODBUS_OK, NO_BYTE, MODBUS_BAD_RESPONSE, ": reply unit 0, 1 expected"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -42,6 +47,7 @@ TEST(ReadCheck, FailedRegisterAndStatusReadsLeaveTheArraysUntouched) {
         CWordArray words = Words(FOUR_REGISTERS, STALE_WORD);
         CByteArray status = OneByte(STALE_BYTE);
         EXPECT_EQ(modbus.ReadInputRegisters(REGISTER_ADDRESS, FOUR_REGISTERS, words), c.expected);
+        EXPECT_THAT(modbus.LastFailure(), ::testing::EndsWith(c.cause));
         EXPECT_EQ(modbus.ReadInputStatus(INPUT_ADDRESS, status), c.expected);
         for (INT_PTR i = 0; i < words.GetSize(); ++i)
             EXPECT_EQ(words[i], STALE_WORD) << "element " << i;

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include <gmock/gmock.h>
+
 namespace {
 
 constexpr int LOCK_EXCHANGE = 2;
@@ -68,6 +70,8 @@ TEST_P(DownloadSweep, EndsAsTheFaultRequires) {
     EXPECT_LE(watch.ElapsedMs(), WaitLimitMs(fault));
 
     ExpectEnd(expected.box, expected.status.c_str(), expected.position);
+    ASSERT_FALSE(ErrorDetails().empty());
+    EXPECT_THAT(ErrorDetails().back().str(), ::testing::HasSubstr(CauseOf(fault)));
     ExpectAlarmsWritten(expected.written);
 
     const std::vector<CoilEvent> coils = m_sim->CoilEvents();

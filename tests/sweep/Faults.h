@@ -60,6 +60,14 @@ inline std::string FaultName(const Fault& fault) {
     return std::string(NAMES[static_cast<int>(fault.kind)]) + "At" + std::to_string(fault.exchange);
 }
 
+// How the client names the fault as the cause of its failure.
+inline std::string CauseOf(const Fault& fault) {
+    static const char* const CAUSES[] = {"the device closed the connection",
+                                         "no reply within 300 ms",
+                                         "device exception 4 (server device failure)"};
+    return CAUSES[static_cast<int>(fault.kind)];
+}
+
 inline long WaitLimitMs(const Fault& fault) {
     return TRANSFER_MARGIN_MS + (fault.kind == FaultKind::Stall ? EXCHANGE_TIMEOUT_MS : 0);
 }

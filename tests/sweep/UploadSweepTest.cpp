@@ -3,6 +3,8 @@
 #include "Faults.h"
 #include "upload/UploadFixture.h"
 
+#include <gmock/gmock.h>
+
 namespace {
 
 constexpr int SERIAL_EXCHANGE = 2;
@@ -37,6 +39,8 @@ TEST_P(UploadSweep, EndsAsTheFaultRequires) {
     EXPECT_LE(watch.ElapsedMs(), WaitLimitMs(fault));
 
     ExpectEnd(expected.box, expected.status.c_str(), expected.position);
+    ASSERT_FALSE(ErrorDetails().empty());
+    EXPECT_THAT(ErrorDetails().back().str(), ::testing::HasSubstr(CauseOf(fault)));
     ExpectChosenFileUnchanged();
 }
 

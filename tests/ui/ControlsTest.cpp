@@ -1,5 +1,6 @@
 // Progress bar, address field and button messages, on one thread.
 
+#include "platform/IpAddress.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/IPAddressCtrl.h"
 #include "platform/ui/ProgressCtrl.h"

@@ -2,13 +2,10 @@
 // front end hears of them; workers are counted and waited for.
 
 #include "platform/ui/FileDialog.h" // ParseFileFilter
-#include "platform/ui/MessageBox.h"
 #include "platform/ui/ProgressCtrl.h"
-#include "platform/ui/Resources.h"
-#include "platform/ui/ScriptedFrontEnd.h"
 #include "platform/ui/Thread.h"
+#include "support/ScriptedFrontEnd.h"
 
-#include <array>
 #include <atomic>
 #include <gtest/gtest.h>
 
@@ -85,16 +82,6 @@ TEST_F(Threads, WaitingOffTheInterfaceThreadBlocksUntilTheWorkerEnds) {
     waiter.join();
     EXPECT_TRUE(waited);
     EXPECT_EQ(m_job.answer, PROBE_ANSWER);
-}
-
-TEST_F(Threads, MessageBoxByStringIdUsesTheStringAndItsIdAsHelp) {
-    constexpr UINT STRING_ID = 103;
-    static constexpr std::array<CStringResource, 1> strings{{{STRING_ID, "No sockets."}}};
-    static constexpr CResourceModule module{{}, strings, {}};
-    const CResourceModule* previous = AfxSetResourceModule(&module);
-    EXPECT_EQ(AfxMessageBox(STRING_ID), static_cast<int>(IDOK));
-    AfxSetResourceModule(previous);
-    EXPECT_EQ(m_fe.MessageBoxTexts(), std::vector<CString>{"No sockets."});
 }
 
 TEST(FileFilter, SplitsIntoNameAndPatternPairs) {

@@ -8,17 +8,6 @@ namespace {
 
 using MainDialog = UploadFixture;
 
-TEST(MainDialogAddress, InvalidInitialHostLeavesZeros) {
-    CScriptedFrontEnd fe;
-    CFrontEndScope scope(fe);
-    CORXConfigurationDlg dlg;
-    dlg.m_strInitialHost = "10.0.0";
-    dlg.Create();
-    BYTE f[4] = {9, 9, 9, 9};
-    EXPECT_EQ(dlg.m_ipAddress.GetAddress(f[0], f[1], f[2], f[3]), 4);
-    EXPECT_EQ((std::vector<BYTE>{f[0], f[1], f[2], f[3]}), (std::vector<BYTE>{0, 0, 0, 0}));
-}
-
 // Enter and Esc leave a transfer alone; the close box asks, and only Yes cancels and waits.
 TEST_F(MainDialog, ClosingDuringATransferAsksThenCancelsAndWaits) {
     m_fe.OnText(IDC_STATUS, UploadStatus(3), [this] {

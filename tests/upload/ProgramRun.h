@@ -1,6 +1,6 @@
 #pragma once
-// Runs orx-transfer (ORX_TRANSFER_PATH) as a child process with input from /dev/null and
-// its output caught in files; shared by the command-line tests.
+// Runs orx-transfer (ORX_TRANSFER_PATH), or another program, as a child process with input
+// from /dev/null and its output caught in files; shared by the command-line tests.
 
 #include "TestFiles.h"
 
@@ -25,8 +25,9 @@ struct ProgramRun {
 
 // Returns -1 when the program could not be started.
 inline pid_t SpawnProgram(const std::vector<std::string>& args, const std::string& outPath,
-                          const std::string& errPath) {
-    std::vector<std::string> all{ORX_TRANSFER_PATH};
+                          const std::string& errPath,
+                          const std::string& program = ORX_TRANSFER_PATH) {
+    std::vector<std::string> all{program};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& arg : all)
@@ -57,11 +58,15 @@ inline ProgramRun FinishProgram(pid_t pid, const std::string& outPath, const std
 
 class ProgramTest : public ::testing::Test {
 protected:
-    pid_t Start(const std::vector<std::string>& args) {
-        return SpawnProgram(args, m_outPath, m_errPath);
+    pid_t Start(const std::vector<std::string>& args,
+                const std::string& program = ORX_TRANSFER_PATH) {
+        return SpawnProgram(args, m_outPath, m_errPath, program);
     }
     ProgramRun Finish(pid_t pid) { return FinishProgram(pid, m_outPath, m_errPath); }
-    ProgramRun Run(const std::vector<std::string>& args) { return Finish(Start(args)); }
+    ProgramRun Run(const std::vector<std::string>& args,
+                   const std::string& program = ORX_TRANSFER_PATH) {
+        return Finish(Start(args, program));
+    }
     // Polls until reached() or a generous limit, to interrupt the program at a known point.
     static void WaitUntil(const std::function<bool()>& reached) {
         const auto limit = std::chrono::steady_clock::now() + PROGRAM_WAIT_LIMIT;

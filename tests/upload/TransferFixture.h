@@ -5,8 +5,8 @@
 #include "TestFiles.h"
 #include "app/AppResources.h"
 #include "app/ORXConfigurationDlg.h"
-#include "platform/ui/ScriptedFrontEnd.h"
 #include "sim/OrxSimulator.h"
+#include "support/ScriptedFrontEnd.h"
 #include "transfer/TransferResults.h"
 
 #include <gtest/gtest.h>

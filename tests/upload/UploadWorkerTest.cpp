@@ -7,12 +7,12 @@
 #include <climits>
 #include <csignal>
 #include <fstream>
+#include <gmock/gmock.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
 
-constexpr WORD NOT_AN_ORX = 0x1234;
 constexpr int CONNECTING = 0; // cancel point before the first alarm
 
 class UploadRun : public UploadFixture {
@@ -58,12 +58,6 @@ TEST_F(UploadRun, SuccessWritesTheDevicesAlarmsAndReportsEachStep) {
     ExpectIdleArrangement();
 }
 
-TEST_F(UploadRun, CreatesAFileThatDidNotExist) {
-    const std::string fresh = m_dir.File("fresh.csv");
-    ASSERT_EQ(Upload(fresh, m_sim->Port()), RESULT_OK);
-    EXPECT_EQ(ReadLines(fresh).size(), static_cast<std::size_t>(CONFIG_FILE_LINES));
-}
-
 TEST_F(UploadRun, DismissedFileDialogChangesNothing) {
     m_fe.AnswerMessageBox(IDYES);
     m_fe.CancelFileDialog();
@@ -92,9 +86,12 @@ TEST_F(UploadRun, UnusableFileNamesStopBeforeTheDevice) {
         std::string path;
         UINT result;
         const char* box;
-    } cases[] = {{"", RESULT_NO_FILE, "Please select a file."},
-                 {m_dir.File("missing/config.csv"), RESULT_FILE_ERROR, "Error writing to file!"},
-                 {m_dir.File("folder.csv"), RESULT_FILE_ERROR, "Error writing to file!"}};
+        const char* cause; // how the box's detail ends
+    } cases[] = {{"", RESULT_NO_FILE, "Please select a file.", ""},
+                 {m_dir.File("missing/config.csv"), RESULT_FILE_ERROR, "Error writing to file!",
+                  "missing/config.csv: No such file or directory"},
+                 {m_dir.File("folder.csv"), RESULT_FILE_ERROR, "Error writing to file!",
+                  "folder.csv: not a regular file"}};
     std::size_t boxes = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
@@ -102,6 +99,7 @@ TEST_F(UploadRun, UnusableFileNamesStopBeforeTheDevice) {
         const std::vector<CString> shown = ErrorBoxes();
         ASSERT_EQ(shown.size(), ++boxes);
         EXPECT_EQ(shown.back(), c.box);
+        EXPECT_THAT(ErrorDetails().back().str(), ::testing::EndsWith(c.cause));
         EXPECT_TRUE(m_fe.Texts(IDC_STATUS).empty());
         EXPECT_TRUE(m_sim->Requests().empty());
         ExpectIdleArrangement();
@@ -193,12 +191,6 @@ TEST_F(UploadRun, AddressThatCanNeverBeADeviceIsNotTried) {
     EXPECT_EQ(ErrorBoxes(), std::vector<CString>(3, "Error connecting to ORX!"));
     EXPECT_TRUE(m_sim->Requests().empty());
     ExpectChosenFileUnchanged();
-}
-
-TEST_F(UploadRun, DeviceThatIsNotAnOrx) {
-    m_sim->SetIdentity(NOT_AN_ORX);
-    EXPECT_EQ(Upload(), RESULT_DEVICE_ERROR);
-    ExpectFailure("This is not an ORX!", "Error! Device was not an ORX!");
 }
 
 // A read failing at alarm n is part of the fault sweep.

@@ -1,6 +1,6 @@
 #pragma once
 // Headless front end for tests: answers message boxes and file dialogs from a script and
-// records, in order, every message box, file request, control change and worker end.
+// records, in order, message boxes, file requests, control changes and worker ends.
 // Actions can be attached to a control text (e.g. press Cancel when the status line shows
 // "Uploading Alarm 5/32..."); they run on the interface thread inside the change, so the
 // worker that made the change goes on only after the action.
@@ -12,16 +12,13 @@
 struct CUiEvent {
     enum Kind {
         MessageBox,    // text, value = type, detail
-        FileDialog,    // text = initial name, value = IDOK/IDCANCEL
         Enabled,       // id, value = 0/1
         Text,          // id, text
         ProgressRange, // id, value = lower, value2 = upper
-        ProgressStep,  // id, value = step
         ProgressPos,   // id, value = position
-        Address,       // id, text = "a.b.c.d" with blank fields empty
-        Icon,          // id, value = big icon id
         WorkerEnded,   // value = exit code
         DialogShown,   // text = caption, value = template id
+        Other,         // a change no test looks at
     };
     Kind kind;
     int id = 0;
@@ -43,7 +40,6 @@ public:
     // Runs action once, the first time a dialog of this template is shown.
     void OnDialog(UINT templateId, std::function<void(CDialog&)> action);
 
-    std::vector<CUiEvent> Events() const;
     std::vector<CUiEvent> Events(CUiEvent::Kind kind) const;
     std::vector<CFileRequest> FileRequests() const;
     // Texts of message boxes, in order.

@@ -1,58 +1,28 @@
-#include "platform/ui/ScriptedFrontEnd.h"
+#include "support/ScriptedFrontEnd.h"
 
 #include "platform/ui/Dialog.h"
-#include "platform/ui/IPAddressCtrl.h"
 #include "platform/ui/ProgressCtrl.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
-CString AddressText(const CIPAddressCtrl& control) {
-    CString text;
-    for (int i = 0; i < CIPAddressCtrl::FIELD_COUNT; ++i) {
-        const int field = control.GetField(i);
-        CString part;
-        if (field != CIPAddressCtrl::BLANK)
-            part.Format("%d", field);
-        text += i == 0 ? part : CString(".") + part;
-    }
-    return text;
-}
-
 CUiEvent DescribeChange(CWnd& wnd, UiChange change) {
-    CUiEvent event{CUiEvent::Text, wnd.GetDlgCtrlID(), CString(), 0, 0, CString()};
+    CUiEvent event{CUiEvent::Other, wnd.GetDlgCtrlID(), CString(), 0, 0, CString()};
     auto* progress = dynamic_cast<CProgressCtrl*>(&wnd);
-    switch (change) {
-    case UiChange::Enabled:
+    if (change == UiChange::Enabled) {
         event.kind = CUiEvent::Enabled;
         event.value = wnd.IsWindowEnabled() ? 1 : 0;
-        break;
-    case UiChange::Text:
+    } else if (change == UiChange::Text) {
+        event.kind = CUiEvent::Text;
         event.text = wnd.GetWindowText();
-        break;
-    case UiChange::ProgressRange:
+    } else if (change == UiChange::ProgressRange && progress) {
         event.kind = CUiEvent::ProgressRange;
-        if (progress)
-            progress->GetRange(event.value, event.value2);
-        break;
-    case UiChange::ProgressStep:
-        event.kind = CUiEvent::ProgressStep;
-        event.value = progress ? progress->GetStep() : 0;
-        break;
-    case UiChange::ProgressPos:
+        progress->GetRange(event.value, event.value2);
+    } else if (change == UiChange::ProgressPos && progress) {
         event.kind = CUiEvent::ProgressPos;
-        event.value = progress ? progress->GetPos() : 0;
-        break;
-    case UiChange::Address:
-        event.kind = CUiEvent::Address;
-        if (auto* address = dynamic_cast<CIPAddressCtrl*>(&wnd))
-            event.text = AddressText(*address);
-        break;
-    case UiChange::Icon:
-        event.kind = CUiEvent::Icon;
-        event.value = static_cast<int>(wnd.GetIcon(TRUE).nResourceId);
-        break;
+        event.value = progress->GetPos();
     }
     return event;
 }
@@ -148,8 +118,6 @@ INT_PTR CScriptedFrontEnd::ChooseFile(const CFileRequest& request, CString& path
         answer = m_fileAnswers.front();
         m_fileAnswers.pop_front();
     }
-    m_events.push_back({CUiEvent::FileDialog, 0, request.strFileName,
-                        static_cast<int>(answer.result), 0, CString()});
     path = answer.path;
     return answer.result;
 }
@@ -158,17 +126,11 @@ void CScriptedFrontEnd::OnWorkerEnded(UINT exitCode) {
     Record({CUiEvent::WorkerEnded, 0, CString(), static_cast<int>(exitCode), 0, CString()});
 }
 
-std::vector<CUiEvent> CScriptedFrontEnd::Events() const {
-    std::lock_guard lock(m_scriptMutex);
-    return m_events;
-}
-
 std::vector<CUiEvent> CScriptedFrontEnd::Events(CUiEvent::Kind kind) const {
+    std::lock_guard lock(m_scriptMutex);
     std::vector<CUiEvent> selected;
-    for (const CUiEvent& event : Events()) {
-        if (event.kind == kind)
-            selected.push_back(event);
-    }
+    std::copy_if(m_events.begin(), m_events.end(), std::back_inserter(selected),
+                 [kind](const CUiEvent& event) { return event.kind == kind; });
     return selected;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
-// The two transfer workers; the parameter is the main dialog (CORXConfigurationDlg*).
+// The two transfer workers; the parameter is the main dialog (CORXConfigurationDlg*). Each
+// runs its job with the dialog's client, address, port and time-out, presented by the
+// dialog's controls.
 
 #include "platform/AfxTypes.h"
 

@@ -1,0 +1,56 @@
+#include "app/DialogTransferView.h"
+
+#include "app/ORXConfigurationDlg.h"
+#include "platform/ui/FileDialog.h"
+#include "platform/ui/MessageBox.h"
+#include "transfer/RegisterMap.h"
+#include "transfer/TransferResults.h"
+
+namespace {
+constexpr UINT ERROR_BOX = MB_ICONEXCLAMATION | MB_OK;
+constexpr const char* CSV_EXTENSION = "csv";
+constexpr const char* CSV_INITIAL_NAME = "*.csv";
+constexpr const char* CSV_FILTER = "Comma Separated Values (*.CSV)|*.CSV|";
+} // namespace
+
+bool CDialogTransferView::ChooseFile(bool open, std::string& path) {
+    CFileDialog dlgFile(open ? TRUE : FALSE, CSV_EXTENSION, CSV_INITIAL_NAME,
+                        OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, CSV_FILTER, nullptr, 0, TRUE);
+    if (dlgFile.DoModal() != IDOK)
+        return false;
+    path = dlgFile.GetPathName().str();
+    return true;
+}
+
+void CDialogTransferView::BeginTransfer() {
+    m_dlg.m_btnUpload.EnableWindow(FALSE);
+    m_dlg.m_btnDownload.EnableWindow(FALSE);
+    m_dlg.m_btnCancel.EnableWindow(TRUE);
+    m_dlg.m_progress.SendMessage(PBM_SETRANGE, 0, MAKELPARAM(0, ALARM_COUNT));
+    m_dlg.m_progress.SendMessage(PBM_SETSTEP, 1, 0);
+    m_dlg.m_progress.SendMessage(PBM_SETPOS, 0, 0);
+}
+
+void CDialogTransferView::EndTransfer() {
+    m_dlg.FinishTransfer();
+}
+
+void CDialogTransferView::SetStatus(const std::string& text) {
+    m_dlg.m_status.SetWindowText(text.c_str());
+}
+
+void CDialogTransferView::StepProgress() {
+    m_dlg.m_progress.SendMessage(PBM_STEPIT);
+}
+
+void CDialogTransferView::SetProgress(int position) {
+    m_dlg.m_progress.SendMessage(PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void CDialogTransferView::ShowError(const std::string& message, const std::string& cause) {
+    AfxMessageBox(message.c_str(), ERROR_BOX, 0, cause.c_str());
+}
+
+bool CDialogTransferView::IsCancelled() {
+    return m_dlg.m_transferState == TRANSFER_CANCEL;
+}

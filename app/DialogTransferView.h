@@ -1,0 +1,27 @@
+#pragma once
+// A transfer shown in the main dialog: its buttons, status line and progress bar, message
+// boxes with the cause as their detail, and the common file dialog. Called on the worker
+// thread; the controls carry the changes out on the interface thread.
+
+#include "transfer/TransferView.h"
+
+class CORXConfigurationDlg;
+
+class CDialogTransferView : public CTransferView {
+public:
+    explicit CDialogTransferView(CORXConfigurationDlg& dlg) : m_dlg(dlg) {}
+
+    bool ChooseFile(bool open, std::string& path) override;
+    void BeginTransfer() override;
+    void EndTransfer() override;
+    void SetStatus(const std::string& text) override;
+    void StepProgress() override;
+    void SetProgress(int position) override;
+    void ShowError(const std::string& message, const std::string& cause) override;
+    // The dialog asked before it started the worker.
+    bool Confirm(const std::string&, const std::vector<std::string>&) override { return true; }
+    bool IsCancelled() override;
+
+private:
+    CORXConfigurationDlg& m_dlg;
+};

@@ -1,0 +1,59 @@
+#include "cli/CliCommands.h"
+
+const char* const UPLOAD_HELP =
+    "Reads the 32 alarm definitions, the serial number and the identity of the ORX device at\n"
+    "HOST (A.B.C.D, or a host name) and saves them in FILE as comma-separated text. An\n"
+    "existing FILE is replaced without asking, and only when the whole upload succeeded;\n"
+    "otherwise it is left as it was. The replacement keeps the file's owner and permissions;\n"
+    "where FILE is a symbolic link, the file it leads to is replaced. Ctrl-C, SIGTERM or\n"
+    "SIGHUP cancels (a second one makes the exit status 130). After a complete upload, every\n"
+    "row of FILE that a download would refuse is named on stderr, as `check` does.\n"
+    "\n"
+    "Exit status: 0 complete, 1 no file named, 2 file error, 3 device error (no connection,\n"
+    "not an ORX, failed read), 5 cancelled, 8 internal error, 64 usage error, 130 second\n"
+    "Ctrl-C.\n";
+
+const char* const DOWNLOAD_HELP =
+    "Checks every row of FILE and writes them into the ORX device at HOST (A.B.C.D, or a host\n"
+    "name), as \"Download to ORX\" does: a FILE with any refused row, or without any row,\n"
+    "writes nothing; a locked device, or one whose lock cannot be read, is refused; a failed\n"
+    "write stops the download (the alarms before it stay written) and sets the device's abort\n"
+    "coil; a finished download sets its completion coil. `orx-transfer check FILE` names\n"
+    "the refused rows. Fields that the download reads otherwise than their text says are\n"
+    "named in warnings before anything is written.\n"
+    "Before writing it asks for confirmation on the terminal; without a terminal it writes\n"
+    "only with --yes. Ctrl-C, SIGTERM or SIGHUP cancels: the alarm being written is finished\n"
+    "and the abort coil set (a second one makes the exit status 130; the coil is still set).\n"
+    "\n"
+    "Exit status: 0 complete, 2 FILE cannot be opened, 3 device error (no connection, not an\n"
+    "ORX, lock input not readable, failed write), 4 device configuration locked, 5 cancelled\n"
+    "or not confirmed, 6 a row of FILE refused, 8 internal error, 64 usage error or no\n"
+    "confirmation possible (no terminal and no --yes), 130 second Ctrl-C.\n";
+
+const char* const CHECK_HELP =
+    "Reads FILE as a download would, without a device, and reports every row that a\n"
+    "download would refuse: its row (the alarm it configures) and line, the field, the\n"
+    "value and the rule it breaks. Rows after a refused row are checked too, reading on\n"
+    "from the end of the refused row's eighth field. Also says how many alarms a download\n"
+    "would write: the rows before the first refused one. A download reads at most 32 rows\n"
+    "and stops at the end of the file; the note line is never read.\n"
+    "A field that a download reads otherwise than its text says is named in a warning,\n"
+    "e.g. a mode of 1.9 (read as 1), a faults field of 2 (read as 1), a source module of\n"
+    "-1 in a disabled alarm (read as 65535), or an alarm number that is not the row's.\n"
+    "\n"
+    "Exit status: 0 every row acceptable, 2 FILE cannot be opened or the report cannot be\n"
+    "written, 6 a row would be refused (or, with --strict, a warning), 64 usage error.\n";
+
+const char* const VERIFY_HELP =
+    "Reads the ORX device at HOST (A.B.C.D, or a host name) without writing to it and compares\n"
+    "it with FILE alarm by alarm and field by field, printing each difference, e.g.\n"
+    "  alarm 3 trip point: file 75.5000, device 75.4000\n"
+    "Only the rows a download would write are compared: a file with k rows compares alarms\n"
+    "1 to k. Every field is compared, also those of a disabled alarm. Trip point and deadband\n"
+    "are compared as the file's text rounded to single precision, as a download writes them.\n"
+    "FILE is checked first, as `check` does; a row a download would refuse stops the verify\n"
+    "before the device is contacted.\n"
+    "\n"
+    "Exit status: 0 the device holds what FILE says, 2 FILE cannot be opened or the report\n"
+    "cannot be written, 3 device error (no connection, not an ORX, failed read), 6 a row of\n"
+    "FILE would be refused, 7 the device differs from FILE, 64 usage error.\n";

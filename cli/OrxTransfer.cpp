@@ -1,0 +1,105 @@
+#include "cli/OrxTransfer.h"
+
+#include "orx/Version.h"
+#include "cli/CliCommands.h"
+
+#include <CLI/CLI.hpp>
+
+namespace {
+
+constexpr WORD PORT_MIN = 1;
+constexpr WORD PORT_MAX = 65535;
+constexpr DWORD TIMEOUT_MIN_MS = 1;
+constexpr DWORD TIMEOUT_MAX_MS = 60000;
+
+constexpr const char* SYNOPSIS = "usage: orx-transfer upload [OPTIONS] HOST FILE\n"
+                                 "       orx-transfer download [OPTIONS] HOST FILE\n"
+                                 "       orx-transfer check [OPTIONS] FILE\n"
+                                 "       orx-transfer verify [OPTIONS] HOST FILE\n"
+                                 "       orx-transfer [COMMAND] --help | --version\n";
+
+// HOST becomes "A.B.C.D", a host name being resolved here, once.
+const CLI::Validator DEVICE_HOST(
+    [](std::string& host) {
+        std::string dotted;
+        std::string why;
+        if (!ResolveDeviceHost(host, dotted, why))
+            return why;
+        host = dotted;
+        return std::string();
+    },
+    "HOST");
+
+void AddHost(CLI::App& command, CliOptions& options) {
+    command.add_option("HOST", options.host, "the device: A.B.C.D or a host name")
+        ->required()
+        ->transform(DEVICE_HOST);
+}
+
+void AddFile(CLI::App& command, CliOptions& options) {
+    command.add_option("FILE", options.file, "the configuration file")->required();
+}
+
+// HOST FILE with the connection's options.
+void AddDevice(CLI::App& command, CliOptions& options) {
+    command.add_option("--port", options.port, "the device's Modbus TCP port")
+        ->capture_default_str()
+        ->check(CLI::Range(PORT_MIN, PORT_MAX));
+    command.add_option("--timeout", options.timeoutMs, "time-out of each exchange, in ms")
+        ->capture_default_str()
+        ->check(CLI::Range(TIMEOUT_MIN_MS, TIMEOUT_MAX_MS));
+    AddHost(command, options);
+    AddFile(command, options);
+}
+
+CLI::App* AddCommand(CLI::App& app, const char* name, const char* summary, const char* help) {
+    CLI::App* command = app.add_subcommand(name, summary);
+    command->footer(help);
+    return command;
+}
+
+} // namespace
+
+int RunOrxTransfer(const std::vector<std::string>& args, const CliStreams& io) {
+    CLI::App app("Moves the alarm configuration of an ORX device between the device and a "
+                 "CSV file.",
+                 "orx-transfer");
+    app.set_version_flag("--version", OrxVersionLine("orx-transfer"));
+    app.require_subcommand(1);
+    CliOptions options;
+
+    CLI::App* upload = AddCommand(app, "upload", "device to file", UPLOAD_HELP);
+    AddDevice(*upload, options);
+    upload->add_flag("-q,--quiet", options.quiet, "errors only");
+
+    CLI::App* download = AddCommand(app, "download", "file to device", DOWNLOAD_HELP);
+    AddDevice(*download, options);
+    download->add_flag("-q,--quiet", options.quiet, "errors only");
+    download->add_flag("-y,--yes", options.yes, "do not ask for confirmation");
+
+    CLI::App* check = AddCommand(app, "check", "a file as a download would read it", CHECK_HELP);
+    check->add_flag("--strict", options.strict, "refuse the file for warnings too");
+    check->add_flag("--json", options.json, "the report as JSON on standard output");
+    AddFile(*check, options);
+
+    CLI::App* verify = AddCommand(app, "verify", "file against device", VERIFY_HELP);
+    AddDevice(*verify, options);
+    verify->add_flag("--json", options.json, "the report as JSON on standard output");
+
+    std::vector<std::string> reversed(args.rbegin(), args.rend()); // CLI11 takes them so
+    try {
+        app.parse(reversed);
+    } catch (const CLI::Success& e) {
+        return app.exit(e, io.out, io.err);
+    } catch (const CLI::ParseError& e) {
+        io.err << "orx-transfer: " << e.what() << '\n' << SYNOPSIS << std::flush;
+        return EXIT_USAGE;
+    }
+    if (upload->parsed())
+        return RunUploadCommand(options, io);
+    if (download->parsed())
+        return RunDownloadCommand(options, io);
+    if (check->parsed())
+        return RunCheckCommand(options, io);
+    return RunVerifyCommand(options, io);
+}

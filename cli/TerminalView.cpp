@@ -1,0 +1,165 @@
+#include "cli/TerminalView.h"
+
+#include "transfer/RegisterMap.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int BAR_WIDTH = 32;
+constexpr const char* CLEAR_LINE = "\r\033[K";
+constexpr const char* ALARM_IN_STATUS = "Alarm "; // "Uploading Alarm 5/32...", "Downloading ..."
+constexpr int ANSWER_POLL_MS = 100;               // how soon a Ctrl-C at the question is seen
+
+// The acknowledgement of a cancel: the alarm in progress is still finished.
+std::string CancelNotice(const std::string& status) {
+    const std::size_t alarm = status.find(ALARM_IN_STATUS);
+    if (alarm == std::string::npos)
+        return "Cancelling...";
+    const int n = std::atoi(status.c_str() + alarm + std::strlen(ALARM_IN_STATUS));
+    return "Cancelling after alarm " + std::to_string(n) + "...";
+}
+
+bool IsYes(const std::string& answer) {
+    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
+}
+
+} // namespace
+
+CTerminalView::CTerminalView(std::string path, std::ostream& err, const TerminalSettings& settings)
+    : m_path(std::move(path)), m_err(err), m_settings(settings) {}
+
+bool CTerminalView::ChooseFile(bool /*open*/, std::string& path) {
+    path = m_path;
+    return true;
+}
+
+void CTerminalView::BeginTransfer() {
+    std::lock_guard lock(m_mutex);
+    m_position = 0;
+    m_failed = false;
+}
+
+void CTerminalView::EndTransfer() {
+    std::lock_guard lock(m_mutex);
+    if (m_lineShown)
+        m_err << '\n' << std::flush;
+    m_lineShown = false;
+}
+
+void CTerminalView::SetStatus(const std::string& text) {
+    if (m_settings.quiet)
+        return;
+    std::lock_guard lock(m_mutex);
+    if (m_failed)
+        return;
+    m_status = text;
+    if (m_settings.redraw)
+        DrawProgress();
+    else
+        m_err << text + '\n' << std::flush;
+}
+
+void CTerminalView::StepProgress() {
+    std::lock_guard lock(m_mutex);
+    ++m_position;
+    if (m_settings.redraw && !m_settings.quiet)
+        DrawProgress();
+}
+
+void CTerminalView::SetProgress(int position) {
+    std::lock_guard lock(m_mutex);
+    m_position = position;
+    if (m_settings.redraw && !m_settings.quiet)
+        DrawProgress();
+}
+
+void CTerminalView::ShowError(const std::string& message, const std::string& cause) {
+    std::string line = message;
+    if (cause.find('\n') != std::string::npos)
+        line += '\n' + cause; // one line per refused row
+    else if (!cause.empty())
+        line += " (" + cause + ")";
+    std::lock_guard lock(m_mutex);
+    m_failed = true;
+    m_lastError = {message, cause};
+    // The error takes the progress line's place: what it would show is over.
+    m_err << (m_lineShown ? CLEAR_LINE : "") + line + '\n' << std::flush;
+    m_lineShown = false;
+}
+
+bool CTerminalView::Confirm(const std::string& question, const std::vector<std::string>& warnings) {
+    if (!m_settings.quiet)
+        for (const std::string& warning : warnings)
+            Print("warning: " + warning);
+    if (m_settings.yes)
+        return true;
+    if (AskOnTerminal(question))
+        return true;
+    Print("Download not confirmed; nothing was written.");
+    return false;
+}
+
+// One line from the terminal; no answer at its end, on an error or on an interrupt.
+bool CTerminalView::AskOnTerminal(const std::string& question) {
+    m_err << question + " [y/N] " << std::flush;
+    std::string answer;
+    for (;;) {
+        if (IsCancelled())
+            break;
+        pollfd ready{m_settings.questionFd, POLLIN, 0};
+        const int polled = poll(&ready, 1, ANSWER_POLL_MS);
+        if (polled < 0 && errno != EINTR)
+            break;
+        if (polled <= 0)
+            continue;
+        char c = 0;
+        if (read(m_settings.questionFd, &c, 1) != 1)
+            break;
+        if (c == '\n')
+            return IsYes(answer);
+        answer += c;
+    }
+    m_err << '\n' << std::flush;
+    return false;
+}
+
+void CTerminalView::Interrupted(int count) {
+    if (count == 1)
+        m_cancelled = true;
+    std::string status;
+    {
+        std::lock_guard lock(m_mutex);
+        status = m_status;
+    }
+    // Acknowledged even when quiet: the user is waiting for the program to end.
+    Print(count == 1 ? CancelNotice(status)
+                     : "Still cancelling; the program ends once that is done.");
+}
+
+void CTerminalView::Notice(const std::string& text) {
+    if (!m_settings.quiet)
+        Print(text);
+}
+
+void CTerminalView::Print(const std::string& line) {
+    std::lock_guard lock(m_mutex);
+    m_err << (m_lineShown ? CLEAR_LINE : "") + line + '\n';
+    if (m_lineShown)
+        DrawProgress();
+    m_err << std::flush;
+}
+
+void CTerminalView::DrawProgress() {
+    const int filled = std::min(m_position, ALARM_COUNT) * BAR_WIDTH / ALARM_COUNT;
+    std::string line = CLEAR_LINE;
+    line += '[' + std::string(static_cast<std::size_t>(filled), '#') +
+            std::string(static_cast<std::size_t>(BAR_WIDTH - filled), '.') + "] ";
+    line += std::to_string(m_position) + '/' + std::to_string(ALARM_COUNT) + ' ' + m_status;
+    m_err << line << std::flush;
+    m_lineShown = true;
+}

@@ -1,0 +1,65 @@
+#pragma once
+// A transfer on a terminal: the file named on the command line is the file chosen; status
+// texts go to err, on a terminal as one redrawn line with a progress bar, otherwise one
+// per line; each error is one line with its cause. Quiet: errors only. The download's
+// question is asked on the terminal unless answered beforehand (--yes).
+//
+// Everything is called on the thread that runs the transfer, except Interrupted, which the
+// signal watcher calls; output is whole lines under a lock that nothing else waits on.
+
+#include "transfer/TransferView.h"
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <ostream>
+
+struct TerminalSettings {
+    bool quiet = false;  // errors only
+    bool redraw = false; // err is a terminal: one progress line, redrawn
+    bool yes = false;    // the download is confirmed beforehand
+    int questionFd = -1; // the terminal to ask on when not confirmed beforehand
+};
+
+class CTerminalView : public CTransferView {
+public:
+    CTerminalView(std::string path, std::ostream& err, const TerminalSettings& settings);
+
+    bool ChooseFile(bool open, std::string& path) override;
+    void BeginTransfer() override;
+    void EndTransfer() override;
+    void SetStatus(const std::string& text) override;
+    void StepProgress() override;
+    void SetProgress(int position) override;
+    void ShowError(const std::string& message, const std::string& cause) override;
+    bool Confirm(const std::string& question, const std::vector<std::string>& warnings) override;
+    bool IsCancelled() override { return m_cancelled.load(); }
+
+    // The count-th interrupt signal: the first cancels, each is acknowledged at once.
+    void Interrupted(int count);
+    // A line of the program's own among the status texts, unless quiet.
+    void Notice(const std::string& text);
+
+    struct Error {
+        std::string message;
+        std::string cause;
+    };
+    // The last error shown; an empty message when none was.
+    const Error& LastError() const { return m_lastError; }
+
+private:
+    bool AskOnTerminal(const std::string& question);
+    void Print(const std::string& line); // a whole line, the progress line kept below it
+    void DrawProgress();                 // with the lock held
+
+    std::string m_path;
+    std::ostream& m_err;
+    TerminalSettings m_settings;
+    std::atomic<bool> m_cancelled{false};
+    std::mutex m_mutex;
+    std::string m_status;
+    int m_position = 0;
+    bool m_lineShown = false; // a progress line waits for its line end
+    bool m_failed = false;    // an error was shown: the status texts after it only repeat it
+    Error m_lastError;
+};

@@ -1,0 +1,33 @@
+#pragma once
+// What a transfer shows and asks while it runs. The dialog drives its controls with it, the
+// command line a terminal; the transfer itself never knows which.
+
+#include <string>
+#include <vector>
+
+class CTransferView {
+public:
+    CTransferView() = default;
+    CTransferView(const CTransferView&) = delete;
+    CTransferView& operator=(const CTransferView&) = delete;
+    virtual ~CTransferView() = default;
+
+    // The configuration file to read (open) or to write; false when none was chosen.
+    virtual bool ChooseFile(bool open, std::string& path) = 0;
+    // A transfer with a file begins: no other may start, it may be cancelled, and its
+    // progress stands at 0 of ALARM_COUNT.
+    virtual void BeginTransfer() = 0;
+    // The transfer has ended, whichever way: back at rest.
+    virtual void EndTransfer() = 0;
+    virtual void SetStatus(const std::string& text) = 0;
+    virtual void StepProgress() = 0;
+    virtual void SetProgress(int position) = 0;
+    // A failure: one of the tool's messages and, when known, its cause (one line, or one
+    // line per refused row).
+    virtual void ShowError(const std::string& message, const std::string& cause) = 0;
+    // Asked once, after the file was checked and before the device is written; warnings
+    // name what the file says otherwise than it will be written. False: not confirmed.
+    virtual bool Confirm(const std::string& question, const std::vector<std::string>& warnings) = 0;
+    // True once the user has asked the transfer to stop.
+    virtual bool IsCancelled() = 0;
+};

@@ -1,0 +1,59 @@
+// File against device, read-only.
+
+#include "transfer/ConfigCheck.h"
+#include "transfer/TransferJobs.h"
+#include "transfer/TransferSteps.h"
+
+namespace {
+
+// Alarms 1 to rows.size() of a connected ORX against the rows.
+UINT CompareAlarms(CModbus& modbus, CTransferView& view, const std::vector<AlarmRecord>& rows,
+                   VerifyReport& report) {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const int n = static_cast<int>(i) + 1;
+        AlarmArrays alarm;
+        if (std::string why; !ReadDeviceAlarm(modbus, n, alarm, &why)) {
+            const std::string text = "Error reading alarm " + std::to_string(n) + " from the ORX!";
+            return FailTransfer(view, modbus, text.c_str(), nullptr, RESULT_DEVICE_ERROR, why);
+        }
+        for (const FieldDifference& difference : CompareAlarm(n, rows[i], alarm.ToRecord()))
+            report.differences.push_back(difference);
+        ++report.compared;
+    }
+    return EndTransfer(view, modbus, report.differences.empty() ? RESULT_OK : RESULT_DIFFERENT);
+}
+
+UINT Verify(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view,
+            VerifyReport& report) {
+    std::string path;
+    if (!view.ChooseFile(true, path))
+        return RESULT_NO_FILE;
+    view.BeginTransfer();
+    const ConfigCheckResult file = CheckConfigFile(path);
+    if (!file.fileError.empty())
+        return FailTransfer(view, modbus, "Error opening file!", nullptr, RESULT_FILE_ERROR,
+                            path + ": " + file.fileError);
+    if (!file.Accepted()) {
+        std::string problems;
+        for (const RowReport& problem : file.problems)
+            problems += (problems.empty() ? "" : "\n") + DescribeRowReport(problem);
+        return FailTransfer(view, modbus, "Configuration Error!", nullptr, RESULT_CONFIG_ERROR,
+                            problems);
+    }
+    std::string why;
+    if (!ConnectToOrx(
+            modbus, device, [&view] { return view.IsCancelled(); }, why))
+        return FailTransfer(view, modbus, "Error connecting to ORX!", nullptr, RESULT_DEVICE_ERROR,
+                            why);
+    if (!CheckDeviceIdentity(modbus, &why))
+        return FailTransfer(view, modbus, "This is not an ORX!", nullptr, RESULT_DEVICE_ERROR, why);
+    return CompareAlarms(modbus, view, file.written, report);
+}
+
+} // namespace
+
+UINT RunVerifyJob(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view,
+                  VerifyReport& report) {
+    return GuardTransfer(view, modbus, "Error verifying!",
+                         [&] { return Verify(device, modbus, view, report); });
+}

@@ -41,9 +41,10 @@ constexpr std::array<CDialogTemplate, 2> DIALOGS{{
      DIALOG_POINT_SIZE, ABOUT_ITEMS},
 }};
 
-constexpr std::array<CStringResource, 2> STRINGS{{
+constexpr std::array<CStringResource, 3> STRINGS{{
     {IDS_ABOUTBOX, "&About ORX Configuration..."},
     {IDP_SOCKETS_INIT_FAILED, "Windows sockets initialization failed."},
+    {IDS_OPENBACKUPS, "Open &Backup Folder"},
 }};
 
 constexpr std::array<int, 2> ICON_SIZES{32, 16};

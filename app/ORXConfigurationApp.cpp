@@ -31,6 +31,7 @@ BOOL CORXConfigurationApp::InitInstance() {
     dlg.m_wPortOverride = m_wPort;
     dlg.m_dwExchangeTimeout = m_dwTimeout;
     dlg.m_strInitialHost = m_strInitialHost;
+    dlg.m_modbus.SetExchangeObserver(m_exchangeObserver);
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_pMainWnd = nullptr;

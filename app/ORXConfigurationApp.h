@@ -17,6 +17,7 @@ public:
     CString m_strInitialHost;
     WORD m_wPort = MODBUS_TCP_PORT;
     DWORD m_dwTimeout = EXCHANGE_TIMEOUT_MS; // of each exchange
+    ExchangeObserver m_exchangeObserver;     // sees every exchange of the dialog's client
 };
 
 extern CORXConfigurationApp theApp;

@@ -6,6 +6,8 @@
 #include "platform/ui/MessageBox.h"
 #include "transfer/TransferJobs.h"
 
+#include <filesystem>
+
 IMPLEMENT_DYNAMIC(CORXConfigurationDlg, CDialog)
 
 namespace {
@@ -36,10 +38,13 @@ BOOL CORXConfigurationDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     if (CMenu* pSysMenu = GetSystemMenu(FALSE)) {
         CString strAboutMenu;
+        CString strBackupsMenu;
         AfxLoadString(IDS_ABOUTBOX, strAboutMenu);
+        AfxLoadString(IDS_OPENBACKUPS, strBackupsMenu);
         if (!strAboutMenu.IsEmpty()) {
             pSysMenu->AppendMenu(MF_SEPARATOR);
             pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+            pSysMenu->AppendMenu(MF_STRING, IDM_OPENBACKUPS, strBackupsMenu);
         }
     }
     SetIcon(m_hIcon, TRUE);
@@ -83,7 +88,25 @@ void CORXConfigurationDlg::OnSysCommand(UINT nID, LPARAM lParam) {
         dlgAbout.DoModal();
         return;
     }
+    if ((nID & SC_MASK) == IDM_OPENBACKUPS) {
+        OpenBackupFolder();
+        return;
+    }
     CDialog::OnSysCommand(nID, lParam);
+}
+
+// Made first, so that the file manager has a folder to show before the first download.
+void CORXConfigurationDlg::OpenBackupFolder() {
+    const std::string& folder = m_backup.path;
+    std::error_code error;
+    if (!folder.empty())
+        std::filesystem::create_directories(folder, error);
+    if (folder.empty() || error || !AfxGetFrontEnd().OpenFolder(folder.c_str())) {
+        const std::string detail = folder.empty() ? NO_BACKUP_FOLDER
+                                   : error        ? folder + ": " + error.message()
+                                                  : folder;
+        AfxMessageBox(BACKUP_FOLDER_NOT_SHOWN, MB_ICONEXCLAMATION | MB_OK, 0, detail.c_str());
+    }
 }
 
 void CORXConfigurationDlg::OnBnClickedUpload() {

@@ -8,6 +8,7 @@
 #include "platform/ui/IPAddressCtrl.h"
 #include "platform/ui/ProgressCtrl.h"
 #include "platform/ui/Thread.h"
+#include "transfer/Backups.h"
 #include "transfer/DeviceAddress.h"
 
 #include <atomic>
@@ -16,6 +17,8 @@
 constexpr const char* CLOSING_STATUS_TEXT = "Stopping the transfer before closing...";
 // Asked when the close box is used while a transfer runs.
 constexpr const char* CLOSE_QUESTION = "A transfer is running. Cancel it and quit?";
+// Shown when the platform cannot show the backup folder; the folder is the detail.
+constexpr const char* BACKUP_FOLDER_NOT_SHOWN = "The backup folder cannot be opened.";
 
 class CORXConfigurationDlg : public CDialog {
     DECLARE_DYNAMIC(CORXConfigurationDlg)
@@ -49,6 +52,8 @@ public:
     WORD m_wPortOverride = MODBUS_TCP_PORT; // the device's port; other values for simulators
     DWORD m_dwExchangeTimeout = EXCHANGE_TIMEOUT_MS;
     CString m_strInitialHost; // "A.B.C.D" put in the address field at start-up, if valid
+    // Where every download keeps the device's configuration before its first write.
+    BackupPlan m_backup = BackupPlan::IntoFolder(DefaultBackupFolder());
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -64,6 +69,7 @@ private:
     // The close box, confirmed while a worker runs: cancel it; the dialog closes once it has
     // ended.
     void CloseAfterTransfer();
+    void OpenBackupFolder();
 
     bool m_bClosing = false;
 };

@@ -2,10 +2,12 @@
 // Resource ids of the application.
 
 #define IDM_ABOUTBOX 0x0010
+#define IDM_OPENBACKUPS 0x0020
 #define IDD_ABOUTBOX 100
 #define IDS_ABOUTBOX 101
 #define IDD_TRANSFER_DIALOG 102
 #define IDP_SOCKETS_INIT_FAILED 103
+#define IDS_OPENBACKUPS 104
 #define IDR_MAINFRAME 130
 #define IDC_IPADDRESS 1000
 #define IDC_IP_GROUP 1003

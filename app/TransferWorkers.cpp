@@ -6,18 +6,19 @@
 
 namespace {
 
-UINT RunJob(LPVOID pParam, UINT (*job)(const DeviceEndpoint&, CModbus&, CTransferView&)) {
-    auto& dlg = *static_cast<CORXConfigurationDlg*>(pParam);
-    CDialogTransferView view(dlg);
-    return job(dlg.DeviceToConnect(), dlg.m_modbus, view);
+CORXConfigurationDlg& Dialog(LPVOID pParam) {
+    return *static_cast<CORXConfigurationDlg*>(pParam);
 }
 
 } // namespace
 
 UINT UploadThreadProc(LPVOID pParam) {
-    return RunJob(pParam, RunUploadJob);
+    CDialogTransferView view(Dialog(pParam));
+    return RunUploadJob(Dialog(pParam).DeviceToConnect(), Dialog(pParam).m_modbus, view);
 }
 
 UINT DownloadThreadProc(LPVOID pParam) {
-    return RunJob(pParam, RunDownloadJob);
+    CORXConfigurationDlg& dlg = Dialog(pParam);
+    CDialogTransferView view(dlg);
+    return RunDownloadJob(dlg.DeviceToConnect(), dlg.m_modbus, view, {dlg.m_backup, {}});
 }

@@ -25,10 +25,20 @@ const char* const DOWNLOAD_HELP =
     "only with --yes. Ctrl-C, SIGTERM or SIGHUP cancels: the alarm being written is finished\n"
     "and the abort coil set (a second one makes the exit status 130; the coil is still set).\n"
     "\n"
-    "Exit status: 0 complete, 2 FILE cannot be opened, 3 device error (no connection, not an\n"
-    "ORX, lock input not readable, failed write), 4 device configuration locked, 5 cancelled\n"
-    "or not confirmed, 6 a row of FILE refused, 8 internal error, 64 usage error or no\n"
-    "confirmation possible (no terminal and no --yes), 130 second Ctrl-C.\n";
+    "Before its first write (after the lock check) the download reads the device's whole\n"
+    "configuration into a backup, as upload writes a file: by default\n"
+    "$XDG_DATA_HOME/orx-config/backups/ORX-<serial>-<YYYYMMDD-HHMMSS>.csv\n"
+    "(~/.local/share/... when XDG_DATA_HOME is unset), keeping the newest --keep (20) backups\n"
+    "of each device there; --backup FILE puts it in FILE instead, --no-backup makes none.\n"
+    "A backup that cannot be made writes nothing to the device: \"Error downloading!\" (3)\n"
+    "when the device fails, \"Error writing to file!\" (2) when the file does. The backup's\n"
+    "path is printed on stdout as \"Backup: PATH\"; `orx-transfer restore HOST` downloads it.\n"
+    "\n"
+    "Exit status: 0 complete, 2 FILE cannot be opened or the backup not written, 3 device\n"
+    "error (no connection, not an ORX, lock input not readable, failed read of the backup,\n"
+    "failed write), 4 device configuration locked, 5 cancelled or not confirmed, 6 a row of\n"
+    "FILE refused, 8 internal error, 64 usage error or no confirmation possible (no terminal\n"
+    "and no --yes), 130 second Ctrl-C.\n";
 
 const char* const CHECK_HELP =
     "Reads FILE as a download would, without a device, and reports every row that a\n"
@@ -57,3 +67,24 @@ const char* const VERIFY_HELP =
     "Exit status: 0 the device holds what FILE says, 2 FILE cannot be opened or the report\n"
     "cannot be written, 3 device error (no connection, not an ORX, failed read), 6 a row of\n"
     "FILE would be refused, 7 the device differs from FILE, 64 usage error.\n";
+
+const char* const RESTORE_HELP =
+    "Reads the serial number of the ORX device at HOST, finds the newest backup of that\n"
+    "device in the backup folder ($XDG_DATA_HOME/orx-config/backups, or\n"
+    "~/.local/share/orx-config/backups), shows when it was made and downloads it as\n"
+    "`download` does: after confirmation (--yes beforehand), with a backup of the device as it\n"
+    "is now (so a restore can be undone by the next one), and never into a device of another\n"
+    "serial number.\n"
+    "\n"
+    "Exit status: as download; 1 no backup of the device in the folder.\n";
+
+const char* const BACKUP_HELP =
+    "Uploads every device named as HOST[:PORT] (on the command line, or one per line of\n"
+    "--hosts FILE, where # starts a comment) into DIR/ORX-<serial>.csv, --jobs devices at a\n"
+    "time. Each file is written beside its place and put there only when complete, replacing\n"
+    "the device's previous backup; a device that fails leaves its previous file as it was and\n"
+    "never stops the others. One line per device on stdout as it ends (host, serial number,\n"
+    "time, result), then a total. Ctrl-C, SIGTERM or SIGHUP cancels every device.\n"
+    "\n"
+    "Exit status: the worst (highest) result of the devices: 0 all backed up, 2 a file error,\n"
+    "3 a device error, 5 cancelled; 2 also when DIR or FILE cannot be used, 64 usage error.\n";

@@ -1,4 +1,4 @@
-// orx-transfer verify [--port N] [--timeout MS] [--json] HOST FILE
+// orx-transfer verify [--port N] [--timeout MS] [--json] [--trace FILE] HOST FILE
 
 #include "cli/CliCommands.h"
 #include "cli/TerminalView.h"
@@ -38,14 +38,18 @@ nlohmann::json JsonReport(const CliOptions& options, const VerifyReport& report,
 } // namespace
 
 int RunVerifyCommand(const CliOptions& options, const CliStreams& io) {
-    CRemoteModbus modbus;
     CTerminalView view(options.file, io.err, TerminalSettings{});
     VerifyReport report;
-    const UINT result = RunVerifyJob(options.Device(), modbus, view, report);
+    bool verified = false; // no trace, no verify
+    const int result = WithClient(options, io, [&](CModbus& modbus) {
+        verified = true;
+        return static_cast<int>(RunVerifyJob(options.Device(), modbus, view, report));
+    });
+    if (!verified)
+        return result;
     if (options.json)
         io.out << JsonReport(options, report, result, view).dump(2) << '\n';
     else
         PrintReport(report, result, io.out);
-    return FlushReport(io, "verify") ? static_cast<int>(result)
-                                     : static_cast<int>(RESULT_FILE_ERROR);
+    return FlushReport(io, "verify") ? result : static_cast<int>(RESULT_FILE_ERROR);
 }

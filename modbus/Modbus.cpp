@@ -95,24 +95,41 @@ WORD CModbus::Transact(const CByteArray& request, WORD responseLength, Accept ac
     response.SetSize(responseLength);
     WORD code = MODBUS_OK;
     WORD attempts = 0;
-    bool answered = true;
     do {
         m_strExchangeFailure.clear();
+        const auto start =
+            m_observer ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
         code = TxRx(request, static_cast<WORD>(request.GetSize()), response, responseLength);
-        answered = code != MODBUS_OK || accept(response);
-        if (!answered)
+        if (code == MODBUS_OK && !accept(response)) {
             code = MODBUS_BAD_RESPONSE;
+            m_strExchangeFailure = WhyNotTheAnswer(request, response);
+        }
+        if (m_observer)
+            Observe(start, request, response, code);
         ++attempts;
     } while (attempts < m_wRetries && code != MODBUS_OK);
 
     if (code == MODBUS_OK)
         return code;
-    if (!answered)
-        m_strExchangeFailure = WhyNotTheAnswer(request, response);
     m_strLastFailure = DescribeRequest(request) + ": " + FailureCause(code);
     if (m_bThrowException)
         throw new CModbusException(ErrorMessage(code), code);
     return code;
+}
+
+void CModbus::Observe(std::chrono::steady_clock::time_point start, const CByteArray& request,
+                      const CByteArray& response, WORD code) {
+    const auto now = std::chrono::steady_clock::now();
+    const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(now - start);
+    const auto started =
+        std::chrono::system_clock::now() -
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(now - start);
+    // Only a reply that was taken in is shown: a failed one leaves the array as it was.
+    const bool replied = code == MODBUS_OK || code == MODBUS_BAD_RESPONSE;
+    const std::string detail = code == MODBUS_OK ? std::string() : FailureCause(code);
+    std::string text = ErrorMessage(code).str();
+    m_observer({started, elapsed, PeerName(), request, replied ? &response : nullptr, code,
+                std::move(text), detail == text ? std::string() : detail});
 }
 
 std::string CModbus::FailureCause(WORD code) {

@@ -7,6 +7,7 @@
 #include "platform/CriticalSection.h"
 #include "platform/String.h"
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -14,6 +15,19 @@ constexpr BYTE MODBUS_UNIT_ID = 1;
 
 // True when a connection being made is no longer wanted.
 using ConnectCancelled = std::function<bool()>;
+
+// One attempt of an exchange as the client saw it, for a record of the traffic.
+struct ExchangeRecord {
+    std::chrono::system_clock::time_point started;
+    std::chrono::microseconds elapsed;
+    std::string peer;           // the transport's "host:port", empty when it has none
+    const CByteArray& request;  // unit id + PDU
+    const CByteArray* response; // from the unit id on; nullptr when no reply was taken
+    WORD code;
+    std::string text;   // the code's text
+    std::string detail; // what went wrong beyond the code, when known
+};
+using ExchangeObserver = std::function<void(const ExchangeRecord&)>;
 
 class CModbus : public CObject {
     DECLARE_DYNAMIC(CModbus)
@@ -48,6 +62,11 @@ public:
     // that could not be made ("127.0.0.1:502: connection refused").
     const std::string& LastFailure() const { return m_strLastFailure; }
 
+    // Called after every attempt of every exchange, on the thread that made it; empty: none.
+    void SetExchangeObserver(ExchangeObserver observer) { m_observer = std::move(observer); }
+    // Where the exchanges go, for a person ("127.0.0.1:502"); empty when unknown.
+    virtual std::string PeerName() { return {}; }
+
     CCriticalSection m_cs;
     WORD m_wRetries = 1;
     DWORD m_dwReserved = 0;
@@ -62,7 +81,10 @@ private:
     template <class Accept>
     WORD Transact(const CByteArray& request, WORD responseLength, Accept accept);
     std::string FailureCause(WORD code);
+    void Observe(std::chrono::steady_clock::time_point start, const CByteArray& request,
+                 const CByteArray& response, WORD code);
 
     std::string m_strLastFailure;
     std::string m_strExchangeFailure;
+    ExchangeObserver m_observer;
 };

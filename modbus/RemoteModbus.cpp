@@ -122,6 +122,10 @@ BOOL CRemoteModbus::Disconnect() {
     }
 }
 
+std::string CRemoteModbus::PeerName() {
+    return m_strHost.str() + ':' + std::to_string(m_wPort);
+}
+
 // Whole seconds as a rule; a time-out under a second bounds the waits to itself, so that no
 // exchange waits without limit.
 int CRemoteModbus::ExchangeLimitMs() const {

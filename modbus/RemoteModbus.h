@@ -30,6 +30,7 @@ public:
     BOOL Connect(CString host, WORD port, DWORD timeoutMs,
                  const ConnectCancelled& cancelled = {}) override;
     BOOL Disconnect() override;
+    std::string PeerName() override;
 
     BOOL m_bAutoReconnect = FALSE;
     CString m_strHost;

@@ -12,6 +12,7 @@ constexpr WORD MAX_WORD = std::numeric_limits<WORD>::max();
 constexpr int MS_PER_SECOND = 1000;
 constexpr int MAX_IDLE_SECONDS = std::numeric_limits<int>::max() / MS_PER_SECOND;
 constexpr int HEX_BASE = 16;
+constexpr int MAX_DEVICES = 1000;
 
 const CLI::Validator IPV4_ADDRESS(
     [](const std::string& text) {
@@ -53,8 +54,13 @@ void DeclareDevice(CLI::App& app, SimCommandLine& cl) {
         ->transform(HEX_WORD);
     app.add_flag("--locked", cl.locked, "configuration locked (input 3389 reads 1)");
     app.add_option("--config", cl.configFile, "initial alarms from a configuration file");
-    app.add_option("--save", cl.saveFile,
-                   "write the device's alarms as a configuration file on exit");
+    CLI::Option* save = app.add_option("--save", cl.saveFile,
+                                       "write the device's alarms as a configuration file on exit");
+    app.add_option("--ports", cl.devices,
+                   "simulate N devices, each on a port of its own (the ports after --port, or "
+                   "free ones with --port 0), with serial numbers counting up from --serial")
+        ->check(CLI::Range(1, MAX_DEVICES))
+        ->excludes(save);
     app.add_flag("--log", cl.log,
                  "one line per request, per coil write and per connection closed or refused by "
                  "the device, on stdout");

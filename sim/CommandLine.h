@@ -15,6 +15,7 @@ struct SimCommandLine {
     std::optional<WORD> identity;
     bool locked = false;
     bool log = false;
+    int devices = 1; // each on a port of its own, serial numbers counting up
     std::string configFile;
     std::string saveFile;
 };

@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <iostream>
+#include <memory>
 #include <pthread.h>
 
 namespace {
@@ -53,13 +54,19 @@ int Run(SimCommandLine cl) {
     BlockStopSignals(stopSignals);
     RaiseOpenFileLimit(); // as many clients as the system allows
     try {
-        OrxSimulator simulator(options);
-        std::cout << "orx-sim listening on " << simulator.Address() << ':' << simulator.Port()
-                  << std::endl;
+        std::vector<std::unique_ptr<OrxSimulator>> simulators;
+        for (int device = 0; device < cl.devices; ++device) {
+            simulators.push_back(std::make_unique<OrxSimulator>(options));
+            std::cout << "orx-sim listening on " << simulators.back()->Address() << ':'
+                      << simulators.back()->Port() << std::endl;
+            ++options.image.serial;
+            options.port = options.port == 0 ? 0 : static_cast<WORD>(options.port + 1);
+        }
         int signal = 0;
         sigwait(&stopSignals, &signal);
-        simulator.Stop();
-        if (!cl.saveFile.empty() && !SaveConfigFile(cl.saveFile, simulator.Image())) {
+        for (const auto& simulator : simulators)
+            simulator->Stop();
+        if (!cl.saveFile.empty() && !SaveConfigFile(cl.saveFile, simulators[0]->Image())) {
             std::cerr << "orx-sim: cannot write " << cl.saveFile << '\n';
             return EXIT_CANNOT_CREATE;
         }

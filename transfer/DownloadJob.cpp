@@ -1,11 +1,16 @@
 // File to device.
 
 #include "transfer/ConfigCheck.h"
+#include "transfer/DeviceFile.h"
 #include "transfer/RegisterMap.h"
 #include "transfer/TransferJobs.h"
 #include "transfer/TransferSteps.h"
 
+#include <filesystem>
+
 namespace {
+
+constexpr const char* NOTHING_WRITTEN = "no backup, nothing written: ";
 
 enum class AlarmsEnd { Complete, WriteFailed, Cancelled };
 
@@ -60,8 +65,9 @@ void SendAbortCoil(CModbus& modbus, EndCoil& coil) {
 
 class CDownload {
 public:
-    CDownload(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view)
-        : m_device(device), m_modbus(modbus), m_view(view) {}
+    CDownload(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view,
+              const DownloadOptions& options, DownloadReport& report)
+        : m_device(device), m_modbus(modbus), m_view(view), m_options(options), m_report(report) {}
 
     UINT Run();
     // An exception ended the download: the device learns that it stopped.
@@ -79,10 +85,14 @@ private:
         return Fail(box, status, result, cause);
     }
     UINT WriteRows(const std::vector<AlarmRecord>& rows);
+    UINT BackUp();
+    std::string BackupPath(DWORD serial, std::string& why) const;
 
     const DeviceEndpoint& m_device;
     CModbus& m_modbus;
     CTransferView& m_view;
+    const DownloadOptions& m_options;
+    DownloadReport& m_report;
     EndCoil m_coil;
 };
 
@@ -108,6 +118,58 @@ UINT CDownload::WriteRows(const std::vector<AlarmRecord>& rows) {
     return EndTransfer(m_view, m_modbus, RESULT_OK);
 }
 
+std::string CDownload::BackupPath(DWORD serial, std::string& why) const {
+    if (m_options.requiredSerial && serial != *m_options.requiredSerial) {
+        why = "the ORX has serial number " + std::to_string(serial) + ", not " +
+              std::to_string(*m_options.requiredSerial);
+        return {};
+    }
+    const BackupPlan& plan = m_options.backup;
+    return plan.kind == BackupPlan::Kind::File
+               ? plan.path
+               : NewBackupPath(plan.path, serial, std::time(nullptr));
+}
+
+// The device's configuration as it is before the first write; RESULT_OK to go on.
+UINT CDownload::BackUp() {
+    const BackupPlan& plan = m_options.backup;
+    if (plan.kind == BackupPlan::Kind::None)
+        return RESULT_OK;
+    m_view.SetStatus(BACKUP_STATUS);
+    if (plan.kind == BackupPlan::Kind::Folder) {
+        std::error_code error;
+        if (plan.path.empty())
+            return Fail("Error writing to file!", nullptr, RESULT_FILE_ERROR,
+                        std::string(NOTHING_WRITTEN) + NO_BACKUP_FOLDER);
+        std::filesystem::create_directories(plan.path, error);
+        if (error)
+            return Fail("Error writing to file!", nullptr, RESULT_FILE_ERROR,
+                        NOTHING_WRITTEN + plan.path + ": " + error.message());
+    }
+    const DeviceFileResult backup =
+        WriteDeviceFileFor(m_modbus, m_view, [this](DWORD serial, std::string& why) {
+            return BackupPath(serial, why);
+        });
+    switch (backup.end) {
+    case FileEnd::Complete:
+        break;
+    case FileEnd::Cancelled:
+        return Fail(nullptr, "Download Cancelled!", RESULT_CANCELLED);
+    case FileEnd::FileError:
+        return Fail("Error writing to file!", nullptr, RESULT_FILE_ERROR,
+                    NOTHING_WRITTEN + backup.path + ": " + backup.why);
+    case FileEnd::ReadFailed:
+    case FileEnd::Refused:
+        return Fail("Error downloading!", nullptr, RESULT_DEVICE_ERROR,
+                    NOTHING_WRITTEN + backup.why);
+    }
+    m_report.backupPath = backup.path;
+    if (std::string why; plan.kind == BackupPlan::Kind::Folder &&
+                         !PruneBackups(plan.path, backup.serial, plan.keep, why))
+        m_report.warning = "old backups not removed: " + why;
+    return RESULT_OK;
+}
+
 UINT CDownload::Run() {
     std::string path;
     if (!m_view.ChooseFile(true, path))
@@ -126,32 +188,26 @@ UINT CDownload::Run() {
     if (!m_view.Confirm(DOWNLOAD_QUESTION, DescribeWarnings(file)))
         return EndTransfer(m_view, m_modbus, RESULT_CANCELLED);
 
-    m_view.SetStatus("Connecting to ORX...");
-    std::string why;
-    const bool connected = ConnectToOrx(
-        m_modbus, m_device, [this] { return m_view.IsCancelled(); }, why);
-    // Cancel also cuts short a connect being made: a failed connect then ends as cancelled.
-    if (m_view.IsCancelled())
-        return Fail(nullptr, "Download Cancelled!", RESULT_CANCELLED);
-    if (!connected)
-        return Fail("Error connecting to ORX!", "Error connecting to ORX!", RESULT_DEVICE_ERROR,
-                    why);
-    if (!CheckDeviceIdentity(m_modbus, &why))
-        return Fail("This is not an ORX!", "Error! Device was not an ORX!", RESULT_DEVICE_ERROR,
-                    why);
+    if (const UINT reached = ReachOrx(m_view, m_modbus, m_device, "Download Cancelled!");
+        reached != RESULT_OK)
+        return reached;
     bool locked = false;
     // A device that does not tell whether it is locked may be: it is not written.
     if (const WORD code = ReadLock(m_modbus, locked); code != MODBUS_OK)
         return Fail("Error downloading!", nullptr, RESULT_DEVICE_ERROR, m_modbus.LastFailure());
     if (locked)
         return Fail("Error! Configuration Locked!", "Error! Configuration Locked!", RESULT_LOCKED);
+    if (const UINT backedUp = BackUp(); backedUp != RESULT_OK)
+        return backedUp;
     return WriteRows(file.written);
 }
 
 } // namespace
 
-UINT RunDownloadJob(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view) {
-    CDownload download(device, modbus, view);
+UINT RunDownloadJob(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view,
+                    const DownloadOptions& options, DownloadReport* report) {
+    DownloadReport unused;
+    CDownload download(device, modbus, view, options, report ? *report : unused);
     return GuardTransfer(
         view, modbus, "Error downloading!", [&] { return download.Run(); },
         [&] { download.OnFailure(); });

@@ -26,6 +26,47 @@ private:
     int m_failed = 0;
 };
 
+constexpr BYTE FN_READ_DISCRETE_INPUTS = 2;
+constexpr BYTE FN_READ_INPUT_REGISTERS = 4;
+constexpr BYTE FN_WRITE_SINGLE_COIL = 5;
+constexpr BYTE FN_WRITE_MULTIPLE_REGISTERS = 16;
+constexpr WORD FLOAT_WORDS = 2;
+
+// The part of alarm n's registers that starts at offset, read or written as quantity words.
+const char* AlarmRegisterPart(int offset, WORD quantity) {
+    if (offset == 0 && quantity == ALARM_WORD_COUNT)
+        return "words";
+    if (offset == ALARM_TRIP_POINT_OFFSET && quantity == 2 * FLOAT_WORDS)
+        return "floats";
+    if (offset == ALARM_TRIP_POINT_OFFSET && quantity == FLOAT_WORDS)
+        return "trip point";
+    if (offset == ALARM_DEADBAND_OFFSET && quantity == FLOAT_WORDS)
+        return "deadband";
+    return nullptr;
+}
+
+std::string AlarmRegisterEntry(WORD address, WORD quantity) {
+    const int offset = address - REG_ALARM_BASE;
+    if (offset < 0 || offset >= ALARM_STRIDE * ALARM_COUNT)
+        return {};
+    const char* part = AlarmRegisterPart(offset % ALARM_STRIDE, quantity);
+    return part ? "alarm " + std::to_string(offset / ALARM_STRIDE + 1) + ' ' + part : "";
+}
+
+// Discrete inputs and coils share their addresses.
+std::string BitEntry(WORD address) {
+    if (address == INPUT_CONFIG_LOCKED)
+        return "lock input";
+    if (address == COIL_DOWNLOAD_ABORTED)
+        return "abort coil";
+    if (address == COIL_DOWNLOAD_COMPLETE)
+        return "completion coil";
+    const int offset = address - BIT_FAULTS_BASE;
+    if (offset < 0 || offset >= ALARM_COUNT)
+        return {};
+    return "alarm " + std::to_string(offset + 1) + " faults bit";
+}
+
 std::string IdentityMismatch(WORD found) {
     char text[80];
     std::snprintf(text, sizeof text, "identity register %u holds 0x%04X, 0x%04X expected",
@@ -103,4 +144,23 @@ bool WriteDeviceAlarm(CModbus& modbus, int n, const AlarmRecord& record, std::st
     first.Note(modbus.PresetFloat(registerAddress + ALARM_DEADBAND_OFFSET, record.deadband));
     first.Note(modbus.ForceSingleCoil(AlarmFlagAddress(n), record.enunciateFaults));
     return first.AllSucceeded();
+}
+
+std::string RegisterMapEntry(BYTE function, WORD address, WORD quantity) {
+    switch (function) {
+    case FN_READ_INPUT_REGISTERS:
+        if (address == REG_IDENTITY && quantity == IDENTITY_WORDS)
+            return "identity";
+        if (address == REG_SERIAL_NUMBER && quantity == SERIAL_NUMBER_WORDS)
+            return "serial number";
+        return AlarmRegisterEntry(address, quantity);
+    case FN_WRITE_MULTIPLE_REGISTERS:
+        return AlarmRegisterEntry(address, quantity);
+    case FN_READ_DISCRETE_INPUTS:
+        return quantity == 1 ? BitEntry(address) : "";
+    case FN_WRITE_SINGLE_COIL:
+        return BitEntry(address);
+    default:
+        return {};
+    }
 }

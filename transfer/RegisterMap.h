@@ -76,6 +76,11 @@ bool CheckDeviceIdentity(CModbus& modbus, std::string* why = nullptr);
 // describes them; true when all three succeeded, else why (if given) gets the first failure.
 bool ReadDeviceAlarm(CModbus& modbus, int n, AlarmArrays& alarm, std::string* why = nullptr);
 
+// The entry of this map that a request (function code, first address, quantity) reaches, for a
+// person reading a record of the traffic: "identity", "alarm 7 words", "alarm 7 floats",
+// "alarm 7 faults bit", "lock input", "completion coil"...; empty for none.
+std::string RegisterMapEntry(BYTE function, WORD address, WORD quantity);
+
 // Writes alarm n (1..ALARM_COUNT) in the device's order: the four words, trip point,
 // deadband, faults coil. All four writes are made whatever the earlier ones gave; true when
 // all four succeeded, else why (if given) gets the first failure.

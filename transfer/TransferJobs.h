@@ -3,10 +3,13 @@
 // thread, presents itself through the view and returns a RESULT_* code.
 
 #include "modbus/Modbus.h"
+#include "transfer/Backups.h"
 #include "transfer/DeviceAddress.h"
 #include "transfer/DeviceCompare.h"
 #include "transfer/TransferView.h"
 
+#include <functional>
+#include <optional>
 #include <vector>
 
 constexpr const char* UPLOAD_QUESTION = "Please verify you wish to upload the ORX's configuration.";
@@ -16,9 +19,37 @@ constexpr const char* DOWNLOAD_QUESTION =
 // Device to file: the chosen file is replaced only by a complete upload.
 UINT RunUploadJob(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view);
 
+constexpr const char* BACKUP_STATUS = "Backing up ORX...";
+
+struct DownloadOptions {
+    // Made after the lock check and before the first write, as an upload writes a file; a
+    // backup that cannot be made ends the download before anything is written.
+    BackupPlan backup;
+    // With a backup: a device with another serial number is not written (a restore).
+    std::optional<DWORD> requiredSerial;
+};
+
+struct DownloadReport {
+    std::string backupPath; // the backup made, if any
+    std::string warning;    // a failure after the backup was made that did not stop the download
+};
+
 // File to device: the whole file is checked first, the download confirmed, a locked device
-// refused, and the device told by a coil how the download ended.
-UINT RunDownloadJob(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view);
+// refused, the device backed up, and the device told by a coil how the download ended.
+UINT RunDownloadJob(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view,
+                    const DownloadOptions& options, DownloadReport* report = nullptr);
+
+// Device to folder/ORX-<serial>.csv, named once the serial number is read and replaced only
+// by a complete backup; claim(serial) gives why the device may not take that name (another
+// device of the run did), empty when it may. serial gets the serial number once read.
+using SerialClaim = std::function<std::string(DWORD serial)>;
+UINT RunSiteBackupJob(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view,
+                      const std::string& folder, const SerialClaim& claim,
+                      std::optional<DWORD>& serial);
+
+// Connects, checks the identity and reads the serial number, as the first steps of a restore.
+UINT RunIdentifyJob(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view,
+                    DWORD& serial);
 
 struct VerifyReport {
     int compared = 0; // alarms read and compared

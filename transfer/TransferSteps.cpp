@@ -1,6 +1,7 @@
 #include "transfer/TransferSteps.h"
 
 #include "platform/Exception.h"
+#include "transfer/RegisterMap.h"
 #include "transfer/TransferResults.h"
 
 #include <exception>
@@ -40,6 +41,24 @@ UINT FailTransfer(CTransferView& view, CModbus& modbus, const char* box, const c
     if (status != nullptr)
         view.SetStatus(status);
     return EndTransfer(view, modbus, result);
+}
+
+UINT ReachOrx(CTransferView& view, CModbus& modbus, const DeviceEndpoint& device,
+              const char* cancelledStatus) {
+    view.SetStatus("Connecting to ORX...");
+    std::string why;
+    const bool connected = ConnectToOrx(
+        modbus, device, [&view] { return view.IsCancelled(); }, why);
+    // Cancel also cuts short a connect being made: a failed connect then ends as cancelled.
+    if (view.IsCancelled())
+        return FailTransfer(view, modbus, nullptr, cancelledStatus, RESULT_CANCELLED);
+    if (!connected)
+        return FailTransfer(view, modbus, "Error connecting to ORX!", "Error connecting to ORX!",
+                            RESULT_DEVICE_ERROR, why);
+    if (!CheckDeviceIdentity(modbus, &why))
+        return FailTransfer(view, modbus, "This is not an ORX!", "Error! Device was not an ORX!",
+                            RESULT_DEVICE_ERROR, why);
+    return RESULT_OK;
 }
 
 UINT RefuseEmptyPath(CTransferView& view) {

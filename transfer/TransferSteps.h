@@ -2,6 +2,7 @@
 // The steps that the jobs share: the ways a transfer ends.
 
 #include "modbus/Modbus.h"
+#include "transfer/DeviceAddress.h"
 #include "transfer/TransferView.h"
 
 #include <functional>
@@ -13,6 +14,12 @@ UINT EndTransfer(CTransferView& view, CModbus& modbus, UINT result);
 // The error (with its cause) first, then the status text; either may be null.
 UINT FailTransfer(CTransferView& view, CModbus& modbus, const char* box, const char* status,
                   UINT result, const std::string& cause = {});
+
+// "Connecting to ORX...", the connection (given up once cancelled) and the identity check.
+// RESULT_OK with an ORX connected; otherwise the transfer has ended, with cancelledStatus
+// shown after a cancel, and its result is returned.
+UINT ReachOrx(CTransferView& view, CModbus& modbus, const DeviceEndpoint& device,
+              const char* cancelledStatus);
 
 // The empty-path end: "Please select a file." and the view at rest; the client is not
 // touched.

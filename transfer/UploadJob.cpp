@@ -1,33 +1,34 @@
-// Device to file.
+// Device to file: the upload, the backup of one device of a site, and the identification of
+// a device that a restore begins with.
 
-#include "transfer/ConfigFile.h"
+#include "transfer/DeviceFile.h"
 #include "transfer/RegisterMap.h"
-#include "transfer/ReplacingFile.h"
 #include "transfer/TransferJobs.h"
 #include "transfer/TransferSteps.h"
 
+#include <filesystem>
+
 namespace {
 
-enum class AlarmsEnd { Complete, ReadFailed, Cancelled };
-
-std::string UploadStatus(int n) {
-    return "Uploading Alarm " + std::to_string(n) + "/32...";
-}
-
-// The row of each alarm is written before its reads are judged; why gets a failure's cause.
-AlarmsEnd UploadAlarms(CModbus& modbus, CTransferView& view, std::ostream& file, std::string& why) {
-    AlarmArrays alarm; // reused without clearing: a failed read repeats the previous values
-    for (int n = 1; n <= ALARM_COUNT; ++n) {
-        view.SetStatus(UploadStatus(n));
-        const bool read = ReadDeviceAlarm(modbus, n, alarm, &why);
-        WriteAlarmRow(file, n, alarm.words, alarm.floats, alarm.faults);
-        view.StepProgress();
-        if (!read)
-            return AlarmsEnd::ReadFailed;
-        if (view.IsCancelled())
-            return AlarmsEnd::Cancelled;
+// The end of an upload whose device was reached and whose file was named as path.
+UINT FinishUpload(CTransferView& view, CModbus& modbus, FileEnd end, const std::string& path,
+                  const std::string& why) {
+    switch (end) {
+    case FileEnd::Complete:
+        break;
+    case FileEnd::Cancelled:
+        return FailTransfer(view, modbus, nullptr, "Upload Cancelled!", RESULT_CANCELLED);
+    case FileEnd::FileError:
+        return FailTransfer(view, modbus, "Error writing to file!", nullptr, RESULT_FILE_ERROR,
+                            path + ": " + why);
+    case FileEnd::Refused:
+        return FailTransfer(view, modbus, "Error writing to file!", nullptr, RESULT_FILE_ERROR,
+                            why);
+    case FileEnd::ReadFailed:
+        return FailTransfer(view, modbus, "Error uploading!", nullptr, RESULT_DEVICE_ERROR, why);
     }
-    return AlarmsEnd::Complete;
+    view.SetStatus("Upload Complete!");
+    return EndTransfer(view, modbus, RESULT_OK);
 }
 
 UINT Upload(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view) {
@@ -42,40 +43,43 @@ UINT Upload(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view) 
     if (!file.Open(path))
         return FailTransfer(view, modbus, "Error writing to file!", nullptr, RESULT_FILE_ERROR,
                             path + ": " + file.Why());
-    PrepareFileStream(file.Stream());
-
-    view.SetStatus("Connecting to ORX...");
-    std::string why;
-    const bool connected = ConnectToOrx(
-        modbus, device, [&view] { return view.IsCancelled(); }, why);
-    // Cancel also cuts short a connect being made: a failed connect then ends as cancelled.
-    if (view.IsCancelled())
-        return FailTransfer(view, modbus, nullptr, "Upload Cancelled!", RESULT_CANCELLED);
-    if (!connected)
-        return FailTransfer(view, modbus, "Error connecting to ORX!", "Error connecting to ORX!",
-                            RESULT_DEVICE_ERROR, why);
-    if (!CheckDeviceIdentity(modbus, &why))
-        return FailTransfer(view, modbus, "This is not an ORX!", "Error! Device was not an ORX!",
-                            RESULT_DEVICE_ERROR, why);
+    if (const UINT reached = ReachOrx(view, modbus, device, "Upload Cancelled!");
+        reached != RESULT_OK)
+        return reached;
 
     DWORD serial = 0;
-    if (const WORD code = ReadSerialNumber(modbus, serial); code != MODBUS_OK)
+    if (ReadSerialNumber(modbus, serial) != MODBUS_OK)
         return FailTransfer(view, modbus, "Error uploading!", nullptr, RESULT_DEVICE_ERROR,
                             modbus.LastFailure());
-    WriteFileHeader(file.Stream(), serial);
-    switch (UploadAlarms(modbus, view, file.Stream(), why)) {
-    case AlarmsEnd::ReadFailed:
-        return FailTransfer(view, modbus, "Error uploading!", nullptr, RESULT_DEVICE_ERROR, why);
-    case AlarmsEnd::Cancelled:
-        return FailTransfer(view, modbus, nullptr, "Upload Cancelled!", RESULT_CANCELLED);
-    case AlarmsEnd::Complete:
-        break;
-    }
-    WriteFileNote(file.Stream());
-    if (!file.Commit())
-        return FailTransfer(view, modbus, "Error writing to file!", nullptr, RESULT_FILE_ERROR,
-                            path + ": " + file.Why());
-    view.SetStatus("Upload Complete!");
+    std::string why;
+    const FileEnd end = WriteDeviceFile(modbus, view, serial, file, true, why);
+    return FinishUpload(view, modbus, end, path, why);
+}
+
+UINT SiteBackup(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view,
+                const std::string& folder, const SerialClaim& claim, std::optional<DWORD>& serial) {
+    view.BeginTransfer();
+    if (const UINT reached = ReachOrx(view, modbus, device, "Upload Cancelled!");
+        reached != RESULT_OK)
+        return reached;
+    const DeviceFileResult backup =
+        WriteDeviceFileFor(modbus, view, [&](DWORD read, std::string& why) {
+            serial = read;
+            why = claim ? claim(read) : std::string();
+            const std::string name = "ORX-" + std::to_string(read) + ".csv";
+            return why.empty() ? (std::filesystem::path(folder) / name).string() : std::string();
+        });
+    return FinishUpload(view, modbus, backup.end, backup.path, backup.why);
+}
+
+UINT Identify(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view, DWORD& serial) {
+    view.BeginTransfer();
+    if (const UINT reached = ReachOrx(view, modbus, device, "Download Cancelled!");
+        reached != RESULT_OK)
+        return reached;
+    if (ReadSerialNumber(modbus, serial) != MODBUS_OK)
+        return FailTransfer(view, modbus, "Error downloading!", nullptr, RESULT_DEVICE_ERROR,
+                            modbus.LastFailure());
     return EndTransfer(view, modbus, RESULT_OK);
 }
 
@@ -85,4 +89,17 @@ UINT RunUploadJob(const DeviceEndpoint& device, CModbus& modbus, CTransferView& 
     // The unfinished file is discarded as the exception leaves Upload.
     return GuardTransfer(view, modbus, "Error uploading!",
                          [&] { return Upload(device, modbus, view); });
+}
+
+UINT RunSiteBackupJob(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view,
+                      const std::string& folder, const SerialClaim& claim,
+                      std::optional<DWORD>& serial) {
+    return GuardTransfer(view, modbus, "Error uploading!",
+                         [&] { return SiteBackup(device, modbus, view, folder, claim, serial); });
+}
+
+UINT RunIdentifyJob(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view,
+                    DWORD& serial) {
+    return GuardTransfer(view, modbus, "Error downloading!",
+                         [&] { return Identify(device, modbus, view, serial); });
 }

@@ -20,8 +20,13 @@ constexpr const char* FOOTER =
     "the last file chosen; --host and --port override them. The window title names a port\n"
     "other than 502. About ORX Configuration: F1, or the dialog's context menu (right click).\n"
     "\n"
-    "Exit status: 0 the dialog was closed, 1 no display to show it on, 64 usage error or a\n"
-    "--screenshot FILE that is not a picture.\n";
+    "Every download first saves the device's configuration in\n"
+    "$XDG_DATA_HOME/orx-config/backups (~/.local/share/orx-config/backups when unset) as\n"
+    "ORX-<serial>-<YYYYMMDD-HHMMSS>.csv, keeping the newest 20 of each device; \"Open Backup\n"
+    "Folder\" on the context menu shows them.\n"
+    "\n"
+    "Exit status: 0 the dialog was closed, 1 no display to show it on, 2 the trace file\n"
+    "cannot be written, 64 usage error or a --screenshot FILE that is not a picture.\n";
 
 // HOST becomes "A.B.C.D", a host name being resolved here, once.
 const CLI::Validator DEVICE_HOST(
@@ -48,6 +53,9 @@ int ParseGuiCommandLine(int argc, char** argv, GuiOptions& options) {
     app.add_option("--timeout", options.timeoutMs, "time-out of each exchange, in ms")
         ->capture_default_str()
         ->check(CLI::Range(TIMEOUT_MIN_MS, TIMEOUT_MAX_MS));
+    app.add_option("--trace", options.trace,
+                   "write one line per exchange with the device to FILE (- for standard error)")
+        ->option_text("FILE");
     app.add_option("--screenshot", options.screenshot,
                    "save a PNG picture of the dialog in FILE once it is shown, then close; an "
                    "existing FILE that is not a picture is kept");

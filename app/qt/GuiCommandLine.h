@@ -1,6 +1,6 @@
 #pragma once
-// orx-config's command line: [--host HOST] [--port N] [--timeout MS] [--screenshot FILE]
-// [--help] [--version].
+// orx-config's command line: [--host HOST] [--port N] [--timeout MS] [--trace FILE]
+// [--screenshot FILE] [--help] [--version].
 
 #include "transfer/TransferResults.h"
 
@@ -11,10 +11,13 @@ struct GuiOptions {
     WORD port = 0;    // 0: the device's port
     DWORD timeoutMs = EXCHANGE_TIMEOUT_MS;
     std::string screenshot;
+    std::string trace; // "-": standard error; empty: none
 };
 
 // Exit status of a usage error, as the command-line tool uses.
 constexpr int GUI_USAGE_EXIT = 64;
+// Exit status when the trace file cannot be written, the command-line tool's file error.
+constexpr int GUI_TRACE_EXIT = 2;
 // ParseGuiCommandLine's answer when the program is to run.
 constexpr int GUI_RUN = -1;
 

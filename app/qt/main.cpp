@@ -4,16 +4,29 @@
 #include "app/qt/GuiShell.h"
 #include "app/qt/NoDisplayExit.h"
 #include "platform/qt/AppIcon.h"
+#include "transfer/ExchangeTrace.h"
 
 #include <QApplication>
 
 #include <cstdio>
+#include <iostream>
 #include <optional>
 
 int main(int argc, char** argv) {
     GuiOptions options;
     if (const int status = ParseGuiCommandLine(argc, argv, options); status != GUI_RUN)
         return status;
+
+    std::unique_ptr<CExchangeTrace> trace;
+    if (!options.trace.empty()) {
+        std::string why;
+        trace = CExchangeTrace::Open(options.trace, std::cerr, why);
+        if (!trace) {
+            std::fprintf(stderr, "orx-config: cannot write the trace: %s\n", why.c_str());
+            return GUI_TRACE_EXIT;
+        }
+        theApp.m_exchangeObserver = [&trace](const ExchangeRecord& r) { trace->Write(r); };
+    }
 
     std::optional<NoDisplayExit> noDisplay(std::in_place);
     QApplication app(argc, argv);

@@ -5,6 +5,7 @@
 #include "platform/ui/Dialog.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 #include <QMessageBox>
 #include <QThread>
 #include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
 #include <exception>
@@ -185,6 +187,11 @@ INT_PTR QtFrontEnd::ChooseFile(const CFileRequest& request, CString& path) {
     }));
     path = result == IDOK ? chosen : CString();
     return result == IDOK ? IDOK : IDCANCEL;
+}
+
+bool QtFrontEnd::OpenFolder(const char* path) {
+    const QUrl folder = QUrl::fromLocalFile(QString::fromLocal8Bit(path));
+    return Send([&] { return static_cast<LRESULT>(QDesktopServices::openUrl(folder)); }) != 0;
 }
 
 INT_PTR QtFrontEnd::ShowFileDialog(const CFileRequest& request, CString& path) {

@@ -68,6 +68,11 @@ public:
     virtual int MessageBox(const char* text, UINT type, UINT helpId, const char* detail) = 0;
     // Returns IDOK with the full path in path, or IDCANCEL.
     virtual INT_PTR ChooseFile(const CFileRequest& request, CString& path) = 0;
+    // Shows an existing folder in the platform's file manager; false when it cannot.
+    virtual bool OpenFolder(const char* path) {
+        (void)path;
+        return false;
+    }
 
     // A worker started with AfxBeginThread has returned exitCode; called on that worker.
     virtual void OnWorkerEnded(UINT exitCode) { (void)exitCode; }

@@ -10,6 +10,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <pty.h>
 
@@ -32,12 +33,13 @@ std::size_t AlarmsBegun(const OrxSimulator& sim) {
 
 class CliDownload : public ProgramTest {
 protected:
-    std::vector<std::string> Args(const char* command, bool yes = false) const {
-        std::vector<std::string> args{command, "--port", std::to_string(m_sim->Port()), "127.0.0.1",
-                                      m_file};
-        if (yes)
-            args.insert(args.begin() + 1, "--yes");
-        return args;
+    // command, its options, the simulator and the file.
+    std::vector<std::string> Args(const char* command,
+                                  std::vector<std::string> options = {}) const {
+        options.insert(options.begin(), command);
+        options.insert(options.end(),
+                       {"--port", std::to_string(m_sim->Port()), "127.0.0.1", m_file});
+        return options;
     }
     // The download in this process, its confirmation read from a pseudo-terminal.
     int DownloadOnTerminal(const char* answer) {
@@ -61,7 +63,7 @@ protected:
 TEST_F(CliDownload, DownloadWithYesWarnsThenWritesTheDevice) {
     m_dir.Write("config.csv",
                 DOWNLOAD_FILE_HEADER + ("A" + DistinctRows(1, ALARM_COUNT).substr(1)));
-    const ProgramRun run = Run(Args("download", true));
+    const ProgramRun run = Run(Args("download", {"--yes"}));
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(DistinctAlarmsOn(*m_sim), ALARM_COUNT);
     EXPECT_NE(run.err.find("warning: row 1, line 6: field 1 (alarm number) \"A\" ignored: the row "
@@ -71,11 +73,42 @@ TEST_F(CliDownload, DownloadWithYesWarnsThenWritesTheDevice) {
     EXPECT_NE(run.err.find("Download Complete!"), std::string::npos) << run.err;
 }
 
+// Every download, a restore too, backs the device up first and names the backup; restore puts
+// the newest back exactly; beyond the newest --keep a device's backups go, oldest first, also
+// among those of one second.
+TEST_F(CliDownload, BackupsAreRestoredAndPruned) {
+    m_sim = std::make_unique<OrxSimulator>(); // alarms other than the file's
+    const DeviceImage before = m_sim->Image();
+    const std::string folder = m_dir.File("data/orx-config/backups/");
+    std::filesystem::create_directories(folder);
+    const std::string old =
+        m_dir.Write("data/orx-config/backups/ORX-1234567-20000101-000000.csv", "");
+    const std::string other = m_dir.Write("data/orx-config/backups/ORX-7-20000101-000000.csv", "");
+    const std::string port = std::to_string(m_sim->Port());
+    std::vector<std::string> made;
+    for (const std::vector<std::string>& args :
+         {Args("download", {"--yes", "--keep", "2"}),
+          {"restore", "--yes", "--keep", "2", "--port", port, "127.0.0.1"},
+          Args("download", {"--yes", "--keep", "2"})}) {
+        const ProgramRun run = Run(args);
+        ASSERT_EQ(run.status, 0) << run.err;
+        ASSERT_EQ(run.out.rfind("Backup: " + folder + "ORX-1234567-", 0), 0u) << run.out;
+        made.push_back(run.out.substr(std::strlen("Backup: "), run.out.size() - 9));
+        if (made.size() == 2) {
+            EXPECT_EQ(m_sim->Image().alarmRegisters, before.alarmRegisters);
+            EXPECT_EQ(m_sim->Image().faults, before.faults);
+        }
+    }
+    for (const auto& [path, kept] :
+         {std::pair{old, false}, {other, true}, {made[0], false}, {made[1], true}, {made[2], true}})
+        EXPECT_EQ(std::filesystem::exists(path), kept) << path;
+}
+
 TEST_F(CliDownload, RefusedFileAndUnwritableReports) {
     std::string bad =
         m_dir.Write("bad.csv", DOWNLOAD_FILE_HEADER + std::string("1,1,1,1,0,0,0,0\n"));
     std::swap(m_file, bad); // the download says why it refuses the file
-    ProgramRun run = Run(Args("download", true));
+    ProgramRun run = Run(Args("download", {"--yes"}));
     std::swap(m_file, bad);
     EXPECT_EQ(run.status, static_cast<int>(RESULT_CONFIG_ERROR));
     EXPECT_NE(run.err.find("Configuration Error! (row 1, line 6: field 3 (source module) \"1\""),
@@ -107,7 +140,7 @@ TEST_F(CliDownload, SignalsFinishTheAlarmAndSetTheAbortCoil) {
         SimulatorOptions options = ZeroedDevice();
         options.delayMs = SLOW_REPLY_MS;
         m_sim = std::make_unique<OrxSimulator>(options);
-        const pid_t pid = Start(Args("download", true));
+        const pid_t pid = Start(Args("download", {"--yes", "--no-backup"}));
         ASSERT_GT(pid, 0);
         WaitUntil([&] { return AlarmsBegun(*m_sim) >= ALARMS_BEFORE_INTERRUPT; });
         for (const int signal : c.signals) {
@@ -191,6 +224,29 @@ TEST_F(CliDownload, ProgramOptions) {
          {"upload", "--timeout", "50", "--port", std::to_string(silent.Port()), "127.0.0.1", up},
          static_cast<int>(RESULT_DEVICE_ERROR),
          "This is not an ORX! (read input registers 3495 x4: no reply within 50 ms)\n"},
+        {transfer,
+         {"verify", "--trace", "-", "--timeout", "50", "--port", std::to_string(silent.Port()),
+          "127.0.0.1", m_file},
+         static_cast<int>(RESULT_DEVICE_ERROR),
+         " us | read input registers 3495 x4 | identity | 01 04 0D A7 00 04 | - | 1001 Modbus "
+         "TCP/IP: socket error: no reply within 50 ms\n"},
+        {transfer, Args("download", {"--yes", "--backup", m_dir.File("no/backup.csv")}),
+         static_cast<int>(RESULT_FILE_ERROR),
+         "Error writing to file! (no backup, nothing written: " + m_dir.File("no/backup.csv")},
+        {transfer,
+         {"upload", "--trace", m_dir.File("no/trace"), "127.0.0.1", up},
+         static_cast<int>(RESULT_FILE_ERROR),
+         "cannot write the trace"},
+        {transfer,
+         {"download", "--backup", up, "--no-backup", "127.0.0.1", up},
+         EXIT_USAGE_CODE,
+         "--no-backup"},
+        {transfer, {"restore", "127.0.0.1"}, EXIT_USAGE_CODE, "not on a terminal: give --yes"},
+        {transfer, {"backup", "127.0.0.1"}, EXIT_USAGE_CODE, "--into"},
+        {transfer,
+         {"backup", "--into", m_dir.Path(), "127.0.0.1:0"},
+         EXIT_USAGE_CODE,
+         "not a port"},
         {ORX_SIM_PATH, {"--version"}, 0, "orx-sim 1.0.00 ("},
         {ORX_SIM_PATH, {"--help"}, 0, "--fail-write"},
         {ORX_SIM_PATH, {"--port", "65536"}, EXIT_USAGE_CODE, "--port"},
@@ -198,6 +254,7 @@ TEST_F(CliDownload, ProgramOptions) {
         {ORX_CONFIG_PATH, {"--version"}, 0, "orx-config 1.0.00 ("},
         {ORX_CONFIG_PATH, {"--host", "1.2.3"}, EXIT_USAGE_CODE, "--host"},
         {ORX_CONFIG_PATH, {"--timeout", "x"}, EXIT_USAGE_CODE, "--timeout"},
+        {ORX_CONFIG_PATH, {"--trace", m_dir.File("no/trace")}, 2, "cannot write the trace"},
 #endif
     };
     for (const auto& c : cases) {
@@ -206,9 +263,16 @@ TEST_F(CliDownload, ProgramOptions) {
         EXPECT_EQ(run.status, c.status) << run.err;
         EXPECT_NE((run.out + run.err).find(c.text), npos) << run.out << run.err;
     }
-    const ProgramRun quiet = Run({"upload", "-q", "--port", port, "localhost", up});
+    const std::string trace = m_dir.File("trace.txt");
+    const ProgramRun quiet =
+        Run({"upload", "-q", "--trace", trace, "--port", port, "localhost", up});
     EXPECT_EQ(quiet.err, "") << "errors only, and none";
     EXPECT_EQ(ReadLines(up).size(), 38u);
+    const std::vector<std::string> traced = ReadLines(trace);
+    ASSERT_EQ(traced.size(), 98u) << "one line per exchange";
+    EXPECT_NE(traced[21].find(" | read input registers 3052 x4 | alarm 7 floats | 01 04 0B EC 00 "
+                              "04 | 01 04 08 "),
+              npos);
     EXPECT_EQ(AlarmsBegun(*m_sim), 0u) << "only read, and never without a confirmation";
     const auto report = [&](const std::vector<std::string>& args) {
         return nlohmann::json::parse(Run(args).out);

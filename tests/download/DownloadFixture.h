@@ -5,6 +5,7 @@
 #include "upload/TransferFixture.h"
 
 constexpr const char* DOWNLOAD_STEP = "Downloading Alarm %d/32";
+constexpr const char* BACKUP_TEXT = "Backing up ORX...";
 
 inline CString DownloadStatus(int n) {
     return Numbered(DOWNLOAD_STEP, n);

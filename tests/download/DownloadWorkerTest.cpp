@@ -62,12 +62,19 @@ TEST_F(DownloadRun, UploadedFileMakesASecondDeviceEqualToTheFirst) {
     ExpectEnd(nullptr, "Download Complete!", ALARM_COUNT);
 }
 
-TEST_F(DownloadRun, FullFileMakesTheChecksThenEveryWriteInOrder) {
+// The backup reads the device as an upload does, after the lock check, before any write.
+TEST_F(DownloadRun, FullFileMakesTheChecksAndTheBackupThenEveryWriteInOrder) {
     ASSERT_EQ(DownloadFull(), RESULT_OK);
 
     std::vector<RequestSummary> expected{
         Write(FN_READ_INPUT_REGISTERS, REG_IDENTITY, IDENTITY_WORDS),
-        Write(FN_READ_DISCRETE_INPUTS, INPUT_CONFIG_LOCKED, 1)};
+        Write(FN_READ_DISCRETE_INPUTS, INPUT_CONFIG_LOCKED, 1),
+        Write(FN_READ_INPUT_REGISTERS, REG_SERIAL_NUMBER, SERIAL_NUMBER_WORDS)};
+    for (int n = 1; n <= ALARM_COUNT; ++n) {
+        expected.push_back(Write(FN_READ_INPUT_REGISTERS, AlarmRegisterAddress(n), 4));
+        expected.push_back(Write(FN_READ_INPUT_REGISTERS, AlarmRegisterAddress(n) + 4, 4));
+        expected.push_back(Write(FN_READ_DISCRETE_INPUTS, AlarmFlagAddress(n), 1));
+    }
     for (int n = 1; n <= ALARM_COUNT; ++n) {
         const WORD base = AlarmRegisterAddress(n);
         expected.push_back(Write(FN_WRITE_MULTIPLE_REGISTERS, base, ALARM_WORD_COUNT));
@@ -107,6 +114,7 @@ TEST_F(DownloadRun, ShortFileWritesItsRowsAndCompletes) {
     positions.push_back(ALARM_COUNT); // PBM_SETPOS 32 at completion
     EXPECT_EQ(Positions(), positions);
     std::vector<CString> statuses = Steps(DOWNLOAD_STEP, SHORT_ROWS);
+    statuses.insert(statuses.begin() + 1, BACKUP_TEXT);
     statuses.push_back("Download Complete!");
     EXPECT_EQ(m_fe.Texts(IDC_STATUS), statuses);
     ExpectIdleArrangement();
@@ -189,8 +197,9 @@ struct Refusal {
     const char* file; // nullptr: a full file
     UINT result;
     const char* box;
-    const char* status;           // nullptr: the status line is never set
-    const char* detail = nullptr; // how the box's detail ends; nullptr: not checked
+    const char* status;            // nullptr: the status line is never set
+    const char* detail = nullptr;  // how the box's detail ends; nullptr: not checked
+    const char* backups = nullptr; // the backup folder; nullptr: the fixture's
 };
 
 class DownloadRefused : public DownloadFixture, public ::testing::WithParamInterface<Refusal> {};
@@ -198,6 +207,8 @@ class DownloadRefused : public DownloadFixture, public ::testing::WithParamInter
 TEST_P(DownloadRefused, WritesNothing) {
     const Refusal& c = GetParam();
     c.arrange(*m_sim);
+    if (c.backups)
+        m_dlg->m_backup.path = c.backups;
     const std::string path = c.file ? std::string(c.file) : m_dir.Write("full.csv", FullFileText());
     ASSERT_EQ(Download(path, c.refusedPort ? RefusingPort() : m_sim->Port()), c.result);
 
@@ -234,7 +245,11 @@ INSTANTIATE_TEST_SUITE_P(
                 "/nonexistent/missing.csv: No such file or directory"},
         Refusal{"Folder", NOTHING, false, "/", RESULT_FILE_ERROR, "Error opening file!", nullptr,
                 "/: not a regular file"},
-        Refusal{"EmptyPath", NOTHING, false, "", RESULT_NO_FILE, "Please select a file.", nullptr}),
+        Refusal{"EmptyPath", NOTHING, false, "", RESULT_NO_FILE, "Please select a file.", nullptr},
+        Refusal{"NoBackupFolder", NOTHING, false, nullptr, RESULT_FILE_ERROR,
+                "Error writing to file!", BACKUP_TEXT,
+                "nothing written: /proc/orx-backups: No such file or directory",
+                "/proc/orx-backups"}),
     [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -247,8 +247,9 @@ TEST_F(MainDialogTest, AboutBoxFromContextMenuAndF1) {
 
     const std::unique_ptr<QMenu> menu = view->BuildSystemMenu();
     const QList<QAction*> actions = menu->actions();
-    ASSERT_EQ(actions.size(), 1);
+    ASSERT_EQ(actions.size(), 2);
     EXPECT_EQ(actions[0]->text(), QString::fromLatin1(ABOUT_MENU_TEXT));
+    EXPECT_EQ(actions[1]->text(), QStringLiteral("Open &Backup Folder"));
     actions[0]->trigger();
     EXPECT_TRUE(WaitUntil([&] { return shown == 1; }));
 

@@ -38,13 +38,15 @@ TEST(CommandLine, EveryOptionIsTaken) {
     EXPECT_EQ(cl.simulator.delayMs, 250);
     EXPECT_EQ(cl.simulator.idleTimeoutMs, 5000);
     EXPECT_EQ(Parse("--identity 52C7").identity, IDENTITY_CODE);
+    EXPECT_EQ(Parse("--ports 200").devices, 200);
 }
 
 TEST(CommandLine, UsageErrors) {
     for (const char* bad :
          {"--bogus", "extra", "--port", "--port 65536", "--port -1", "--port 5o2",
           "--serial 4294967296", "--identity 10000", "--identity xyz", "--listen localhost",
-          "--listen 1.2.3", "--fail-write 65536", "--delay-ms 1.5", "--idle-timeout 2147484"})
+          "--listen 1.2.3", "--fail-write 65536", "--delay-ms 1.5", "--idle-timeout 2147484",
+          "--ports 0", "--ports 2 --save out.csv"})
         EXPECT_THROW(Parse(bad), CLI::ParseError) << bad;
 }
 

@@ -1,7 +1,9 @@
-// Several orx-transfer uploads from one simulated ORX at the same time.
+// Several orx-transfer uploads at the same time: from one simulated ORX, and a site's backup.
 
 #include "Faults.h"
 #include "upload/ProgramRun.h"
+
+#include <memory>
 
 namespace {
 
@@ -31,6 +33,29 @@ TEST(ConcurrentUploads, EveryClientGetsTheWholeConfiguration) {
     }
     // Each upload makes its own exchanges on its own connection.
     EXPECT_EQ(sim.Requests().size(), static_cast<std::size_t>(CLIENTS * UPLOAD_EXCHANGES));
+}
+
+// A dead device does not stop the others; the exit status is its result.
+TEST(SiteBackup, EveryLiveDeviceIsBackedUpBesideADeadOne) {
+    ScratchDir dir;
+    std::vector<std::string> args{
+        "backup", "--into", dir.File("site"),
+        "--jobs", "2",      "127.0.0.1:" + std::to_string(RefusingPort())};
+    std::vector<std::unique_ptr<OrxSimulator>> sims;
+    for (DWORD serial = 1; serial <= 3; ++serial) {
+        SimulatorOptions options;
+        options.image.serial = serial;
+        sims.push_back(std::make_unique<OrxSimulator>(options));
+        args.push_back("127.0.0.1:" + std::to_string(sims.back()->Port()));
+    }
+    const ProgramRun run = FinishProgram(SpawnProgram(args, dir.File("out"), dir.File("err")),
+                                         dir.File("out"), dir.File("err"));
+    EXPECT_EQ(run.status, static_cast<int>(RESULT_DEVICE_ERROR)) << run.err;
+    for (DWORD serial = 1; serial <= 3; ++serial)
+        EXPECT_EQ(ReadLines(dir.File("site/ORX-" + std::to_string(serial) + ".csv")).size(),
+                  static_cast<std::size_t>(CONFIG_FILE_LINES));
+    EXPECT_NE(run.out.find("3 Error connecting to ORX!"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("3 of 4 device(s) backed up"), std::string::npos) << run.out;
 }
 
 } // namespace

@@ -13,8 +13,10 @@ constexpr int EXCHANGES_BEFORE_ALARMS = 2; // upload: identity, serial; download
 constexpr int UPLOAD_READS_PER_ALARM = 3;
 constexpr int DOWNLOAD_WRITES_PER_ALARM = 4;
 constexpr int UPLOAD_EXCHANGES = EXCHANGES_BEFORE_ALARMS + UPLOAD_READS_PER_ALARM * ALARM_COUNT;
-constexpr int DOWNLOAD_EXCHANGES =
-    EXCHANGES_BEFORE_ALARMS + DOWNLOAD_WRITES_PER_ALARM * ALARM_COUNT + 1; // + completion coil
+// The download's backup after the lock check: an upload's exchanges but the identity read.
+constexpr int BACKUP_EXCHANGES = UPLOAD_EXCHANGES - 1;
+constexpr int DOWNLOAD_EXCHANGES = EXCHANGES_BEFORE_ALARMS + BACKUP_EXCHANGES +
+                                   DOWNLOAD_WRITES_PER_ALARM * ALARM_COUNT + 1; // + completion coil
 
 // A whole transfer on loopback, sanitizers and a busy machine included, takes well under this;
 // a stall adds one exchange limit, since the broken connection fails every later exchange

@@ -53,10 +53,12 @@ TEST_F(MainDialog, StartUpSetsControlsIconAndAboutEntryWhichRunsTheAboutBoxModal
     EXPECT_EQ(shown.back().value, IDD_ABOUTBOX);
     EXPECT_EQ(shown.back().text, "About ORX Configuration");
     const auto& items = m_dlg->GetSystemMenu(FALSE)->Items();
-    ASSERT_EQ(items.size(), 2u) << "separator and entry, added once per start";
+    ASSERT_EQ(items.size(), 3u) << "separator and entries, added once per start";
     EXPECT_EQ(items[0].nFlags, MF_SEPARATOR);
     EXPECT_EQ(items[1].nID, static_cast<UINT>(IDM_ABOUTBOX));
     EXPECT_EQ(items[1].strText, "&About ORX Configuration...");
+    EXPECT_EQ(items[2].nID, static_cast<UINT>(IDM_OPENBACKUPS));
+    EXPECT_EQ(items[2].strText, "Open &Backup Folder");
 }
 
 } // namespace

@@ -58,6 +58,8 @@ inline ProgramRun FinishProgram(pid_t pid, const std::string& outPath, const std
 
 class ProgramTest : public ::testing::Test {
 protected:
+    // Downloads back the device up into the scratch folder, never into the user's.
+    ProgramTest() { setenv("XDG_DATA_HOME", m_dir.File("data").c_str(), 1); }
     pid_t Start(const std::vector<std::string>& args,
                 const std::string& program = ORX_TRANSFER_PATH) {
         return SpawnProgram(args, m_outPath, m_errPath, program);

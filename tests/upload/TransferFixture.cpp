@@ -29,6 +29,7 @@ TransferFixture::TransferFixture(SimulatorOptions options) {
     StartSimulator(std::move(options));
     m_dlg = std::make_unique<CORXConfigurationDlg>();
     m_dlg->m_strInitialHost = "127.0.0.1";
+    m_dlg->m_backup.path = m_dir.File("backups");
     m_dlg->Create();
 }
 

@@ -1,0 +1,252 @@
+// orx-transfer backup --into DIR [--jobs N] [--hosts FILE] [HOST[:PORT]...]: every device of a
+// site into one folder, a bounded number at a time.
+
+#include "cli/CliCommands.h"
+#include "cli/InterruptWatch.h"
+#include "modbus/RemoteModbus.h"
+#include "transfer/TransferJobs.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// One entry of the list as given, with its port.
+struct SiteDevice {
+    std::string given;
+    std::string host;
+    WORD port = MODBUS_TCP_PORT;
+};
+
+struct Outcome {
+    UINT result = RESULT_CANCELLED;
+    std::optional<DWORD> serial;
+    std::string text; // the error and its cause, or the file written
+    double seconds = 0;
+};
+
+// A device's transfer shown nowhere: its only trace is the summary line, made of its last
+// error; all devices share one cancel.
+class CQuietView : public CTransferView {
+public:
+    explicit CQuietView(const std::atomic<bool>& cancelled) : m_cancelled(cancelled) {}
+
+    bool ChooseFile(bool, std::string&) override { return false; }
+    void BeginTransfer() override {}
+    void EndTransfer() override {}
+    void SetStatus(const std::string&) override {}
+    void StepProgress() override {}
+    void SetProgress(int) override {}
+    void ShowError(const std::string& message, const std::string& cause) override {
+        m_error = cause.empty() ? message : message + " (" + cause + ")";
+    }
+    bool Confirm(const std::string&, const std::vector<std::string>&) override { return false; }
+    bool IsCancelled() override { return m_cancelled.load(); }
+
+    const std::string& Error() const { return m_error; }
+
+private:
+    const std::atomic<bool>& m_cancelled;
+    std::string m_error;
+};
+
+// "HOST" or "HOST:PORT"; false with why for a port that is none.
+bool ParseEntry(const std::string& entry, WORD defaultPort, SiteDevice& device, std::string& why) {
+    device = {entry, entry, defaultPort};
+    const std::size_t colon = entry.rfind(':');
+    if (colon == std::string::npos)
+        return true;
+    device.host = entry.substr(0, colon);
+    unsigned port = 0;
+    const char* end = entry.data() + entry.size();
+    const auto [stop, error] = std::from_chars(entry.data() + colon + 1, end, port);
+    if (error != std::errc() || stop != end || port == 0 || port > 0xFFFF) {
+        why = "not a port from 1 to 65535 in " + entry;
+        return false;
+    }
+    device.port = static_cast<WORD>(port);
+    return true;
+}
+
+// The command line's entries, then those of the hosts file. RESULT_OK, or the exit status with
+// the reason on err: an unreadable file, an entry that is no HOST[:PORT].
+int ListDevices(const CliOptions& options, const CliStreams& io, std::vector<SiteDevice>& devices) {
+    std::vector<std::string> entries = options.hosts;
+    if (!options.hostsFile.empty()) {
+        errno = 0;
+        std::ifstream file(options.hostsFile);
+        if (!file) {
+            io.err << "orx-transfer backup: cannot read " << options.hostsFile << ": "
+                   << std::strerror(errno) << '\n';
+            return static_cast<int>(RESULT_FILE_ERROR);
+        }
+        for (std::string line; std::getline(file, line);) {
+            line = line.substr(0, line.find('#'));
+            const std::size_t first = line.find_first_not_of(" \t\r");
+            if (first != std::string::npos)
+                entries.push_back(line.substr(first, line.find_last_not_of(" \t\r") + 1 - first));
+        }
+    }
+    for (const std::string& entry : entries) {
+        SiteDevice device;
+        std::string why;
+        if (!ParseEntry(entry, options.port, device, why)) {
+            io.err << "orx-transfer backup: " << why << '\n';
+            return EXIT_USAGE;
+        }
+        devices.push_back(device);
+    }
+    if (devices.empty()) {
+        io.err << "orx-transfer backup: no device named: give HOST[:PORT] or --hosts FILE\n";
+        return EXIT_USAGE;
+    }
+    return static_cast<int>(RESULT_OK);
+}
+
+class CSiteBackup {
+public:
+    CSiteBackup(const CliOptions& options, const CliStreams& io, CCommandTrace& trace,
+                std::vector<SiteDevice> devices)
+        : m_options(options), m_io(io), m_trace(trace), m_devices(std::move(devices)),
+          m_outcomes(m_devices.size()) {
+        for (const SiteDevice& device : m_devices)
+            m_width = std::max(m_width, device.given.size());
+    }
+
+    // Every device, at most --jobs at a time; returns the worst result.
+    UINT Run();
+    void Cancel() { m_cancelled = true; }
+
+private:
+    void Work();
+    Outcome BackUp(const SiteDevice& device);
+    std::string Claim(DWORD serial, const std::string& given);
+    void Print(const SiteDevice& device, const Outcome& outcome);
+
+    const CliOptions& m_options;
+    const CliStreams& m_io;
+    CCommandTrace& m_trace;
+    const std::vector<SiteDevice> m_devices;
+    std::vector<Outcome> m_outcomes;
+    std::size_t m_width = 0;
+    std::atomic<std::size_t> m_next{0};
+    std::atomic<bool> m_cancelled{false};
+    std::mutex m_mutex; // output and claims
+    std::map<DWORD, std::string> m_claims;
+};
+
+UINT CSiteBackup::Run() {
+    const auto start = Clock::now();
+    std::vector<std::thread> workers;
+    const std::size_t count = std::min<std::size_t>(m_options.jobs, m_devices.size());
+    for (std::size_t w = 0; w < count; ++w)
+        workers.emplace_back([this] { Work(); });
+    for (std::thread& worker : workers)
+        worker.join();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    UINT worst = RESULT_OK;
+    std::size_t backedUp = 0;
+    for (const Outcome& outcome : m_outcomes) {
+        worst = std::max(worst, outcome.result);
+        backedUp += outcome.result == RESULT_OK ? 1 : 0;
+    }
+    char total[160];
+    std::snprintf(total, sizeof total,
+                  "%zu of %zu device(s) backed up in %.3f s (%.1f ms per device)", backedUp,
+                  m_devices.size(), seconds, 1000 * seconds / m_devices.size());
+    m_io.out << total << '\n' << std::flush;
+    return worst;
+}
+
+void CSiteBackup::Work() {
+    for (std::size_t i = m_next++; i < m_devices.size(); i = m_next++) {
+        m_outcomes[i] = BackUp(m_devices[i]);
+        Print(m_devices[i], m_outcomes[i]);
+    }
+}
+
+Outcome CSiteBackup::BackUp(const SiteDevice& device) {
+    const auto start = Clock::now();
+    Outcome outcome;
+    CQuietView view(m_cancelled);
+    DeviceEndpoint endpoint{{}, device.port, m_options.timeoutMs};
+    std::string why;
+    if (m_cancelled) {
+        outcome.text = "Upload Cancelled! (not started)";
+    } else if (!ResolveDeviceHost(device.host, endpoint.host, why)) {
+        outcome.result = RESULT_DEVICE_ERROR;
+        outcome.text = "Error connecting to ORX! (" + why + ")";
+    } else {
+        CRemoteModbus modbus;
+        m_trace.Attach(modbus);
+        const auto claim = [&](DWORD serial) { return Claim(serial, device.given); };
+        outcome.result =
+            RunSiteBackupJob(endpoint, modbus, view, m_options.into, claim, outcome.serial);
+        outcome.text = outcome.result == RESULT_OK ? "backed up"
+                       : view.Error().empty()      ? "Upload Cancelled!"
+                                                   : view.Error();
+    }
+    outcome.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    return outcome;
+}
+
+// Two devices of one serial number would share a file: the first keeps it.
+std::string CSiteBackup::Claim(DWORD serial, const std::string& given) {
+    std::lock_guard lock(m_mutex);
+    const auto [claimed, added] = m_claims.emplace(serial, given);
+    if (added || claimed->second == given)
+        return {};
+    return "ORX-" + std::to_string(serial) + ".csv is the backup of " + claimed->second +
+           ", which has the same serial number";
+}
+
+void CSiteBackup::Print(const SiteDevice& device, const Outcome& outcome) {
+    const std::string serial = outcome.serial ? std::to_string(*outcome.serial) : "-";
+    const std::string result = outcome.result == RESULT_OK
+                                   ? outcome.text
+                                   : std::to_string(outcome.result) + ' ' + outcome.text;
+    char line[96];
+    std::snprintf(line, sizeof line, "%-*s  %10s  %7.3f s  ", static_cast<int>(m_width),
+                  device.given.c_str(), serial.c_str(), outcome.seconds);
+    std::lock_guard lock(m_mutex);
+    m_io.out << line << result << '\n' << std::flush;
+}
+
+} // namespace
+
+int RunBackupCommand(const CliOptions& options, const CliStreams& io) {
+    std::vector<SiteDevice> devices;
+    if (const int listed = ListDevices(options, io, devices); listed != 0)
+        return listed;
+    std::error_code error;
+    std::filesystem::create_directories(options.into, error);
+    if (error) {
+        io.err << "orx-transfer backup: cannot make " << options.into << ": " << error.message()
+               << '\n';
+        return static_cast<int>(RESULT_FILE_ERROR);
+    }
+    CCommandTrace trace(options, io);
+    if (!trace.Opened())
+        return static_cast<int>(RESULT_FILE_ERROR);
+    CSiteBackup backup(options, io, trace, std::move(devices));
+    CInterruptWatch watch([&](int count) {
+        backup.Cancel();
+        io.err << (count == 1 ? "Cancelling every device...\n"
+                              : "Still cancelling; the program ends once that is done.\n")
+               << std::flush;
+    });
+    const UINT worst = backup.Run();
+    return watch.Interrupts() > 1 ? EXIT_INTERRUPTED : static_cast<int>(worst);
+}

@@ -1,7 +1,7 @@
 #include "cli/OrxTransfer.h"
 
-#include "orx/Version.h"
 #include "cli/CliCommands.h"
+#include "orx/Version.h"
 
 #include <CLI/CLI.hpp>
 
@@ -66,6 +66,8 @@ int RunOrxTransfer(const std::vector<std::string>& args, const CliStreams& io) {
                  "orx-transfer");
     app.set_version_flag("--version", OrxVersionLine("orx-transfer"));
     app.require_subcommand(1);
+    // The same command line on every system: on Windows too, "/x" is a path, not an option.
+    app.allow_windows_style_options(false);
     CliOptions options;
 
     CLI::App* upload = AddCommand(app, "upload", "device to file", UPLOAD_HELP);

@@ -2,12 +2,11 @@
 
 #include "cli/CliCommands.h"
 #include "cli/InterruptWatch.h"
+#include "cli/Terminal.h"
 #include "cli/TerminalView.h"
 #include "modbus/RemoteModbus.h"
 #include "transfer/ConfigCheck.h"
 #include "transfer/TransferJobs.h"
-
-#include <unistd.h>
 
 namespace {
 
@@ -53,7 +52,7 @@ int RunUploadCommand(const CliOptions& options, const CliStreams& io) {
 }
 
 int RunDownloadCommand(const CliOptions& options, const CliStreams& io) {
-    if (!options.yes && isatty(io.questionFd) != 1) {
+    if (!options.yes && !IsTerminal(io.questionFd)) {
         io.err << "orx-transfer download: not on a terminal: give --yes to write to the device\n"
                << std::flush;
         return EXIT_USAGE;

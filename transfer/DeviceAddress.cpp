@@ -2,8 +2,6 @@
 
 #include "net/BlockingSocket.h"
 
-#include <arpa/inet.h>
-
 namespace {
 
 constexpr DWORD BROADCAST = 0xFFFFFFFF;
@@ -26,7 +24,7 @@ bool ResolveDeviceHost(const std::string& host, std::string& dotted, std::string
     }
     try {
         const sockaddr_in found = CBlockingSocket::GetHostByName(host.c_str(), 0);
-        dotted = DottedAddress(ntohl(found.sin_addr.s_addr)).str();
+        dotted = DottedAddress(NetOrder32(found.sin_addr.s_addr)).str();
         return true;
     } catch (CBlockingSocketException* e) {
         e->Delete();

@@ -12,7 +12,8 @@
 
 int main(int argc, char** argv) {
     GuiOptions options;
-    if (const int status = ParseGuiCommandLine(argc, argv, options, QT_FRONT_END_HELP); status != GUI_RUN)
+    if (const int status = ParseGuiCommandLine(argc, argv, options, QT_FRONT_END_HELP);
+        status != GUI_RUN)
         return status;
 
     std::optional<NoDisplayExit> noDisplay(std::in_place);

@@ -1,5 +1,7 @@
 #include "NativeProbe.h"
 
+#include <winsock2.h>
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -189,6 +191,14 @@ std::string VersionText(const std::string& name) {
         !VerQueryValueW(data.data(), key.c_str(), reinterpret_cast<void**>(&text), &length))
         return {};
     return orxwin::Narrow(text);
+}
+
+bool CanMakeSocket() {
+    const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s == INVALID_SOCKET)
+        return false;
+    closesocket(s);
+    return true;
 }
 
 unsigned CodePage() {

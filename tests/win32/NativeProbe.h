@@ -52,6 +52,9 @@ constexpr int MESSAGE_TEXT_ID = 0xFFFF; // the message box's text
 constexpr int FILE_TYPE_ID = 0x470;     // the file dialog's type list
 constexpr int FILE_NAME_ID = 0x47C;     // its name box
 
+// True when a socket can be made, which Windows Sockets refuse until started.
+bool CanMakeSocket();
+
 // The program's own resources: sizes held by icon id, a version text, the code page and the
 // file of the common controls in use.
 std::vector<int> IconSizes(unsigned id);

@@ -11,6 +11,7 @@
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/ProgressCtrl.h"
 #include "platform/ui/Thread.h"
+#include "platform/ui/WinApp.h"
 #include "platform/win32/Win32FrontEnd.h"
 
 #include <gtest/gtest.h>
@@ -205,6 +206,12 @@ TEST_F(Win32Dialog, MessageBoxAndFileDialogAreTheSystemsOverTheDialog) {
     EXPECT_EQ(boxText, "ORX Configuration: Sure?");
     EXPECT_EQ(fileType, "Comma Separated Values (*.CSV)");
     EXPECT_TRUE(save.GetPathName().str().ends_with("\\alarms.csv")) << save.GetPathName();
+}
+
+// Windows Sockets refuse every call until started.
+TEST(Win32Startup, AfxSocketInitStartsWindowsSockets) {
+    EXPECT_TRUE(AfxSocketInit());
+    EXPECT_TRUE(probe::CanMakeSocket());
 }
 
 TEST(Win32Resources, IconVersionAndManifest) {

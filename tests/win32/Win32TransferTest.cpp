@@ -7,6 +7,7 @@
 #include "app/ORXConfigurationDlg.h"
 #include "platform/ui/Thread.h"
 #include "platform/win32/Win32FrontEnd.h"
+#include "support/YesAnswers.h"
 #include "transfer/RegisterMap.h"
 
 #include <gtest/gtest.h>
@@ -66,15 +67,7 @@ protected:
     void SetUp() override {
         dlg.m_wPortOverride = static_cast<WORD>(std::stoi(SimPort()));
         dlg.m_strInitialHost = "127.0.0.1";
-        frontEnd.SetMessageBoxAnswer([this](const CString& text, UINT type) {
-            asked.push_back(text);
-            return (type & MB_TYPEMASK) == MB_YESNO ? static_cast<int>(IDYES)
-                                                    : static_cast<int>(IDOK);
-        });
-        frontEnd.SetFileAnswer([this](const CFileRequest&, CString& path) {
-            path = file.c_str();
-            return static_cast<INT_PTR>(IDOK);
-        });
+        AnswerYes(frontEnd, asked, file);
         ASSERT_TRUE(dlg.Create());
         view = frontEnd.ViewOf(dlg);
         ASSERT_NE(view, nullptr);

@@ -18,16 +18,7 @@ constexpr const char* PURPOSE =
     "\n";
 
 // HOST becomes "A.B.C.D", a host name being resolved here, once.
-const CLI::Validator DEVICE_HOST(
-    [](std::string& host) {
-        std::string dotted;
-        std::string why;
-        if (!ResolveDeviceHost(host, dotted, why))
-            return why;
-        host = dotted;
-        return std::string();
-    },
-    "HOST");
+const CLI::Validator DEVICE_HOST(ResolveDeviceHostInPlace, "HOST");
 
 } // namespace
 

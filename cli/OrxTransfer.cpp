@@ -19,16 +19,7 @@ constexpr const char* SYNOPSIS = "usage: orx-transfer upload [OPTIONS] HOST FILE
                                  "       orx-transfer [COMMAND] --help | --version\n";
 
 // HOST becomes "A.B.C.D", a host name being resolved here, once.
-const CLI::Validator DEVICE_HOST(
-    [](std::string& host) {
-        std::string dotted;
-        std::string why;
-        if (!ResolveDeviceHost(host, dotted, why))
-            return why;
-        host = dotted;
-        return std::string();
-    },
-    "HOST");
+const CLI::Validator DEVICE_HOST(ResolveDeviceHostInPlace, "HOST");
 
 void AddHost(CLI::App& command, CliOptions& options) {
     command.add_option("HOST", options.host, "the device: A.B.C.D or a host name")

@@ -33,6 +33,15 @@ bool ResolveDeviceHost(const std::string& host, std::string& dotted, std::string
     }
 }
 
+std::string ResolveDeviceHostInPlace(std::string& host) {
+    std::string dotted;
+    std::string why;
+    if (!ResolveDeviceHost(host, dotted, why))
+        return why;
+    host = dotted;
+    return {};
+}
+
 // 0.0.0.0 is worse than useless: the system takes it for this machine, so a Modbus server of
 // its own would answer as if it were the device.
 const char* WhyNeverADevice(DWORD address) {

@@ -129,6 +129,7 @@ TEST(Win32Program, OrxConfigUploadsTheLinuxUploadWithCrLf) {
     probe::Send(probe::Item(dialog, IDC_UPLOAD), BM_CLICK);
     const probe::Window box = probe::WaitForOwnedWindow(dialog);
     ASSERT_NE(box, nullptr);
+    EXPECT_EQ(probe::TextOf(box), "ORX Configuration");
     EXPECT_EQ(probe::TextOf(probe::Item(box, probe::MESSAGE_TEXT_ID)), UPLOAD_TEXT);
     probe::Send(box, WM_COMMAND, IDYES);
     const probe::Window save = probe::WaitForOwnedWindow(dialog);

@@ -12,6 +12,7 @@
 import os
 import re
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
@@ -38,23 +39,24 @@ def start_sim(options, log):
 
 
 def refusing_port():
-    import socket
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
         return str(s.getsockname()[1])
 
 
-def sim_start(folder, sim, transfer):
+def write(path, text):
+    with open(path, "w") as f:
+        f.write(text)
+
+
+def sim_start(folder, transfer):
     os.makedirs(folder, exist_ok=True)
-    log = open(os.path.join(folder, "log"), "w")
-    process, port = start_sim([], log)
-    with open(os.path.join(folder, "pid"), "w") as f:
-        f.write(str(process.pid))
+    process, port = start_sim([], open(os.path.join(folder, "log"), "w"))
+    write(os.path.join(folder, "pid"), str(process.pid))
     reference = os.path.join(folder, "linux-upload.csv")
     subprocess.run([transfer, "upload", "-q", "--port", port, "127.0.0.1", reference],
                    check=True, timeout=LIMIT)
-    with open(os.path.join(folder, "port"), "w") as f:
-        f.write(port)
+    write(os.path.join(folder, "port"), port)
 
 
 def sim_stop(folder):
@@ -155,12 +157,10 @@ def run(command, case, folder):
 
 def write_files(folder, reference):
     lines = open(reference).read().splitlines(keepends=True)
-    with open(os.path.join(folder, "good.csv"), "w") as f:
-        f.write("".join(lines))
-    with open(os.path.join(folder, "other.csv"), "w") as f:
-        f.write("".join(lines[:5]) + "1,1,2,1,0,0.0000,0.0000,0\n" + "".join(lines[6:]))
-    with open(os.path.join(folder, "bad.csv"), "w") as f:
-        f.write(HEADER + "1,1,1,1,0,0,0,0\n")
+    write(os.path.join(folder, "good.csv"), "".join(lines))
+    write(os.path.join(folder, "other.csv"),
+          "".join(lines[:5]) + "1,1,2,1,0,0.0000,0.0000,0\n" + "".join(lines[6:]))
+    write(os.path.join(folder, "bad.csv"), HEADER + "1,1,1,1,0,0,0,0\n")
 
 
 def uploads_match(windows, linux):
@@ -175,7 +175,7 @@ def uploads_match(windows, linux):
 def runs(wine_run, exe, transfer):
     failures = 0
     with tempfile.TemporaryDirectory() as linux, tempfile.TemporaryDirectory() as windows:
-        sim_start(os.path.join(linux, "sim"), SIM, transfer)
+        sim_start(os.path.join(linux, "sim"), transfer)
         write_files(linux, os.path.join(linux, "sim", "linux-upload.csv"))
         write_files(windows, os.path.join(linux, "sim", "linux-upload.csv"))
         sim_stop(os.path.join(linux, "sim"))
@@ -200,7 +200,7 @@ if __name__ == "__main__":
     what = sys.argv[1]
     if what == "start-sim":
         SIM = sys.argv[3]
-        sim_start(sys.argv[2], sys.argv[3], sys.argv[4])
+        sim_start(sys.argv[2], sys.argv[4])
     elif what == "stop-sim":
         sim_stop(sys.argv[2])
     elif what == "runs":

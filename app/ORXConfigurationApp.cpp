@@ -15,6 +15,13 @@ CORXConfigurationApp theApp;
 
 CORXConfigurationApp::CORXConfigurationApp() = default;
 
+void CORXConfigurationApp::UseCommandLine(const GuiOptions& options) {
+    m_strInitialHost = options.host.c_str();
+    if (options.port != 0)
+        m_wPort = options.port;
+    m_dwTimeout = options.timeoutMs;
+}
+
 BOOL CORXConfigurationApp::InitInstance() {
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);

@@ -1,6 +1,7 @@
 #pragma once
 // The application object: sets up the platform and runs the main dialog.
 
+#include "app/GuiCommandLine.h"
 #include "modbus/RemoteModbus.h"
 #include "platform/ui/WinApp.h"
 #include "transfer/TransferResults.h"
@@ -12,6 +13,8 @@ public:
 
     // Runs the main dialog to its end; returns FALSE so the program ends.
     BOOL InitInstance() override;
+    // The host, port and time-out of the command line.
+    void UseCommandLine(const GuiOptions& options);
 
     // Host ("A.B.C.D", empty for none) and port given on the command line.
     CString m_strInitialHost;

@@ -1,19 +1,16 @@
 #pragma once
-// Ctrl-C, SIGTERM and SIGHUP while a transfer runs: each one calls onInterrupt (on the
-// watching thread) with the number of such signals so far. None ends the program by itself:
-// the transfer decides how it stops, so that a download can still tell the device.
+// Ctrl-C, SIGTERM and SIGHUP while a transfer runs (on Windows Ctrl-C, Ctrl-Break and the
+// closing of the console): each one calls onInterrupt with the number of such interrupts so
+// far. None ends the program by itself: the transfer decides how it stops, so that a
+// download can still tell the device.
 //
 // BlockInterrupts() must run before any thread starts, so that every thread leaves these
-// signals to the watcher; one that comes before the watcher waits for it.
+// interrupts to the watch; one that comes before the watch waits for it.
 
 #include <atomic>
-#include <csignal>
 #include <functional>
-#include <pthread.h>
 #include <thread>
 
-// SIGINT, SIGTERM and SIGHUP.
-sigset_t InterruptSignals();
 void BlockInterrupts();
 
 class CInterruptWatch {
@@ -24,11 +21,11 @@ public:
     CInterruptWatch& operator=(const CInterruptWatch&) = delete;
 
     int Interrupts() const { return m_interrupts.load(); }
+    // One more interrupt, from the system's side of the watch.
+    void Deliver() { m_onInterrupt(++m_interrupts); }
 
 private:
-    void Watch();
-
     std::function<void(int)> m_onInterrupt;
     std::atomic<int> m_interrupts{0};
-    std::thread m_thread;
+    std::thread m_thread; // waits for the signals; Windows calls in on threads of its own
 };

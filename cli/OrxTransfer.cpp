@@ -24,16 +24,7 @@ constexpr const char* SYNOPSIS =
     "       orx-transfer [COMMAND] --help | --version\n";
 
 // HOST becomes "A.B.C.D", a host name being resolved here, once.
-const CLI::Validator DEVICE_HOST(
-    [](std::string& host) {
-        std::string dotted;
-        std::string why;
-        if (!ResolveDeviceHost(host, dotted, why))
-            return why;
-        host = dotted;
-        return std::string();
-    },
-    "HOST");
+const CLI::Validator DEVICE_HOST(ResolveDeviceHostInPlace, "HOST");
 
 void AddHost(CLI::App& command, CliOptions& options) {
     command.add_option("HOST", options.host, "the device: A.B.C.D or a host name")
@@ -110,6 +101,8 @@ int RunOrxTransfer(const std::vector<std::string>& args, const CliStreams& io) {
                  "orx-transfer");
     app.set_version_flag("--version", OrxVersionLine("orx-transfer"));
     app.require_subcommand(1);
+    // The same command line on every system: on Windows too, "/x" is a path, not an option.
+    app.allow_windows_style_options(false);
     CliOptions options;
 
     CLI::App* upload = AddCommand(app, "upload", "device to file", UPLOAD_HELP);

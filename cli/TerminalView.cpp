@@ -1,12 +1,10 @@
 #include "cli/TerminalView.h"
 
+#include "cli/Terminal.h"
 #include "transfer/RegisterMap.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <poll.h>
-#include <unistd.h>
 
 namespace {
 
@@ -111,14 +109,13 @@ bool CTerminalView::AskOnTerminal(const std::string& question) {
     for (;;) {
         if (IsCancelled())
             break;
-        pollfd ready{m_settings.questionFd, POLLIN, 0};
-        const int polled = poll(&ready, 1, ANSWER_POLL_MS);
-        if (polled < 0 && errno != EINTR)
+        const int ready = WaitForInput(m_settings.questionFd, ANSWER_POLL_MS);
+        if (ready < 0)
             break;
-        if (polled <= 0)
+        if (ready == 0)
             continue;
         char c = 0;
-        if (read(m_settings.questionFd, &c, 1) != 1)
+        if (!ReadByte(m_settings.questionFd, c))
             break;
         if (c == '\n')
             return IsYes(answer);

@@ -3,12 +3,11 @@
 
 #include "cli/CliCommands.h"
 #include "cli/InterruptWatch.h"
+#include "cli/Terminal.h"
 #include "cli/TerminalView.h"
 #include "modbus/RemoteModbus.h"
 #include "transfer/ConfigCheck.h"
 #include "transfer/TransferJobs.h"
-
-#include <unistd.h>
 
 namespace {
 
@@ -45,7 +44,7 @@ void WarnOfRefusedRows(const std::string& path, CTerminalView& view) {
 
 // The writing commands ask on a terminal unless confirmed beforehand.
 bool CanConfirm(const CliOptions& options, const CliStreams& io, const char* command) {
-    if (options.yes || isatty(io.questionFd) == 1)
+    if (options.yes || IsTerminal(io.questionFd))
         return true;
     io.err << "orx-transfer " << command
            << ": not on a terminal: give --yes to write to the device\n"

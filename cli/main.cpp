@@ -2,12 +2,12 @@
 
 #include "cli/InterruptWatch.h"
 #include "cli/OrxTransfer.h"
+#include "cli/Terminal.h"
 
 #include <iostream>
-#include <unistd.h>
 
 int main(int argc, char** argv) {
     BlockInterrupts(); // before any thread: a transfer's watcher takes them
-    const CliStreams io{std::cout, std::cerr, STDIN_FILENO, isatty(STDERR_FILENO) == 1};
+    const CliStreams io{std::cout, std::cerr, STANDARD_INPUT, PrepareRedrawing(STANDARD_ERROR)};
     return RunOrxTransfer(std::vector<std::string>(argv + 1, argv + argc), io);
 }

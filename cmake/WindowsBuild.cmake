@@ -11,6 +11,21 @@ set(ORX_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources to build
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${ORX_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
+# CLI11 and nlohmann-json are header-only: their Debian folders serve the cross build too. A
+# folder of links to just those two keeps the rest of /usr/include (glibc's) out of its way.
+set(ORX_HOST_HEADERS ${CMAKE_BINARY_DIR}/host-headers)
+file(MAKE_DIRECTORY ${ORX_HOST_HEADERS})
+foreach(folder CLI nlohmann)
+  if(NOT EXISTS ${ORX_HOST_HEADERS}/${folder})
+    file(CREATE_LINK /usr/include/${folder} ${ORX_HOST_HEADERS}/${folder} SYMBOLIC)
+  endif()
+endforeach()
+foreach(target CLI11::CLI11 nlohmann_json::nlohmann_json)
+  add_library(${target} INTERFACE IMPORTED)
+  set_target_properties(${target} PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${ORX_HOST_HEADERS}
+                                             INTERFACE_SYSTEM_INCLUDE_DIRECTORIES ${ORX_HOST_HEADERS})
+endforeach()
+
 find_program(ORX_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_DEFAULT_PATH)
 find_program(ORX_WINE NAMES wine64 wine)
 if(ORX_WINE)

@@ -7,7 +7,6 @@
 #include "fuzz/ReplyModel.h"
 #include "modbus/RemoteModbus.h"
 
-#include <arpa/inet.h>
 #include <cmath>
 #include <cstring>
 #include <sys/socket.h>
@@ -216,7 +215,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     {
         CRemoteModbus client;
         client.m_socket.m_hSocket = pair[0]; // the destructor closes it
-        client.m_addrRemote.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        client.m_addrRemote.sin_addr.s_addr = NetOrder32(LOOPBACK_ADDRESS);
         client.m_dwTimeout = FUZZ_TIMEOUT_MS;
         std::size_t pos = 0;
         for (const Params& a : ops) {

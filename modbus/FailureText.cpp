@@ -1,8 +1,5 @@
 #include "modbus/FailureText.h"
 
-#include <cctype>
-#include <cstring>
-
 namespace {
 
 constexpr BYTE FC_READ_DISCRETE_INPUTS = 2;
@@ -107,11 +104,4 @@ std::string WhyNotTheAnswer(const CByteArray& request, const CByteArray& respons
 
 std::string DeviceExceptionText(int n) {
     return "device exception " + std::to_string(n) + " (" + ExceptionName(n) + ")";
-}
-
-std::string SystemErrorText(int error) {
-    std::string text = std::strerror(error);
-    if (!text.empty())
-        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
-    return text;
 }

@@ -15,6 +15,3 @@ std::string WhyNotTheAnswer(const CByteArray& request, const CByteArray& respons
 
 // "device exception 2 (illegal data address)" for exception code n.
 std::string DeviceExceptionText(int n);
-
-// The system's text for an errno value, starting in lower case.
-std::string SystemErrorText(int error);

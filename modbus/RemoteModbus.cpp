@@ -3,8 +3,6 @@
 #include "modbus/FailureText.h"
 #include "platform/Archive.h"
 
-#include <arpa/inet.h>
-#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstring>
@@ -19,10 +17,8 @@ constexpr char PLACEHOLDER_HOST[] = "unconnected-orx";
 constexpr DWORD MS_PER_SECOND = 1000;
 
 sockaddr_in MakeAddress(const char* host, WORD port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = inet_addr(host);
+    sockaddr_in address = MakeSocketAddress(0, port);
+    address.sin_addr.s_addr = InetAddr(host);
     return address;
 }
 
@@ -68,7 +64,7 @@ CRemoteModbus::~CRemoteModbus() {
 }
 
 BOOL CRemoteModbus::IsConnected() {
-    return m_addrRemote.sin_addr.s_addr != INADDR_NONE;
+    return m_addrRemote.sin_addr.s_addr != NO_IPV4_ADDRESS;
 }
 
 BOOL CRemoteModbus::Connect(CString host, WORD port, DWORD timeoutMs,
@@ -89,7 +85,7 @@ BOOL CRemoteModbus::Connect(CString host, WORD port, DWORD timeoutMs,
     m_wPort = port;
     try {
         m_socket.Create();
-        if (target.sin_addr.s_addr == INADDR_NONE)
+        if (target.sin_addr.s_addr == NO_IPV4_ADDRESS)
             target = CBlockingSocket::GetHostByName(host, port);
         m_socket.Connect(target, CONNECT_TIMEOUT_MS, cancelled);
         m_socket.GetSockName(m_addrLocal);
@@ -246,21 +242,21 @@ std::string CRemoteModbus::ExchangeFailure(const CBlockingSocketException& e) co
         return "no reply" + limit;
     if (operation == "Send timeout")
         return "the request could not be sent" + limit;
-    if (e.m_nError == ECONNRESET || e.m_nError == EPIPE)
+    if (IsPeerGoneError(e.m_nError))
         return "the device closed the connection";
-    if (e.m_nError == ENOTSOCK)
+    if (e.Is(SocketError::NotSocket))
         return "the connection was closed by an earlier failure";
-    return (operation == "Send" ? "sending: " : "receiving: ") + SystemErrorText(e.m_nError);
+    return (operation == "Send" ? "sending: " : "receiving: ") + SocketErrorText(e.m_nError);
 }
 
 std::string CRemoteModbus::ConnectFailure(const CBlockingSocketException& e) {
     if (e.m_strError == "GetHostByName")
         return "no such host";
-    if (e.m_nError == ETIMEDOUT)
+    if (e.Is(SocketError::TimedOut))
         return "no answer within " + std::to_string(CONNECT_TIMEOUT_MS) + " ms";
-    if (e.m_nError == ECANCELED)
+    if (e.Is(SocketError::Cancelled))
         return "cancelled";
-    return SystemErrorText(e.m_nError);
+    return SocketErrorText(e.m_nError);
 }
 
 CString CRemoteModbus::ErrorMessage(WORD code) {

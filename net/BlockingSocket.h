@@ -1,14 +1,14 @@
 #pragma once
 // One IPv4 TCP connection with time-limited waits; every failure is thrown as a
-// CBlockingSocketException* naming the failed operation.
+// CBlockingSocketException* naming the failed operation and carrying the system's error
+// number. The same on every system; the system's side is net/SystemSocket.h.
 
+#include "net/SocketTypes.h"
 #include "platform/Exception.h"
 #include "platform/String.h"
 
 #include <functional>
-#include <netinet/in.h>
-
-using SOCKET = int;
+#include <string>
 
 // The system's own connect can hang for minutes on an address that never answers.
 constexpr int CONNECT_TIMEOUT_MS = 5000;
@@ -21,11 +21,12 @@ using ConnectCancelled = std::function<bool()>;
 class CBlockingSocketException : public CException {
     DECLARE_DYNAMIC(CBlockingSocketException)
 public:
-    // Takes the error number from errno as it is now.
+    // Takes the error number of the thread's last socket call.
     explicit CBlockingSocketException(const char* operation);
     CBlockingSocketException(const char* operation, int error);
 
     BOOL GetErrorMessage(char* text, UINT maxChars, UINT* helpContext = nullptr) const override;
+    bool Is(SocketError error) const { return m_nError == SocketErrorNumber(error); }
 
     int m_nError;
     CString m_strError;
@@ -44,7 +45,8 @@ public:
     void Create();
     void Close();
     void Cleanup(); // never throws
-    // Gives up after timeoutMs, or (errno ECANCELED) once cancelled, if given, returns true.
+    // Gives up after timeoutMs (SocketError::TimedOut), or once cancelled, if given, returns
+    // true (SocketError::Cancelled).
     void Connect(const sockaddr_in& peer, int timeoutMs = CONNECT_TIMEOUT_MS,
                  const ConnectCancelled& cancelled = {});
 
@@ -63,11 +65,7 @@ public:
     SOCKET m_hSocket = 0; // 0: no socket
 
 private:
-    static constexpr int WAIT_FOREVER = -1;
-    bool WaitReady(short events, int timeoutMs);
     int ConnectNonBlocking(const sockaddr_in& peer, int timeoutMs,
                            const ConnectCancelled& cancelled);
     int WaitConnected(int timeoutMs, const ConnectCancelled& cancelled);
-    int SendOnce(const void* data, int length);
-    int ReceiveOnce(void* data, int length);
 };

@@ -1,5 +1,6 @@
 #include "transfer/ConfigFile.h"
 
+#include <cmath>
 #include <cstdio>
 #include <locale>
 #include <sstream>
@@ -23,8 +24,28 @@ void SetFileFormat(std::ios_base& stream) {
     stream.precision(FILE_PRECISION);
 }
 
+// A value a device may hold but no row accepts in an enabled alarm, with its sign: "-nan" as
+// glibc writes it, also where the C library leaves a NaN's sign out.
+struct RealText {
+    float value;
+    friend std::ostream& operator<<(std::ostream& out, RealText real) {
+        if (std::isfinite(real.value))
+            return out << real.value;
+        return out << (std::signbit(real.value) ? "-" : "")
+                   << (std::isnan(real.value) ? "nan" : "inf");
+    }
+};
+
 void Put(std::ostream& stream, const std::string& text) {
     stream.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+bool LocalTime(std::time_t now, std::tm& local) {
+#ifdef _WIN32
+    return localtime_s(&local, &now) == 0;
+#else
+    return localtime_r(&now, &local) != nullptr;
+#endif
 }
 
 // ctime's layout, but the day always has two digits, and never the C library's locale.
@@ -33,7 +54,7 @@ std::string TimeLine(std::time_t now) {
     static const char* const MONTHS[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     std::tm local{};
-    if (localtime_r(&now, &local) == nullptr)
+    if (!LocalTime(now, local))
         return UNKNOWN_TIME_LINE;
     const long year = static_cast<long>(local.tm_year) + TM_YEAR_BASE;
     if (year < 0 || year > LAST_FOUR_DIGIT_YEAR)
@@ -68,8 +89,8 @@ void WriteAlarmRow(std::ostream& stream, int n, const AlarmRecord& record) {
     std::ostringstream text;
     SetFileFormat(text);
     text << n << ',' << record.mode << ',' << record.sourceModule << ',' << record.sourceChannel
-         << ',' << record.outputRelay << ',' << record.tripPoint << ',' << record.deadband << ','
-         << (record.enunciateFaults ? 1 : 0) << '\n';
+         << ',' << record.outputRelay << ',' << RealText(record.tripPoint) << ','
+         << RealText(record.deadband) << ',' << (record.enunciateFaults ? 1 : 0) << '\n';
     Put(stream, text.str());
 }
 

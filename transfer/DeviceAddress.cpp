@@ -2,8 +2,6 @@
 
 #include "net/BlockingSocket.h"
 
-#include <arpa/inet.h>
-
 namespace {
 
 constexpr DWORD BROADCAST = 0xFFFFFFFF;
@@ -26,13 +24,22 @@ bool ResolveDeviceHost(const std::string& host, std::string& dotted, std::string
     }
     try {
         const sockaddr_in found = CBlockingSocket::GetHostByName(host.c_str(), 0);
-        dotted = DottedAddress(ntohl(found.sin_addr.s_addr)).str();
+        dotted = DottedAddress(NetOrder32(found.sin_addr.s_addr)).str();
         return true;
     } catch (CBlockingSocketException* e) {
         e->Delete();
         why = "no IPv4 address for host name " + host;
         return false;
     }
+}
+
+std::string ResolveDeviceHostInPlace(std::string& host) {
+    std::string dotted;
+    std::string why;
+    if (!ResolveDeviceHost(host, dotted, why))
+        return why;
+    host = dotted;
+    return {};
 }
 
 // 0.0.0.0 is worse than useless: the system takes it for this machine, so a Modbus server of

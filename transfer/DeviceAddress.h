@@ -19,6 +19,9 @@ struct DeviceEndpoint {
 // resolved once to its first IPv4 address. dotted gets "A.B.C.D"; false with why set when
 // HOST names no IPv4 address.
 bool ResolveDeviceHost(const std::string& host, std::string& dotted, std::string& why);
+// The same in place, as a command-line check takes it: host becomes "A.B.C.D"; the result is
+// why it cannot, or empty.
+std::string ResolveDeviceHostInPlace(std::string& host);
 
 // Why no device can have address, or nullptr when one can.
 const char* WhyNeverADevice(DWORD address);

@@ -1,11 +1,11 @@
 #include "transfer/FieldRules.h"
 
+#include "transfer/ClassicStrtod.h"
+
 #include <cerrno>
 #include <cfloat>
 #include <climits>
 #include <cmath>
-#include <locale.h>
-#include <stdlib.h>
 #include <string>
 
 namespace {
@@ -17,11 +17,6 @@ bool IsClassicSpace(char c) {
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-locale_t ClassicLocale() {
-    static const locale_t classic = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return classic;
 }
 
 // Where the digits of the integer rule begin: after leading white space and a sign.
@@ -61,12 +56,9 @@ bool IsPlainInteger(std::string_view text) {
 
 RealRuleResult RealRule(std::string_view text, float& value) {
     const std::string field(text); // strtod needs the terminator
-    locale_t classic = ClassicLocale();
-    if (classic == static_cast<locale_t>(nullptr))
-        return RealRuleResult::NotNumber;
     char* end = nullptr;
     errno = 0;
-    const double number = strtod_l(field.c_str(), &end, classic);
+    const double number = ClassicStrtod(field.c_str(), &end);
     if (end != field.c_str() + field.size())
         return RealRuleResult::NotNumber;
     // An overflow gives infinity too, but with ERANGE.

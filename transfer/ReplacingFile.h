@@ -1,8 +1,8 @@
 #pragma once
 // A file written beside its destination and put in its place only by Commit, so that the
 // destination is either left as it was or holds the complete new content, with the owner,
-// group and permissions it had. A destination that is a symbolic link stays one: the file
-// it leads to is replaced.
+// group and permissions it had (on Windows its attributes and security). On POSIX systems a
+// destination that is a symbolic link stays one: the file it leads to is replaced.
 
 #include <fstream>
 #include <string>

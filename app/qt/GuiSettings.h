@@ -4,7 +4,7 @@
 // dialog closed with (a port only when it is not the device's), and the folder of the last
 // file chosen. Only this program reads them; its command line wins over them.
 
-#include "app/qt/GuiCommandLine.h"
+#include "app/GuiCommandLine.h"
 #include "platform/qt/QtFrontEnd.h"
 
 #include <QSettings>

@@ -34,6 +34,20 @@ void ScheduleScreenshot(orxqt::QtDialogView& view, const QString& file) {
 
 } // namespace
 
+const GuiFrontEndHelp QT_FRONT_END_HELP{
+    "The dialog remembers the last address, a port given with --port and the folder of\n"
+    "the last file chosen; --host and --port override them. The window title names a port\n"
+    "other than 502. About ORX Configuration: F1, or the dialog's context menu (right click).\n"
+    "\n"
+    "Every download first saves the device's configuration in\n"
+    "$XDG_DATA_HOME/orx-config/backups (~/.local/share/orx-config/backups when unset) as\n"
+    "ORX-<serial>-<YYYYMMDD-HHMMSS>.csv, keeping the newest 20 of each device; \"Open Backup\n"
+    "Folder\" on the context menu shows them.\n"
+    "\n"
+    "Exit status: 0 the dialog was closed, 1 no display to show it on, 2 the trace file\n"
+    "cannot be written, 64 usage error or a --screenshot FILE that is not a picture.\n",
+    true};
+
 void ConfigureGuiFrontEnd(orxqt::QtFrontEnd& frontEnd, const GuiOptions& options) {
     frontEnd.SetMessageBoxCaption(QString::fromLatin1(MESSAGE_BOX_CAPTION));
     const QString screenshot = QString::fromStdString(options.screenshot);

@@ -2,11 +2,12 @@
 // What the Qt front end adds for this application: the About entry where a Linux user
 // looks for it, message-box captions, the picture for --screenshot.
 
-#include "app/qt/GuiCommandLine.h"
+#include "app/AppResources.h"
+#include "app/GuiCommandLine.h"
 #include "platform/qt/QtFrontEnd.h"
 
-// Caption of the program's message boxes.
-constexpr const char* MESSAGE_BOX_CAPTION = "ORX Configuration";
+// The end of orx-config's --help with this front end.
+extern const GuiFrontEndHelp QT_FRONT_END_HELP;
 // Time the shown dialog gets to settle before --screenshot grabs it.
 constexpr int SCREENSHOT_DELAY_MS = 500;
 // The desktop entry's name without ".desktop", which also names the window on Wayland.

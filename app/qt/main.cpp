@@ -14,7 +14,8 @@
 
 int main(int argc, char** argv) {
     GuiOptions options;
-    if (const int status = ParseGuiCommandLine(argc, argv, options); status != GUI_RUN)
+    if (const int status = ParseGuiCommandLine(argc, argv, options, QT_FRONT_END_HELP);
+        status != GUI_RUN)
         return status;
 
     std::unique_ptr<CExchangeTrace> trace;
@@ -51,10 +52,7 @@ int main(int argc, char** argv) {
         KeepGuiSettings(settings, frontEnd);
     }
 
-    theApp.m_strInitialHost = options.host.c_str();
-    if (options.port != 0)
-        theApp.m_wPort = options.port;
-    theApp.m_dwTimeout = options.timeoutMs;
+    theApp.UseCommandLine(options);
     theApp.InitInstance();
     return 0;
 }

@@ -1,8 +1,7 @@
 #include "platform/ui/WinApp.h"
 
+#include "platform/SocketLibrary.h"
 #include "platform/ui/Resources.h"
-
-#include <csignal>
 
 IMPLEMENT_DYNAMIC(CWinApp, CObject)
 
@@ -32,12 +31,7 @@ BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) {
 }
 
 BOOL AfxSocketInit(void* /*lpwsaData*/) {
-#ifdef SIGPIPE
-    // A peer that closes early must give the sender an error, not end the process.
-    return std::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
-#else
-    return TRUE; // no such signal; each socket starts Windows Sockets itself
-#endif
+    return StartSocketLibrary() ? TRUE : FALSE;
 }
 
 void AfxEnableControlContainer() {}

@@ -1,6 +1,6 @@
 #pragma once
-// The application object and the start-up calls of the original platform. On this
-// platform controls and sockets need no set-up; the calls succeed.
+// The application object and the start-up calls of the original platform. Controls need
+// no set-up here (a front end registers what it shows); sockets do on Windows.
 
 #include "platform/ui/Wnd.h"
 
@@ -30,6 +30,6 @@ struct INITCOMMONCONTROLSEX {
 constexpr DWORD ICC_WIN95_CLASSES = 0xFF;
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);
 
-// Also makes a write to a closed socket an error instead of a signal.
+// Starts the system's socket library (see platform/SocketLibrary.h); FALSE when it cannot.
 BOOL AfxSocketInit(void* lpwsaData = nullptr);
 void AfxEnableControlContainer();

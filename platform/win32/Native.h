@@ -96,6 +96,9 @@ void AppendSystemMenu(Window dialog, unsigned flags, unsigned id, const std::str
 
 // --- questions (NativeQuestions.cpp) ---
 
+// Shows a folder in the file manager; false when the shell cannot.
+bool ShowFolder(const std::string& path);
+
 // type and result as MessageBox's.
 int ShowMessageBox(Window owner, const std::string& text, const std::string& caption,
                    unsigned type);

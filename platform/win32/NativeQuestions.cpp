@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <commdlg.h>
+#include <shellapi.h>
 
 namespace orxwin {
 
@@ -24,6 +25,14 @@ std::wstring FilterText(const FileRequest& request) {
 }
 
 } // namespace
+
+bool ShowFolder(const std::string& path) {
+    // ShellExecute reports success as a value above 32.
+    constexpr INT_PTR SHELL_EXECUTE_OK = 32;
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(nullptr, L"open", Widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    return result > SHELL_EXECUTE_OK;
+}
 
 int ShowMessageBox(Window owner, const std::string& text, const std::string& caption,
                    unsigned type) {

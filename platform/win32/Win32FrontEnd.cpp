@@ -110,4 +110,8 @@ INT_PTR Win32FrontEnd::ChooseFile(const CFileRequest& request, CString& path) {
     return result == IDOK ? IDOK : IDCANCEL;
 }
 
+bool Win32FrontEnd::OpenFolder(const char* path) {
+    return ShowFolder(path);
+}
+
 } // namespace orxwin

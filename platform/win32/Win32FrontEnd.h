@@ -44,6 +44,7 @@ public:
 
     int MessageBox(const char* text, UINT type, UINT helpId, const char* detail) override;
     INT_PTR ChooseFile(const CFileRequest& request, CString& path) override;
+    bool OpenFolder(const char* path) override;
 
 private:
     Window TopWindow() const;

@@ -4,6 +4,7 @@
 
 #include "app/qt/GuiSettings.h"
 #include "sim/OrxSimulator.h"
+#include "support/YesAnswers.h"
 #include "transfer/ConfigFile.h"
 #include "transfer/TransferResults.h"
 
@@ -34,15 +35,7 @@ protected:
         sim = std::make_unique<OrxSimulator>(std::move(options));
         dlg.m_wPortOverride = sim->Port();
         dlg.m_strInitialHost = "127.0.0.1";
-        frontEnd.SetMessageBoxAnswer([this](const CString& text, UINT type) {
-            asked.push_back(text);
-            return (type & MB_TYPEMASK) == MB_YESNO ? static_cast<int>(IDYES)
-                                                    : static_cast<int>(IDOK);
-        });
-        frontEnd.SetFileAnswer([this](const CFileRequest&, CString& path) {
-            path = target.c_str();
-            return static_cast<INT_PTR>(IDOK);
-        });
+        AnswerYes(frontEnd, asked, target);
         ASSERT_NO_FATAL_FAILURE(Open());
         Click(IDC_UPLOAD);
     }

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-
 namespace {
 
 constexpr long FAST_FAILURE_MS = 1000;
@@ -22,11 +20,11 @@ TEST(RemoteModbusConnect, StoresTheSettingsAndEmptyArgumentsReuseThem) {
     EXPECT_EQ(client.m_strHost, LOOPBACK);
     EXPECT_EQ(client.m_wPort, device.Port());
     EXPECT_EQ(client.m_dwTimeout, DIALOG_TIMEOUT_MS);
-    EXPECT_EQ(ntohl(client.m_addrLocal.sin_addr.s_addr), INADDR_LOOPBACK);
+    EXPECT_EQ(NetOrder32(client.m_addrLocal.sin_addr.s_addr), LOOPBACK_ADDRESS);
     EXPECT_NE(client.m_addrLocal.sin_port, 0);
 
     ASSERT_TRUE(client.Connect("", 0, 0));
-    EXPECT_EQ(client.m_addrRemote.sin_port, htons(device.Port()));
+    EXPECT_EQ(client.m_addrRemote.sin_port, NetOrder16(device.Port()));
     EXPECT_EQ(client.m_dwTimeout, DIALOG_TIMEOUT_MS);
 }
 
@@ -55,7 +53,7 @@ TEST(RemoteModbusDisconnect, HostNameEndsNotConnectedDottedTextEndsBroken) {
     CRemoteModbus byName;
     EXPECT_TRUE(byName.Disconnect()); // never connected
     ASSERT_TRUE(byName.Connect("localhost", device.Port(), DIALOG_TIMEOUT_MS));
-    EXPECT_EQ(ntohl(byName.m_addrRemote.sin_addr.s_addr), INADDR_LOOPBACK);
+    EXPECT_EQ(NetOrder32(byName.m_addrRemote.sin_addr.s_addr), LOOPBACK_ADDRESS);
     EXPECT_TRUE(byName.Disconnect());
     EXPECT_FALSE(byName.IsConnected());
     CByteArray response;

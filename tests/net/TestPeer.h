@@ -26,10 +26,10 @@ public:
     Listener& operator=(const Listener&) = delete;
 
     WORD Port() const { return m_port; }
-    int Fd() const { return m_fd; }
+    RawSocket Socket() const { return m_socket; }
 
 private:
-    int m_fd = -1;
+    RawSocket m_socket = NO_RAW_SOCKET;
     WORD m_port = 0;
 };
 
@@ -66,7 +66,7 @@ private:
         return *this;
     }
     void Run();
-    void RecordFrame(int fd);
+    void RecordFrame(RawSocket socket);
 
     Listener m_listener;
     std::vector<Step> m_steps;

@@ -16,6 +16,17 @@ constexpr std::time_t SAT_DEC_05_2026_213152_UTC = 1796506312;
 constexpr std::time_t FRI_JAN_09_2026_080405_UTC = 1767945845;
 const std::string EXAMPLE_ROW = "3,2,4,2,5,75.5000,1.2500,1\n";
 const AlarmRecord EXAMPLE_RECORD{2, 4, 2, 5, 75.5f, 1.25f, true};
+constexpr float NAN_VALUE = std::numeric_limits<float>::quiet_NaN();
+constexpr float INFINITY_VALUE = std::numeric_limits<float>::infinity();
+
+#ifdef _WIN32
+int setenv(const char* name, const char* value, int /*overwrite*/) {
+    return _putenv_s(name, value);
+}
+int unsetenv(const char* name) {
+    return _putenv_s(name, "");
+}
+#endif
 
 // Sets TZ for one test and puts the old value back.
 struct ScopedTimeZone {
@@ -87,7 +98,8 @@ TEST(AlarmRow, ExactBytes) {
         {1, {0, 0, 0, 0, 0.5f, -12.0f, false}, "1,0,0,0,0,0.5000,-12.0000,0\n"},
         {1, {0, 0, 0, 0, 1000.0f, 2.71828f, false}, "1,0,0,0,0,1000.0000,2.7183,0\n"},
         {1, {0, 0, 0, 0, 1e10f, -0.00004f, false}, "1,0,0,0,0,10000000000.0000,-0.0000,0\n"},
-        {32, {65535, 65535, 32768, 8, 0, 0, false}, "32,65535,65535,32768,8,0.0000,0.0000,0\n"}};
+        {32, {65535, 65535, 32768, 8, 0, 0, false}, "32,65535,65535,32768,8,0.0000,0.0000,0\n"},
+        {2, {0, 0, 0, 0, -NAN_VALUE, -INFINITY_VALUE, false}, "2,0,0,0,0,-nan,-inf,0\n"}};
     for (const auto& c : cases)
         EXPECT_EQ(Row(c.n, c.record), c.row);
 

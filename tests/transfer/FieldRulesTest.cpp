@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdio>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -56,8 +56,7 @@ TEST(RealRule, NeedsTheWholeTextAndAFiniteFloat) {
     // NaN and infinity keep their value and sign, for the alarms that may hold them.
     for (const char* text : {"nan", "-nan", "inf", "-inf"}) {
         EXPECT_EQ(RealRule(text, value), RealRuleResult::NotFinite) << "text: " << text;
-        char shown[64];
-        std::snprintf(shown, sizeof shown, "%f", static_cast<double>(value));
-        EXPECT_STREQ(shown, text);
+        EXPECT_EQ(std::signbit(value), text[0] == '-') << text;
+        EXPECT_EQ(std::isnan(value), std::string(text).find("nan") != std::string::npos) << text;
     }
 }

@@ -1,5 +1,7 @@
 #include "NativeProbe.h"
 
+#include <winsock2.h>
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -11,7 +13,6 @@ namespace probe {
 
 namespace {
 
-constexpr auto WAIT_LIMIT = std::chrono::seconds(10);
 constexpr auto WAIT_STEP = std::chrono::milliseconds(20);
 constexpr int TEXT_CHARS = 1024;
 
@@ -96,14 +97,65 @@ void TypeInto(Window address, const std::string& keys) {
         SendMessageW(GetFocus(), WM_CHAR, static_cast<WPARAM>(key), 0);
 }
 
-Window WaitForOwnedWindow(Window owner) {
+Window WaitForOwnedWindow(Window owner, std::chrono::milliseconds limit) {
     OwnedSearch search{Hwnd(owner), nullptr};
-    const auto deadline = std::chrono::steady_clock::now() + WAIT_LIMIT;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
     while (search.found == nullptr && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(WAIT_STEP);
         EnumWindows(FindOwned, reinterpret_cast<LPARAM>(&search));
     }
     return search.found;
+}
+
+Window WaitForTopWindow(const std::string& caption) {
+    const std::wstring wide = orxwin::Widen(caption);
+    HWND found = nullptr;
+    const auto deadline = std::chrono::steady_clock::now() + WAIT_LIMIT;
+    while (found == nullptr && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(WAIT_STEP);
+        found = FindWindowW(nullptr, wide.c_str());
+    }
+    return found;
+}
+
+bool WaitForText(Window window, const std::string& text) {
+    const auto deadline = std::chrono::steady_clock::now() + WAIT_LIMIT;
+    while (TextOf(window) != text && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(WAIT_STEP);
+    return TextOf(window) == text;
+}
+
+Program StartProgram(const std::string& commandLine) {
+    std::wstring line = orxwin::Widen(commandLine);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return nullptr;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+int FinishProgram(Program program) {
+    DWORD code = 0;
+    const bool ended =
+        program != nullptr &&
+        WaitForSingleObject(program, static_cast<DWORD>(WAIT_LIMIT.count() * 1000)) ==
+            WAIT_OBJECT_0 &&
+        GetExitCodeProcess(program, &code);
+    if (program == nullptr)
+        return -1;
+    if (!ended)
+        TerminateProcess(program, 1);
+    CloseHandle(program);
+    return ended ? static_cast<int>(code) : -1;
+}
+
+std::string TemporaryFolder() {
+    wchar_t path[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, path);
+    return orxwin::Narrow(path);
 }
 
 Window Item(Window dialog, int id) {
@@ -139,6 +191,14 @@ std::string VersionText(const std::string& name) {
         !VerQueryValueW(data.data(), key.c_str(), reinterpret_cast<void**>(&text), &length))
         return {};
     return orxwin::Narrow(text);
+}
+
+bool CanMakeSocket() {
+    const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s == INVALID_SOCKET)
+        return false;
+    closesocket(s);
+    return true;
 }
 
 unsigned CodePage() {

@@ -5,6 +5,8 @@
 
 #include "platform/win32/Native.h"
 
+#include <chrono>
+
 namespace probe {
 
 using orxwin::Window;
@@ -30,12 +32,28 @@ std::string LastSystemMenuItem(Window dialog);
 bool HasIcons(Window window);
 // Keys typed into an address control from its first field on, one WM_CHAR each.
 void TypeInto(Window address, const std::string& keys);
-// Off the interface thread: the first visible window that owner owns, within a few seconds.
-Window WaitForOwnedWindow(Window owner);
+constexpr auto WAIT_LIMIT = std::chrono::seconds(10);
+// Off the interface thread: the first visible window that owner owns, within limit.
+Window WaitForOwnedWindow(Window owner, std::chrono::milliseconds limit = WAIT_LIMIT);
+// A top-level window of any program by its caption, within a few seconds; or nullptr.
+Window WaitForTopWindow(const std::string& caption);
+// Waits until text shows in window (of any program), within a few seconds.
+bool WaitForText(Window window, const std::string& text);
+
+// Another program, started with its command line; FinishProgram waits a few seconds at most
+// for its end and gives its exit code, or ends it and gives -1.
+using Program = void*;
+Program StartProgram(const std::string& commandLine);
+int FinishProgram(Program program);
+// The system's folder for temporary files, with its separator at the end.
+std::string TemporaryFolder();
 Window Item(Window dialog, int id);
 constexpr int MESSAGE_TEXT_ID = 0xFFFF; // the message box's text
 constexpr int FILE_TYPE_ID = 0x470;     // the file dialog's type list
 constexpr int FILE_NAME_ID = 0x47C;     // its name box
+
+// True when a socket can be made, which Windows Sockets refuse until started.
+bool CanMakeSocket();
 
 // The program's own resources: sizes held by icon id, a version text, the code page and the
 // file of the common controls in use.

@@ -4,13 +4,14 @@
 
 #include "NativeProbe.h"
 #include "app/AppResources.h"
-#include "app/Resource.h"
+#include "app/ORXConfigurationDlg.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/IPAddressCtrl.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/ProgressCtrl.h"
 #include "platform/ui/Thread.h"
+#include "platform/ui/WinApp.h"
 #include "platform/win32/Win32FrontEnd.h"
 
 #include <gtest/gtest.h>
@@ -26,38 +27,16 @@ constexpr UINT WM_KEYDOWN_MESSAGE = 0x0100;
 constexpr WPARAM VK_ESCAPE_KEY = 0x1B;
 constexpr int BLANK = CIPAddressCtrl::BLANK;
 
-// The main dialog's template with its controls bound as the application binds them; it
-// notes the button and system-menu commands that reach it.
-class TransferDialog : public CDialog {
+// The application's main dialog, which notes the button and system-menu commands that reach
+// it instead of acting on them.
+class TransferDialog : public CORXConfigurationDlg {
 public:
-    TransferDialog() : CDialog(IDD_TRANSFER_DIALOG) { LoadOrxResources(); }
-
-    CIPAddressCtrl address;
-    CProgressCtrl progress;
-    CStatic status;
-    CButton upload, download, cancel;
     std::vector<UINT> commands;
 
 protected:
-    void DoDataExchange(CDataExchange* pDX) override {
-        DDX_Control(pDX, IDC_IPADDRESS, address);
-        DDX_Control(pDX, IDC_PROGRESS, progress);
-        DDX_Control(pDX, IDC_STATUS, status);
-        DDX_Control(pDX, IDC_UPLOAD, upload);
-        DDX_Control(pDX, IDC_DOWNLOAD, download);
-        DDX_Control(pDX, IDC_CANCEL_TRANSFER, cancel);
-    }
-    BOOL OnInitDialog() override {
-        CString about;
-        AfxLoadString(IDS_ABOUTBOX, about);
-        GetSystemMenu(FALSE)->AppendMenu(MF_SEPARATOR);
-        GetSystemMenu(FALSE)->AppendMenu(MF_STRING, IDM_ABOUTBOX, about);
-        SetIcon(AfxLoadIcon(IDR_MAINFRAME), TRUE);
-        return TRUE;
-    }
-    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
+    BOOL OnCommand(WPARAM wParam, LPARAM) override {
         commands.push_back(LOWORD(static_cast<DWORD>(wParam)));
-        return CDialog::OnCommand(wParam, lParam);
+        return TRUE;
     }
     void OnSysCommand(UINT nID, LPARAM) override { commands.push_back(nID); }
 };
@@ -96,7 +75,7 @@ TEST_F(Win32Dialog, ControlsAreRealWindowsOfTheTemplatesClassesAtItsPlaces) {
     }
     EXPECT_EQ(probe::TextOf(view->Handle()), APP_CAPTION);
     EXPECT_EQ(probe::TextOf(Item(IDC_UPLOAD)), "Upload from ORX");
-    EXPECT_EQ(probe::LastSystemMenuItem(view->Handle()), "&About ORX Configuration...");
+    EXPECT_EQ(probe::LastSystemMenuItem(view->Handle()), "Open &Backup Folder");
     EXPECT_TRUE(probe::HasIcons(view->Handle()));
 }
 
@@ -111,12 +90,12 @@ struct WorkerJob {
 // Reads each control back from its window at once: the change has arrived.
 UINT ChangeControls(LPVOID param) {
     auto& job = *static_cast<WorkerJob*>(param);
-    job.dlg->progress.SetRange(0, 32);
-    job.dlg->progress.SetPos(17);
+    job.dlg->m_progress.SetRange(0, 32);
+    job.dlg->m_progress.SetPos(17);
     job.pos = probe::Send(job.bar, PBM_GETPOS);
-    job.dlg->status.SetWindowText("Uploading Alarm 17/32...");
+    job.dlg->m_status.SetWindowText("Uploading Alarm 17/32...");
     job.text = probe::HeldText(job.status);
-    job.dlg->upload.EnableWindow(FALSE);
+    job.dlg->m_btnUpload.EnableWindow(FALSE);
     job.uploadEnabled = probe::IsEnabled(job.upload);
     return 0;
 }
@@ -171,12 +150,12 @@ TEST_F(Win32Dialog, TypingIntoTheAddressControlSetsTheFieldsAndTheFieldsShow) {
         {"7\b", {BLANK, BLANK, BLANK, BLANK}},
     };
     for (const auto& [keys, fields] : cases) {
-        dlg.address.ClearAddress();
+        dlg.m_ipAddress.ClearAddress();
         probe::TypeInto(Item(IDC_IPADDRESS), keys);
         for (int i = 0; i < CIPAddressCtrl::FIELD_COUNT; ++i)
-            EXPECT_EQ(dlg.address.GetField(i), fields[i]) << keys << " field " << i;
+            EXPECT_EQ(dlg.m_ipAddress.GetField(i), fields[i]) << keys << " field " << i;
     }
-    dlg.address.SetAddress(0x7F000001);
+    dlg.m_ipAddress.SetAddress(0x7F000001);
     DWORD shown = 0;
     EXPECT_EQ(probe::Send(Item(IDC_IPADDRESS), IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&shown)),
               4);
@@ -205,6 +184,12 @@ TEST_F(Win32Dialog, MessageBoxAndFileDialogAreTheSystemsOverTheDialog) {
     EXPECT_EQ(boxText, "ORX Configuration: Sure?");
     EXPECT_EQ(fileType, "Comma Separated Values (*.CSV)");
     EXPECT_TRUE(save.GetPathName().str().ends_with("\\alarms.csv")) << save.GetPathName();
+}
+
+// Windows Sockets refuse every call until started.
+TEST(Win32Startup, AfxSocketInitStartsWindowsSockets) {
+    EXPECT_TRUE(AfxSocketInit());
+    EXPECT_TRUE(probe::CanMakeSocket());
 }
 
 TEST(Win32Resources, IconVersionAndManifest) {

@@ -1,6 +1,6 @@
 #pragma once
 // orx-config's command line: [--host HOST] [--port N] [--timeout MS] [--trace FILE]
-// [--screenshot FILE] [--help] [--version].
+// [--screenshot FILE] [--help] [--version], --screenshot where the front end can take one.
 
 #include "transfer/TransferResults.h"
 
@@ -21,5 +21,12 @@ constexpr int GUI_TRACE_EXIT = 2;
 // ParseGuiCommandLine's answer when the program is to run.
 constexpr int GUI_RUN = -1;
 
+// What the front end adds to the command line: the end of --help (how the front end shows
+// the About box, what it remembers), and whether it takes --screenshot.
+struct GuiFrontEndHelp {
+    const char* footer;
+    bool screenshot;
+};
+
 // Fills options, or prints help, the version or a usage error and returns the exit status.
-int ParseGuiCommandLine(int argc, char** argv, GuiOptions& options);
+int ParseGuiCommandLine(int argc, char** argv, GuiOptions& options, const GuiFrontEndHelp& help);

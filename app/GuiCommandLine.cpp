@@ -1,4 +1,4 @@
-#include "app/qt/GuiCommandLine.h"
+#include "app/GuiCommandLine.h"
 
 #include "orx/Version.h"
 #include "transfer/DeviceAddress.h"
@@ -13,38 +13,20 @@ constexpr WORD PORT_MAX = 65535;
 constexpr DWORD TIMEOUT_MIN_MS = 1;
 constexpr DWORD TIMEOUT_MAX_MS = 60000;
 
-constexpr const char* FOOTER =
+constexpr const char* PURPOSE =
     "Moves the alarm configuration of an ORX device between the device and a CSV file.\n"
-    "\n"
-    "The dialog remembers the last address, a port given with --port and the folder of\n"
-    "the last file chosen; --host and --port override them. The window title names a port\n"
-    "other than 502. About ORX Configuration: F1, or the dialog's context menu (right click).\n"
-    "\n"
-    "Every download first saves the device's configuration in\n"
-    "$XDG_DATA_HOME/orx-config/backups (~/.local/share/orx-config/backups when unset) as\n"
-    "ORX-<serial>-<YYYYMMDD-HHMMSS>.csv, keeping the newest 20 of each device; \"Open Backup\n"
-    "Folder\" on the context menu shows them.\n"
-    "\n"
-    "Exit status: 0 the dialog was closed, 1 no display to show it on, 2 the trace file\n"
-    "cannot be written, 64 usage error or a --screenshot FILE that is not a picture.\n";
+    "\n";
 
 // HOST becomes "A.B.C.D", a host name being resolved here, once.
-const CLI::Validator DEVICE_HOST(
-    [](std::string& host) {
-        std::string dotted;
-        std::string why;
-        if (!ResolveDeviceHost(host, dotted, why))
-            return why;
-        host = dotted;
-        return std::string();
-    },
-    "HOST");
+const CLI::Validator DEVICE_HOST(ResolveDeviceHostInPlace, "HOST");
 
 } // namespace
 
-int ParseGuiCommandLine(int argc, char** argv, GuiOptions& options) {
+int ParseGuiCommandLine(int argc, char** argv, GuiOptions& options, const GuiFrontEndHelp& help) {
     CLI::App app("ORX Configuration Transfer Utility", "orx-config");
-    app.footer(FOOTER);
+    app.footer(std::string(PURPOSE) + help.footer);
+    // The same command line on every system: on Windows too, "/x" is not an option.
+    app.allow_windows_style_options(false);
     app.set_version_flag("--version", OrxVersionLine("orx-config"));
     app.add_option("--host", options.host, "put this address (or host name) in the address field")
         ->transform(DEVICE_HOST);
@@ -56,9 +38,10 @@ int ParseGuiCommandLine(int argc, char** argv, GuiOptions& options) {
     app.add_option("--trace", options.trace,
                    "write one line per exchange with the device to FILE (- for standard error)")
         ->option_text("FILE");
-    app.add_option("--screenshot", options.screenshot,
-                   "save a PNG picture of the dialog in FILE once it is shown, then close; an "
-                   "existing FILE that is not a picture is kept");
+    if (help.screenshot)
+        app.add_option("--screenshot", options.screenshot,
+                       "save a PNG picture of the dialog in FILE once it is shown, then close; "
+                       "an existing FILE that is not a picture is kept");
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {

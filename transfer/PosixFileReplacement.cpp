@@ -1,0 +1,106 @@
+#include "transfer/FileReplacement.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace replacing {
+
+namespace {
+
+constexpr mode_t NEW_FILE_MODE = 0666; // less the umask, as for any new file
+constexpr int LINK_HOPS = 40;          // as many links as the system itself follows in a path
+constexpr mode_t PERMISSION_BITS = 07777;
+
+bool Fail(std::string& why, int error = errno) {
+    why = std::strerror(error);
+    return false;
+}
+
+// The file that path names once symbolic links are followed, also where a link's target does
+// not exist yet; empty when the links loop or cannot be read.
+std::string FollowLinks(std::filesystem::path path) {
+    for (int hop = 0; hop < LINK_HOPS; ++hop) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error)))
+            return path.string();
+        const std::filesystem::path target = std::filesystem::read_symlink(path, error);
+        if (error)
+            return {};
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return {};
+}
+
+// The replacement gets the owner, group and permissions of the file it replaces. Only the
+// superuser may give a file to someone else; anyone else keeps the group where allowed.
+bool KeepOwnerAndMode(int fd, const struct stat& replaced) {
+    if (::fchown(fd, replaced.st_uid, replaced.st_gid) != 0) {
+        if (errno != EPERM || ::geteuid() == 0)
+            return false;
+        if (::fchown(fd, static_cast<uid_t>(-1), replaced.st_gid) != 0 && errno != EPERM)
+            return false;
+    }
+    // After the owner: a change of owner clears the set-id bits.
+    return ::fchmod(fd, replaced.st_mode & PERMISSION_BITS) == 0;
+}
+
+bool SyncToDisk(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && synced;
+}
+
+} // namespace
+
+const char* const PATH_SEPARATORS = "/";
+
+// A link stays a link: the file it leads to is the one replaced.
+std::string Destination(const std::string& chosen, std::string& why) {
+    std::string destination = FollowLinks(chosen);
+    if (destination.empty())
+        why = "its symbolic links cannot be followed";
+    return destination;
+}
+
+bool MayReplace(const std::string& destination, std::string& why) {
+    struct stat existing {};
+    if (::stat(destination.c_str(), &existing) != 0)
+        return true;
+    if (!S_ISREG(existing.st_mode)) {
+        why = "not a regular file";
+        return false;
+    }
+    return ::access(destination.c_str(), W_OK) == 0 || Fail(why);
+}
+
+Created CreateFor(const std::string& path, const std::string& destination, std::string& why) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, NEW_FILE_MODE);
+    if (fd < 0) {
+        if (errno == EEXIST)
+            return Created::NameTaken;
+        Fail(why);
+        return Created::Failed;
+    }
+    struct stat existing {};
+    const bool kept = ::stat(destination.c_str(), &existing) != 0 || KeepOwnerAndMode(fd, existing);
+    const int error = errno;
+    ::close(fd);
+    if (kept)
+        return Created::Yes;
+    std::remove(path.c_str());
+    Fail(why, error);
+    return Created::Failed;
+}
+
+bool PutInPlace(const std::string& path, const std::string& destination, std::string& why) {
+    return (SyncToDisk(path) && std::rename(path.c_str(), destination.c_str()) == 0) || Fail(why);
+}
+
+} // namespace replacing

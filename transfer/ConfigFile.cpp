@@ -89,8 +89,8 @@ void WriteAlarmRow(std::ostream& stream, int n, const AlarmRecord& record) {
     std::ostringstream text;
     SetFileFormat(text);
     text << n << ',' << record.mode << ',' << record.sourceModule << ',' << record.sourceChannel
-         << ',' << record.outputRelay << ',' << RealText(record.tripPoint) << ','
-         << RealText(record.deadband) << ',' << (record.enunciateFaults ? 1 : 0) << '\n';
+         << ',' << record.outputRelay << ',' << RealText{record.tripPoint} << ','
+         << RealText{record.deadband} << ',' << (record.enunciateFaults ? 1 : 0) << '\n';
     Put(stream, text.str());
 }
 

@@ -11,7 +11,6 @@ constexpr int EXIT_CONFIG_ERROR = 6;
 constexpr int ALL = 32;
 const std::string HEADER = DOWNLOAD_FILE_HEADER;
 const std::string NOTE = DOWNLOAD_FILE_NOTE;
-const std::string LONG_FIELD = "12345678901234567890"; // 20 characters: over the limit
 const std::string LONG_HEADER_LINE = std::string(200, 'x') + "\n";
 
 // Files that the download, check and verify must all read alike, with what each must make
@@ -28,15 +27,13 @@ struct FileCase {
 std::vector<FileCase> FileCases() {
     return {
         {"Complete", FullFileText(), true, ALL, 0},
-        {"CrLfLineEnds", CrLf(FullFileText()), true, ALL, 0},
+        {"CrLfLineEnds", std::regex_replace(FullFileText(), std::regex("\n"), "\r\n"), true, ALL,
+         0},
         {"FiveRows", HEADER + DistinctRows(1, 5), true, 5, 0},
-        {"FiveRowsNoLastLineEnd",
-         HEADER + DistinctRows(1, 5).substr(0, DistinctRows(1, 5).size() - 1), true, 5, 0},
         {"FiveRowsThenBlankLines", HEADER + DistinctRows(1, 5) + "\n\n", true, 5, 0},
         {"BlankLineBetweenRows", HEADER + DistinctRows(1, 2) + "\n" + DistinctRows(3, 32) + NOTE,
          true, ALL, 0},
         {"OnlyTheHeader", HEADER, false, 0, 1},
-        {"EndsInsideTheHeader", "ORX\nSun Dec 06\nSerial", false, 0, 1},
         {"Empty", "", false, 0, 1},
         {"RowsAfterTheThirtySecondNeverRead", FullFileText() + "33,9,9,9,9,x,x,9\n", true, ALL, 0},
         {"BadModuleInRowFive",
@@ -45,9 +42,6 @@ std::vector<FileCase> FileCases() {
         {"BadTripPointInRowOne", HEADER + "1,0,0,0,0,1.5x,0.0000,0\n" + DistinctRows(2, 32), false,
          0, 1},
         {"RowThreeCutShortByTheEnd", HEADER + DistinctRows(1, 2) + "3,1,2,1", false, 2, 1},
-        {"LongFieldInRowTwo",
-         HEADER + DistinctRows(1, 1) + "2,0,0,0,0," + LONG_FIELD + ",0,0\n" + DistinctRows(3, 32),
-         false, 1, 1},
         {"LongHeaderLine", LONG_HEADER_LINE + HEADER + DistinctRows(1, 32), false, 0, 1},
         {"TwoBadRows",
          HEADER + DistinctRows(1, 2) + "3,3,2,1,0,0,0,0\n" + DistinctRows(4, 6) +

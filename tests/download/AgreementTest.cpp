@@ -18,10 +18,11 @@ const std::string LONG_HEADER_LINE = std::string(200, 'x') + "\n";
 struct FileCase {
     const char* name;
     std::string text;
-    bool accepted;   // the download completes; check exits 0; verify compares
-    int rowsWritten; // check's count of the rows before the first problem; all of them are
-                     // written when the file is accepted, none when it is not
-    int problems;    // unacceptable rows that check reports
+    bool accepted;     // the download completes; check exits 0; verify compares
+    int rowsWritten;   // check's count of the rows before the first problem; all of them are
+                       // written when the file is accepted, none when it is not
+    int problems;      // unacceptable rows that check reports
+    int rowsRead = -1; // by check; -1: not looked at
 };
 
 std::vector<FileCase> FileCases() {
@@ -43,6 +44,10 @@ std::vector<FileCase> FileCases() {
          0, 1},
         {"RowThreeCutShortByTheEnd", HEADER + DistinctRows(1, 2) + "3,1,2,1", false, 2, 1},
         {"LongHeaderLine", LONG_HEADER_LINE + HEADER + DistinctRows(1, 32), false, 0, 1},
+        // Row 2 takes its field 8 from the next line; reading goes on after that line.
+        {"LineEndInFieldOne",
+         HEADER + DistinctRows(1, 1) + "2\n,9,0,0,0,0,0,0\n" + DistinctRows(3, 32), false, 1, 1,
+         31},
         {"TwoBadRows",
          HEADER + DistinctRows(1, 2) + "3,3,2,1,0,0,0,0\n" + DistinctRows(4, 6) +
              "7,0,0,0,9,0,0,0\n" + DistinctRows(8, 32),
@@ -66,6 +71,8 @@ TEST_P(FileAgreement, DownloadCheckAndVerifyAgree) {
     const ConfigCheckResult check = CheckConfigFile(path);
     EXPECT_EQ(check.Accepted(), c.accepted);
     EXPECT_EQ(check.rowsWritten, c.rowsWritten);
+    EXPECT_EQ(check.written.size(), static_cast<std::size_t>(c.rowsWritten));
+    EXPECT_TRUE(c.rowsRead < 0 || check.rowsRead == c.rowsRead) << check.rowsRead;
     EXPECT_EQ(check.problems.size(), static_cast<std::size_t>(c.problems));
     EXPECT_EQ(RunCommand({"check", path}).code, refused);
 

@@ -1,40 +1,13 @@
 // What the offline check reports about the rows it refuses.
 
-#include "transfer/ConfigCheck.h"
 #include "DownloadFiles.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace {
 
 constexpr int EXIT_CONFIG_ERROR = 6;
 constexpr int EXIT_NO_INPUT = 2;
-
-ConfigCheckResult Check(const std::string& text) {
-    std::istringstream in(text);
-    return CheckConfigFile(in);
-}
-
-TEST(ConfigCheckReport, ReadsOnAfterARefusedRowFromTheEndOfItsEighthField) {
-    // Row 2 has a line end inside field 1 and so takes its field 8 from the next line,
-    // as the download's reader would; reading goes on after that line.
-    const ConfigCheckResult result = Check(DOWNLOAD_FILE_HEADER + DistinctRows(1, 1) +
-                                           "2\n,9,0,0,0,0,0,0\n" + DistinctRows(3, 32));
-    ASSERT_EQ(result.problems.size(), 1u);
-    EXPECT_EQ(result.problems[0].row, 2);
-    EXPECT_EQ(result.rowsWritten, 1);
-    EXPECT_EQ(result.rowsRead, 31);
-    EXPECT_EQ(result.written.size(), 1u);
-}
-
-TEST(ConfigCheckReport, UnreadableFileIsReportedOnce) {
-    const ConfigCheckResult result =
-        Check(std::string(200, 'x') + "\n" + DOWNLOAD_FILE_HEADER + DistinctRows(1, 32));
-    ASSERT_EQ(result.problems.size(), 1u);
-    EXPECT_EQ(result.problems[0].problem.field, 0);
-    EXPECT_EQ(DescribeRowReport(result.problems[0]).rfind("row 1: ", 0), 0u);
-}
 
 // Refused rows after two good rows, each with its row, line, field and value, and the count.
 TEST(CheckCommand, PrintsEveryProblemWithRowLineFieldAndValueAndTheCount) {
@@ -93,7 +66,9 @@ TEST(CheckCommand, GoodFilesAndUnreadableFiles) {
         {dir.Write("five.csv", DOWNLOAD_FILE_HEADER + DistinctRows(1, 5)), 0, "write 5 alarm(s)"},
         {dir.File("missing.csv"), EXIT_NO_INPUT, "cannot read"},
         {dir.File(""), EXIT_NO_INPUT, ""},
-        {"/dev/null", EXIT_CONFIG_ERROR, ""}};
+        {"/dev/null", EXIT_CONFIG_ERROR, ""},
+        {dir.Write("long.csv", std::string(200, 'x') + "\n" + FullFileText()), EXIT_CONFIG_ERROR,
+         "row 1: "}};
     for (const auto& c : cases) {
         const CommandRun run = RunCommand({"check", c.path});
         EXPECT_EQ(run.code, c.code) << c.path;

@@ -84,6 +84,13 @@ TEST_P(FileAgreement, DownloadCheckAndVerifyAgree) {
         return;
     }
     EXPECT_EQ(DistinctAlarmsOnDevice(), c.rowsWritten);
+    std::vector<int> positions = CountTo(c.rowsWritten);
+    positions.push_back(ALARM_COUNT); // at completion
+    EXPECT_EQ(Positions(), positions);
+    std::vector<CString> statuses = Steps(DOWNLOAD_STEP, c.rowsWritten);
+    statuses.insert(statuses.begin() + 1, BACKUP_TEXT);
+    statuses.push_back("Download Complete!");
+    EXPECT_EQ(m_fe.Texts(IDC_STATUS), statuses);
     EXPECT_EQ(Requests(FN_WRITE_SINGLE_COIL).size(), c.rowsWritten + 1u) << "faults, then the end";
     EXPECT_EQ(m_sim->CoilEvents().back(), (CoilEvent{COIL_DOWNLOAD_COMPLETE, COIL_ON}));
     EXPECT_EQ(Verify(path), refused) << "after the download";

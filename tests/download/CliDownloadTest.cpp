@@ -185,6 +185,9 @@ TEST_F(CliDownload, ProgramOptions) {
     const OrxSimulator silent(stalling);
     OrxSimulator nan; // a download would refuse alarm 3
     nan.SetAlarm(3, {2, 4, 2, 5, std::numeric_limits<float>::quiet_NaN(), 1.25f, true});
+    SimulatorOptions ten = ZeroedDevice(); // HOST is read as upload reads it: 010 is ten
+    ten.listenAddress = "127.0.0.10";
+    const OrxSimulator tenth(ten);
     const std::string refusing = " --port " + std::to_string(RefusingPort()) + " 127.0.0.1";
     const std::string port = std::to_string(m_sim->Port());
     const std::string at = " --port " + port + " 127.0.0.1 ";
@@ -222,6 +225,8 @@ TEST_F(CliDownload, ProgramOptions) {
          "Connecting to ORX...\nError connecting to ORX! (127.0.0.1:"},
         {"orx-transfer verify" + refusing + " " + m_file, DEVICE, "Error connecting to ORX!"},
         {"orx-transfer verify" + refusing + no, 2, ""},
+        {"orx-transfer verify --port " + std::to_string(tenth.Port()) + " 127.0.0.010 " + m_file,
+         RESULT_DIFFERENT, "The device differs from the file."},
         {"orx-transfer upload" + stalled + " 127.0.0.1" + up, DEVICE,
          "This is not an ORX! (read input registers 3495 x4: no reply within 50 ms)\n"},
         {"orx-transfer verify --trace -" + stalled + " 127.0.0.1 " + m_file, DEVICE,

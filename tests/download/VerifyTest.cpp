@@ -103,16 +103,4 @@ TEST(VerifyDevice, PrintsEveryDifferenceOrTheCountOrTheError) {
     }
 }
 
-// HOST is read as upload and download read it (010 is ten).
-TEST(VerifyCommand, ReadsHostAsTheTransfersDo) {
-    ScratchDir dir;
-    SimulatorOptions options = ZeroedDevice();
-    options.listenAddress = "127.0.0.10";
-    OrxSimulator sim(options);
-    EXPECT_EQ(RunCommand({"verify", "--port", std::to_string(sim.Port()), "127.0.0.010",
-                          dir.Write("good.csv", FullFileText())})
-                  .code,
-              static_cast<int>(RESULT_DIFFERENT));
-}
-
 } // namespace

@@ -4,7 +4,6 @@
 #include "DownloadFiles.h"
 #include "cli/InterruptWatch.h"
 #include "sim/RequestHandler.h"
-#include "transfer/DeviceCompare.h"
 #include "transfer/TransferResults.h"
 #include "upload/ProgramRun.h"
 

@@ -1,7 +1,6 @@
 // Comparing the device with a file: field by field, read-only.
 
 #include "DownloadFiles.h"
-#include "sim/OrxSimulator.h"
 #include "sim/RequestHandler.h"
 #include "transfer/DeviceCompare.h"
 #include "transfer/TransferResults.h"

@@ -26,6 +26,8 @@ TEST_F(UploadRun, SuccessWritesTheDevicesAlarmsAndReportsEachStep) {
     ASSERT_EQ(ranges.size(), 1u);
     EXPECT_EQ(ranges[0].value2, ALARM_COUNT);
     ExpectOneFileDialogAndEnabling(false);
+    EXPECT_EQ(m_dlg->GetIcon(FALSE).nResourceId, static_cast<UINT>(IDR_MAINFRAME));
+    EXPECT_EQ(m_dlg->GetSystemMenu(FALSE)->Items().at(0).nFlags, static_cast<UINT>(MF_SEPARATOR));
     ExpectEnd(nullptr, "Upload Complete!", ALARM_COUNT);
 }
 

@@ -4,15 +4,16 @@
 #include "DownloadFiles.h"
 #include "cli/InterruptWatch.h"
 #include "sim/RequestHandler.h"
-#include "transfer/DeviceCompare.h"
 #include "transfer/TransferResults.h"
 #include "upload/ProgramRun.h"
 
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <pty.h>
+#include <sstream>
 
 namespace {
 
@@ -34,11 +35,11 @@ std::size_t AlarmsBegun(const OrxSimulator& sim) {
 class CliDownload : public ProgramTest {
 protected:
     // command, its options, the simulator and the file.
-    std::vector<std::string> Args(const char* command,
-                                  std::vector<std::string> options = {}) const {
+    std::vector<std::string> Args(const char* command, std::vector<std::string> options = {},
+                                  const std::string& file = {}) const {
         options.insert(options.begin(), command);
-        options.insert(options.end(),
-                       {"--port", std::to_string(m_sim->Port()), "127.0.0.1", m_file});
+        options.insert(options.end(), {"--port", std::to_string(m_sim->Port()), "127.0.0.1",
+                                       file.empty() ? m_file : file});
         return options;
     }
     // The download in this process, its confirmation read from a pseudo-terminal.
@@ -59,24 +60,12 @@ protected:
     std::string m_file = m_dir.Write("config.csv", FullFileText());
 };
 
-// Lossy readings are shown before anything is written.
-TEST_F(CliDownload, DownloadWithYesWarnsThenWritesTheDevice) {
-    m_dir.Write("config.csv",
-                DOWNLOAD_FILE_HEADER + ("A" + DistinctRows(1, ALARM_COUNT).substr(1)));
-    const ProgramRun run = Run(Args("download", {"--yes"}));
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(DistinctAlarmsOn(*m_sim), ALARM_COUNT);
-    EXPECT_NE(run.err.find("warning: row 1, line 6: field 1 (alarm number) \"A\" ignored: the row "
-                           "configures alarm 1\nConnecting to ORX..."),
-              std::string::npos)
-        << run.err;
-    EXPECT_NE(run.err.find("Download Complete!"), std::string::npos) << run.err;
-}
-
 // Every download, a restore too, backs the device up first and names the backup; restore puts
 // the newest back exactly; beyond the newest --keep a device's backups go, oldest first, also
-// among those of one second.
-TEST_F(CliDownload, BackupsAreRestoredAndPruned) {
+// among those of one second. Lossy readings are shown before anything is written.
+TEST_F(CliDownload, DownloadWarnsAndBacksUpRestorePutsBackOldBackupsArePruned) {
+    m_dir.Write("config.csv",
+                DOWNLOAD_FILE_HEADER + ("A" + DistinctRows(1, ALARM_COUNT).substr(1)));
     m_sim = std::make_unique<OrxSimulator>(); // alarms other than the file's
     const DeviceImage before = m_sim->Image();
     const std::string folder = m_dir.File("data/orx-config/backups/");
@@ -94,6 +83,13 @@ TEST_F(CliDownload, BackupsAreRestoredAndPruned) {
         ASSERT_EQ(run.status, 0) << run.err;
         ASSERT_EQ(run.out.rfind("Backup: " + folder + "ORX-1234567-", 0), 0u) << run.out;
         made.push_back(run.out.substr(std::strlen("Backup: "), run.out.size() - 9));
+        if (made.size() == 1) {
+            EXPECT_EQ(DistinctAlarmsOn(*m_sim), ALARM_COUNT);
+            EXPECT_NE(run.err.find("warning: row 1, line 6: field 1 (alarm number) \"A\" ignored: "
+                                   "the row configures alarm 1\nConnecting to ORX..."),
+                      npos);
+            EXPECT_NE(run.err.find("Download Complete!"), npos) << run.err;
+        }
         if (made.size() == 2) {
             EXPECT_EQ(m_sim->Image().alarmRegisters, before.alarmRegisters);
             EXPECT_EQ(m_sim->Image().faults, before.faults);
@@ -102,27 +98,6 @@ TEST_F(CliDownload, BackupsAreRestoredAndPruned) {
     for (const auto& [path, kept] :
          {std::pair{old, false}, {other, true}, {made[0], false}, {made[1], true}, {made[2], true}})
         EXPECT_EQ(std::filesystem::exists(path), kept) << path;
-}
-
-TEST_F(CliDownload, RefusedFileAndUnwritableReports) {
-    std::string bad =
-        m_dir.Write("bad.csv", DOWNLOAD_FILE_HEADER + std::string("1,1,1,1,0,0,0,0\n"));
-    std::swap(m_file, bad); // the download says why it refuses the file
-    ProgramRun run = Run(Args("download", {"--yes"}));
-    std::swap(m_file, bad);
-    EXPECT_EQ(run.status, static_cast<int>(RESULT_CONFIG_ERROR));
-    EXPECT_NE(run.err.find("Configuration Error! (row 1, line 6: field 3 (source module) \"1\""),
-              std::string::npos)
-        << run.err;
-    EXPECT_TRUE(m_sim->Requests().empty());
-
-    // A report that cannot be written is a file error.
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"check", bad}, Args("verify")}) {
-        run = FinishProgram(SpawnProgram(args, "/dev/full", m_errPath), "/dev/null", m_errPath);
-        EXPECT_EQ(run.status, static_cast<int>(RESULT_FILE_ERROR)) << args[0];
-        EXPECT_NE(run.err.find("cannot write"), std::string::npos) << run.err;
-    }
 }
 
 // Ctrl-C, SIGTERM and SIGHUP cancel alike: the alarm being written is finished and the abort
@@ -192,98 +167,123 @@ TEST_F(CliDownload, OnlyYesOnTheTerminalDownloads) {
     EXPECT_EQ(DistinctAlarmsOn(*m_sim), ALARM_COUNT);
 }
 
+// Words of a command line, separated by single spaces.
+std::vector<std::string> Words(const std::string& line) {
+    std::vector<std::string> words;
+    std::istringstream in(line);
+    for (std::string word; std::getline(in, word, ' ');)
+        words.push_back(word);
+    return words;
+}
+
 // The options of the three programs, each run as a user runs it: usage errors, --version,
-// a host name, --timeout, -q, and the JSON reports read back.
+// a host name, --timeout, -q, a trace, and the JSON reports read back.
 TEST_F(CliDownload, ProgramOptions) {
     SimulatorOptions stalling = ZeroedDevice();
     stalling.stallAfter = 0;
     const OrxSimulator silent(stalling);
+    OrxSimulator nan; // a download would refuse alarm 3
+    nan.SetAlarm(3, {2, 4, 2, 5, std::numeric_limits<float>::quiet_NaN(), 1.25f, true});
+    SimulatorOptions ten = ZeroedDevice(); // HOST is read as upload reads it: 010 is ten
+    ten.listenAddress = "127.0.0.10";
+    const OrxSimulator tenth(ten);
+    const std::string refusing = " --port " + std::to_string(RefusingPort()) + " 127.0.0.1";
     const std::string port = std::to_string(m_sim->Port());
-    const std::string bad =
-        m_dir.Write("bad.csv", DOWNLOAD_FILE_HEADER + std::string("1,1,1,1,0,0,0,0\n"));
-    const std::string up = m_dir.File("up.csv");
-    const std::string transfer = ORX_TRANSFER_PATH;
+    const std::string at = " --port " + port + " 127.0.0.1 ";
+    const std::string to = at + m_file;
+    const std::string stalled = " --timeout 50 --port " + std::to_string(silent.Port());
+    const std::string bad = m_dir.Write("bad.csv", DOWNLOAD_FILE_HEADER + "1,1,1,1,0,0,0,0\n");
+    const std::string up = " " + m_dir.File("up.csv");
+    const std::string no = " " + m_dir.File("no/file");
+    const int DEVICE = RESULT_DEVICE_ERROR, FILE = RESULT_FILE_ERROR, USAGE = EXIT_USAGE_CODE;
     const struct {
-        std::string program;
-        std::vector<std::string> args;
+        std::string line; // the program's name and its arguments
         int status;
         std::string text; // found in stdout or stderr
     } cases[] = {
-        {transfer, {}, EXIT_USAGE_CODE, "usage: orx-transfer"},
-        {transfer, {"upload", "127.0.0.1"}, EXIT_USAGE_CODE, "FILE"},
-        {transfer, {"upload", "--port", "0", "127.0.0.1", up}, EXIT_USAGE_CODE, "--port"},
-        {transfer, {"upload", "--port", "70000", "127.0.0.1", up}, EXIT_USAGE_CODE, "--port"},
-        {transfer, {"upload", "--timeout", "0", "127.0.0.1", up}, EXIT_USAGE_CODE, "--timeout"},
-        {transfer, {"upload", "--bogus", "127.0.0.1", up}, EXIT_USAGE_CODE, "--bogus"},
-        {transfer, {"upload", "1.2.3", up}, EXIT_USAGE_CODE, "not an IPv4 address"},
-        {transfer, {"verify", "no-such-host.invalid", up}, EXIT_USAGE_CODE, "no IPv4 address"},
-        {transfer, Args("download"), EXIT_USAGE_CODE, "not on a terminal: give --yes"},
-        {transfer, {"--help"}, 0, "download"},
-        {transfer, {"--version"}, 0, "orx-transfer 1.0.00 ("},
-        {transfer,
-         {"upload", "--timeout", "50", "--port", std::to_string(silent.Port()), "127.0.0.1", up},
-         static_cast<int>(RESULT_DEVICE_ERROR),
+        {"orx-transfer", USAGE, "usage: orx-transfer"},
+        {"orx-transfer upload 127.0.0.1", USAGE, "FILE"},
+        {"orx-transfer upload --port 0 127.0.0.1" + up, USAGE, "--port"},
+        {"orx-transfer upload --port 70000 127.0.0.1" + up, USAGE, "--port"},
+        {"orx-transfer upload --timeout 0 127.0.0.1" + up, USAGE, "--timeout"},
+        {"orx-transfer upload --bogus 127.0.0.1" + up, USAGE, "--bogus"},
+        {"orx-transfer upload 1.2.3" + up, USAGE, "not an IPv4 address"},
+        {"orx-transfer verify no-such-host.invalid" + up, USAGE, "no IPv4 address"},
+        {"orx-transfer download" + to, USAGE, "not on a terminal: give --yes"},
+        {"orx-transfer download --backup" + up + " --no-backup 127.0.0.1" + up, USAGE,
+         "--no-backup"},
+        {"orx-transfer restore 127.0.0.1", USAGE, "not on a terminal: give --yes"},
+        {"orx-transfer backup 127.0.0.1", USAGE, "--into"},
+        {"orx-transfer backup --into " + m_dir.File("") + " 127.0.0.1:0", USAGE, "not a port"},
+        {"orx-transfer --help", 0, "download"},
+        {"orx-transfer --version", 0, "orx-transfer 1.0.00 ("},
+        {"orx-transfer upload --port " + std::to_string(nan.Port()) + " 127.0.0.1" + up, 0,
+         "Uploading Alarm 32/32...\nUpload Complete!\nwarning: a download would refuse row 3, "
+         "line 8: field 6 (trip point) \"nan\": trip point must be finite when mode is not 0\n"},
+        {"orx-transfer upload" + refusing + up, DEVICE,
+         "Connecting to ORX...\nError connecting to ORX! (127.0.0.1:"},
+        {"orx-transfer verify" + refusing + " " + m_file, DEVICE, "Error connecting to ORX!"},
+        {"orx-transfer verify" + refusing + no, 2, ""},
+        {"orx-transfer verify --port " + std::to_string(tenth.Port()) + " 127.0.0.010 " + m_file,
+         RESULT_DIFFERENT, "The device differs from the file."},
+        {"orx-transfer upload" + stalled + " 127.0.0.1" + up, DEVICE,
          "This is not an ORX! (read input registers 3495 x4: no reply within 50 ms)\n"},
-        {transfer,
-         {"verify", "--trace", "-", "--timeout", "50", "--port", std::to_string(silent.Port()),
-          "127.0.0.1", m_file},
-         static_cast<int>(RESULT_DEVICE_ERROR),
+        {"orx-transfer verify --trace -" + stalled + " 127.0.0.1 " + m_file, DEVICE,
          " us | read input registers 3495 x4 | identity | 01 04 0D A7 00 04 | - | 1001 Modbus "
          "TCP/IP: socket error: no reply within 50 ms\n"},
-        {transfer, Args("download", {"--yes", "--backup", m_dir.File("no/backup.csv")}),
-         static_cast<int>(RESULT_FILE_ERROR),
-         "Error writing to file! (no backup, nothing written: " + m_dir.File("no/backup.csv")},
-        {transfer,
-         {"upload", "--trace", m_dir.File("no/trace"), "127.0.0.1", up},
-         static_cast<int>(RESULT_FILE_ERROR),
-         "cannot write the trace"},
-        {transfer,
-         {"download", "--backup", up, "--no-backup", "127.0.0.1", up},
-         EXIT_USAGE_CODE,
-         "--no-backup"},
-        {transfer, {"restore", "127.0.0.1"}, EXIT_USAGE_CODE, "not on a terminal: give --yes"},
-        {transfer, {"backup", "127.0.0.1"}, EXIT_USAGE_CODE, "--into"},
-        {transfer,
-         {"backup", "--into", m_dir.Path(), "127.0.0.1:0"},
-         EXIT_USAGE_CODE,
-         "not a port"},
-        {ORX_SIM_PATH, {"--version"}, 0, "orx-sim 1.0.00 ("},
-        {ORX_SIM_PATH, {"--help"}, 0, "--fail-write"},
-        {ORX_SIM_PATH, {"--port", "65536"}, EXIT_USAGE_CODE, "--port"},
+        {"orx-transfer download --yes" + at + bad, RESULT_CONFIG_ERROR,
+         "Configuration Error! (row 1, line 6: field 3 (source module) \"1\""},
+        {"orx-transfer download --yes --backup" + no + to, FILE,
+         "Error writing to file! (no backup, nothing written:" + no},
+        {"orx-transfer upload --trace" + no + " 127.0.0.1" + up, FILE, "cannot write the trace"},
+        {"orx-sim --version", 0, "orx-sim 1.0.00 ("},
+        {"orx-sim --help", 0, "--fail-write"},
+        {"orx-sim --port 65536", USAGE, "--port"},
 #ifdef ORX_CONFIG_PATH
-        {ORX_CONFIG_PATH, {"--version"}, 0, "orx-config 1.0.00 ("},
-        {ORX_CONFIG_PATH, {"--host", "1.2.3"}, EXIT_USAGE_CODE, "--host"},
-        {ORX_CONFIG_PATH, {"--timeout", "x"}, EXIT_USAGE_CODE, "--timeout"},
-        {ORX_CONFIG_PATH, {"--trace", m_dir.File("no/trace")}, 2, "cannot write the trace"},
+        {"orx-config --version", 0, "orx-config 1.0.00 ("},
+        {"orx-config --host 1.2.3", USAGE, "--host"},
+        {"orx-config --timeout x", USAGE, "--timeout"},
+        {"orx-config --trace" + no, 2, "cannot write the trace"},
 #endif
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.program + " " + ::testing::PrintToString(c.args));
-        const ProgramRun run = Run(c.args, c.program);
+        SCOPED_TRACE(c.line);
+        std::vector<std::string> args = Words(c.line);
+        const std::string program = args[0] == "orx-sim" ? ORX_SIM_PATH
+#ifdef ORX_CONFIG_PATH
+                                    : args[0] == "orx-config" ? ORX_CONFIG_PATH
+#endif
+                                                              : ORX_TRANSFER_PATH;
+        args.erase(args.begin());
+        const ProgramRun run = Run(args, program);
         EXPECT_EQ(run.status, c.status) << run.err;
         EXPECT_NE((run.out + run.err).find(c.text), npos) << run.out << run.err;
     }
     const std::string trace = m_dir.File("trace.txt");
     const ProgramRun quiet =
-        Run({"upload", "-q", "--trace", trace, "--port", port, "localhost", up});
+        Run(Words("upload -q --trace " + trace + " --port " + port + " localhost" + up));
     EXPECT_EQ(quiet.err, "") << "errors only, and none";
-    EXPECT_EQ(ReadLines(up).size(), 38u);
+    EXPECT_EQ(ReadLines(up.substr(1)).size(), 38u);
     const std::vector<std::string> traced = ReadLines(trace);
     ASSERT_EQ(traced.size(), 98u) << "one line per exchange";
     EXPECT_NE(traced[21].find(" | read input registers 3052 x4 | alarm 7 floats | 01 04 0B EC 00 "
                               "04 | 01 04 08 "),
               npos);
     EXPECT_EQ(AlarmsBegun(*m_sim), 0u) << "only read, and never without a confirmation";
-    const auto report = [&](const std::vector<std::string>& args) {
-        return nlohmann::json::parse(Run(args).out);
-    };
-    const nlohmann::json check = report({"check", "--json", bad});
+    const nlohmann::json check = nlohmann::json::parse(Run({"check", "--json", bad}).out);
     EXPECT_EQ(check.at("result"), RESULT_CONFIG_ERROR);
     EXPECT_EQ(check.at("problems").at(0).at("fieldName"), "source module");
-    const nlohmann::json verify = report({"verify", "--json", "--port", port, "127.0.0.1", m_file});
+    const nlohmann::json verify = nlohmann::json::parse(Run(Words("verify --json" + to)).out);
     EXPECT_EQ(verify.at("result"), RESULT_DIFFERENT);
     EXPECT_EQ(verify.at("differences").at(0),
               (nlohmann::json{{"alarm", 1}, {"field", "mode"}, {"file", "1"}, {"device", "0"}}));
+    // A report that cannot be written is a file error.
+    for (const std::string& line : {"check " + bad, "verify" + to}) {
+        const ProgramRun run = FinishProgram(SpawnProgram(Words(line), "/dev/full", m_errPath),
+                                             "/dev/null", m_errPath);
+        EXPECT_EQ(run.status, FILE) << line;
+        EXPECT_NE(run.err.find("cannot write"), npos) << run.err;
+    }
 }
 
 } // namespace

@@ -1,60 +1,27 @@
 // What the offline check reports about the rows it refuses.
 
-#include "transfer/ConfigCheck.h"
 #include "DownloadFiles.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace {
 
 constexpr int EXIT_CONFIG_ERROR = 6;
 constexpr int EXIT_NO_INPUT = 2;
 
-ConfigCheckResult Check(const std::string& text) {
-    std::istringstream in(text);
-    return CheckConfigFile(in);
-}
-
-TEST(ConfigCheckReport, ReadsOnAfterARefusedRowFromTheEndOfItsEighthField) {
-    // Row 2 has a line end inside field 1 and so takes its field 8 from the next line,
-    // as the download's reader would; reading goes on after that line.
-    const ConfigCheckResult result = Check(DOWNLOAD_FILE_HEADER + DistinctRows(1, 1) +
-                                           "2\n,9,0,0,0,0,0,0\n" + DistinctRows(3, 32));
-    ASSERT_EQ(result.problems.size(), 1u);
-    EXPECT_EQ(result.problems[0].row, 2);
-    EXPECT_EQ(result.rowsWritten, 1);
-    EXPECT_EQ(result.rowsRead, 31);
-    EXPECT_EQ(result.written.size(), 1u);
-}
-
-TEST(ConfigCheckReport, UnreadableFileIsReportedOnce) {
-    const ConfigCheckResult result =
-        Check(std::string(200, 'x') + "\n" + DOWNLOAD_FILE_HEADER + DistinctRows(1, 32));
-    ASSERT_EQ(result.problems.size(), 1u);
-    EXPECT_EQ(result.problems[0].problem.field, 0);
-    EXPECT_EQ(DescribeRowReport(result.problems[0]).rfind("row 1: ", 0), 0u);
-}
-
-// One row refused by each rule, after two good rows.
+// Refused rows after two good rows, each with its row, line, field and value, and the count.
 TEST(CheckCommand, PrintsEveryProblemWithRowLineFieldAndValueAndTheCount) {
     ScratchDir dir;
     const CommandRun run = RunCommand(
         {"check",
          dir.Write("bad.csv", DOWNLOAD_FILE_HEADER + DistinctRows(1, 2) +
-                                  "3,3,2,1,0,0,0,0\n4,1,1,1,0,0,0,0\n5,1,2,5,0,0,0,0\n"
-                                  "6,0,0,0,9,0,0,0\n7,0,0,0,0,1.5 ,0,0\n8,0,0,0,0,0,abc,0\n")});
+                                  "3,3,2,1,0,0,0,0\n4,0,0,0,0,1.5 ,0,0\n5,0,0,0,0,0,abc,0\n")});
     EXPECT_EQ(run.code, EXIT_CONFIG_ERROR);
     EXPECT_EQ(run.out,
               "row 3, line 8: field 2 (mode) \"3\": mode must be 0 to 2\n"
-              "row 4, line 9: field 3 (source module) \"1\": source module must be 2 to 16 when "
-              "mode is not 0\n"
-              "row 5, line 10: field 4 (source channel) \"5\": source channel must be 1 to 4 when "
-              "mode is not 0\n"
-              "row 6, line 11: field 5 (output relay) \"9\": output relay must be 0 to 8\n"
-              "row 7, line 12: field 6 (trip point) \"1.5 \": trip point is not a number\n"
-              "row 8, line 13: field 7 (deadband) \"abc\": deadband is not a number\n"
-              "6 unacceptable row(s); a download would write 2 alarm(s) and stop at row 3 with "
+              "row 4, line 9: field 6 (trip point) \"1.5 \": trip point is not a number\n"
+              "row 5, line 10: field 7 (deadband) \"abc\": deadband is not a number\n"
+              "3 unacceptable row(s); a download would write 2 alarm(s) and stop at row 3 with "
               "\"Configuration Error!\".\n");
 }
 
@@ -87,20 +54,26 @@ TEST(CheckCommand, WarnsOfEveryLossyReadingAndStrictRefusesThem) {
     EXPECT_EQ(RunCommand({"check", dir.Write("full.csv", FullFileText()), "--strict"}).code, 0);
 }
 
-TEST(CheckCommand, GoodFilesAndMissingFile) {
+// A folder is refused as a file error, never read as rows.
+TEST(CheckCommand, GoodFilesAndUnreadableFiles) {
     ScratchDir dir;
-    CommandRun run = RunCommand({"check", dir.Write("full.csv", FullFileText())});
-    EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.out, "OK: a download would write all 32 alarms.\n");
-    run = RunCommand({"check", dir.Write("five.csv", DOWNLOAD_FILE_HEADER + DistinctRows(1, 5))});
-    EXPECT_EQ(run.code, 0);
-    EXPECT_NE(run.out.find("write 5 alarm(s)"), std::string::npos) << run.out;
-    run = RunCommand({"check", dir.File("missing.csv")});
-    EXPECT_EQ(run.code, EXIT_NO_INPUT);
-    EXPECT_NE(run.err.find("cannot read"), std::string::npos);
-    // A folder is refused as a file error, never read as rows.
-    EXPECT_EQ(RunCommand({"check", dir.File("")}).code, EXIT_NO_INPUT);
-    EXPECT_EQ(RunCommand({"check", "/dev/null"}).code, EXIT_CONFIG_ERROR);
+    const struct {
+        std::string path;
+        int code;
+        std::string text; // in stdout or stderr
+    } cases[] = {
+        {dir.Write("full.csv", FullFileText()), 0, "OK: a download would write all 32 alarms.\n"},
+        {dir.Write("five.csv", DOWNLOAD_FILE_HEADER + DistinctRows(1, 5)), 0, "write 5 alarm(s)"},
+        {dir.File("missing.csv"), EXIT_NO_INPUT, "cannot read"},
+        {dir.File(""), EXIT_NO_INPUT, ""},
+        {"/dev/null", EXIT_CONFIG_ERROR, ""},
+        {dir.Write("long.csv", std::string(200, 'x') + "\n" + FullFileText()), EXIT_CONFIG_ERROR,
+         "row 1: "}};
+    for (const auto& c : cases) {
+        const CommandRun run = RunCommand({"check", c.path});
+        EXPECT_EQ(run.code, c.code) << c.path;
+        EXPECT_NE((run.out + run.err).find(c.text), std::string::npos) << run.out << run.err;
+    }
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 // Comparing the device with a file: field by field, read-only.
 
 #include "DownloadFiles.h"
-#include "sim/OrxSimulator.h"
 #include "sim/RequestHandler.h"
 #include "transfer/DeviceCompare.h"
 #include "transfer/TransferResults.h"
@@ -16,7 +15,6 @@ namespace {
 constexpr int ALARM = 3;
 constexpr WORD NOT_AN_ORX = 0x1234;
 constexpr int REPLIES_BEFORE_DROP = 4; // identity and the three reads of alarm 1
-constexpr int EXIT_NO_INPUT = 2;
 
 const AlarmRecord EXAMPLE{2, 4, 2, 5, 75.5f, 1.25f, true};
 
@@ -52,104 +50,55 @@ TEST(CompareAlarm, EachFieldIsNamedWithBothValues) {
     EXPECT_EQ(Describe(nan, disabled), Lines{"alarm 3 trip point: file nan, device -nan"});
 }
 
-class VerifyDevice : public ::testing::Test {
-protected:
-    // A device holding DistinctAlarm in its first alarms, changed as given.
-    void Start(int holding, const std::function<void(SimulatorOptions&)>& change = {}) {
-        SimulatorOptions options;
-        options.image = DeviceImage{};
-        for (int n = 1; n <= holding; ++n)
-            SetAlarm(options.image, n, DistinctAlarm(n));
-        if (change)
-            change(options);
-        m_sim = std::make_unique<OrxSimulator>(std::move(options));
-    }
-    // verify with a file of the first rows of DistinctAlarm.
-    CommandRun Verify(int rows) {
-        const std::string path =
-            m_dir.Write("rows.csv", DOWNLOAD_FILE_HEADER + DistinctRows(1, rows));
-        const CommandRun run =
-            RunCommand({"verify", "--port", std::to_string(m_sim->Port()), "127.0.0.1", path});
-        for (const RequestSummary& r : m_sim->Requests())
-            EXPECT_TRUE(r.function == FN_READ_DISCRETE_INPUTS ||
-                        r.function == FN_READ_INPUT_REGISTERS)
-                << "verify only reads, not " << int(r.function);
-        return run;
-    }
-
-    ScratchDir m_dir;
-    std::unique_ptr<OrxSimulator> m_sim;
-};
-
-TEST_F(VerifyDevice, EveryDifferenceIsPrinted) {
-    Start(ALARM_COUNT, [](SimulatorOptions& options) {
-        AlarmRecord changed = DistinctAlarm(ALARM);
-        changed.outputRelay = 8;
-        changed.tripPoint = 99.0f;
-        SetAlarm(options.image, ALARM, changed);
-    });
-    const CommandRun run = Verify(ALARM_COUNT);
-    EXPECT_EQ(run.code, static_cast<int>(RESULT_DIFFERENT));
-    EXPECT_EQ(run.out, "alarm 3 output relay: file " +
-                           std::to_string(DistinctAlarm(ALARM).outputRelay) +
-                           ", device 8\nalarm 3 trip point: file -6.2500, device 99.0000\n"
-                           "The device differs from the file.\n");
-}
-
-TEST_F(VerifyDevice, OnlyTheFilesRowsAreCompared) {
-    constexpr int ROWS = 5;
-    Start(ROWS);
-    const CommandRun run = Verify(ROWS);
-    EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.out, "The device holds what the file says (5 alarm(s) compared).\n");
-    EXPECT_EQ(m_sim->Requests().size(), 1u + 3u * ROWS);
-}
-
-TEST_F(VerifyDevice, WrongDeviceOrFailedReadIsADeviceError) {
+// verify of a file with the first rows of DistinctAlarm against a device holding them in all
+// alarms, changed as given; verify only reads.
+TEST(VerifyDevice, PrintsEveryDifferenceOrTheCountOrTheError) {
+    ScratchDir dir;
+    AlarmRecord changed = DistinctAlarm(ALARM);
+    changed.outputRelay = 8;
+    changed.tripPoint = 99.0f;
     const struct {
+        int rows;
         std::function<void(SimulatorOptions&)> change;
-        const char* error;
+        int code;
+        std::string out;
+        std::string err;
     } cases[] = {
-        {[](SimulatorOptions& o) { o.image.identity[0] = NOT_AN_ORX; },
+        {ALARM_COUNT, [&](SimulatorOptions& o) { SetAlarm(o.image, ALARM, changed); },
+         RESULT_DIFFERENT,
+         "alarm 3 output relay: file " + std::to_string(DistinctAlarm(ALARM).outputRelay) +
+             ", device 8\nalarm 3 trip point: file -6.2500, device 99.0000\n"
+             "The device differs from the file.\n",
+         ""},
+        {5, [](SimulatorOptions&) {}, 0,
+         "The device holds what the file says (5 alarm(s) compared).\n", ""},
+        {ALARM_COUNT, [](SimulatorOptions& o) { o.image.identity[0] = NOT_AN_ORX; },
+         RESULT_DEVICE_ERROR, "",
          "This is not an ORX! (identity register 3495 holds 0x1234, 0x52C7 expected)\n"},
-        {[](SimulatorOptions& o) { o.dropAfter = REPLIES_BEFORE_DROP; },
+        {ALARM_COUNT, [](SimulatorOptions& o) { o.dropAfter = REPLIES_BEFORE_DROP; },
+         RESULT_DEVICE_ERROR, "",
          "Error reading alarm 2 from the ORX! (read input registers 3008 x4: the device closed "
          "the connection)\n"},
     };
     for (const auto& c : cases) {
-        Start(ALARM_COUNT, c.change);
-        const CommandRun run = Verify(ALARM_COUNT);
-        EXPECT_EQ(run.code, static_cast<int>(RESULT_DEVICE_ERROR));
-        EXPECT_EQ(run.err, c.error);
-    }
-}
-
-TEST(VerifyCommand, ReportsFileAndConnectionProblems) {
-    ScratchDir dir;
-    const auto verify = [port = std::to_string(RefusingPort())](const std::string& file) {
-        return RunCommand({"verify", "--port", port, "127.0.0.1", file});
-    };
-    EXPECT_EQ(verify(dir.File("missing.csv")).code, EXIT_NO_INPUT);
-    const CommandRun refused = verify(dir.Write("good.csv", FullFileText()));
-    EXPECT_EQ(refused.code, static_cast<int>(RESULT_DEVICE_ERROR));
-    EXPECT_NE(refused.err.find("Error connecting to ORX!"), std::string::npos);
-
-    // HOST is read as upload and download read it (010 is ten), and 0.0.0.0 is never tried,
-    // though a server listening on every address would answer it.
-    const struct {
-        const char* listen;
-        const char* host;
-        int code;
-    } hosts[] = {{"127.0.0.10", "127.0.0.010", static_cast<int>(RESULT_DIFFERENT)},
-                 {"0.0.0.0", "0.0.0.0", static_cast<int>(RESULT_DEVICE_ERROR)}};
-    for (const auto& h : hosts) {
         SimulatorOptions options = ZeroedDevice();
-        options.listenAddress = h.listen;
+        for (int n = 1; n <= ALARM_COUNT; ++n)
+            SetAlarm(options.image, n, DistinctAlarm(n));
+        c.change(options);
         OrxSimulator sim(options);
-        const std::vector<std::string> args{"verify", "--port", std::to_string(sim.Port()), h.host,
-                                            dir.File("good.csv")};
-        EXPECT_EQ(RunCommand(args).code, h.code) << h.host;
-        EXPECT_EQ(sim.Requests().empty(), h.code == static_cast<int>(RESULT_DEVICE_ERROR));
+        const std::string path =
+            dir.Write("rows.csv", DOWNLOAD_FILE_HEADER + DistinctRows(1, c.rows));
+        const CommandRun run =
+            RunCommand({"verify", "--port", std::to_string(sim.Port()), "127.0.0.1", path});
+        EXPECT_EQ(run.code, c.code);
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_EQ(run.err, c.err);
+        for (const RequestSummary& r : sim.Requests())
+            EXPECT_TRUE(r.function == FN_READ_DISCRETE_INPUTS ||
+                        r.function == FN_READ_INPUT_REGISTERS);
+        if (c.code == 0) {
+            EXPECT_EQ(sim.Requests().size(), 1u + 3u * c.rows) << "only the file's rows";
+        }
     }
 }
 

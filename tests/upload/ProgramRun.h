@@ -15,8 +15,6 @@
 
 extern char** environ;
 
-constexpr auto PROGRAM_WAIT_LIMIT = std::chrono::seconds(20);
-
 struct ProgramRun {
     int status = -1; // exit status, -1 when the program did not exit normally
     std::string out;
@@ -24,22 +22,20 @@ struct ProgramRun {
 };
 
 // Returns -1 when the program could not be started.
-inline pid_t SpawnProgram(const std::vector<std::string>& args, const std::string& outPath,
+inline pid_t SpawnProgram(std::vector<std::string> args, const std::string& outPath,
                           const std::string& errPath,
                           const std::string& program = ORX_TRANSFER_PATH) {
-    std::vector<std::string> all{program};
-    all.insert(all.end(), args.begin(), args.end());
+    args.insert(args.begin(), program);
     std::vector<char*> argv;
-    for (std::string& arg : all)
+    for (std::string& arg : args)
         argv.push_back(arg.data());
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    for (const auto& [fd, path] : {std::pair{STDOUT_FILENO, &outPath}, {STDERR_FILENO, &errPath}})
+        posix_spawn_file_actions_addopen(&actions, fd, path->c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
     pid_t pid = -1;
     const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -47,13 +43,9 @@ inline pid_t SpawnProgram(const std::vector<std::string>& args, const std::strin
 }
 
 inline ProgramRun FinishProgram(pid_t pid, const std::string& outPath, const std::string& errPath) {
-    ProgramRun run;
     int status = 0;
-    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-        run.status = WEXITSTATUS(status);
-    run.out = ReadText(outPath);
-    run.err = ReadText(errPath);
-    return run;
+    const bool exited = pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status);
+    return {exited ? WEXITSTATUS(status) : -1, ReadText(outPath), ReadText(errPath)};
 }
 
 class ProgramTest : public ::testing::Test {
@@ -71,7 +63,7 @@ protected:
     }
     // Polls until reached() or a generous limit, to interrupt the program at a known point.
     static void WaitUntil(const std::function<bool()>& reached) {
-        const auto limit = std::chrono::steady_clock::now() + PROGRAM_WAIT_LIMIT;
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (!reached() && std::chrono::steady_clock::now() < limit)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }

@@ -3,29 +3,65 @@
 
 #include "support/LoopbackPorts.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <stdlib.h>
 #include <string>
 #include <vector>
+
+inline std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+inline std::vector<std::string> ReadLines(const std::string& path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
 
 // A fresh folder under the system's temporary folder, removed with its content at the end.
 class ScratchDir {
 public:
-    ScratchDir();
-    ~ScratchDir();
+    ScratchDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "orx-test-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("mkdtemp");
+        m_path = pattern;
+    }
+    ~ScratchDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
 
     const std::filesystem::path& Path() const { return m_path; }
     std::string File(const std::string& name) const { return (m_path / name).string(); }
-    // Writes text to a file of the folder and returns its path.
-    std::string Write(const std::string& name, const std::string& text) const;
+    std::string Write(const std::string& name, const std::string& text) const {
+        WriteText(File(name), text);
+        return File(name);
+    }
     // Names of everything in the folder, sorted.
-    std::vector<std::string> Entries() const;
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_path))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
 private:
     std::filesystem::path m_path;
 };
-
-std::string ReadText(const std::string& path);
-void WriteText(const std::string& path, const std::string& text);
-std::vector<std::string> ReadLines(const std::string& path);

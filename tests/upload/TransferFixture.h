@@ -5,15 +5,17 @@
 #include "TestFiles.h"
 #include "app/AppResources.h"
 #include "app/ORXConfigurationDlg.h"
+#include "platform/ui/Thread.h"
 #include "sim/OrxSimulator.h"
 #include "support/ScriptedFrontEnd.h"
 #include "transfer/TransferResults.h"
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <numeric>
+#include <tuple>
 #include <vector>
 
-constexpr UINT ERROR_BOX_TYPE = MB_ICONEXCLAMATION | MB_OK;
 constexpr const char* UPLOAD_QUESTION = "Please verify you wish to upload the ORX's configuration.";
 constexpr const char* DOWNLOAD_QUESTION =
     "Please verify you wish to download the configuration to the ORX.";
@@ -21,42 +23,126 @@ constexpr UINT NO_WORKER_RESULT = 100;
 constexpr const char* CONNECTING_TEXT = "Connecting to ORX...";
 
 // format with n filled in, e.g. "Uploading Alarm %d/32...".
-CString Numbered(const char* format, int n);
+inline CString Numbered(const char* format, int n) {
+    CString text;
+    text.Format(format, n);
+    return text;
+}
+
 // The status texts of a transfer up to its alarm last: connecting, then format per alarm.
-std::vector<CString> Steps(const char* format, int last);
-// 0, 1, ..., last.
-std::vector<int> CountTo(int last);
+inline std::vector<CString> Steps(const char* format, int last) {
+    std::vector<CString> texts{CONNECTING_TEXT};
+    for (int n = 1; n <= last; ++n)
+        texts.push_back(Numbered(format, n));
+    return texts;
+}
+
+inline std::vector<int> CountTo(int last) {
+    std::vector<int> numbers(static_cast<std::size_t>(last) + 1);
+    std::iota(numbers.begin(), numbers.end(), 0);
+    return numbers;
+}
 
 class TransferFixture : public ::testing::Test {
 protected:
-    explicit TransferFixture(SimulatorOptions options);
-    ~TransferFixture() override;
+    explicit TransferFixture(SimulatorOptions options) {
+        StartSimulator(std::move(options));
+        m_dlg = std::make_unique<CORXConfigurationDlg>();
+        m_dlg->m_strInitialHost = "127.0.0.1";
+        m_dlg->m_backup.path = m_dir.File("backups");
+        m_dlg->Create();
+    }
+    ~TransferFixture() override {
+        m_dlg.reset(); // waits for a worker still running
+        m_sim.reset();
+    }
 
-    void StartSimulator(SimulatorOptions options);
+    void StartSimulator(SimulatorOptions options) {
+        m_sim.reset();
+        m_sim = std::make_unique<OrxSimulator>(std::move(options));
+    }
     // Confirms, answers the file dialog with path, clicks button and waits for the worker.
-    UINT Run(CButton& button, const std::string& path, WORD port);
+    UINT Run(CButton& button, const std::string& path, WORD port) {
+        const std::size_t before = m_fe.ExitCodes().size();
+        m_dlg->m_wPortOverride = port;
+        m_fe.AnswerMessageBox(IDYES);
+        m_fe.AnswerFileDialog(CString(path.c_str()));
+        button.SendMessage(BM_CLICK);
+        AfxWaitForWorkers();
+        const std::vector<UINT> codes = m_fe.ExitCodes();
+        EXPECT_EQ(codes.size(), before + 1) << "one worker ran";
+        return codes.size() == before ? NO_WORKER_RESULT : codes.back();
+    }
     // Press Cancel when the status line first shows text.
-    void CancelAt(const CString& text);
+    void CancelAt(const CString& text) {
+        m_fe.OnText(IDC_STATUS, text, [this] { m_dlg->OnBnClickedCancel(); });
+    }
 
-    // The end arrangement every transfer past the file choice leaves.
-    void ExpectIdleArrangement();
-    // A transfer past the file choice ended with its one error box (nullptr: none), its last
-    // status text and the progress bar at position, the dialog back at rest.
-    void ExpectEnd(const char* box, const CString& status, int position);
-    // The transfer asked for one .csv file, to open or to save.
-    void ExpectOneFileDialog(bool open);
-    CString LastStatus() const;
-    std::vector<int> Positions() const;
-    // The buttons' enabled changes in order, e.g. "U- D- C+": Upload, Download, Cancel.
-    std::string Enabling() const;
+    void ExpectIdleArrangement() {
+        EXPECT_EQ(m_dlg->m_transferState.load(), TRANSFER_IDLE);
+        EXPECT_TRUE(m_dlg->m_btnUpload.IsWindowEnabled());
+        EXPECT_TRUE(m_dlg->m_btnDownload.IsWindowEnabled());
+        EXPECT_FALSE(m_dlg->m_btnCancel.IsWindowEnabled());
+        EXPECT_EQ(m_dlg->m_modbus.m_socket.m_hSocket, 0) << "socket left open";
+    }
+    // One error box (nullptr: none), the last status text and the progress bar, at rest.
+    void ExpectEnd(const char* box, const CString& status, int position) {
+        EXPECT_EQ(ErrorBoxes(), box ? std::vector<CString>{box} : std::vector<CString>{});
+        EXPECT_EQ(LastStatus(), status);
+        EXPECT_EQ(m_dlg->m_progress.GetPos(), position);
+        ExpectIdleArrangement();
+    }
+    // One .csv file asked for, to open or to save; the buttons disabled and enabled again.
+    void ExpectOneFileDialogAndEnabling(bool open) {
+        const auto requests = m_fe.FileRequests();
+        ASSERT_EQ(requests.size(), 1u);
+        const CFileRequest& r = requests[0];
+        EXPECT_EQ(std::tie(r.strDefExt, r.strFileName, r.strFilter, r.dwFlags, r.bOpenFileDialog),
+                  std::make_tuple(CString("csv"), CString("*.csv"),
+                                  CString("Comma Separated Values (*.CSV)|*.CSV|"),
+                                  static_cast<DWORD>(OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT),
+                                  static_cast<BOOL>(open)));
+        std::vector<std::pair<int, int>> enabling;
+        for (const CUiEvent& e : m_fe.Events(CUiEvent::Enabled))
+            enabling.emplace_back(e.id, e.value);
+        EXPECT_EQ(enabling, (std::vector<std::pair<int, int>>{{IDC_UPLOAD, 0},
+                                                              {IDC_DOWNLOAD, 0},
+                                                              {IDC_CANCEL_TRANSFER, 1},
+                                                              {IDC_UPLOAD, 1},
+                                                              {IDC_DOWNLOAD, 1},
+                                                              {IDC_CANCEL_TRANSFER, 0}}));
+    }
+    CString LastStatus() const {
+        const std::vector<CString> texts = m_fe.Texts(IDC_STATUS);
+        return texts.empty() ? CString() : texts.back();
+    }
+    std::vector<int> Positions() const {
+        std::vector<int> positions;
+        for (const CUiEvent& event : m_fe.Events(CUiEvent::ProgressPos))
+            positions.push_back(event.value);
+        return positions;
+    }
     // Message boxes other than the confirmations, each checked to be an error box.
-    std::vector<CString> ErrorBoxes() const;
-    // Their detail texts, in the same order.
-    std::vector<CString> ErrorDetails() const;
+    std::vector<CString> ErrorBoxes() const { return Boxes(&CUiEvent::text); }
+    std::vector<CString> ErrorDetails() const { return Boxes(&CUiEvent::detail); }
 
     CScriptedFrontEnd m_fe;
     CFrontEndScope m_scope{m_fe};
     ScratchDir m_dir;
     std::unique_ptr<OrxSimulator> m_sim;
     std::unique_ptr<CORXConfigurationDlg> m_dlg;
+
+private:
+    std::vector<CString> Boxes(CString CUiEvent::*part) const {
+        std::vector<CString> boxes;
+        for (const CUiEvent& box : m_fe.Events(CUiEvent::MessageBox)) {
+            if (box.value == static_cast<int>(MB_YESNO)) {
+                EXPECT_TRUE(box.text == UPLOAD_QUESTION || box.text == DOWNLOAD_QUESTION);
+                continue;
+            }
+            EXPECT_EQ(box.value, static_cast<int>(MB_ICONEXCLAMATION | MB_OK)) << box.text.str();
+            boxes.push_back(box.*part);
+        }
+        return boxes;
+    }
 };

@@ -5,37 +5,29 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
 using Bytes = std::vector<BYTE>;
 
-// Stored into a buffer, loaded back from a file written the same way.
-TEST(CArchive, IntegersAreLittleEndianInBufferAndFile) {
-    const auto path = std::filesystem::path(::testing::TempDir()) /
-                      ("orx-archive-" + std::to_string(::getpid()) + ".bin");
-    Bytes buffer;
-    CArchive(buffer, CArchive::store) << BYTE{0xAB} << WORD{0x1234} << DWORD{0x12345678} << -2;
-    EXPECT_EQ(buffer, (Bytes{0xAB, 0x34, 0x12, 0x78, 0x56, 0x34, 0x12, 0xFE, 0xFF, 0xFF, 0xFF}));
-    {
-        CArchive file(path.string(), CArchive::store);
-        file << BYTE{0xAB} << WORD{0x1234} << DWORD{0x12345678} << -2;
-        EXPECT_TRUE(file.Close());
-    }
-    EXPECT_EQ(std::filesystem::file_size(path), buffer.size());
-    BYTE b = 0;
-    WORD w = 0;
-    DWORD dw = 0;
-    int i = 0;
-    CArchive(path.string(), CArchive::load) >> b >> w >> dw >> i;
+// Buffers are checked byte by byte with the modbus records; a file takes the same values.
+TEST(CArchive, IntegersRoundTripThroughAFile) {
+    const std::string path = (std::filesystem::path(::testing::TempDir()) /
+                              ("orx-archive-" + std::to_string(::getpid()) + ".bin"))
+                                 .string();
+    CArchive file(path, CArchive::store);
+    file << BYTE{0xAB} << WORD{0x1234} << DWORD{0x12345678} << -2;
+    EXPECT_TRUE(file.Close());
+    std::tuple<BYTE, WORD, DWORD, int> loaded;
+    auto& [b, w, dw, i] = loaded;
+    CArchive(path, CArchive::load) >> b >> w >> dw >> i;
     std::filesystem::remove(path);
-    EXPECT_EQ(b, 0xAB);
-    EXPECT_EQ(w, 0x1234);
-    EXPECT_EQ(dw, 0x12345678u);
-    EXPECT_EQ(i, -2);
+    EXPECT_EQ(loaded, std::make_tuple(BYTE{0xAB}, WORD{0x1234}, DWORD{0x12345678}, -2));
 }
 
-TEST(CArchive, StringPrefixFormChosenByLengthAndRoundTrips) {
+// Each string loads back whole; one byte short it runs out in its prefix or its text.
+TEST(CArchive, StringPrefixFormChosenByLengthRoundTripsAndEndsInEndOfFile) {
     const struct {
         std::size_t length;
         Bytes prefix;
@@ -54,18 +46,9 @@ TEST(CArchive, StringPrefixFormChosenByLengthAndRoundTrips) {
         CString loaded("not loaded");
         CArchive(buffer, CArchive::load) >> loaded;
         EXPECT_EQ(loaded, text);
-    }
-}
-
-TEST(CArchive, LoadingPastTheEndThrowsEndOfFile) {
-    // Each runs out in a different place: prefix, text, 16-bit length, 32-bit length.
-    for (Bytes data : {Bytes{}, Bytes{0x03, 'a', 'b'}, Bytes{0xFF, 0x01},
-                       Bytes{0xFF, 0xFF, 0xFF, 0x01, 0x00, 0x00}}) {
-        SCOPED_TRACE(data.size());
-        CArchive in(data, CArchive::load);
-        CString s;
+        buffer.pop_back();
         try {
-            in >> s;
+            CArchive(buffer, CArchive::load) >> loaded;
             ADD_FAILURE() << "no exception";
         } catch (CArchiveException* e) {
             EXPECT_EQ(e->m_cause, CArchiveException::endOfFile);

@@ -14,14 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <ostream>
 
 constexpr std::chrono::seconds GUI_WAIT_LIMIT{30};
-
-// Readable failure messages for Qt strings.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 class GuiTest : public ::testing::Test {
 protected:

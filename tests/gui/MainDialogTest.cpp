@@ -5,6 +5,7 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -58,7 +59,7 @@ void PasteFromContextMenu(QLineEdit* field) {
     QApplication::sendEvent(field, &event);
 }
 
-class MainDialogTest : public MainDialogFixture {
+class MainDialogTest : public GuiTest {
 protected:
     void SetUp() override {
         dlg.m_strInitialHost = "10.1.2.250";
@@ -122,7 +123,6 @@ TEST_F(MainDialogTest, TypedAndPastedAddressesReachTheDialog) {
     // not; pasted into the third. nullptr: shown as given.
     const std::tuple<How, const char*, const char*> rows[] = {
         {TYPED, "192.168.1.10", nullptr},
-        {TYPED, "127.1.2.3", nullptr},
         {TYPED, "10.0.0.255", nullptr},
         {TYPED, "0.0.0.0", nullptr},
         {TYPED, "1.22.133.4", nullptr},
@@ -225,4 +225,20 @@ TEST_F(MainDialogTest, AboutBoxFromContextMenuAndF1) {
     QTest::keyClick(view, Qt::Key_F1);
     EXPECT_TRUE(WaitUntil([&] { return shown == 2; }));
     EXPECT_TRUE(dlg.ContinueModal()); // the About box's OK does not end the main dialog
+}
+
+// Base units of the original dialog font at 96 dpi: rounding halves up as there.
+TEST(DialogUnits, ConvertLikeTheOriginalPlatformFromTheEightPointTemplateFont) {
+    constexpr orxqt::DialogBaseUnits SHELL_DLG_UNITS{6, 13};
+    EXPECT_EQ(DialogRectToPixels(SHELL_DLG_UNITS, 6, 6, 320, 110), QRect(9, 10, 480, 179));
+    EXPECT_EQ(orxqt::DialogYToPixels(SHELL_DLG_UNITS, 1), 2); // 1.625
+    EXPECT_EQ(orxqt::DialogXToPixels(SHELL_DLG_UNITS, 3), 5); // 4.5
+    EXPECT_EQ(orxqt::DialogXToPixels(SHELL_DLG_UNITS, 1), 2); // 1.5
+    const QFont font = orxqt::DialogFont();
+    EXPECT_EQ(font.pixelSize(), 11); // 8 points at 96 dpi
+    const orxqt::DialogBaseUnits units = orxqt::BaseUnitsOf(font);
+    const QFontMetrics metrics(font);
+    EXPECT_EQ(units.y, metrics.height());
+    const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    EXPECT_NEAR(units.x, metrics.horizontalAdvance(letters) / double(letters.size()), 1.0);
 }

@@ -63,9 +63,8 @@ TEST(ParseDottedAddress, AcceptsFourDecimalFieldsOnly) {
     EXPECT_EQ(address, 0x7F000001u);
     EXPECT_TRUE(ParseDottedAddress("255.255.255.255", address));
     for (const char* text : {"", "1.2.3", "1.2.3.4.5", "256.0.0.1", "1..2.3", "1.2.3.4 ",
-                             " 1.2.3.4", "a.b.c.d", "1.2.3.0004", "-1.2.3.4", "localhost"}) {
+                             " 1.2.3.4", "a.b.c.d", "1.2.3.0004", "-1.2.3.4", "localhost"})
         EXPECT_FALSE(ParseDottedAddress(text, address)) << text;
-    }
     EXPECT_FALSE(ParseDottedAddress(nullptr, address));
     EXPECT_EQ(address, 0xFFFFFFFFu) << "left as it was";
 }

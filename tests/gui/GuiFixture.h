@@ -14,37 +14,22 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <ostream>
 
 constexpr std::chrono::seconds GUI_WAIT_LIMIT{30};
 
-// Readable failure messages for Qt strings.
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
-
 class GuiTest : public ::testing::Test {
 protected:
-    GuiTest() : m_scope(frontEnd) { ConfigureGuiFrontEnd(frontEnd, GuiOptions{}); }
+    GuiTest() { ConfigureGuiFrontEnd(frontEnd, GuiOptions{}); }
 
     // True when condition became true before the limit.
-    bool WaitUntil(const std::function<bool()>& condition,
-                   std::chrono::milliseconds limit = GUI_WAIT_LIMIT) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
+    bool WaitUntil(const std::function<bool()>& condition) {
+        const auto deadline = std::chrono::steady_clock::now() + GUI_WAIT_LIMIT;
         frontEnd.RunUntil(
             [&] { return condition() || std::chrono::steady_clock::now() >= deadline; });
         return condition();
     }
 
-    orxqt::QtFrontEnd frontEnd;
-
-private:
-    CFrontEndScope m_scope;
-};
-
-// The main dialog, created by Open and shown through its Qt view.
-class MainDialogFixture : public GuiTest {
-protected:
+    // The main dialog, created by Open and shown through its Qt view.
     void Open() {
         ASSERT_TRUE(dlg.Create());
         view = frontEnd.ViewOf(dlg);
@@ -59,7 +44,6 @@ protected:
     orxqt::IpAddressEdit* Address() const {
         return static_cast<orxqt::IpAddressEdit*>(Item(IDC_IPADDRESS));
     }
-    void Click(int id) { QTest::mouseClick(Item(id), Qt::LeftButton); }
     // Shown and active, with the focus in field of the address, for key presses.
     void ShowWithFocusIn(int field) {
         view->show();
@@ -68,6 +52,8 @@ protected:
         Address()->field(field)->setFocus();
     }
 
+    orxqt::QtFrontEnd frontEnd;
+    CFrontEndScope m_scope{frontEnd};
     CORXConfigurationDlg dlg;
     orxqt::QtDialogView* view = nullptr;
 };

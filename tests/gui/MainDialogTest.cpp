@@ -1,25 +1,22 @@
 #include "GuiFixture.h"
 
+#include "platform/IpAddress.h"
 #include "platform/qt/AppIcon.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QGroupBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 
+#include <tuple>
+
 using orxqt::DialogRectToPixels;
 using orxqt::QtDialogView;
 
 namespace {
-
-// The main dialog as its template describes it, in dialog units.
-constexpr const char* MAIN_CAPTION = "ORX Configuration Transfer Utility, Version 1.0.00";
-constexpr int MAIN_CX = 320;
-constexpr int MAIN_CY = 110;
-constexpr const char* GIVEN_HOST = "10.1.2.250";
 
 struct ExpectedItem {
     int id;
@@ -29,6 +26,7 @@ struct ExpectedItem {
     int x, y, cx, cy;
 };
 
+// The main dialog as its template describes it, in dialog units.
 constexpr ExpectedItem MAIN_ITEMS[] = {
     {IDC_IP_GROUP, "QGroupBox", "ORX IP Address", true, 6, 6, 306, 36},
     {IDC_IPADDRESS, "orxqt::IpAddressEdit", "", true, 12, 18, 100, 15},
@@ -40,34 +38,10 @@ constexpr ExpectedItem MAIN_ITEMS[] = {
     {IDC_PROGRESS, "QProgressBar", nullptr, true, 12, 78, 294, 14},
 };
 
-constexpr const char* ABOUT_CAPTION = "About ORX Configuration";
-constexpr const char* ABOUT_MENU_TEXT = "&About ORX Configuration...";
-constexpr const char* ABOUT_VERSION = "ORX Configuration, Version 1.0";
-constexpr int ABOUT_CX = 170;
-constexpr int ABOUT_CY = 62;
-
-QString Caption(const QWidget* widget) {
-    return widget->property(widget->inherits("QGroupBox") ? "title" : "text").toString();
-}
-
 // Types each character into whichever widget has the focus at that moment, as a user does.
 void Type(const QString& text) {
     for (const QChar ch : text)
         QTest::keyClicks(QApplication::focusWidget(), QString(ch));
-}
-
-QString AddressText(const orxqt::IpAddressEdit* edit) {
-    QStringList parts;
-    for (int i = 0; i < orxqt::IpAddressEdit::FIELD_COUNT; ++i)
-        parts << edit->field(i)->text();
-    return parts.join(QLatin1Char('.'));
-}
-
-// The address a transfer would connect to.
-QString UsedAddress(const CORXConfigurationDlg& dlg) {
-    BYTE f[4] = {};
-    dlg.m_ipAddress.GetAddress(f[0], f[1], f[2], f[3]);
-    return QStringLiteral("%1.%2.%3.%4").arg(f[0]).arg(f[1]).arg(f[2]).arg(f[3]);
 }
 
 // Paste as the field's context menu offers it.
@@ -85,11 +59,21 @@ void PasteFromContextMenu(QLineEdit* field) {
     QApplication::sendEvent(field, &event);
 }
 
-class MainDialogTest : public MainDialogFixture {
+class MainDialogTest : public GuiTest {
 protected:
     void SetUp() override {
-        dlg.m_strInitialHost = GIVEN_HOST;
+        dlg.m_strInitialHost = "10.1.2.250";
         Open();
+    }
+    // The address as its four parts show it and as a transfer would use it (used: as shown).
+    void ExpectAddress(const char* shown, const char* used = nullptr) {
+        QStringList parts;
+        for (int i = 0; i < orxqt::IpAddressEdit::FIELD_COUNT; ++i)
+            parts << Address()->field(i)->text();
+        EXPECT_EQ(parts.join(QLatin1Char('.')), QString::fromLatin1(shown));
+        DWORD address = 0;
+        dlg.m_ipAddress.GetAddress(address);
+        EXPECT_EQ(DottedAddress(address), used ? used : shown);
     }
 };
 
@@ -97,10 +81,11 @@ protected:
 
 TEST_F(MainDialogTest, IsLaidOutFromItsTemplateWithIconAndNoMinimiseOrMaximiseBox) {
     const orxqt::DialogBaseUnits units = view->BaseUnits();
-    EXPECT_EQ(units.x, orxqt::BaseUnitsOf(view->font()).x);
-    EXPECT_EQ(units.y, orxqt::BaseUnitsOf(view->font()).y);
-    EXPECT_EQ(view->windowTitle(), QString::fromLatin1(MAIN_CAPTION));
-    const QSize size = DialogRectToPixels(units, 0, 0, MAIN_CX, MAIN_CY).size();
+    const orxqt::DialogBaseUnits ofFont = orxqt::BaseUnitsOf(view->font());
+    EXPECT_EQ(std::make_pair(units.x, units.y), std::make_pair(ofFont.x, ofFont.y));
+    EXPECT_EQ(view->windowTitle(),
+              QStringLiteral("ORX Configuration Transfer Utility, Version 1.0.00"));
+    const QSize size = DialogRectToPixels(units, 0, 0, 320, 110).size();
     for (const QSize& actual : {view->size(), view->minimumSize(), view->maximumSize()})
         EXPECT_EQ(actual, size);
 
@@ -109,97 +94,82 @@ TEST_F(MainDialogTest, IsLaidOutFromItsTemplateWithIconAndNoMinimiseOrMaximiseBo
         QWidget* widget = Item(item.id);
         ASSERT_NE(widget, nullptr);
         EXPECT_TRUE(widget->inherits(item.kind));
-        if (item.caption != nullptr) {
-            EXPECT_EQ(Caption(widget), QString::fromLatin1(item.caption));
-        }
+        const QString caption =
+            widget->property(widget->inherits("QGroupBox") ? "title" : "text").toString();
+        EXPECT_TRUE(item.caption == nullptr || caption == QString::fromLatin1(item.caption));
         EXPECT_EQ(widget->isEnabled(), item.enabled);
         EXPECT_EQ(widget->geometry(), DialogRectToPixels(units, item.x, item.y, item.cx, item.cy));
     }
 
     const Qt::WindowFlags flags = view->windowFlags();
-    EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
-    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
-    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_EQ(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                       Qt::WindowCloseButtonHint),
+              Qt::WindowCloseButtonHint);
     const QList<QSize> sizes = view->windowIcon().availableSizes();
-    EXPECT_TRUE(sizes.contains(QSize(orxqt::APP_ICON_LARGE, orxqt::APP_ICON_LARGE)));
-    EXPECT_TRUE(sizes.contains(QSize(orxqt::APP_ICON_SMALL, orxqt::APP_ICON_SMALL)));
+    for (const int side : {orxqt::APP_ICON_LARGE, orxqt::APP_ICON_SMALL})
+        EXPECT_TRUE(sizes.contains(QSize(side, side))) << side;
 }
 
 // The classic address control: '.', space or a third digit moves on, a '.' right after such
 // a move or in an empty field is swallowed, values are clamped, letters refused, entering a
-// field selects it so typing replaces it, Backspace in an empty field goes back.
-TEST_F(MainDialogTest, TypedAddressesReachTheDialog) {
-    EXPECT_EQ(AddressText(Address()), QString::fromLatin1(GIVEN_HOST));
+// field selects it so typing replaces it, Backspace in an empty field goes back. A whole
+// dotted address pasted into any part fills all four; anything else but one part's value
+// leaves the address alone. Copy takes the whole address.
+TEST_F(MainDialogTest, TypedAndPastedAddressesReachTheDialog) {
+    ExpectAddress("10.1.2.250");
     ShowWithFocusIn(0);
-    const std::pair<const char*, const char*> rows[] = {
-        {"192.168.1.10", "192.168.1.10"}, {"127.1.2.3", "127.1.2.3"},
-        {"10.0.0.255", "10.0.0.255"},     {"0.0.0.0", "0.0.0.0"},
-        {"1.22.133.4", "1.22.133.4"},     {"192168110123", "192.168.110.123"},
-        {"255 1.2 3", "255.1.2.3"},       {"192168.1.22", "192.168.1.22"},
-        {"999.3x.7", "255.3.7.22"},
+    enum How { TYPED, PASTED_BY_KEY, PASTED_FROM_MENU };
+    // Typed after a click into the first part, which selects it whether it had the focus or
+    // not; pasted into the third. nullptr: shown as given.
+    const std::tuple<How, const char*, const char*> rows[] = {
+        {TYPED, "192.168.1.10", nullptr},
+        {TYPED, "10.0.0.255", nullptr},
+        {TYPED, "0.0.0.0", nullptr},
+        {TYPED, "1.22.133.4", nullptr},
+        {TYPED, "192168110123", "192.168.110.123"},
+        {TYPED, "255 1.2 3", "255.1.2.3"},
+        {TYPED, "192168.1.22", "192.168.1.22"},
+        {TYPED, "999.3x.7", "255.3.7.22"},
+        {PASTED_BY_KEY, "192.168.1.10", nullptr},
+        {PASTED_FROM_MENU, " 10.0.0.1\n", "10.0.0.1"},
+        {PASTED_BY_KEY, "1.2.3", "10.0.0.1"},
+        {PASTED_FROM_MENU, "1.2.3.256", "10.0.0.1"},
+        {PASTED_BY_KEY, "7", "10.0.7.1"},
+        {PASTED_FROM_MENU, "1234", "10.0.7.1"},
     };
-    for (const auto& [typed, shown] : rows) {
-        SCOPED_TRACE(typed);
-        // The first click into a part, whether it had the focus or not, selects it.
-        QTest::mouseClick(Address()->field(0), Qt::LeftButton);
-        Type(QString::fromLatin1(typed));
-        EXPECT_EQ(AddressText(Address()), QString::fromLatin1(shown));
-        EXPECT_EQ(UsedAddress(dlg), QString::fromLatin1(shown));
-    }
-
-    Address()->field(3)->setFocus();
-    Type(QStringLiteral("\b\b"));
-    EXPECT_EQ(QApplication::focusWidget(), Address()->field(2));
-    EXPECT_EQ(AddressText(Address()), QStringLiteral("255.3.7."));
-    EXPECT_EQ(UsedAddress(dlg), QStringLiteral("255.3.7.0"));
-}
-
-// A whole dotted address pasted into any part fills all four; anything else but one part's
-// value leaves the address alone. Copy takes the whole address.
-TEST_F(MainDialogTest, PastedAddressFillsEveryPartAndCopyTakesTheWholeAddress) {
-    ShowWithFocusIn(2);
-    struct Row {
-        const char* pasted;
-        bool fromMenu;
-        const char* shown;
-    };
-    const Row rows[] = {
-        {"192.168.1.10", false, "192.168.1.10"},
-        {" 10.0.0.1\n", true, "10.0.0.1"},
-        {"1.2.3", false, "10.0.0.1"},
-        {"1.2.3.256", true, "10.0.0.1"},
-        {"7", false, "10.0.7.1"},
-        {"1234", true, "10.0.7.1"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.pasted);
-        QApplication::clipboard()->setText(QString::fromLatin1(row.pasted));
-        if (row.fromMenu)
-            PasteFromContextMenu(Address()->field(2));
-        else
-            QTest::keyClick(Address()->field(2), Qt::Key_V, Qt::ControlModifier);
-        EXPECT_EQ(AddressText(Address()), QString::fromLatin1(row.shown));
-        EXPECT_EQ(UsedAddress(dlg), QString::fromLatin1(row.shown));
+    for (const auto& [how, given, shown] : rows) {
+        SCOPED_TRACE(given);
+        QLineEdit* field = Address()->field(how == TYPED ? 0 : 2);
+        QApplication::clipboard()->setText(QString::fromLatin1(given));
+        if (how == TYPED) {
+            QTest::mouseClick(field, Qt::LeftButton);
+            Type(QString::fromLatin1(given));
+        } else if (how == PASTED_FROM_MENU) {
+            PasteFromContextMenu(field);
+        } else {
+            QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        }
+        ExpectAddress(shown ? shown : given);
     }
     QTest::keyClick(Address()->field(1), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("10.0.7.1"));
+    ShowWithFocusIn(3);
+    Type(QStringLiteral("\b\b"));
+    EXPECT_EQ(QApplication::focusWidget(), Address()->field(2));
+    ExpectAddress("10.0.7.", "10.0.7.0");
 }
 
-TEST_F(MainDialogTest, TabMovesThroughTheTabStopsInTemplateOrder) {
+// The address field is one tab stop, whichever of its parts has the focus. No button is the
+// default one, so Enter on a focused button neither presses it nor ends the dialog.
+TEST_F(MainDialogTest, KeyboardTabsInTemplateOrderAndEscOrEnterInTheAddressEndsTheIdleDialog) {
     ShowWithFocusIn(0);
-    // The address field is one stop, whichever of its parts has the focus.
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), Item(IDC_UPLOAD));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), Item(IDC_DOWNLOAD));
+    for (const int expected : {IDC_UPLOAD, IDC_DOWNLOAD}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), Item(expected));
+    }
     Address()->field(2)->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), Item(IDC_UPLOAD));
-}
-
-// No button is the default one, so Enter on a focused button neither presses it nor ends the
-// dialog.
-TEST_F(MainDialogTest, EnterPressesNoButtonAndEscOrEnterInTheAddressFieldEndsTheDialogWhileIdle) {
     int asked = 0;
     frontEnd.SetMessageBoxAnswer([&](const CString&, UINT) {
         ++asked;
@@ -230,9 +200,6 @@ TEST_F(MainDialogTest, AboutBoxFromContextMenuAndF1) {
         if (about.Dialog().GetTemplateID() != IDD_ABOUTBOX)
             return;
         ++shown;
-        EXPECT_EQ(about.windowTitle(), QString::fromLatin1(ABOUT_CAPTION));
-        EXPECT_EQ(about.size(),
-                  DialogRectToPixels(about.BaseUnits(), 0, 0, ABOUT_CX, ABOUT_CY).size());
         EXPECT_EQ(about.windowModality(), Qt::ApplicationModal);
         auto* ok = qobject_cast<QPushButton*>(about.Item(IDOK));
         ASSERT_NE(ok, nullptr);
@@ -240,15 +207,15 @@ TEST_F(MainDialogTest, AboutBoxFromContextMenuAndF1) {
         QStringList texts;
         for (QLabel* label : about.findChildren<QLabel*>())
             texts << (label->pixmap().isNull() ? label->text() : QStringLiteral("icon"));
-        EXPECT_TRUE(texts.contains(QString::fromLatin1(ABOUT_VERSION)));
-        EXPECT_TRUE(texts.contains(QStringLiteral("icon")));
+        EXPECT_TRUE(texts.contains(QStringLiteral("ORX Configuration, Version 1.0")) &&
+                    texts.contains(QStringLiteral("icon")));
         ok->click();
     });
 
     const std::unique_ptr<QMenu> menu = view->BuildSystemMenu();
     const QList<QAction*> actions = menu->actions();
     ASSERT_EQ(actions.size(), 2);
-    EXPECT_EQ(actions[0]->text(), QString::fromLatin1(ABOUT_MENU_TEXT));
+    EXPECT_EQ(actions[0]->text(), QStringLiteral("&About ORX Configuration..."));
     EXPECT_EQ(actions[1]->text(), QStringLiteral("Open &Backup Folder"));
     actions[0]->trigger();
     EXPECT_TRUE(WaitUntil([&] { return shown == 1; }));
@@ -258,4 +225,20 @@ TEST_F(MainDialogTest, AboutBoxFromContextMenuAndF1) {
     QTest::keyClick(view, Qt::Key_F1);
     EXPECT_TRUE(WaitUntil([&] { return shown == 2; }));
     EXPECT_TRUE(dlg.ContinueModal()); // the About box's OK does not end the main dialog
+}
+
+// Base units of the original dialog font at 96 dpi: rounding halves up as there.
+TEST(DialogUnits, ConvertLikeTheOriginalPlatformFromTheEightPointTemplateFont) {
+    constexpr orxqt::DialogBaseUnits SHELL_DLG_UNITS{6, 13};
+    EXPECT_EQ(DialogRectToPixels(SHELL_DLG_UNITS, 6, 6, 320, 110), QRect(9, 10, 480, 179));
+    EXPECT_EQ(orxqt::DialogYToPixels(SHELL_DLG_UNITS, 1), 2); // 1.625
+    EXPECT_EQ(orxqt::DialogXToPixels(SHELL_DLG_UNITS, 3), 5); // 4.5
+    EXPECT_EQ(orxqt::DialogXToPixels(SHELL_DLG_UNITS, 1), 2); // 1.5
+    const QFont font = orxqt::DialogFont();
+    EXPECT_EQ(font.pixelSize(), 11); // 8 points at 96 dpi
+    const orxqt::DialogBaseUnits units = orxqt::BaseUnitsOf(font);
+    const QFontMetrics metrics(font);
+    EXPECT_EQ(units.y, metrics.height());
+    const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    EXPECT_NEAR(units.x, metrics.horizontalAdvance(letters) / double(letters.size()), 1.0);
 }

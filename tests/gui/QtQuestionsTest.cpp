@@ -5,10 +5,8 @@
 #include "platform/qt/QtFileFilter.h"
 
 #include <QAbstractButton>
-#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -42,67 +40,55 @@ protected:
             answer(modal);
         });
         poll.start(POLL_MS);
-        EXPECT_TRUE(WaitUntil(returned));
-        EXPECT_TRUE(answered);
+        EXPECT_TRUE(WaitUntil(returned) && answered);
         return result.get();
     }
 };
 
-} // namespace
-
 TEST_F(QtQuestionsTest, MessageBoxesShowTheirTextIconAndButtonsAndReportTheAnswer) {
     using Box = QMessageBox;
-    struct Case {
-        UINT type;
-        Box::Icon icon;
-        Box::StandardButtons buttons;
-        Box::StandardButton press;
-        int expected;
-        const char* detail; // the informative text under the message
-    };
-    const std::vector<Case> cases{
-        {MB_ICONEXCLAMATION | MB_OK, Box::Warning, Box::Ok, Box::Ok, IDOK, "row 5, line 10: x"},
-        {MB_YESNO, Box::NoIcon, Box::Yes | Box::No, Box::Yes, IDYES, nullptr},
-        {MB_YESNO, Box::NoIcon, Box::Yes | Box::No, Box::No, IDNO, ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.expected);
+    const std::tuple<UINT, Box::Icon, Box::StandardButtons, Box::StandardButton, int, const char*>
+        rows[] = {
+            // type, icon, buttons, the one pressed, the answer, the text under the message
+            {MB_ICONEXCLAMATION | MB_OK, Box::Warning, Box::Ok, Box::Ok, IDOK, "row 5, line 10: x"},
+            {MB_YESNO, Box::NoIcon, Box::Yes | Box::No, Box::Yes, IDYES, nullptr},
+            {MB_YESNO, Box::NoIcon, Box::Yes | Box::No, Box::No, IDNO, ""},
+        };
+    for (const auto& [type, icon, buttons, press, expected, detail] : rows) {
+        SCOPED_TRACE(expected);
         const int answer = AskFromWorker<int>(
-            [&] { return frontEnd.MessageBox("Error connecting to ORX!", c.type, 0, c.detail); },
+            [&] { return frontEnd.MessageBox("Error connecting to ORX!", type, 0, detail); },
             [&](QWidget* modal) {
                 auto* box = qobject_cast<QMessageBox*>(modal);
                 ASSERT_NE(box, nullptr);
                 EXPECT_EQ(box->text(), QStringLiteral("Error connecting to ORX!"));
                 EXPECT_EQ(box->windowTitle(), QString::fromLatin1(MESSAGE_BOX_CAPTION));
-                EXPECT_EQ(box->icon(), c.icon);
-                EXPECT_EQ(box->informativeText(), QString::fromLatin1(c.detail ? c.detail : ""));
-                EXPECT_EQ(box->standardButtons(), c.buttons);
-                box->button(c.press)->click();
+                EXPECT_EQ(box->icon(), icon);
+                EXPECT_EQ(box->informativeText(), QString::fromLatin1(detail ? detail : ""));
+                EXPECT_EQ(box->standardButtons(), buttons);
+                box->button(press)->click();
             });
-        EXPECT_EQ(answer, c.expected);
+        EXPECT_EQ(answer, expected);
     }
 }
 
 TEST(QtFileFilter, OffersBothSpellingsUnderTheSameName) {
     EXPECT_EQ(orxqt::QtNameFilters(CSV_FILTER),
               QStringList{QStringLiteral("Comma Separated Values (*.CSV *.csv)")});
-    EXPECT_EQ(orxqt::QtNameFilters("Text|*.txt;*.Log|All|*.*|"),
+    EXPECT_EQ(orxqt::QtNameFilters("Text|*.txt;*.Log|All|*.*"),
               (QStringList{QStringLiteral("Text (*.txt *.TXT *.Log *.LOG *.log)"),
                            QStringLiteral("All (*.*)")}));
     EXPECT_TRUE(orxqt::QtNameFilters(nullptr).isEmpty());
+    EXPECT_TRUE(orxqt::QtNameFilters("Lonely name").isEmpty());
 }
 
 TEST_F(QtQuestionsTest, SaveDialogAddsTheExtensionAndAsksBeforeOverwriting) {
     QTemporaryDir dir;
     ASSERT_TRUE(QFile(dir.filePath(QStringLiteral("old.csv"))).open(QIODevice::WriteOnly));
-    CFileRequest request;
-    request.bOpenFileDialog = FALSE;
-    request.strDefExt = "csv";
-    request.strFileName = "*.csv";
-    request.dwFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-    request.strFilter = CSV_FILTER;
-
-    const auto choose = [&](const QString& typed, bool expectPrompt) {
+    const CFileRequest request{FALSE, "csv", "*.csv", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                               CSV_FILTER};
+    for (const QString& name : {QStringLiteral("fresh"), QStringLiteral("old")}) {
+        const bool exists = name == QStringLiteral("old");
         CString path;
         const INT_PTR result = AskFromWorker<INT_PTR>(
             [&] { return frontEnd.ChooseFile(request, path); },
@@ -113,9 +99,7 @@ TEST_F(QtQuestionsTest, SaveDialogAddsTheExtensionAndAsksBeforeOverwriting) {
                 EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("csv"));
                 EXPECT_TRUE(dialog->nameFilters().constFirst().contains(QStringLiteral("*.csv")));
                 dialog->setDirectory(dir.path());
-                auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-                ASSERT_NE(name, nullptr);
-                name->setText(typed);
+                dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(name);
                 bool prompted = false;
                 QTimer::singleShot(POLL_MS * 5, [&] {
                     if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
@@ -124,12 +108,11 @@ TEST_F(QtQuestionsTest, SaveDialogAddsTheExtensionAndAsksBeforeOverwriting) {
                     }
                 });
                 QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
-                EXPECT_EQ(prompted, expectPrompt);
+                EXPECT_EQ(prompted, exists);
             });
         EXPECT_EQ(result, static_cast<INT_PTR>(IDOK));
-        return QString::fromUtf8(path.GetString());
-    };
-
-    EXPECT_EQ(choose(QStringLiteral("fresh"), false), dir.filePath(QStringLiteral("fresh.csv")));
-    EXPECT_EQ(choose(QStringLiteral("old"), true), dir.filePath(QStringLiteral("old.csv")));
+        EXPECT_EQ(QString::fromUtf8(path.GetString()), dir.filePath(name + QStringLiteral(".csv")));
+    }
 }
+
+} // namespace

@@ -100,16 +100,6 @@ Request MakeRequest(Op op, BYTE p, bool large) {
     return r;
 }
 
-// An accepted reply names unit and function and announces the data asked for (reads), or
-// echoes the first six bytes of its request (writes).
-bool Answers(const ByteVector& reply, const Request& r) {
-    const std::size_t dataBytes = r.op == READ_STATUS ? 1 : 2 * std::size_t{r.quantity};
-    if (r.IsRead() && reply[BYTE_COUNT] != static_cast<BYTE>(dataBytes))
-        return false;
-    return std::equal(reply.begin(), reply.begin() + (r.IsRead() ? BYTE_COUNT : WRITE_ECHO),
-                      r.pdu.begin());
-}
-
 // Reads one reply from stream at pos, as the client must; advances pos past what it takes.
 Outcome ModelReply(const ByteVector& stream, std::size_t& pos, const Request& r) {
     if (r.responseLength > RESPONSE_LIMIT)
@@ -132,8 +122,13 @@ Outcome ModelReply(const ByteVector& stream, std::size_t& pos, const Request& r)
     }
     if (bodyLength < r.responseLength)
         return {MODBUS_BAD_RESPONSE, {}};
-    ByteVector reply(body, body + static_cast<std::ptrdiff_t>(r.responseLength));
-    if (!Answers(reply, r))
+    // An accepted reply names unit and function and announces the data asked for (reads), or
+    // echoes the first six bytes of its request (writes).
+    const ByteVector reply(body, body + static_cast<std::ptrdiff_t>(r.responseLength));
+    const std::size_t dataBytes = r.op == READ_STATUS ? 1 : 2 * std::size_t{r.quantity};
+    if ((r.IsRead() && reply[BYTE_COUNT] != static_cast<BYTE>(dataBytes)) ||
+        !std::equal(reply.begin(), reply.begin() + (r.IsRead() ? BYTE_COUNT : WRITE_ECHO),
+                    r.pdu.begin()))
         return {MODBUS_BAD_RESPONSE, {}};
     return {MODBUS_OK, reply};
 }

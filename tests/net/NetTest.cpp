@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -20,6 +21,7 @@ using Clock = std::chrono::steady_clock;
 constexpr char LOOPBACK[] = "127.0.0.1";
 constexpr DWORD TIMEOUT_MS = 300;  // what the main dialog connects with
 constexpr int PEER_WAIT_MS = 5000; // no peer step waits longer, so a test fails but never hangs
+constexpr int QUIET_MS = 100;      // a peer that sent nothing by then sends nothing
 
 long MsSince(Clock::time_point start) {
     return static_cast<long>(
@@ -62,26 +64,43 @@ template <class F> Failure Caught(F operation) {
     return {};
 }
 
-// A client socket connected to a listener, and the listener's accepted end.
-struct Connected {
+void Open(CBlockingSocket& socket, WORD port) {
+    socket.Create();
+    socket.Connect(Loopback(port));
+}
+
+void Open(CRemoteModbus& client, WORD port) {
+    EXPECT_TRUE(client.Connect(LOOPBACK, port, TIMEOUT_MS));
+}
+
+// A client connected to a listener, and the listener's accepted end, which the test plays.
+template <class Client> struct Connected {
     Listener listener;
-    CBlockingSocket client;
-    RawSocket server = NO_RAW_SOCKET;
+    Client client;
+    RawSocket device = NO_RAW_SOCKET;
     Connected() {
-        client.Create();
-        client.Connect(Loopback(listener.port));
-        server = listener.Accept();
+        Open(client, listener.port);
+        device = listener.Accept();
+        SetReceiveTimeout(device, QUIET_MS);
     }
     ~Connected() {
-        client.Cleanup();
-        CloseServer();
+        if constexpr (std::is_same_v<Client, CBlockingSocket>)
+            client.Cleanup(); // a bare socket leaves that to its owner
+        CloseDevice();
     }
-    void CloseServer() {
-        if (server != NO_RAW_SOCKET)
-            CloseRaw(server);
-        server = NO_RAW_SOCKET;
+    void CloseDevice() {
+        CloseRaw(device);
+        device = NO_RAW_SOCKET;
+    }
+    void Send(const Bytes& bytes) const { SendRaw(device, bytes.data(), bytes.size()); }
+    Bytes Received() const {
+        Bytes all, chunk(MODBUS_TCP_BUFFER_SIZE);
+        for (int n; (n = ReceiveSome(device, chunk.data(), chunk.size())) > 0;)
+            all.insert(all.end(), chunk.begin(), chunk.begin() + n);
+        return all;
     }
 };
+using Session = Connected<CRemoteModbus>;
 
 TEST(BlockingSocket, OperationsWithoutSocketOrNameThrowTheirOwnTextsAndCleanupIsQuiet) {
     CBlockingSocket socket;
@@ -102,7 +121,7 @@ TEST(BlockingSocket, OperationsWithoutSocketOrNameThrowTheirOwnTextsAndCleanupIs
 
 // No call has failed since the connect, so the time-out carries no error number.
 TEST(BlockingSocket, ReceiveTimesOutAfterItsSecondsAndSeesThePeerClose) {
-    Connected c;
+    Connected<CBlockingSocket> c;
     char in[4] = {};
     const auto start = Clock::now();
     const Failure f = Caught([&] { c.client.Receive(in, 1, 1); });
@@ -110,12 +129,12 @@ TEST(BlockingSocket, ReceiveTimesOutAfterItsSecondsAndSeesThePeerClose) {
     EXPECT_EQ(f.message, "Receive timeout error");
     EXPECT_GE(MsSince(start), 900);
     EXPECT_LT(MsSince(start), 3000);
-    c.CloseServer();
+    c.CloseDevice();
     EXPECT_EQ(c.client.Receive(in, sizeof in, 1), 0);
 }
 
 TEST(BlockingSocket, SendOnFullSocketWithZeroSecondsTimesOut) {
-    Connected c;
+    Connected<CBlockingSocket> c;
     constexpr int SMALL_BUFFER = 4096;
     constexpr int MAX_CHUNKS = 10000; // far more than any socket buffer takes
     SetSendBuffer(static_cast<RawSocket>(c.client.m_hSocket), SMALL_BUFFER);
@@ -130,9 +149,9 @@ TEST(BlockingSocket, SendOnFullSocketWithZeroSecondsTimesOut) {
 // The first failure reports the reset; on POSIX systems the next write meets the broken pipe
 // that would otherwise raise SIGPIPE and end the process.
 TEST(BlockingSocket, WritingToAClosedPeerFailsWithoutSignal) {
-    Connected c;
-    ResetOnClose(c.server);
-    c.CloseServer();
+    Connected<CBlockingSocket> c;
+    ResetOnClose(c.device);
+    c.CloseDevice();
     int failures = 0;
     for (int i = 0; i < 50 && failures < 2; ++i) {
         try {
@@ -170,7 +189,6 @@ TEST(BlockingSocket, RefusedOrUnansweredConnectThrowsConnectWithTheSystemError) 
 
 constexpr WORD READ_RESPONSE = 11;
 constexpr BYTE UNTOUCHED = 0xEE;
-constexpr int QUIET_MS = 100; // a peer that sent nothing by then sends nothing
 const Bytes READ_REQUEST{0x01, 0x04, 0x0B, 0xB8, 0x00, 0x04};
 const Bytes READ_FRAME{0, 0, 0, 0, 0, 6, 0x01, 0x04, 0x0B, 0xB8, 0x00, 0x04};
 const Bytes REPLY_BODY{0x01, 0x04, 0x08, 0, 1, 0, 2, 0, 3, 0, 4};
@@ -194,27 +212,6 @@ Bytes ToBytes(const CByteArray& array) {
 WORD Exchange(CRemoteModbus& client, CByteArray& response, WORD responseLength = READ_RESPONSE) {
     return client.TxRx(ToArray(READ_REQUEST), 6, response, responseLength);
 }
-
-// A connected client; the test is the device on the accepted end.
-struct Session {
-    Listener listener;
-    RawSocket device = NO_RAW_SOCKET;
-    CRemoteModbus client;
-
-    Session() {
-        EXPECT_TRUE(client.Connect(LOOPBACK, listener.port, TIMEOUT_MS));
-        device = listener.Accept();
-        SetReceiveTimeout(device, QUIET_MS);
-    }
-    ~Session() { CloseRaw(device); }
-    void Send(const Bytes& bytes) const { SendRaw(device, bytes.data(), bytes.size()); }
-    Bytes Received() const {
-        Bytes all, chunk(MODBUS_TCP_BUFFER_SIZE);
-        for (int n; (n = ReceiveSome(device, chunk.data(), chunk.size())) > 0;)
-            all.insert(all.end(), chunk.begin(), chunk.begin() + n);
-        return all;
-    }
-};
 
 TEST(TcpFrame, HeaderHasZeroIdentifiersAndTheBigEndianLengthOfTheRequestSent) {
     constexpr WORD LONG = 0x0102;

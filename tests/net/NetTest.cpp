@@ -229,6 +229,8 @@ TEST(TcpFrame, HeaderHasZeroIdentifiersAndTheBigEndianLengthOfTheRequestSent) {
         EXPECT_EQ(Bytes(frame.begin(), frame.begin() + c.expected.size()), c.expected);
     }
     EXPECT_EQ(TcpReplyBodyLength(Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x0B}.data()), 11);
+    // An exception reply of two bytes has no code, whatever follows it in the buffer.
+    EXPECT_EQ(CheckTcpReply(Bytes{0x01, 0x84, 0x81}.data(), 2, 11, true, 128), MODBUS_EXCEPTION);
 }
 
 TEST(RemoteModbusExchange, RefusedBeforeSending) {

@@ -23,16 +23,11 @@ bool InRange(float value) {
     return !std::isfinite(value) || std::fabs(value) < ROUND_TRIP_LIMIT;
 }
 
-bool InRange(const AlarmRecord& r) {
-    return InRange(r.tripPoint) && InRange(r.deadband);
-}
-
 void CheckRules(const AlarmRecord& r) {
     FUZZ_CHECK(r.mode <= 2, "accepted mode outside 0 to 2");
-    if (r.mode != 0) {
-        FUZZ_CHECK(r.sourceModule >= 2 && r.sourceModule <= 16, "accepted module outside 2 to 16");
-        FUZZ_CHECK(r.sourceChannel >= 1 && r.sourceChannel <= 4, "accepted channel outside 1 to 4");
-    }
+    FUZZ_CHECK(r.mode == 0 || (r.sourceModule >= 2 && r.sourceModule <= 16 &&
+                               r.sourceChannel >= 1 && r.sourceChannel <= 4),
+               "accepted module outside 2 to 16 or channel outside 1 to 4");
     FUZZ_CHECK(r.outputRelay <= 8, "accepted relay outside 0 to 8");
     FUZZ_CHECK(r.mode == 0 || (std::isfinite(r.tripPoint) && std::isfinite(r.deadband)),
                "accepted a non-finite real in an enabled alarm");
@@ -80,12 +75,6 @@ void CheckRoundTrip(int n, const AlarmRecord& record) {
                "a second round trip changed the row");
 }
 
-void CheckProblem(const RowProblem& problem) {
-    FUZZ_CHECK(problem.field >= 0 && problem.field <= ROW_FIELDS, "problem names no field");
-    FUZZ_CHECK(!problem.rule.empty(), "problem without a rule");
-    FUZZ_CHECK(problem.value.size() <= CUT_TEXT_LIMIT, "problem text not cut");
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -107,12 +96,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (outcome != RowOutcome::Row) {
             FUZZ_CHECK(lossy.empty(), "lossy readings of a row that was not accepted");
             FUZZ_CHECK(record == untouched, "a row that was not accepted changed the record");
-            if (outcome == RowOutcome::Unacceptable)
-                CheckProblem(problem);
+            FUZZ_CHECK(outcome != RowOutcome::Unacceptable ||
+                           (problem.field >= 0 && problem.field <= ROW_FIELDS &&
+                            !problem.rule.empty() && problem.value.size() <= CUT_TEXT_LIMIT),
+                       "problem names no field, has no rule, or its text is not cut");
             return 0;
         }
         CheckRules(record);
-        if (InRange(record))
+        if (InRange(record.tripPoint) && InRange(record.deadband))
             CheckRoundTrip(n, record);
         file.peek();
         if (file.eof())

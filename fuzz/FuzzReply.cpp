@@ -1,165 +1,186 @@
-// Bytes from the network, through a socket pair, into CRemoteModbus and the CModbus checks.
-// Input: byte 0 picks the operations (bits 0-2 the first, bits 3-5 the second, bit 6 whether
-// there is a second, bit 7 a large quantity), byte 1 their parameter; the rest is everything
-// the device sends before it closes its side.
+// Bytes from the network, through a socket pair, into CRemoteModbus and the CModbus checks,
+// compared with a second reading of the same bytes written from the protocol, not from the
+// client's code. Input: byte 0 picks the operations (bits 0-2 the first, bits 3-5 the second,
+// bit 6 whether there is a second, bit 7 a large quantity), byte 1 their parameter; the rest
+// is everything the device sends before it closes its side.
 
 #include "fuzz/FuzzCheck.h"
-#include "fuzz/ReplyModel.h"
 #include "modbus/RemoteModbus.h"
 
-#include <cmath>
+#include <algorithm>
 #include <cstring>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
+using ByteVector = std::vector<BYTE>;
+enum Op { READ_REGISTERS, READ_FLOATS, READ_STATUS, PRESET_REGISTERS, PRESET_FLOAT, COIL, OPS };
+constexpr BYTE FUNCTION[OPS] = {4, 4, 2, 16, 16, 5};
+
 constexpr DWORD FUZZ_TIMEOUT_MS = 50; // the stream always ends, so no wait should reach it
 constexpr WORD BASE_ADDRESS = 3000;
-constexpr std::size_t RESPONSE_LIMIT = 1024 - 6;
+constexpr std::size_t HEADER = 6;
+constexpr std::size_t RESPONSE_LIMIT = 1024 - HEADER;
+constexpr std::size_t WRITE_ECHO = 6;
+constexpr std::size_t BYTE_COUNT = 2; // in a read reply
 constexpr BYTE SECOND_OP_BIT = 0x40;
 constexpr BYTE LARGE_QUANTITY_BIT = 0x80;
 constexpr WORD LARGE_QUANTITY = 256;
+constexpr BYTE EXCEPTION_ABOVE = 0x80;
+constexpr BYTE MAPPED_FROM = 128;
 constexpr WORD WORD_SENTINEL = 0xA5A5;
 constexpr float FLOAT_SENTINEL = 123.0f;
 constexpr BYTE BYTE_SENTINEL = 0x5A;
 constexpr INT_PTR SPARE = 2; // elements past what a read may touch
 constexpr int MAX_PRESET_WORDS = 8;
 
-struct Params {
-    FuzzOp op;
+struct Request {
+    Op op;
     BYTE p;
-    bool large;
+    WORD quantity = 0;              // of registers read, or of inputs
+    std::vector<WORD> words;        // written
+    ByteVector pdu;                 // unit identifier and PDU, as the client must send it
+    std::size_t responseLength = 6; // what the client expects back
+    bool IsRead() const { return op <= READ_STATUS; }
 };
 
-WORD Quantity(const Params& a) {
-    return static_cast<WORD>(a.p + (a.large ? LARGE_QUANTITY : 0));
-}
+struct Outcome {
+    WORD code = 0;
+    ByteVector data; // the accepted reply (responseLength bytes) when code is 0
+};
 
-WORD Address(const Params& a) {
-    return static_cast<WORD>(BASE_ADDRESS + a.p);
-}
-
-std::vector<WORD> PresetValues(const Params& a) {
-    std::vector<WORD> values;
-    for (int i = 0; i < 1 + a.p % MAX_PRESET_WORDS; ++i)
-        values.push_back(static_cast<WORD>(a.p * 257 + i));
-    return values;
-}
-
-float PresetValue(const Params& a) {
-    return static_cast<float>(a.p) * 0.5f - 17.25f;
-}
-
-std::vector<WORD> FloatWords(float value) {
-    DWORD bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return {static_cast<WORD>(bits & 0xFFFF), static_cast<WORD>(bits >> 16)};
-}
-
-OpRequest Request(const Params& a) {
-    switch (a.op) {
-    case FuzzOp::ReadRegisters: {
-        const std::size_t length = 3 + 2 * std::size_t{Quantity(a)};
-        return {a.op, ReadPdu(4, Address(a), Quantity(a)), length, length <= RESPONSE_LIMIT};
-    }
-    case FuzzOp::ReadFloats:
-        return {a.op, ReadPdu(4, Address(a), 4), 11, true};
-    case FuzzOp::ReadStatus:
-        return {a.op, ReadPdu(2, Address(a), 1), 4, true};
-    case FuzzOp::PresetRegisters:
-        return {a.op, PresetPdu(Address(a), PresetValues(a)), 6, true};
-    case FuzzOp::PresetFloat:
-        return {a.op, PresetPdu(Address(a), FloatWords(PresetValue(a))), 6, true};
-    case FuzzOp::Coil:
-        return {a.op, CoilPdu(Address(a), a.p & 1), 6, true};
-    }
-    return {};
+void Push(ByteVector& bytes, WORD value) {
+    bytes.push_back(static_cast<BYTE>(value >> 8));
+    bytes.push_back(static_cast<BYTE>(value & 0xFF));
 }
 
 WORD WordAt(const ByteVector& data, std::size_t at) {
     return static_cast<WORD>(data[at] << 8 | data[at + 1]);
 }
 
-bool SameFloat(float a, float b) {
-    if (std::isnan(a) || std::isnan(b))
-        return std::isnan(a) && std::isnan(b);
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-void CheckRegisters(const Params& a, const ModelResult& expected, const CWordArray& values) {
-    const INT_PTR q = Quantity(a);
-    for (INT_PTR i = 0; i < values.GetSize(); ++i) {
-        WORD want = static_cast<WORD>(WORD_SENTINEL ^ i);
-        if (expected.code == MODBUS_OK && i < q)
-            want = WordAt(expected.data, 3 + 2 * static_cast<std::size_t>(i));
-        FUZZ_CHECK(values[i] == want, "register values: the reply's words, else untouched");
+std::vector<WORD> PresetWords(Op op, BYTE p) {
+    if (op == PRESET_FLOAT) { // low word first
+        const float value = static_cast<float>(p) * 0.5f - 17.25f;
+        DWORD bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        return {static_cast<WORD>(bits & 0xFFFF), static_cast<WORD>(bits >> 16)};
     }
+    std::vector<WORD> values;
+    for (int i = 0; i < 1 + p % MAX_PRESET_WORDS; ++i)
+        values.push_back(static_cast<WORD>(p * 257 + i));
+    return values;
 }
 
-void CheckFloats(const ModelResult& expected, const CArray<float, float>& values) {
-    for (INT_PTR k = 0; k < values.GetSize(); ++k) {
-        float want = 0.0f;
-        if (expected.code == MODBUS_OK && k < 2) {
-            const std::size_t at = 3 + 4 * static_cast<std::size_t>(k);
-            const DWORD bits = WordAt(expected.data, at) | DWORD{WordAt(expected.data, at + 2)}
-                                                               << 16;
-            std::memcpy(&want, &bits, sizeof want);
-        }
-        FUZZ_CHECK(SameFloat(values[k], want), "float values: the reply's, else 0.0");
+Request MakeRequest(Op op, BYTE p, bool large) {
+    Request r{};
+    r.op = op;
+    r.p = p;
+    r.pdu = {1, FUNCTION[op]};
+    Push(r.pdu, static_cast<WORD>(BASE_ADDRESS + p));
+    if (op == READ_REGISTERS || op == READ_FLOATS) {
+        r.quantity = op == READ_FLOATS ? 4 : static_cast<WORD>(p + (large ? LARGE_QUANTITY : 0));
+        r.responseLength = 3 + 2 * std::size_t{r.quantity};
+    } else if (op == READ_STATUS) {
+        r.quantity = 1;
+        r.responseLength = 4; // one data byte for up to eight inputs
     }
+    if (r.IsRead())
+        Push(r.pdu, r.quantity);
+    if (op == COIL)
+        Push(r.pdu, p & 1 ? 0xFF00 : 0x0000);
+    if (op == PRESET_REGISTERS || op == PRESET_FLOAT) {
+        r.words = PresetWords(op, p);
+        Push(r.pdu, static_cast<WORD>(r.words.size()));
+        r.pdu.push_back(static_cast<BYTE>(2 * r.words.size()));
+        for (WORD v : r.words)
+            Push(r.pdu, v);
+    }
+    return r;
 }
 
-void CheckStatus(const ModelResult& expected, const CByteArray& values) {
-    const BYTE want = expected.code == MODBUS_OK ? expected.data[3] & 1 : BYTE_SENTINEL;
-    FUZZ_CHECK(values[0] == want, "status value: the reply's bit 0, else untouched");
-    FUZZ_CHECK(values[1] == BYTE_SENTINEL, "status read touched a second element");
+// Reads one reply from stream at pos, as the client must; advances pos past what it takes.
+Outcome ModelReply(const ByteVector& stream, std::size_t& pos, const Request& r) {
+    if (r.responseLength > RESPONSE_LIMIT)
+        return {MODBUS_TCP_BUFFER_OVERFLOW, {}};
+    const std::size_t left = stream.size() - pos;
+    const std::size_t bodyLength = left < HEADER ? 0 : stream[pos + HEADER - 1]; // low byte only
+    if (left < HEADER || left - HEADER < bodyLength) {
+        pos = stream.size(); // the stream ends inside the header or the body
+        return {MODBUS_TCP_READ_ERROR, {}};
+    }
+    const auto body = stream.begin() + static_cast<std::ptrdiff_t>(pos + HEADER);
+    pos += HEADER + bodyLength;
+    if (bodyLength > 1 && body[1] > EXCEPTION_ABOVE) {
+        const BYTE exception = bodyLength > 2 ? body[2] : 0;
+        if (exception < MAPPED_FROM)
+            return {static_cast<WORD>(MODBUS_EXCEPTION + exception), {}};
+        // 128 maps to 0 with nothing copied: the core then sees zeros, which answer nothing.
+        const WORD mapped = static_cast<WORD>(exception - MAPPED_FROM);
+        return {mapped == MODBUS_OK ? MODBUS_BAD_RESPONSE : mapped, {}};
+    }
+    if (bodyLength < r.responseLength)
+        return {MODBUS_BAD_RESPONSE, {}};
+    // An accepted reply names unit and function and announces the data asked for (reads), or
+    // echoes the first six bytes of its request (writes).
+    const ByteVector reply(body, body + static_cast<std::ptrdiff_t>(r.responseLength));
+    const std::size_t dataBytes = r.op == READ_STATUS ? 1 : 2 * std::size_t{r.quantity};
+    if ((r.IsRead() && reply[BYTE_COUNT] != static_cast<BYTE>(dataBytes)) ||
+        !std::equal(reply.begin(), reply.begin() + (r.IsRead() ? BYTE_COUNT : WRITE_ECHO),
+                    r.pdu.begin()))
+        return {MODBUS_BAD_RESPONSE, {}};
+    return {MODBUS_OK, reply};
 }
 
 // Runs one operation on the client and compares result and values with the model.
-void RunOp(CRemoteModbus& client, const Params& a, const ModelResult& expected) {
+void RunOp(CRemoteModbus& client, const Request& r, const Outcome& expected) {
+    const bool ok = expected.code == MODBUS_OK;
+    const WORD address = static_cast<WORD>(BASE_ADDRESS + r.p);
     WORD code = 0;
-    switch (a.op) {
-    case FuzzOp::ReadRegisters: {
+    if (r.op == READ_REGISTERS) {
         CWordArray values;
-        values.SetSize(Quantity(a) + SPARE);
+        values.SetSize(r.quantity + SPARE);
         for (INT_PTR i = 0; i < values.GetSize(); ++i)
             values[i] = static_cast<WORD>(WORD_SENTINEL ^ i);
-        code = client.ReadInputRegisters(Address(a), Quantity(a), values);
-        CheckRegisters(a, expected, values);
-        break;
-    }
-    case FuzzOp::ReadFloats: {
+        code = client.ReadInputRegisters(address, r.quantity, values);
+        for (INT_PTR i = 0; i < values.GetSize(); ++i)
+            FUZZ_CHECK(values[i] ==
+                           (ok && i < r.quantity
+                                ? WordAt(expected.data, 3 + 2 * static_cast<std::size_t>(i))
+                                : static_cast<WORD>(WORD_SENTINEL ^ i)),
+                       "register values: the reply's words, else untouched");
+    } else if (r.op == READ_FLOATS) {
         CArray<float, float> values;
         values.SetSize(4);
         for (INT_PTR k = 0; k < values.GetSize(); ++k)
             values[k] = FLOAT_SENTINEL;
-        code = client.ReadInputFloats(Address(a), values);
-        CheckFloats(expected, values);
-        break;
-    }
-    case FuzzOp::ReadStatus: {
+        code = client.ReadInputFloats(address, values);
+        for (std::size_t k = 0; k < 4; ++k) { // two floats, low word first; else 0.0
+            const std::size_t at = 3 + 4 * k;
+            const DWORD bits =
+                ok && k < 2 ? WordAt(expected.data, at) | DWORD{WordAt(expected.data, at + 2)} << 16
+                            : DWORD{0};
+            FUZZ_CHECK(std::memcmp(&values[static_cast<INT_PTR>(k)], &bits, sizeof bits) == 0,
+                       "float values: the reply's, else 0.0");
+        }
+    } else if (r.op == READ_STATUS) {
         CByteArray values;
         values.SetSize(SPARE);
         values[0] = values[1] = BYTE_SENTINEL;
-        code = client.ReadInputStatus(Address(a), values);
-        CheckStatus(expected, values);
-        break;
-    }
-    case FuzzOp::PresetRegisters: {
+        code = client.ReadInputStatus(address, values);
+        FUZZ_CHECK(values[0] == (ok ? expected.data[3] & 1 : BYTE_SENTINEL),
+                   "status value: the reply's bit 0, else untouched");
+        FUZZ_CHECK(values[1] == BYTE_SENTINEL, "status read touched a second element");
+    } else if (r.op == COIL) {
+        code = client.ForceSingleCoil(address, r.p & 1);
+    } else if (r.op == PRESET_FLOAT) {
+        code = client.PresetFloat(address, static_cast<float>(r.p) * 0.5f - 17.25f);
+    } else {
         CWordArray values;
-        for (WORD v : PresetValues(a))
+        for (WORD v : r.words)
             values.Add(v);
-        code =
-            client.PresetMultipleRegisters(Address(a), static_cast<WORD>(values.GetSize()), values);
-        break;
-    }
-    case FuzzOp::PresetFloat:
-        code = client.PresetFloat(Address(a), PresetValue(a));
-        break;
-    case FuzzOp::Coil:
-        code = client.ForceSingleCoil(Address(a), a.p & 1);
-        break;
+        code = client.PresetMultipleRegisters(address, static_cast<WORD>(values.GetSize()), values);
     }
     FUZZ_CHECK(code == expected.code, "result code differs from the protocol's reading");
 }
@@ -167,13 +188,9 @@ void RunOp(CRemoteModbus& client, const Params& a, const ModelResult& expected) 
 // Puts as much of the stream into the peer as the socket takes at once; returns that part.
 ByteVector Feed(int peer, const ByteVector& stream) {
     std::size_t written = 0;
-    while (written < stream.size()) {
-        const ssize_t n =
-            send(peer, stream.data() + written, stream.size() - written, MSG_DONTWAIT);
-        if (n <= 0)
+    for (ssize_t n; written < stream.size(); written += static_cast<std::size_t>(n))
+        if ((n = send(peer, stream.data() + written, stream.size() - written, MSG_DONTWAIT)) <= 0)
             break;
-        written += static_cast<std::size_t>(n);
-    }
     shutdown(peer, SHUT_WR); // the client sees the end instead of waiting
     return ByteVector(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(written));
 }
@@ -181,19 +198,9 @@ ByteVector Feed(int peer, const ByteVector& stream) {
 ByteVector Drain(int peer) {
     ByteVector sent;
     BYTE chunk[512];
-    for (;;) {
-        const ssize_t n = recv(peer, chunk, sizeof chunk, MSG_DONTWAIT);
-        if (n <= 0)
-            return sent;
+    for (ssize_t n; (n = recv(peer, chunk, sizeof chunk, MSG_DONTWAIT)) > 0;)
         sent.insert(sent.end(), chunk, chunk + n);
-    }
-}
-
-ByteVector Frame(const ByteVector& pdu) {
-    ByteVector frame{
-        0, 0, 0, 0, static_cast<BYTE>(pdu.size() >> 8), static_cast<BYTE>(pdu.size() & 0xFF)};
-    frame.insert(frame.end(), pdu.begin(), pdu.end());
-    return frame;
+    return sent;
 }
 
 } // namespace
@@ -201,11 +208,11 @@ ByteVector Frame(const ByteVector& pdu) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2)
         return 0;
-    std::vector<Params> ops{{static_cast<FuzzOp>((data[0] & 7) % FUZZ_OP_COUNT), data[1],
-                             (data[0] & LARGE_QUANTITY_BIT) != 0}};
+    const bool large = (data[0] & LARGE_QUANTITY_BIT) != 0;
+    std::vector<Request> requests{
+        MakeRequest(static_cast<Op>((data[0] & 7) % OPS), data[1], large)};
     if (data[0] & SECOND_OP_BIT)
-        ops.push_back({static_cast<FuzzOp>((data[0] >> 3 & 7) % FUZZ_OP_COUNT), data[1],
-                       (data[0] & LARGE_QUANTITY_BIT) != 0});
+        requests.push_back(MakeRequest(static_cast<Op>((data[0] >> 3 & 7) % OPS), data[1], large));
 
     int pair[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
@@ -218,12 +225,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         client.m_addrRemote.sin_addr.s_addr = NetOrder32(LOOPBACK_ADDRESS);
         client.m_dwTimeout = FUZZ_TIMEOUT_MS;
         std::size_t pos = 0;
-        for (const Params& a : ops) {
-            const OpRequest request = Request(a);
-            if (request.fitsBuffer)
-                for (BYTE b : Frame(request.pdu))
-                    expectedSent.push_back(b);
-            RunOp(client, a, ModelReply(stream, pos, request));
+        for (const Request& r : requests) {
+            if (r.responseLength <= RESPONSE_LIMIT) { // else refused before anything is sent
+                Push(expectedSent, 0);
+                Push(expectedSent, 0);
+                Push(expectedSent, static_cast<WORD>(r.pdu.size()));
+                expectedSent.insert(expectedSent.end(), r.pdu.begin(), r.pdu.end());
+            }
+            RunOp(client, r, ModelReply(stream, pos, r));
         }
     }
     FUZZ_CHECK(Drain(pair[1]) == expectedSent, "frames sent differ from the requests");

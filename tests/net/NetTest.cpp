@@ -1,0 +1,379 @@
+// The socket wrapper and the Modbus TCP/IP client, against peers the tests play themselves on
+// loopback: each socket failure names its operation and keeps the system's error number.
+#include "modbus/RemoteModbus.h"
+#include "net/BlockingSocket.h"
+#include "platform/Archive.h"
+#include "support/LoopbackPorts.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <type_traits>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<BYTE>;
+using Clock = std::chrono::steady_clock;
+constexpr char LOOPBACK[] = "127.0.0.1";
+constexpr DWORD TIMEOUT_MS = 300;  // what the main dialog connects with
+constexpr int PEER_WAIT_MS = 5000; // no peer step waits longer, so a test fails but never hangs
+constexpr int QUIET_MS = 100;      // a peer that sent nothing by then sends nothing
+
+long MsSince(Clock::time_point start) {
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+// A listening socket that never accepts: the system completes connections on its own.
+struct Listener {
+    unsigned short port = 0;
+    RawSocket socket = ListenOnLoopback(8, port);
+    ~Listener() { CloseRaw(socket); }
+    RawSocket Accept() const { return AcceptWithin(socket, PEER_WAIT_MS); }
+};
+
+constexpr USHORT ANY_PORT = 502;
+constexpr int BUFFER_CHARS = 200;
+
+sockaddr_in Loopback(WORD port) {
+    return MakeSocketAddress(LOOPBACK_ADDRESS, port);
+}
+
+struct Failure {
+    std::string operation;
+    int error = 0;
+    std::string message;
+};
+
+// Runs an operation that must throw; returns what the exception said and frees it.
+template <class F> Failure Caught(F operation) {
+    try {
+        operation();
+    } catch (CBlockingSocketException* e) {
+        char text[BUFFER_CHARS];
+        e->GetErrorMessage(text, BUFFER_CHARS);
+        Failure f{e->m_strError.str(), e->m_nError, text};
+        e->Delete();
+        return f;
+    }
+    ADD_FAILURE() << "no CBlockingSocketException thrown";
+    return {};
+}
+
+void Open(CBlockingSocket& socket, WORD port) {
+    socket.Create();
+    socket.Connect(Loopback(port));
+}
+
+void Open(CRemoteModbus& client, WORD port) {
+    EXPECT_TRUE(client.Connect(LOOPBACK, port, TIMEOUT_MS));
+}
+
+// A client connected to a listener, and the listener's accepted end, which the test plays.
+template <class Client> struct Connected {
+    Listener listener;
+    Client client;
+    RawSocket device = NO_RAW_SOCKET;
+    Connected() {
+        Open(client, listener.port);
+        device = listener.Accept();
+        SetReceiveTimeout(device, QUIET_MS);
+    }
+    ~Connected() {
+        if constexpr (std::is_same_v<Client, CBlockingSocket>)
+            client.Cleanup(); // a bare socket leaves that to its owner
+        CloseDevice();
+    }
+    void CloseDevice() {
+        CloseRaw(device);
+        device = NO_RAW_SOCKET;
+    }
+    void Send(const Bytes& bytes) const { SendRaw(device, bytes.data(), bytes.size()); }
+    Bytes Received() const {
+        Bytes all, chunk(MODBUS_TCP_BUFFER_SIZE);
+        for (int n; (n = ReceiveSome(device, chunk.data(), chunk.size())) > 0;)
+            all.insert(all.end(), chunk.begin(), chunk.begin() + n);
+        return all;
+    }
+};
+using Session = Connected<CRemoteModbus>;
+
+TEST(BlockingSocket, OperationsWithoutSocketOrNameThrowTheirOwnTextsAndCleanupIsQuiet) {
+    CBlockingSocket socket;
+    char byte = 0;
+    sockaddr_in local{};
+    EXPECT_EQ(Caught([&] { socket.Close(); }).operation, "Close");
+    EXPECT_EQ(Caught([&] { socket.Send(&byte, 1, 1); }).operation, "Send");
+    EXPECT_EQ(Caught([&] { socket.Receive(&byte, 1, 1); }).operation, "Receive");
+    EXPECT_EQ(Caught([&] { socket.Connect(Loopback(ANY_PORT)); }).operation, "Connect");
+    EXPECT_EQ(Caught([&] { socket.GetSockName(local); }).operation, "GetSockName");
+    EXPECT_EQ(Caught([] { CBlockingSocket::GetHostByName("", ANY_PORT); }).operation,
+              "GetHostByName");
+    EXPECT_NO_THROW(socket.Cleanup());
+    socket.Create();
+    socket.Close();
+    EXPECT_EQ(socket.m_hSocket, 0);
+}
+
+// No call has failed since the connect, so the time-out carries no error number.
+TEST(BlockingSocket, ReceiveTimesOutAfterItsSecondsAndSeesThePeerClose) {
+    Connected<CBlockingSocket> c;
+    char in[4] = {};
+    const auto start = Clock::now();
+    const Failure f = Caught([&] { c.client.Receive(in, 1, 1); });
+    EXPECT_EQ(f.operation, "Receive timeout");
+    EXPECT_EQ(f.message, "Receive timeout error");
+    EXPECT_GE(MsSince(start), 900);
+    EXPECT_LT(MsSince(start), 3000);
+    c.CloseDevice();
+    EXPECT_EQ(c.client.Receive(in, sizeof in, 1), 0);
+}
+
+TEST(BlockingSocket, SendOnFullSocketWithZeroSecondsTimesOut) {
+    Connected<CBlockingSocket> c;
+    constexpr int SMALL_BUFFER = 4096;
+    constexpr int MAX_CHUNKS = 10000; // far more than any socket buffer takes
+    SetSendBuffer(static_cast<RawSocket>(c.client.m_hSocket), SMALL_BUFFER);
+    const std::string chunk(SMALL_BUFFER, 'x');
+    EXPECT_EQ(Caught([&] {
+                  for (int i = 0; i < MAX_CHUNKS; ++i)
+                      c.client.Send(chunk.data(), SMALL_BUFFER, 0);
+              }).operation,
+              "Send timeout");
+}
+
+// The first failure reports the reset; on POSIX systems the next write meets the broken pipe
+// that would otherwise raise SIGPIPE and end the process.
+TEST(BlockingSocket, WritingToAClosedPeerFailsWithoutSignal) {
+    Connected<CBlockingSocket> c;
+    ResetOnClose(c.device);
+    c.CloseDevice();
+    int failures = 0;
+    for (int i = 0; i < 50 && failures < 2; ++i) {
+        try {
+            c.client.Send("x", 1, 1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        } catch (CBlockingSocketException* e) {
+            EXPECT_EQ(e->m_strError, "Send");
+            EXPECT_TRUE(IsPeerGoneError(e->m_nError)) << e->m_nError;
+            ++failures;
+            e->Delete();
+        }
+    }
+    EXPECT_EQ(failures, 2);
+}
+
+TEST(BlockingSocket, RefusedOrUnansweredConnectThrowsConnectWithTheSystemError) {
+    CBlockingSocket socket;
+    socket.Create();
+    const Failure f = Caught([&] { socket.Connect(Loopback(RefusingPort())); });
+    EXPECT_EQ(f.operation, "Connect");
+    EXPECT_EQ(f.error, SocketErrorNumber(SocketError::Refused));
+    EXPECT_EQ(f.message, "Connect error #" + std::to_string(f.error));
+    EXPECT_NE(socket.m_hSocket, 0); // the owner decides when to drop it
+    socket.Cleanup();
+
+    const UnansweredPort unanswered;
+    socket.Create();
+    const auto start = Clock::now();
+    const Failure late = Caught([&] { socket.Connect(Loopback(unanswered.Port()), 100); });
+    EXPECT_EQ(late.operation, "Connect");
+    EXPECT_EQ(late.error, SocketErrorNumber(SocketError::TimedOut));
+    EXPECT_LT(MsSince(start), 2000);
+    socket.Cleanup();
+}
+
+constexpr WORD READ_RESPONSE = 11;
+constexpr BYTE UNTOUCHED = 0xEE;
+const Bytes READ_REQUEST{0x01, 0x04, 0x0B, 0xB8, 0x00, 0x04};
+const Bytes READ_FRAME{0, 0, 0, 0, 0, 6, 0x01, 0x04, 0x0B, 0xB8, 0x00, 0x04};
+const Bytes REPLY_BODY{0x01, 0x04, 0x08, 0, 1, 0, 2, 0, 3, 0, 4};
+const Bytes FULL_REPLY{0, 0, 0, 0, 0, 11, 0x01, 0x04, 0x08, 0, 1, 0, 2, 0, 3, 0, 4};
+
+Bytes Part(std::size_t from, std::size_t to) {
+    return Bytes(FULL_REPLY.begin() + from, FULL_REPLY.begin() + to);
+}
+
+CByteArray ToArray(const Bytes& bytes) {
+    CByteArray array;
+    array.SetSize(static_cast<INT_PTR>(bytes.size()));
+    std::memcpy(array.GetData(), bytes.data(), bytes.size());
+    return array;
+}
+
+Bytes ToBytes(const CByteArray& array) {
+    return Bytes(array.GetData(), array.GetData() + array.GetSize());
+}
+
+WORD Exchange(CRemoteModbus& client, CByteArray& response, WORD responseLength = READ_RESPONSE) {
+    return client.TxRx(ToArray(READ_REQUEST), 6, response, responseLength);
+}
+
+TEST(TcpFrame, HeaderHasZeroIdentifiersAndTheBigEndianLengthOfTheRequestSent) {
+    constexpr WORD LONG = 0x0102;
+    const struct {
+        Bytes request;
+        WORD length;
+        Bytes expected;
+    } cases[] = {{READ_REQUEST, 6, READ_FRAME},
+                 {{0x01, 0x05}, 4, {0, 0, 0, 0, 0, 4, 0x01, 0x05, 0x00, 0x00}}, // zeros added
+                 {{0x01, 0x05, 0x0D, 0x44}, 2, {0, 0, 0, 0, 0, 2, 0x01, 0x05}}, // extra not sent
+                 {Bytes(LONG, 1), LONG, {0, 0, 0, 0, 1, 2, 1}}};
+    for (const auto& c : cases) {
+        Bytes frame(MBAP_HEADER_SIZE + c.length, UNTOUCHED);
+        WriteTcpFrame(c.request.data(), c.request.size(), c.length, frame.data());
+        EXPECT_EQ(Bytes(frame.begin(), frame.begin() + c.expected.size()), c.expected);
+    }
+    EXPECT_EQ(TcpReplyBodyLength(Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x0B}.data()), 11);
+    // An exception reply of two bytes has no code, whatever follows it in the buffer.
+    EXPECT_EQ(CheckTcpReply(Bytes{0x01, 0x84, 0x81}.data(), 2, 11, true, 128), MODBUS_EXCEPTION);
+}
+
+TEST(RemoteModbusExchange, RefusedBeforeSending) {
+    CRemoteModbus unconnected;
+    CByteArray response;
+    EXPECT_EQ(Exchange(unconnected, response), MODBUS_TCP_NOT_CONNECTED);
+    EXPECT_EQ(unconnected.m_socket.m_hSocket, 0);
+    Session s;
+    EXPECT_THROW(s.client.TxRx(CByteArray(), 0, response, 1), std::invalid_argument);
+    EXPECT_EQ(s.client.TxRx(ToArray(READ_REQUEST), MODBUS_TCP_BUFFER_SIZE + 1, response, 6),
+              MODBUS_TCP_BUFFER_OVERFLOW);
+    EXPECT_EQ(Exchange(s.client, response, MODBUS_TCP_BUFFER_SIZE - MBAP_HEADER_SIZE + 1),
+              MODBUS_TCP_BUFFER_OVERFLOW);
+    EXPECT_EQ(s.Received(), Bytes{});
+}
+
+// Only a normal reply is copied; an exception reply keeps the connection. Replies of every
+// other kind are inputs of the reply fuzz harness, with the default mapping.
+TEST(RemoteModbusExchange, SendsTheFrameAndMapsExceptionsByItsSettings) {
+    const struct {
+        Bytes sent;
+        BOOL map;
+        BYTE base;
+        WORD code;
+    } cases[] = {
+        {FULL_REPLY, TRUE, 128, MODBUS_OK},
+        {{0, 0, 0, 0, 0, 3, 0x01, 0x84, 0x80}, TRUE, 128, 0},
+        {{0, 0, 0, 0, 0, 3, 0x01, 0x84, 0x81}, FALSE, 128, MODBUS_EXCEPTION + 0x81},
+        {{0, 0, 0, 0, 0, 3, 0x01, 0x84, 0x12}, TRUE, 0x10, 2},
+        {{0, 0, 0, 0, 0, 3, 0x01, 0x84, 0x0F}, TRUE, 0x10, MODBUS_EXCEPTION + 0x0F},
+    };
+    Session s;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        s.client.m_bMapExceptionCodes = c.map;
+        s.client.m_byExceptionCodeBase = c.base;
+        s.Send(c.sent);
+        CByteArray response;
+        response.SetSize(READ_RESPONSE);
+        std::memset(response.GetData(), UNTOUCHED, READ_RESPONSE);
+        EXPECT_EQ(Exchange(s.client, response), c.code);
+        EXPECT_EQ(ToBytes(response),
+                  c.sent == FULL_REPLY ? REPLY_BODY : Bytes(READ_RESPONSE, UNTOUCHED));
+        EXPECT_EQ(s.Received(), READ_FRAME);
+    }
+}
+
+TEST(RemoteModbusExchange, ReplyInSeveralSegmentsIsAssembled) {
+    Session s;
+    s.Send(Part(0, 3));
+    std::thread rest([&] {
+        for (auto [from, to] :
+             {std::pair<std::size_t, std::size_t>{3, 8}, {8, FULL_REPLY.size()}}) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            s.Send(Part(from, to));
+        }
+    });
+    CByteArray response;
+    EXPECT_EQ(Exchange(s.client, response), MODBUS_OK);
+    rest.join();
+    EXPECT_EQ(ToBytes(response), REPLY_BODY);
+}
+
+// A reply that stops anywhere fails at the time limit; the client then drops its socket, so
+// that no late reply is taken for the next request's. A device that closes instead is a row
+// of the reply fuzz harness's seeds.
+TEST(RemoteModbusExchange, StalledDeviceFailsThisAndEveryLaterExchange) {
+    for (std::size_t cut : {0, 4, 9}) {
+        SCOPED_TRACE(cut);
+        Session s;
+        s.Send(Part(0, cut));
+        CByteArray response;
+        auto start = Clock::now();
+        EXPECT_EQ(Exchange(s.client, response), MODBUS_TCP_SOCKET_ERROR);
+        EXPECT_GE(MsSince(start), 250);
+        EXPECT_LT(MsSince(start), 1500);
+        EXPECT_TRUE(s.client.IsConnected());
+        s.Send(FULL_REPLY);
+        start = Clock::now();
+        EXPECT_EQ(Exchange(s.client, response), MODBUS_TCP_SOCKET_ERROR);
+        EXPECT_LT(MsSince(start), static_cast<long>(TIMEOUT_MS)); // no network involved
+    }
+}
+
+TEST(RemoteModbusConnect, KeepsItsSettingsWhichEmptyArgumentsReuse) {
+    Listener device;
+    CRemoteModbus client;
+    EXPECT_TRUE(client.Disconnect()); // never connected
+    EXPECT_FALSE(client.IsConnected());
+    ASSERT_TRUE(client.Connect("localhost", device.port, TIMEOUT_MS));
+    EXPECT_EQ(NetOrder32(client.m_addrRemote.sin_addr.s_addr), LOOPBACK_ADDRESS);
+    EXPECT_NE(client.m_addrLocal.sin_port, 0);
+    EXPECT_TRUE(client.Disconnect()); // a host name resets to no address
+    EXPECT_FALSE(client.IsConnected());
+    CByteArray response;
+    EXPECT_EQ(Exchange(client, response), MODBUS_TCP_NOT_CONNECTED);
+
+    ASSERT_TRUE(client.Connect(LOOPBACK, device.port, TIMEOUT_MS));
+    EXPECT_TRUE(client.Disconnect());
+    EXPECT_EQ(client.m_socket.m_hSocket, 0);
+    EXPECT_TRUE(client.IsConnected()); // dotted text resets to a real address
+    EXPECT_EQ(Exchange(client, response), MODBUS_TCP_SOCKET_ERROR);
+    ASSERT_TRUE(client.Connect("", 0, 0));
+    EXPECT_EQ(client.m_addrRemote.sin_port, NetOrder16(device.port));
+    EXPECT_EQ(client.m_dwTimeout, TIMEOUT_MS);
+    EXPECT_NE(client.m_socket.m_hSocket, 0);
+}
+
+TEST(RemoteModbusConnect, FailuresLeaveNoSocketAndEndFast) {
+    CRemoteModbus fresh, unknown, refused;
+    const auto start = Clock::now();
+    EXPECT_FALSE(fresh.Connect("", 0, 0)); // nothing stored yet
+    EXPECT_EQ(fresh.m_wPort, MODBUS_TCP_PORT);
+    EXPECT_EQ(fresh.m_dwTimeout, MODBUS_TCP_DEFAULT_TIMEOUT_MS);
+    EXPECT_FALSE(unknown.Connect("orx-device.invalid", MODBUS_TCP_PORT, TIMEOUT_MS));
+    EXPECT_FALSE(refused.Connect(LOOPBACK, RefusingPort(), TIMEOUT_MS));
+    EXPECT_EQ(refused.m_strHost, LOOPBACK); // settings stay in any case
+    EXPECT_LT(MsSince(start), 1000);
+    for (CRemoteModbus* client : {&fresh, &unknown, &refused}) {
+        EXPECT_FALSE(client->IsConnected());
+        EXPECT_EQ(client->m_socket.m_hSocket, 0);
+    }
+}
+
+// The base record (retries 0x0203, throw flag, reserved word), then the transport's settings:
+// auto reconnect, host after its length, port, time-out 300 ms, exception mapping off, base 0x40.
+TEST(RemoteModbusSerialize, LoadsAndStoresTheSettingsInOrderAndLoadingReconnects) {
+    Listener device;
+    const BYTE lo = LOBYTE(device.port), hi = HIBYTE(device.port);
+    Bytes record{3,   2,   1,   0,   0,   0,   0x0D, 0x0C, 0x0B, 0x0A, 1, 0, 0, 0, 9, '1', '2', '7',
+                 '.', '0', '.', '0', '.', '1', lo,   hi,   0x2C, 0x01, 0, 0, 0, 0, 0, 0,   0x40};
+    CRemoteModbus client;
+    CArchive load(record, CArchive::load);
+    client.Serialize(load);
+    EXPECT_EQ(client.m_wRetries, 0x0203);
+    EXPECT_EQ(client.m_dwTimeout, TIMEOUT_MS);
+    EXPECT_FALSE(client.m_bMapExceptionCodes);
+    EXPECT_EQ(client.m_byExceptionCodeBase, 0x40);
+    EXPECT_NE(client.m_socket.m_hSocket, 0);
+    Bytes stored;
+    CArchive store(stored, CArchive::store);
+    client.Serialize(store);
+    EXPECT_EQ(stored, record);
+}
+
+} // namespace

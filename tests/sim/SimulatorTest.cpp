@@ -32,8 +32,7 @@ Words ReadRegisters(modbus_t* ctx, int address, int count) {
     return words;
 }
 
-// A request libmodbus would not build itself, given from the unit byte on; the reply from
-// the unit byte on.
+// A request libmodbus would not build itself, from the unit byte on; the reply likewise.
 Bytes ExchangeRaw(modbus_t* ctx, const Bytes& pdu) {
     modbus_send_raw_request(ctx, pdu.data(), static_cast<int>(pdu.size()));
     uint8_t reply[MODBUS_TCP_MAX_ADU_LENGTH];
@@ -62,95 +61,77 @@ struct PlainClient {
     }
 };
 
-// Two clients connected at once: what one writes, the other reads back at once.
-TEST(Simulator, ClientsShareOneStoreAndCoilWritesAreRecorded) {
-    OrxSimulator sim({.image = [] {
-        DeviceImage image = DefaultDeviceImage();
-        image.serial = 0x00010002;
-        SetAlarm(image, 7, {});
-        SetAlarm(image, 32, {});
-        return image;
-    }()});
+// Requests are logged in order, exceptions keep the connection in step, and the writes that
+// cover a fail-write address are refused; what one client writes the other reads at once.
+TEST(Simulator, ClientsShareOneStoreAndEveryRequestIsLogged) {
+    std::vector<std::string> lines;
+    std::mutex linesMutex;
+    const WORD deadband = AlarmRegisterAddress(10) + ALARM_DEADBAND_OFFSET;
+    DeviceImage image = DefaultDeviceImage();
+    image.serial = 0x00010002;
+    SetAlarm(image, 7, {});
+    SetAlarm(image, 32, {});
+    OrxSimulator sim({.image = image,
+                      .failWrite = {deadband, COIL_DOWNLOAD_COMPLETE},
+                      .log = [&](const std::string& line) {
+                          std::lock_guard lock(linesMutex);
+                          lines.push_back(line);
+                      }});
     const auto writer = ConnectLibmodbus(sim.Port());
     const auto reader = ConnectLibmodbus(sim.Port());
+    uint16_t word = 0;
+    ASSERT_EQ(modbus_read_input_registers(writer.get(), REG_IDENTITY, 1, &word), 1);
+    EXPECT_EQ(modbus_read_registers(writer.get(), REG_ALARM_BASE, 2, &word), -1);
+    ASSERT_EQ(modbus_write_bit(writer.get(), COIL_DOWNLOAD_ABORTED, TRUE), 1);
+    EXPECT_EQ(ExchangeRaw(writer.get(), {1, 0x08, 0x00, 0x00, 0x12, 0x34}), (Bytes{1, 0x88, 1}));
+    EXPECT_EQ(sim.Requests(), (std::vector<RequestSummary>{{1, 4, REG_IDENTITY, 1},
+                                                           {1, 3, REG_ALARM_BASE, 2},
+                                                           {1, 5, COIL_DOWNLOAD_ABORTED, 1},
+                                                           {1, 8, 0, 0x1234}}));
+    sim.ClearLogs();
+    EXPECT_TRUE(sim.Requests().empty());
+    EXPECT_TRUE(sim.CoilEvents().empty());
+
     EXPECT_EQ(ReadRegisters(reader.get(), REG_SERIAL_NUMBER, 2), (Words{0x0001, 0x0002}));
     // Trip point 1.1 (0x3F8CCCCD), deadband -2.5 (0xC0200000), low word first.
     const Words written{1, 16, 4, 8, 0xCCCD, 0x3F8C, 0x0000, 0xC020};
-    ASSERT_EQ(modbus_write_registers(writer.get(), AlarmRegisterAddress(32), ALARM_STRIDE,
-                                     written.data()),
-              ALARM_STRIDE);
-    EXPECT_EQ(ReadRegisters(reader.get(), AlarmRegisterAddress(32), ALARM_STRIDE), written);
+    ASSERT_EQ(modbus_write_registers(writer.get(), AlarmRegisterAddress(32), 8, written.data()), 8);
+    EXPECT_EQ(ReadRegisters(reader.get(), AlarmRegisterAddress(32), 8), written);
     EXPECT_EQ(sim.Alarm(32), (AlarmRecord{1, 16, 4, 8, 1.1f, -2.5f, false}));
-
     const DeviceImage before = sim.Image();
-    ASSERT_EQ(modbus_write_bit(writer.get(), COIL_DOWNLOAD_COMPLETE, TRUE), 1);
+    ASSERT_EQ(modbus_write_bit(writer.get(), COIL_DOWNLOAD_ABORTED, TRUE), 1);
     EXPECT_EQ(sim.Image(), before) << "a download coil is an event, not memory";
     ASSERT_EQ(modbus_write_bit(writer.get(), AlarmFlagAddress(7), TRUE), 1);
     uint8_t bit = 0;
     ASSERT_EQ(modbus_read_input_bits(reader.get(), AlarmFlagAddress(7), 1, &bit), 1);
     EXPECT_EQ(bit, 1);
     ASSERT_EQ(modbus_write_bit(writer.get(), AlarmFlagAddress(7), FALSE), 1);
-    EXPECT_EQ(sim.CoilEvents(), (std::vector<CoilEvent>{{COIL_DOWNLOAD_COMPLETE, COIL_ON},
+    EXPECT_FALSE(sim.Alarm(7).enunciateFaults);
+
+    EXPECT_EQ(ErrnoOf(modbus_write_registers(writer.get(), deadband, 2, written.data())),
+              EMBXSFAIL);
+    EXPECT_EQ(ErrnoOf(modbus_write_registers(writer.get(), deadband - 1, 2, &written[4])),
+              EMBXSFAIL);
+    EXPECT_EQ(ErrnoOf(modbus_write_registers(writer.get(), deadband - 4, 4, &written[4])), 0);
+    EXPECT_EQ(sim.Alarm(10).deadband, GetAlarm(image, 10).deadband);
+    EXPECT_EQ(ErrnoOf(modbus_write_bit(writer.get(), COIL_DOWNLOAD_COMPLETE, TRUE)), EMBXSFAIL);
+    EXPECT_EQ(sim.CoilEvents(), (std::vector<CoilEvent>{{COIL_DOWNLOAD_ABORTED, COIL_ON},
                                                         {AlarmFlagAddress(7), COIL_ON},
                                                         {AlarmFlagAddress(7), COIL_OFF}}));
-    EXPECT_FALSE(sim.Alarm(7).enunciateFaults);
-}
-
-// Exceptions, one for a request with unexpected data bytes too, keep the connection in step.
-TEST(Simulator, EveryRequestIsLoggedInOrderAndExceptionsKeepTheConnectionInStep) {
-    std::vector<std::string> lines;
-    std::mutex linesMutex;
-    OrxSimulator sim({.log = [&](const std::string& line) {
-        std::lock_guard lock(linesMutex);
-        lines.push_back(line);
-    }});
-    {
-        const auto client = ConnectLibmodbus(sim.Port());
-        uint16_t word = 0;
-        ASSERT_EQ(modbus_read_input_registers(client.get(), REG_IDENTITY, 1, &word), 1);
-        EXPECT_EQ(modbus_read_registers(client.get(), REG_ALARM_BASE, 2, &word), -1);
-        ASSERT_EQ(modbus_write_bit(client.get(), COIL_DOWNLOAD_ABORTED, TRUE), 1);
-        EXPECT_EQ(ExchangeRaw(client.get(), {1, 0x08, 0x00, 0x00, 0x12, 0x34}),
-                  (Bytes{1, 0x88, 1}));
-        EXPECT_EQ(ReadRegisters(client.get(), REG_IDENTITY, 1)[0], IDENTITY_CODE);
-    }
-    EXPECT_EQ(sim.Requests(), (std::vector<RequestSummary>{{1, 4, REG_IDENTITY, 1},
-                                                           {1, 3, REG_ALARM_BASE, 2},
-                                                           {1, 5, COIL_DOWNLOAD_ABORTED, 1},
-                                                           {1, 8, 0, 0x1234},
-                                                           {1, 4, REG_IDENTITY, 1}}));
     sim.Stop();
     lines.resize(4);
     EXPECT_EQ(lines, (std::vector<std::string>{"request unit=1 fn=4 addr=3495 qty=1: ok",
                                                "request unit=1 fn=3 addr=3000 qty=2: exception 1",
                                                "request unit=1 fn=5 addr=3394 qty=1: ok",
                                                "coil 3394 ON"}));
-    sim.ClearLogs();
-    EXPECT_TRUE(sim.Requests().empty());
-    EXPECT_TRUE(sim.CoilEvents().empty());
-}
-
-TEST(Simulator, FailWriteRefusesCoveringWritesOnly) {
-    const int deadband = AlarmRegisterAddress(10) + ALARM_DEADBAND_OFFSET;
-    OrxSimulator sim({.failWrite = {static_cast<WORD>(deadband), COIL_DOWNLOAD_COMPLETE}});
-    const AlarmRecord before = sim.Alarm(10);
-    const auto client = ConnectLibmodbus(sim.Port());
-    const uint16_t words[4] = {0x1111, 0x2222, 0x3333, 0x4444};
-    EXPECT_EQ(ErrnoOf(modbus_write_registers(client.get(), deadband, 2, words)), EMBXSFAIL);
-    EXPECT_EQ(ErrnoOf(modbus_write_registers(client.get(), deadband - 1, 2, words)), EMBXSFAIL);
-    EXPECT_EQ(ErrnoOf(modbus_write_registers(client.get(), deadband - 4, 4, words)), 0);
-    EXPECT_EQ(ErrnoOf(modbus_write_bit(client.get(), COIL_DOWNLOAD_COMPLETE, TRUE)), EMBXSFAIL);
-    EXPECT_EQ(ErrnoOf(modbus_write_bit(client.get(), COIL_DOWNLOAD_ABORTED, TRUE)), 0);
-    EXPECT_EQ(sim.Alarm(10).deadband, before.deadband);
-    EXPECT_EQ(sim.CoilEvents(), (std::vector<CoilEvent>{{COIL_DOWNLOAD_ABORTED, COIL_ON}}));
-    EXPECT_THROW(OrxSimulator({.listenAddress = "not-an-address"}), std::runtime_error);
 }
 
 TEST(Simulator, StopEndsIdleAndStalledConnectionsPromptly) {
+    EXPECT_THROW(OrxSimulator({.listenAddress = "not-an-address"}), std::runtime_error);
     auto sim = std::make_unique<OrxSimulator>(SimulatorOptions{.stallAfter = 0, .delayMs = 60000});
     const auto idle = ConnectLibmodbus(sim->Port());
     const auto stalled = ConnectLibmodbus(sim->Port());
-    const Bytes request{1, 4, 0x0D, 0xA7, 0, 1};
+    const Bytes request{1, 4, HIBYTE(REG_IDENTITY), LOBYTE(REG_IDENTITY), 0, 1};
     ASSERT_EQ(modbus_send_raw_request(stalled.get(), request.data(), 6), 6 + MBAP_UNIT_OFFSET);
     const auto start = Clock::now();
     sim.reset();

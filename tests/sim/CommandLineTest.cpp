@@ -13,14 +13,12 @@ SimCommandLine Parse(const std::string& line) {
         {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()}, app);
 }
 
-// The program's own test serves on the default address without faults.
-TEST(CommandLine, DefaultsServeTheModbusPortAsTheDefaultDevice) {
-    const SimCommandLine cl = Parse("");
-    EXPECT_EQ(cl.simulator.port, MODBUS_TCP_PORT);
-    EXPECT_FALSE(cl.serial || cl.identity || cl.locked || cl.simulator.split);
-}
-
-TEST(CommandLine, EveryOptionIsTaken) {
+// By default the Modbus port, as the default device without faults.
+TEST(CommandLine, DefaultsEveryOptionAndUsageErrors) {
+    const SimCommandLine defaults = Parse("");
+    EXPECT_EQ(defaults.simulator.port, MODBUS_TCP_PORT);
+    EXPECT_FALSE(defaults.serial || defaults.identity || defaults.locked ||
+                 defaults.simulator.split);
     const SimCommandLine cl =
         Parse("--listen 0.0.0.0 --port 0 --serial 4294967295 --identity 0x52c7 --locked "
               "--config in.csv --save=out.csv --log --fail-write 3006 --fail-write=3394 "
@@ -39,9 +37,6 @@ TEST(CommandLine, EveryOptionIsTaken) {
     EXPECT_EQ(cl.simulator.idleTimeoutMs, 5000);
     EXPECT_EQ(Parse("--identity 52C7").identity, IDENTITY_CODE);
     EXPECT_EQ(Parse("--ports 200").devices, 200);
-}
-
-TEST(CommandLine, UsageErrors) {
     for (const char* bad :
          {"--bogus", "extra", "--port", "--port 65536", "--port -1", "--port 5o2",
           "--serial 4294967296", "--identity 10000", "--identity xyz", "--listen localhost",

@@ -212,7 +212,8 @@ TEST(RowValues, WordsFlagRuleOrderAndFieldLimit) {
 }
 
 // Whole texts read as the download reads them, with LF and with CR LF line ends: rows up to
-// the end or to the first unacceptable row (field 0: the header broke the stream).
+// the end or to the first unacceptable row (field 0: the header broke the stream). The plain
+// shapes (five rows, no last line end, a blank line between rows) are the agreement tests'.
 TEST(FileShape, RowsReadAndTheFirstProblem) {
     for (std::size_t cut = 0; cut <= FILE_HEADER.size(); ++cut) {
         std::istringstream in(FILE_HEADER.substr(0, cut));
@@ -222,16 +223,8 @@ TEST(FileShape, RowsReadAndTheFirstProblem) {
     }
     constexpr int NONE = -1;
     const std::string five = Rows(5), sixCut = Row(6).substr(0, Row(6).size() - 2);
-    std::string spaced = FILE_HEADER;
-    for (int n = 1; n <= 4; ++n)
-        spaced += "\n" + Row(n) + std::string(30, '\n');
     const std::tuple<std::string, int, int> cases[] = {
-        {FILE_HEADER + five, 5, NONE},
-        {FILE_HEADER + five.substr(0, five.size() - 1), 5, NONE},
         {FILE_HEADER + five + "\r\n  \n\t\n" + std::string(300, '\n'), 5, NONE},
-        {spaced, 4, NONE},
-        {FILE_HEADER + Rows(31), 31, NONE},
-        {FILE_HEADER + Rows(ALARM_COUNT) + "\"Alarm Mode\"\n", 32, NONE},
         {FILE_HEADER + Rows(2) + "3,2,5,4,8,-3.5,0.25,1,extra,more\n4,2,6\n,4,8,-4.5,0.25,0\n", 4,
          NONE},
         {"1\n" + std::string(199, 'h') + "\n3\n4\n5\n" + Rows(2) + "3,2,5,4,8,-3.5,0.25," +

@@ -1,6 +1,7 @@
 #include "sim/RequestHandler.h"
 
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 namespace {
 
@@ -49,9 +50,18 @@ TEST(RequestHandler, RefusesWhatIsOutsideTheMapAndChangesNothing) {
     EXPECT_TRUE(events.empty());
 }
 
-TEST(RequestHandler, SummaryKeepsUnitFunctionAddressAndQuantity) {
-    EXPECT_EQ(SummarizeRequest({1, 16, 0x0B, 0xB8, 0, 2, 4, 0, 0, 0, 0}),
-              (RequestSummary{1, 16, 3000, 2}));
+TEST(RequestHandler, DefaultImageIsAnOrxAndAShortRequestSummarizesAsZero) {
+    DeviceImage image = DefaultDeviceImage();
+    EXPECT_THROW(GetAlarm(image, 0), std::out_of_range);
+    EXPECT_THROW(SetAlarm(image, ALARM_COUNT + 1, AlarmRecord{}), std::out_of_range);
+    EXPECT_EQ(image.identity[0], IDENTITY_CODE);
+    int enabled = 0;
+    for (int n = 1; n <= ALARM_COUNT; ++n) {
+        const AlarmRecord a = GetAlarm(image, n);
+        enabled += a.mode != 0;
+        EXPECT_TRUE(a.mode != 0 || a == AlarmRecord{}) << "alarm " << n;
+    }
+    EXPECT_GT(enabled, 1);
     EXPECT_EQ(SummarizeRequest({7, 0x2B}), (RequestSummary{7, 0x2B, 0, 0}));
 }
 

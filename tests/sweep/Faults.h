@@ -35,17 +35,10 @@ struct Fault {
 };
 
 inline SimulatorOptions Inject(SimulatorOptions options, const Fault& fault) {
-    switch (fault.kind) {
-    case FaultKind::Drop:
-        options.dropAfter = fault.exchange - 1;
-        break;
-    case FaultKind::Stall:
-        options.stallAfter = fault.exchange - 1;
-        break;
-    case FaultKind::Exception:
-        options.failRequest = fault.exchange;
-        break;
-    }
+    int& count = fault.kind == FaultKind::Drop    ? options.dropAfter
+                 : fault.kind == FaultKind::Stall ? options.stallAfter
+                                                  : options.failRequest;
+    count = fault.kind == FaultKind::Exception ? fault.exchange : fault.exchange - 1;
     return options;
 }
 
@@ -75,12 +68,11 @@ inline long WaitLimitMs(const Fault& fault) {
 }
 
 struct Stopwatch {
-    long ElapsedMs() const {
-        return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     std::chrono::steady_clock::now() - start)
-                                     .count());
-    }
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    long ElapsedMs() const {
+        using namespace std::chrono;
+        return static_cast<long>(duration_cast<milliseconds>(steady_clock::now() - start).count());
+    }
 };
 
 // The alarm whose exchange k is, counting the exchanges before the alarms and per alarm.

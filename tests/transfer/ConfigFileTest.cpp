@@ -1,0 +1,399 @@
+// The configuration file's writer and reader, the reader looping as the download does: header,
+// then rows until no more rows, an unacceptable row, or the end.
+
+#include "transfer/ConfigFile.h"
+#include "transfer/FieldRules.h"
+
+#include <array>
+#include <climits>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <limits>
+#include <locale>
+#include <optional>
+#include <regex>
+#include <sstream>
+#include <tuple>
+
+using namespace std::string_literals;
+
+namespace {
+std::string FileHeader(const std::string& time = "Sat Dec 05 21:31:52 2026",
+                       const std::string& serial = "65538") {
+    return "ORX Configuration Transfer Utility Version 1.00.00\n" + time +
+           "\nSerial Number: " + serial +
+           "\nAlarm,Alarm,Source,Source,Output,Trip Point,Deadband,Enunciate System\n"
+           "Number,Mode,Module,Channel,Relay,,,Faults\n";
+}
+const std::string FILE_HEADER = FileHeader();
+
+struct ReadResult {
+    std::vector<AlarmRecord> rows;
+    std::optional<RowProblem> problem; // set when a row was unacceptable
+};
+
+ReadResult ReadRows(const std::string& text) {
+    std::istringstream in(text);
+    ReadResult result;
+    SkipFileHeader(in);
+    for (int k = 1; k <= ALARM_COUNT && !in.eof(); ++k) {
+        AlarmRecord record;
+        RowProblem problem;
+        const RowOutcome outcome = ReadRow(in, record, &problem);
+        if (outcome == RowOutcome::Unacceptable)
+            result.problem = problem;
+        if (outcome != RowOutcome::Row)
+            break;
+        result.rows.push_back(record);
+        in.peek();
+    }
+    return result;
+}
+
+std::string WithCrLf(const std::string& text) {
+    return std::regex_replace(text, std::regex("\n"), "\r\n");
+}
+
+constexpr int MODE = 2, MODULE = 3, CHANNEL = 4, RELAY = 5, TRIP = 6, DEADBAND = 7, FAULTS = 8;
+
+// An enabled alarm inside every range; each case changes fields of it (1-based).
+struct Fields {
+    std::array<std::string, 8> text{"1", "1", "2", "1", "0", "10.0000", "1.0000", "0"};
+    Fields& Set(int field, const std::string& value) {
+        text[static_cast<std::size_t>(field - 1)] = value;
+        return *this;
+    }
+    std::string Text() const {
+        std::string row;
+        for (const std::string& t : text)
+            row += t + ",";
+        row.back() = '\n';
+        return row;
+    }
+};
+Fields With(int field, const std::string& value) {
+    return Fields().Set(field, value);
+}
+
+std::pair<AlarmRecord, RowProblem> Read(const Fields& f, RowOutcome expected = RowOutcome::Row) {
+    std::istringstream in(f.Text());
+    std::pair<AlarmRecord, RowProblem> r;
+    EXPECT_EQ(ReadRow(in, r.first, &r.second), expected) << f.Text() << r.second.rule;
+    return r;
+}
+
+// Row n of a valid file, and the records that rows 1 to count read as.
+std::string Row(int n) {
+    return std::to_string(n) + ",2," + std::to_string(n % 15 + 2) + ",4,8,-" + std::to_string(n) +
+           ".5000,0.2500," + std::to_string(n % 2) + "\n";
+}
+std::string Rows(int count) {
+    std::string text;
+    for (int n = 1; n <= count; ++n)
+        text += Row(n);
+    return text;
+}
+std::vector<AlarmRecord> Records(int count) {
+    std::vector<AlarmRecord> records;
+    for (int n = 1; n <= count; ++n)
+        records.push_back({2, static_cast<WORD>(n % 15 + 2), 4, 8, -n - 0.5f, 0.25f, n % 2 == 1});
+    return records;
+}
+} // namespace
+
+// The atoi rule, clamped to int instead of wrapping ("4294967297" must not pass as 1); the
+// strtod rule in the classic locale, accepted only when it uses up the whole text.
+TEST(FieldRules, IntegerAndRealTexts) {
+    const char* integers[] = {
+        "",           "abc", "-",  "--1",   "\t\r\n 12",  "12abc",      "1\r",
+        "1.9",        "-1",  "+7", "65536", "2147483648", "4294967297", "9999999999999999999",
+        "-2147483649"};
+    const int values[] = {0,  0, 0,     0,       12,      12,      1,      1,
+                          -1, 7, 65536, INT_MAX, INT_MAX, INT_MAX, INT_MIN};
+    for (std::size_t i = 0; i < std::size(values); ++i)
+        EXPECT_EQ(IntegerRule(integers[i]), values[i]) << integers[i];
+    EXPECT_EQ(IntegerRule("1\0 2"s), 1);
+    const char* reals[] = {"",   "1e-50", "+1.5",       "0x1.8p0", "-1.5E-2",
+                           ".5", "0.1",   "-1234.5678", "3.4e38"};
+    const float accepted[] = {
+        0.0f, 0.0f, 1.5f, 1.5f, -0.015f, 0.5f, float(0.1), float(-1234.5678), float(3.4e38)};
+    for (std::size_t i = 0; i < std::size(accepted); ++i) {
+        float value = -99.0f;
+        EXPECT_EQ(RealRule(reals[i], value), RealRuleResult::Accepted) << reals[i];
+        EXPECT_EQ(value, accepted[i]) << reals[i];
+    }
+    float value = 0.0f;
+    for (const std::string& text : {"1.5\r"s, "-"s, "1,5"s, "1.5\0"s, "1e"s})
+        EXPECT_EQ(RealRule(text, value), RealRuleResult::NotNumber) << text;
+    for (const char* text : {"1e39", "-1e39", "1e400", "-1e400"})
+        EXPECT_EQ(RealRule(text, value), RealRuleResult::TooLarge) << text;
+    // NaN and infinity keep their value and sign, for the alarms that may hold them.
+    for (const char* text : {"nan", "-nan", "inf", "-inf"}) {
+        EXPECT_EQ(RealRule(text, value), RealRuleResult::NotFinite) << text;
+        EXPECT_EQ(std::signbit(value), text[0] == '-') << text;
+        EXPECT_EQ(std::isnan(value), std::string(text).ends_with("nan")) << text;
+    }
+}
+
+// Module and channel ranges hold only for an enabled alarm; the others under every mode.
+TEST(RowValues, RangeOfEveryFieldUnderEachMode) {
+    const struct {
+        int field;
+        std::vector<const char*> accepted, refused;
+        std::string rule;
+    } cases[] = {
+        {1, {"17", "x", ""}, {}, ""},
+        {MODE, {" 2", "2x"}, {"3", "-1", "65536", "99999999999"}, "mode must be 0 to 2"},
+        {MODULE, {"2", "16"}, {"1", "17"}, "source module must be 2 to 16 when mode is not 0"},
+        {CHANNEL, {"4"}, {"0", "5"}, "source channel must be 1 to 4 when mode is not 0"},
+        {RELAY, {"8"}, {"9", "-1"}, "output relay must be 0 to 8"},
+        {TRIP, {"", " 1.5", "-2.5e1"}, {"1.5 ", "1.5x", " "}, "trip point is not a number"},
+        {TRIP, {}, {"nan", "-nan", "inf", "-inf"}, "trip point must be finite when mode is not 0"},
+        {TRIP, {}, {"1e39", "-1e400"}, "trip point is too large for single precision"},
+        {DEADBAND, {"", " 1.5", "-2.5e1"}, {"1.5 ", "1.5x", " "}, "deadband is not a number"},
+        {DEADBAND, {}, {"nan", "-inf"}, "deadband must be finite when mode is not 0"},
+        {DEADBAND, {}, {"1e39"}, "deadband is too large for single precision"}};
+    for (const auto& c : cases) {
+        for (const char* mode : {"0", "1", "2"}) {
+            SCOPED_TRACE("mode "s + mode + ", field " + std::to_string(c.field));
+            for (const char* text : c.accepted)
+                Read(With(MODE, mode).Set(c.field, text));
+            for (const char* text : c.refused) {
+                const Fields f = With(MODE, mode).Set(c.field, text);
+                if (c.rule.ends_with("when mode is not 0") && mode == "0"s) {
+                    Read(f);
+                    continue;
+                }
+                const RowProblem p = Read(f, RowOutcome::Unacceptable).second;
+                EXPECT_EQ(p.field, c.field);
+                EXPECT_EQ(p.value, text);
+                EXPECT_EQ(p.rule, c.rule);
+            }
+        }
+    }
+}
+
+// Words keep their low 16 bits; the faults flag is any non-zero integer up to the line end;
+// rules go in field order; 19 characters are read whole, 20 refuse the row in any field.
+TEST(RowValues, WordsFlagRuleOrderAndFieldLimit) {
+    const AlarmRecord r = Read(With(MODE, "off").Set(MODULE, "-1").Set(CHANNEL, "65537")).first;
+    EXPECT_EQ(r, (AlarmRecord{0, 65535, 1, 0, 10.0f, 1.0f, false}));
+    for (const char* text : {"2", "-1", " 1", "1,extra", "1\r"})
+        EXPECT_TRUE(Read(With(FAULTS, text)).first.enunciateFaults) << text;
+    for (const char* text : {"0", "", "abc", "0,extra"})
+        EXPECT_FALSE(Read(With(FAULTS, text)).first.enunciateFaults) << text;
+
+    Fields f = With(MODE, "3").Set(RELAY, "9").Set(TRIP, "x");
+    EXPECT_EQ(Read(f, RowOutcome::Unacceptable).second.field, MODE);
+    f.Set(MODE, "1");
+    EXPECT_EQ(Read(f, RowOutcome::Unacceptable).second.field, RELAY);
+    const AlarmRecord before{2, 4, 2, 5, 75.5f, 1.25f, true};
+    AlarmRecord record = before;
+    std::istringstream in(f.Text());
+    EXPECT_FALSE(ReadAlarmRow(in, record));
+    EXPECT_EQ(record, before);
+
+    const AlarmRecord whole = Read(With(1, "1234567890123456789")
+                                       .Set(TRIP, "1.00000000000000000")
+                                       .Set(FAULTS, std::string(18, '0') + "1"))
+                                  .first;
+    EXPECT_EQ(whole.tripPoint, 1.0f);
+    EXPECT_TRUE(whole.enunciateFaults);
+    for (int field = 1; field <= FAULTS; ++field) {
+        const RowProblem p =
+            Read(With(field, std::string(19, '0') + "1"), RowOutcome::Unacceptable).second;
+        EXPECT_EQ(p.field, field);
+        EXPECT_EQ(p.rule, "field longer than 19 characters");
+        EXPECT_EQ(p.value.size(), 22u) << "19 characters and a cut mark: " << p.value;
+    }
+}
+
+// Whole texts read as the download reads them, with LF and with CR LF line ends: rows up to
+// the end or to the first unacceptable row (field 0: the header broke the stream). The plain
+// shapes (five rows, no last line end, a blank line between rows) are the agreement tests'.
+TEST(FileShape, RowsReadAndTheFirstProblem) {
+    for (std::size_t cut = 0; cut <= FILE_HEADER.size(); ++cut) {
+        std::istringstream in(FILE_HEADER.substr(0, cut));
+        EXPECT_TRUE(SkipFileHeader(in));
+        AlarmRecord record;
+        EXPECT_EQ(ReadRow(in, record), RowOutcome::NoMoreRows) << "cut at " << cut;
+    }
+    constexpr int NONE = -1;
+    const std::string five = Rows(5), sixCut = Row(6).substr(0, Row(6).size() - 2);
+    const std::tuple<std::string, int, int> cases[] = {
+        {FILE_HEADER + five + "\r\n  \n\t\n" + std::string(300, '\n'), 5, NONE},
+        {FILE_HEADER + Rows(2) + "3,2,5,4,8,-3.5,0.25,1,extra,more\n4,2,6\n,4,8,-4.5,0.25,0\n", 4,
+         NONE},
+        {"1\n" + std::string(199, 'h') + "\n3\n4\n5\n" + Rows(2) + "3,2,5,4,8,-3.5,0.25," +
+             std::string(18, '0') + "1\n",
+         3, NONE},
+        {FILE_HEADER + five + sixCut, 6, NONE},
+        {FILE_HEADER + five + "6", 5, 1},
+        {FILE_HEADER + five + "6,1,2,1,0,10.0,1.0", 5, 7},
+        {"1\n2\n" + std::string(200, 'x') + "\n4\n5\n" + five, 0, 0},
+    };
+    for (const auto& [lfText, rows, field] : cases) {
+        for (const std::string& text : {lfText, WithCrLf(lfText)}) {
+            SCOPED_TRACE(text);
+            const ReadResult result = ReadRows(text);
+            EXPECT_EQ(result.rows, Records(rows));
+            ASSERT_EQ(result.problem.has_value(), field != NONE);
+            if (result.problem) {
+                EXPECT_EQ(result.problem->field, field);
+                EXPECT_EQ(result.problem->rule,
+                          field ? "row cut short by end of file"
+                                : "file unreadable here (header line of 200 or more "
+                                  "characters, or a read error)");
+            }
+        }
+    }
+    std::ifstream missing("/nonexistent/orx-config.csv");
+    EXPECT_FALSE(SkipFileHeader(missing));
+    AlarmRecord record;
+    EXPECT_EQ(ReadRow(missing, record), RowOutcome::Unacceptable);
+}
+
+// Line 6: row 1; lines 7-8 blank; line 9: row 2, whose mode is on line 10; then a refused row
+// with a long field is consumed to its line end, so reading goes on with the next row.
+TEST(FileShape, RowLinesCountBlankLinesAndLineEnds) {
+    std::istringstream in(FILE_HEADER + "1,1,2,1,0,1,1,0\r\n\n\r\n2,\n2,2,1,0,1,1,0\n" +
+                          With(TRIP, std::string(500, '1')).Text() + "\n" + With(MODE, "2").Text());
+    ASSERT_TRUE(SkipFileHeader(in));
+    AlarmRecord record;
+    const std::tuple<RowOutcome, int, int> rows[] = {{RowOutcome::Row, 0, 1},
+                                                     {RowOutcome::Row, 2, 4},
+                                                     {RowOutcome::Unacceptable, 0, 1},
+                                                     {RowOutcome::Row, 1, 2},
+                                                     {RowOutcome::NoMoreRows, 0, 0}};
+    for (const auto& [outcome, blankLines, lineEnds] : rows) {
+        RowLines lines;
+        EXPECT_EQ(ReadRow(in, record, nullptr, &lines), outcome);
+        EXPECT_EQ(lines.blankLines, blankLines);
+        EXPECT_EQ(lines.lineEnds, lineEnds);
+    }
+    EXPECT_EQ(record.mode, 2);
+}
+
+namespace {
+constexpr std::time_t SAT_DEC_05_2026_213152_UTC = 1796506312;
+constexpr std::time_t FRI_JAN_09_2026_080405_UTC = 1767945845;
+const AlarmRecord EXAMPLE{2, 4, 2, 5, 75.5f, 1.25f, true};
+const std::string EXAMPLE_ROW = "3,2,4,2,5,75.5000,1.2500,1\n";
+
+#ifdef _WIN32
+int setenv(const char* name, const char* value, int) {
+    return _putenv_s(name, value);
+}
+#endif
+
+std::string Header(DWORD serial, std::time_t when, const char* zone) {
+    setenv("TZ", zone, 1);
+    tzset();
+    std::ostringstream out;
+    WriteFileHeader(out, serial, when);
+    return out.str();
+}
+
+// Comma decimal point and grouped thousands, as many European locales have.
+struct CommaPunct : std::numpunct<char> {
+    char do_decimal_point() const override { return ','; }
+    char do_thousands_sep() const override { return '.'; }
+    std::string do_grouping() const override { return "\3"; }
+};
+} // namespace
+
+// Local time with a two-digit day; the serial is unsigned; a failed stream gets nothing.
+TEST(FileHeader, TimeAndSerialLines) {
+    EXPECT_EQ(Header(0, FRI_JAN_09_2026_080405_UTC, "UTC0"),
+              FileHeader("Fri Jan 09 08:04:05 2026", "0"));
+    EXPECT_EQ(Header(65538, SAT_DEC_05_2026_213152_UTC, "XYZ-3"),
+              FileHeader("Sun Dec 06 00:31:52 2026", "65538"));
+    EXPECT_EQ(Header(4294967295u, std::numeric_limits<std::time_t>::max(), "UTC0"),
+              FileHeader("??? ??? ?? ??:??:?? ????", "4294967295"));
+    std::ostringstream failed;
+    failed.setstate(std::ios_base::badbit);
+    WriteFileHeader(failed, 1, SAT_DEC_05_2026_213152_UTC);
+    failed.clear();
+    EXPECT_EQ(failed.str(), "");
+}
+
+// Words as unsigned decimals, reals fixed with four decimals rounded to nearest, whatever the
+// stream's own settings; the array form writes the same row and refuses short arrays.
+TEST(AlarmRow, ExactBytes) {
+    constexpr float NAN_VALUE = std::numeric_limits<float>::quiet_NaN();
+    constexpr float INFINITY_VALUE = std::numeric_limits<float>::infinity();
+    const std::pair<AlarmRecord, std::string> cases[] = {
+        {AlarmRecord{}, "7,0,0,0,0,0.0000,0.0000,0\n"},
+        {{0, 0, 0, 0, 0.5f, -12.0f, false}, "1,0,0,0,0,0.5000,-12.0000,0\n"},
+        {{0, 0, 0, 0, 1000.0f, 2.71828f, false}, "1,0,0,0,0,1000.0000,2.7183,0\n"},
+        {{0, 0, 0, 0, 1e10f, -0.00004f, false}, "1,0,0,0,0,10000000000.0000,-0.0000,0\n"},
+        {{65535, 65535, 32768, 8, 0, 0, false}, "32,65535,65535,32768,8,0.0000,0.0000,0\n"},
+        {{0, 0, 0, 0, -NAN_VALUE, -INFINITY_VALUE, false}, "2,0,0,0,0,-nan,-inf,0\n"}};
+    for (const auto& [record, row] : cases) {
+        std::ostringstream one;
+        WriteAlarmRow(one, std::stoi(row), record);
+        EXPECT_EQ(one.str(), row);
+    }
+    std::ostringstream out;
+    out.setf(std::ios_base::scientific, std::ios_base::floatfield);
+    out.precision(2);
+    out.width(10);
+    WriteAlarmRow(out, 3, EXAMPLE);
+    WriteFileNote(out);
+    EXPECT_EQ(out.str(),
+              EXAMPLE_ROW + "\"Alarm Mode (0 = Disabled, 1 = Trip Low, 2 = Trip High)\"\n");
+
+    AlarmArrays arrays;
+    EXPECT_EQ(arrays.floats.GetSize(), 4); // room for the four-register float read
+    EXPECT_EQ(arrays.ToRecord(), AlarmRecord{});
+    arrays.FromRecord(EXAMPLE);
+    EXPECT_EQ(arrays.ToRecord(), EXAMPLE);
+    arrays.floats[2] = 9.0f; // slots beyond the first two are not part of the alarm
+    arrays.faults[0] = 2;    // any non-zero byte is the flag
+    EXPECT_EQ(arrays.ToRecord(), EXAMPLE);
+    std::ostringstream fromArrays;
+    WriteAlarmRow(fromArrays, 3, arrays.words, arrays.floats, arrays.faults);
+    EXPECT_EQ(fromArrays.str(), EXAMPLE_ROW);
+    CArray<float, float> oneFloat;
+    oneFloat.SetSize(1);
+    EXPECT_THROW(WriteAlarmRow(out, 1, arrays.words, oneFloat, arrays.faults),
+                 std::invalid_argument);
+    EXPECT_THROW(WriteAlarmRow(out, 1, arrays.words, arrays.floats, CByteArray()),
+                 std::invalid_argument);
+}
+
+// Under a comma locale (C++ always, the C library's where one is installed) the file is
+// still written and read in the classic one.
+TEST(CommaLocale, WritingAndReadingStayClassic) {
+    const std::string oldC = std::setlocale(LC_ALL, nullptr);
+    for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "de_DE", "fr_FR"})
+        if (std::setlocale(LC_ALL, name))
+            break;
+    const std::locale oldCpp =
+        std::locale::global(std::locale(std::locale::classic(), new CommaPunct));
+    std::ostringstream row;
+    WriteAlarmRow(row, 3, EXAMPLE);
+    EXPECT_EQ(row.str(), EXAMPLE_ROW);
+    std::ostringstream header;
+    WriteFileHeader(header, 4294967295u, 0);
+    EXPECT_NE(header.str().find("Serial Number: 4294967295\n"), std::string::npos);
+    std::ostringstream prepared;
+    PrepareFileStream(prepared);
+    prepared << 1.5 << ' ' << 12345;
+    EXPECT_EQ(prepared.str(), "1.5000 12345");
+    EXPECT_EQ(ReadRows(FILE_HEADER + row.str()).rows, std::vector<AlarmRecord>{EXAMPLE});
+    float value = 0.0f;
+    EXPECT_EQ(RealRule("1,5", value), RealRuleResult::NotNumber);
+    std::locale::global(oldCpp);
+    std::setlocale(LC_ALL, oldC.c_str());
+}
+
+TEST(AlarmAddresses, EveryAlarmHasItsRegistersAndItsFaultsBit) {
+    EXPECT_EQ(AlarmRegisterAddress(1), 3000);
+    EXPECT_EQ(AlarmRegisterAddress(ALARM_COUNT) + ALARM_STRIDE - 1, 3255);
+    EXPECT_EQ(AlarmFlagAddress(1), 3000);
+    EXPECT_EQ(AlarmFlagAddress(ALARM_COUNT), 3031);
+}

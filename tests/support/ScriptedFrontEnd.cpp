@@ -29,19 +29,18 @@ void CScriptedFrontEnd::OnDialogShow(CDialog& dlg) {
 }
 
 void CScriptedFrontEnd::OnControlChanged(CWnd& wnd, UiChange change) {
-    CUiEvent e{.kind = CUiEvent::Text, .id = wnd.GetDlgCtrlID()};
+    const int id = wnd.GetDlgCtrlID();
     auto* progress = dynamic_cast<CProgressCtrl*>(&wnd);
-    if (change == UiChange::Enabled) {
-        e.kind = CUiEvent::Enabled;
-        e.value = wnd.IsWindowEnabled() ? 1 : 0;
-    } else if (change == UiChange::Text) {
+    CUiEvent e{.kind = CUiEvent::Text, .id = id};
+    if (change == UiChange::Enabled)
+        e = {.kind = CUiEvent::Enabled, .id = id, .value = wnd.IsWindowEnabled() ? 1 : 0};
+    else if (change == UiChange::Text)
         e.text = wnd.GetWindowText();
-    } else if (change == UiChange::ProgressRange && progress) {
+    else if (change == UiChange::ProgressPos && progress)
+        e = {.kind = CUiEvent::ProgressPos, .id = id, .value = progress->GetPos()};
+    else if (change == UiChange::ProgressRange && progress) {
         e.kind = CUiEvent::ProgressRange;
         progress->GetRange(e.value, e.value2);
-    } else if (change == UiChange::ProgressPos && progress) {
-        e.kind = CUiEvent::ProgressPos;
-        e.value = progress->GetPos();
     } else {
         return; // a change no test looks at
     }

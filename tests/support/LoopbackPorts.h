@@ -1,6 +1,6 @@
 #pragma once
-// Raw TCP sockets on 127.0.0.1 that the tests pick and play themselves, on the system's own
-// sockets (POSIX, or Windows Sockets); standard types only.
+// Raw TCP sockets on 127.0.0.1 that the tests play themselves, on the system's own sockets
+// (POSIX or Windows Sockets); standard types only.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,14 +11,12 @@ constexpr RawSocket NO_RAW_SOCKET = -1;
 
 // A loopback port that was free a moment ago and has no listener: connecting is refused.
 unsigned short RefusingPort();
-
-// A listening socket on a port the system picks; throws when there is none.
+// A listener on a port the system picks; throws when there is none.
 RawSocket ListenOnLoopback(int backlog, unsigned short& port);
-// The next connection, within timeoutMs; NO_RAW_SOCKET when none came.
+// The next connection within timeoutMs, or NO_RAW_SOCKET.
 RawSocket AcceptWithin(RawSocket listener, int timeoutMs);
-// Each receive of the socket gives up after timeoutMs.
 void SetReceiveTimeout(RawSocket socket, int timeoutMs);
-// As much as one recv/send takes; -1 on failure.
+// One recv/send; -1 on failure.
 int ReceiveSome(RawSocket socket, void* data, std::size_t length);
 int SendRaw(RawSocket socket, const void* data, std::size_t length);
 bool ReceiveExactly(RawSocket socket, void* data, std::size_t length);
@@ -27,9 +25,8 @@ void SetSendBuffer(RawSocket socket, int bytes);
 void ResetOnClose(RawSocket socket);
 void CloseRaw(RawSocket socket);
 
-// A loopback port whose listener never accepts and whose queue is full: the system drops
-// further connection requests, so a connect to it neither succeeds nor fails until the
-// connecting side gives up.
+// A listener that never accepts, with its queue full: a connect to it neither succeeds nor
+// fails until the connecting side gives up.
 class UnansweredPort {
 public:
     UnansweredPort();
@@ -39,7 +36,6 @@ public:
     unsigned short Port() const { return m_port; }
 
 private:
-    RawSocket m_listener = NO_RAW_SOCKET;
+    RawSocket m_listener = NO_RAW_SOCKET, m_filler = NO_RAW_SOCKET;
     unsigned short m_port = 0;
-    std::vector<RawSocket> m_fillers;
 };

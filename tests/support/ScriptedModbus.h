@@ -4,13 +4,13 @@
 
 #include "modbus/Modbus.h"
 
+#include <algorithm>
 #include <deque>
-#include <initializer_list>
 #include <vector>
 
 struct ScriptedReply {
     WORD code = MODBUS_OK;   // what TxRx returns
-    std::vector<BYTE> bytes; // copied into the response when code is MODBUS_OK
+    std::vector<BYTE> bytes; // copied into the response (none for a failure)
 };
 
 struct RecordedRequest {
@@ -21,33 +21,24 @@ struct RecordedRequest {
 class ScriptedModbus : public CModbus {
 public:
     // Queue one reply. An empty script answers every request with noReplyCode.
-    void Reply(std::initializer_list<BYTE> bytes) { m_script.push_back({MODBUS_OK, bytes}); }
-    void Reply(const std::vector<BYTE>& bytes) { m_script.push_back({MODBUS_OK, bytes}); }
+    void Reply(std::vector<BYTE> bytes) { m_script.push_back({MODBUS_OK, std::move(bytes)}); }
     void Fail(WORD code) { m_script.push_back({code, {}}); }
 
     WORD TxRx(const CByteArray& request, WORD requestLength, CByteArray& response,
               WORD responseLength) override {
-        RecordedRequest r;
-        for (WORD i = 0; i < requestLength && i < request.GetSize(); ++i)
-            r.request.push_back(request[i]);
-        r.responseLength = responseLength;
-        requests.push_back(r);
-
+        const auto sent = std::min<INT_PTR>(requestLength, request.GetSize());
+        requests.push_back({{request.GetData(), request.GetData() + sent}, responseLength});
         if (response.GetSize() < responseLength)
             response.SetSize(responseLength);
         if (m_script.empty())
             return noReplyCode;
-        ScriptedReply reply = m_script.front();
+        const ScriptedReply reply = m_script.front();
         m_script.pop_front();
-        if (reply.code != MODBUS_OK)
-            return reply.code;
         for (std::size_t i = 0; i < reply.bytes.size() && i < responseLength; ++i)
             response[static_cast<INT_PTR>(i)] = reply.bytes[i];
-        return MODBUS_OK;
+        return reply.code;
     }
     BOOL IsConnected() override { return TRUE; }
-
-    std::size_t Pending() const { return m_script.size(); }
 
     std::vector<RecordedRequest> requests;
     WORD noReplyCode = MODBUS_TCP_SOCKET_ERROR;

@@ -1,6 +1,6 @@
 #include "support/LoopbackPorts.h"
 
-#include "net/SocketTypes.h"
+#include "net/SystemSocket.h"
 #include "platform/SocketLibrary.h"
 
 #include <stdexcept>
@@ -8,18 +8,13 @@
 #ifdef _WIN32
 #include <winsock2.h>
 #include <ws2tcpip.h>
+constexpr int NO_SIGNAL = 0, CLOSE_ON_EXEC = 0;
 #else
 #include <sys/socket.h>
-#include <unistd.h>
+constexpr int NO_SIGNAL = MSG_NOSIGNAL, CLOSE_ON_EXEC = SOCK_CLOEXEC;
 #endif
 
 namespace {
-
-#ifdef _WIN32
-constexpr int NO_SIGNAL = 0, CLOSE_ON_EXEC = 0;
-#else
-constexpr int NO_SIGNAL = MSG_NOSIGNAL, CLOSE_ON_EXEC = SOCK_CLOEXEC;
-#endif
 
 SOCKET S(RawSocket s) {
     return static_cast<SOCKET>(s);
@@ -29,11 +24,15 @@ template <class T> void SetOption(RawSocket s, int name, const T& value) {
     ::setsockopt(S(s), SOL_SOCKET, name, reinterpret_cast<const char*>(&value), sizeof value);
 }
 
+RawSocket NewSocket() {
+    StartSocketLibrary();
+    return static_cast<RawSocket>(::socket(AF_INET, SOCK_STREAM | CLOSE_ON_EXEC, 0));
+}
+
 } // namespace
 
 RawSocket ListenOnLoopback(int backlog, unsigned short& port) {
-    StartSocketLibrary();
-    const auto s = static_cast<RawSocket>(::socket(AF_INET, SOCK_STREAM | CLOSE_ON_EXEC, 0));
+    const RawSocket s = NewSocket();
     sockaddr_in address = MakeSocketAddress(LOOPBACK_ADDRESS, 0);
     socklen_t length = sizeof address;
     if (s == NO_RAW_SOCKET || ::bind(S(s), reinterpret_cast<sockaddr*>(&address), length) != 0 ||
@@ -75,11 +74,6 @@ int SendRaw(RawSocket socket, const void* data, std::size_t length) {
         ::send(S(socket), static_cast<const char*>(data), static_cast<int>(length), NO_SIGNAL));
 }
 
-bool ReceiveExactly(RawSocket socket, void* data, std::size_t length) {
-    return ::recv(S(socket), static_cast<char*>(data), static_cast<int>(length), MSG_WAITALL) ==
-           static_cast<int>(length);
-}
-
 void SetSendBuffer(RawSocket socket, int bytes) {
     SetOption(socket, SO_SNDBUF, bytes);
 }
@@ -89,17 +83,11 @@ void ResetOnClose(RawSocket socket) {
 }
 
 void CloseRaw(RawSocket socket) {
-#ifdef _WIN32
-    ::closesocket(S(socket));
-#else
-    ::close(S(socket));
-#endif
+    netsys::Close(S(socket));
 }
 
 // A backlog of 0 still queues one connection: the filler's fills the queue.
-UnansweredPort::UnansweredPort() {
-    m_listener = ListenOnLoopback(0, m_port);
-    m_filler = static_cast<RawSocket>(::socket(AF_INET, SOCK_STREAM | CLOSE_ON_EXEC, 0));
+UnansweredPort::UnansweredPort() : m_listener(ListenOnLoopback(0, m_port)), m_filler(NewSocket()) {
     const sockaddr_in address = MakeSocketAddress(LOOPBACK_ADDRESS, m_port);
     if (::connect(S(m_filler), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
         throw std::runtime_error("test listener: the queue does not fill");

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 using RawSocket = std::intptr_t;
 constexpr RawSocket NO_RAW_SOCKET = -1;
@@ -19,7 +18,6 @@ void SetReceiveTimeout(RawSocket socket, int timeoutMs);
 // One recv/send; -1 on failure.
 int ReceiveSome(RawSocket socket, void* data, std::size_t length);
 int SendRaw(RawSocket socket, const void* data, std::size_t length);
-bool ReceiveExactly(RawSocket socket, void* data, std::size_t length);
 void SetSendBuffer(RawSocket socket, int bytes);
 // Closing then resets the connection instead of ending it in order.
 void ResetOnClose(RawSocket socket);
@@ -36,6 +34,6 @@ public:
     unsigned short Port() const { return m_port; }
 
 private:
-    RawSocket m_listener = NO_RAW_SOCKET, m_filler = NO_RAW_SOCKET;
-    unsigned short m_port = 0;
+    unsigned short m_port = 0; // before m_listener, which sets it
+    RawSocket m_listener, m_filler;
 };

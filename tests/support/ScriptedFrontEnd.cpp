@@ -1,73 +1,74 @@
 #include "support/ScriptedFrontEnd.h"
 
-#include "platform/ui/Dialog.h"
 #include "platform/ui/ProgressCtrl.h"
 
-// Records e and takes out the first action scripted for it, all under the lock.
-template <class Action>
-Action CScriptedFrontEnd::Take(std::vector<Scripted<Action>>& all, const CUiEvent& e) {
-    std::lock_guard lock(m_mutex);
-    m_events.push_back(e);
-    const bool dialog = e.kind == CUiEvent::DialogShown;
-    const auto found = std::find_if(all.begin(), all.end(), [&](const Scripted<Action>& s) {
-        return dialog ? s.key == e.value
-                      : e.kind == CUiEvent::Text && s.key == e.id && s.text == e.text;
-    });
-    if (found == all.end())
-        return {};
-    Action action = std::move(found->action);
-    all.erase(found);
-    return action;
+#include <algorithm>
+
+std::vector<CUiEvent> CScriptedFrontEnd::Events(CUiEvent::Kind kind) const {
+    std::vector<CUiEvent> selected = Copy(m_events);
+    std::erase_if(selected, [kind](const CUiEvent& e) { return e.kind != kind; });
+    return selected;
 }
 
-void CScriptedFrontEnd::OnDialogShow(CDialog& dlg) {
-    const CUiEvent e{.kind = CUiEvent::DialogShown,
-                     .text = dlg.GetWindowText(),
-                     .value = static_cast<int>(dlg.GetTemplateID())};
-    if (const auto action = Take(m_dialogActions, e))
-        action(dlg);
+std::vector<CString> CScriptedFrontEnd::Texts(int id) const {
+    std::vector<CString> texts;
+    for (const CUiEvent& e : Events(CUiEvent::Text))
+        if (e.id == id)
+            texts.push_back(e.text);
+    return texts;
 }
 
+std::vector<UINT> CScriptedFrontEnd::ExitCodes() const {
+    std::vector<UINT> codes;
+    for (const CUiEvent& e : Events(CUiEvent::WorkerEnded))
+        codes.push_back(static_cast<UINT>(e.value));
+    return codes;
+}
+
+// The change is recorded and its scripted action taken out under the lock, then run.
 void CScriptedFrontEnd::OnControlChanged(CWnd& wnd, UiChange change) {
-    const int id = wnd.GetDlgCtrlID();
-    auto* progress = dynamic_cast<CProgressCtrl*>(&wnd);
-    CUiEvent e{.kind = CUiEvent::Text, .id = id};
+    const auto* progress = dynamic_cast<const CProgressCtrl*>(&wnd);
+    CUiEvent e{CUiEvent::Text, wnd.GetDlgCtrlID(), wnd.GetWindowText(),
+               wnd.IsWindowEnabled() ? 1 : 0};
     if (change == UiChange::Enabled)
-        e = {.kind = CUiEvent::Enabled, .id = id, .value = wnd.IsWindowEnabled() ? 1 : 0};
-    else if (change == UiChange::Text)
-        e.text = wnd.GetWindowText();
-    else if (change == UiChange::ProgressPos && progress)
-        e = {.kind = CUiEvent::ProgressPos, .id = id, .value = progress->GetPos()};
-    else if (change == UiChange::ProgressRange && progress) {
+        e.kind = CUiEvent::Enabled;
+    else if (progress && change == UiChange::ProgressPos)
+        e = {CUiEvent::ProgressPos, e.id, {}, progress->GetPos()};
+    else if (progress && change == UiChange::ProgressRange) {
         e.kind = CUiEvent::ProgressRange;
         progress->GetRange(e.value, e.value2);
-    } else {
+    } else if (change != UiChange::Text)
         return; // a change no test looks at
-    }
-    if (const auto action = Take(m_textActions, e))
-        action();
+    std::unique_lock lock(m_mutex);
+    m_events.push_back(e);
+    const auto found = std::find_if(m_textActions.begin(), m_textActions.end(), [&](auto& a) {
+        return e.kind == CUiEvent::Text && a.first.id == e.id && a.first.text == e.text;
+    });
+    if (found == m_textActions.end())
+        return;
+    const auto action = std::move(found->second);
+    m_textActions.erase(found);
+    lock.unlock();
+    action();
 }
 
 int CScriptedFrontEnd::MessageBox(const char* text, UINT type, UINT, const char* detail) {
     std::lock_guard lock(m_mutex);
-    m_events.push_back({CUiEvent::MessageBox, 0, CString(text), static_cast<int>(type), 0,
-                        CString(detail ? detail : "")});
-    int answer = (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
-    if (!m_boxAnswers.empty()) {
-        answer = m_boxAnswers.front();
-        m_boxAnswers.pop_front();
-    }
+    m_events.push_back({CUiEvent::MessageBox, 0, text, int(type), 0, detail ? detail : ""});
+    if (m_boxAnswers.empty())
+        return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
+    const int answer = m_boxAnswers.front();
+    m_boxAnswers.pop_front();
     return answer;
 }
 
 INT_PTR CScriptedFrontEnd::ChooseFile(const CFileRequest& request, CString& path) {
     std::lock_guard lock(m_mutex);
     m_fileRequests.push_back(request);
-    std::pair<INT_PTR, CString> answer{IDCANCEL, CString()};
-    if (!m_fileAnswers.empty()) {
-        answer = m_fileAnswers.front();
-        m_fileAnswers.pop_front();
-    }
-    path = answer.second;
-    return answer.first;
+    if (m_fileAnswers.empty())
+        return IDCANCEL;
+    const auto [answer, chosen] = m_fileAnswers.front();
+    m_fileAnswers.pop_front();
+    path = chosen;
+    return answer;
 }

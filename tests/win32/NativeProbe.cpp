@@ -8,12 +8,11 @@ std::string Text(What what, Window window) {
     constexpr int CHARS = 1024;
     wchar_t text[CHARS] = {};
     const auto hwnd = static_cast<HWND>(window);
-    const HMENU menu = what == LastMenuItem ? GetSystemMenu(hwnd, FALSE) : nullptr;
     if (what == Class)
         GetClassNameW(hwnd, text, CHARS);
     else if (what == Caption)
         SendMessageW(hwnd, WM_GETTEXT, CHARS, reinterpret_cast<LPARAM>(text));
-    else
+    else if (const HMENU menu = GetSystemMenu(hwnd, FALSE))
         GetMenuStringW(menu, GetMenuItemCount(menu) - 1, text, CHARS, MF_BYPOSITION);
     return orxwin::Narrow(text);
 }
@@ -29,18 +28,15 @@ std::intptr_t Send(Window window, unsigned message, std::uintptr_t wParam, std::
                 : SendMessageW(hwnd, message, wParam, lParam);
 }
 
-Rect PlaceOf(Window control) {
-    RECT r{};
-    GetWindowRect(static_cast<HWND>(control), &r);
-    MapWindowPoints(nullptr, GetParent(static_cast<HWND>(control)), reinterpret_cast<POINT*>(&r),
-                    2);
-    return {r.left, r.top, r.right, r.bottom};
-}
-
-Rect DialogUnitsToPixels(Window dialog, int x, int y, int cx, int cy) {
-    RECT r{x, y, cx, cy}; // origin and size each, as the dialog manager maps them
-    MapDialogRect(static_cast<HWND>(dialog), &r);
-    return {r.left, r.top, r.left + r.right, r.top + r.bottom};
+std::pair<Rect, Rect> Places(Window control, int x, int y, int cx, int cy) {
+    const auto hwnd = static_cast<HWND>(control);
+    RECT is{}, planned{x, y, cx, cy}; // origin and size each, as the dialog manager maps them
+    GetWindowRect(hwnd, &is);
+    MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&is), 2);
+    MapDialogRect(GetParent(hwnd), &planned);
+    return {
+        {is.left, is.top, is.right, is.bottom},
+        {planned.left, planned.top, planned.left + planned.right, planned.top + planned.bottom}};
 }
 
 void TypeInto(Window address, const std::string& keys) {
@@ -50,16 +46,10 @@ void TypeInto(Window address, const std::string& keys) {
 }
 
 Window OwnedWindow(Window owner) {
-    std::pair<Window, HWND> search{owner, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM lParam) {
-            auto& [owner, found] = *reinterpret_cast<std::pair<Window, HWND>*>(lParam);
-            if (GetWindow(window, GW_OWNER) == owner && IsWindowVisible(window))
-                found = window;
-            return found == nullptr ? TRUE : FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.second;
+    for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT))
+        if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w))
+            return w;
+    return nullptr;
 }
 
 Window TopWindow(const std::string& caption) {

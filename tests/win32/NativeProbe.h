@@ -21,9 +21,8 @@ bool IsEnabled(Window window);
 // SendMessage, or PostMessage (then 0) when post.
 std::intptr_t Send(Window window, unsigned message, std::uintptr_t wParam = 0,
                    std::intptr_t lParam = 0, bool post = false);
-// A control's place in its dialog, and a rectangle in dialog units as MapDialogRect maps it.
-Rect PlaceOf(Window control);
-Rect DialogUnitsToPixels(Window dialog, int x, int y, int cx, int cy);
+// A control's place in its dialog, and the place x, y, cx, cy in dialog units maps to there.
+std::pair<Rect, Rect> Places(Window control, int x, int y, int cx, int cy);
 // One WM_CHAR for each key, from the address control's first field on.
 void TypeInto(Window address, const std::string& keys);
 // The first visible window that owner owns, or a top-level window by its caption; or nullptr.

@@ -1,5 +1,6 @@
 // Replays the seed corpus and every input that once broke a fuzzer through that fuzzer's
-// harness, whose own checks abort on a broken invariant.
+// harness, whose own checks abort on a broken invariant. No inputs at all fail the
+// uninstantiated-suite check.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -35,9 +36,5 @@ TEST_P(Replay, HarnessChecksHold) {
 }
 
 INSTANTIATE_TEST_SUITE_P(FUZZ_SUITE, Replay, testing::ValuesIn(InputFiles()));
-
-TEST(FUZZ_SUITE, SeedCorpusIsPresent) {
-    EXPECT_GT(InputFiles().size(), 1u) << "no inputs under " << FUZZ_CORPUS_DIR;
-}
 
 } // namespace

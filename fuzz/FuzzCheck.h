@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 inline void FuzzCheck(bool holds, const char* what) {
-    if (!holds) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
+    if (holds)
+        return;
+    std::fprintf(stderr, "invariant broken: %s\n", what);
+    std::abort();
 }

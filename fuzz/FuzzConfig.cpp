@@ -24,13 +24,13 @@ bool InRange(float value) {
 }
 
 void CheckRules(const AlarmRecord& r) {
-    FUZZ_CHECK(r.mode <= 2, "accepted mode outside 0 to 2");
-    FUZZ_CHECK(r.mode == 0 || (r.sourceModule >= 2 && r.sourceModule <= 16 &&
-                               r.sourceChannel >= 1 && r.sourceChannel <= 4),
-               "accepted module outside 2 to 16 or channel outside 1 to 4");
-    FUZZ_CHECK(r.outputRelay <= 8, "accepted relay outside 0 to 8");
-    FUZZ_CHECK(r.mode == 0 || (std::isfinite(r.tripPoint) && std::isfinite(r.deadband)),
-               "accepted a non-finite real in an enabled alarm");
+    FuzzCheck(r.mode <= 2, "accepted mode outside 0 to 2");
+    FuzzCheck(r.mode == 0 || (r.sourceModule >= 2 && r.sourceModule <= 16 && r.sourceChannel >= 1 &&
+                              r.sourceChannel <= 4),
+              "accepted module outside 2 to 16 or channel outside 1 to 4");
+    FuzzCheck(r.outputRelay <= 8, "accepted relay outside 0 to 8");
+    FuzzCheck(r.mode == 0 || (std::isfinite(r.tripPoint) && std::isfinite(r.deadband)),
+              "accepted a non-finite real in an enabled alarm");
 }
 
 std::string Written(int n, const AlarmRecord& record) {
@@ -41,13 +41,13 @@ std::string Written(int n, const AlarmRecord& record) {
 
 AlarmRecord WriteAndRead(int n, const AlarmRecord& record) {
     const std::string text = Written(n, record);
-    FUZZ_CHECK(!text.empty() && text.back() == '\n', "written row without its line end");
+    FuzzCheck(!text.empty() && text.back() == '\n', "written row without its line end");
     std::istringstream in(text);
     AlarmRecord back;
     std::vector<LossyReading> lossy;
-    FUZZ_CHECK(ReadRow(in, back, nullptr, nullptr, &lossy, n) == RowOutcome::Row,
-               "a written row is not read back");
-    FUZZ_CHECK(lossy.empty(), "a written row reads with a lossy reading");
+    FuzzCheck(ReadRow(in, back, nullptr, nullptr, &lossy, n) == RowOutcome::Row,
+              "a written row is not read back");
+    FuzzCheck(lossy.empty(), "a written row reads with a lossy reading");
     return back;
 }
 
@@ -63,16 +63,16 @@ bool Close(float written, float read) {
 // Four decimals may round the reals once; after that the text and the value agree.
 void CheckRoundTrip(int n, const AlarmRecord& record) {
     const AlarmRecord once = WriteAndRead(n, record);
-    FUZZ_CHECK(once.mode == record.mode && once.sourceModule == record.sourceModule &&
-                   once.sourceChannel == record.sourceChannel &&
-                   once.outputRelay == record.outputRelay &&
-                   once.enunciateFaults == record.enunciateFaults,
-               "round trip changed a whole-number field or the flag");
-    FUZZ_CHECK(Close(record.tripPoint, once.tripPoint) && Close(record.deadband, once.deadband),
-               "round trip moved a real by more than its last written decimal");
+    FuzzCheck(once.mode == record.mode && once.sourceModule == record.sourceModule &&
+                  once.sourceChannel == record.sourceChannel &&
+                  once.outputRelay == record.outputRelay &&
+                  once.enunciateFaults == record.enunciateFaults,
+              "round trip changed a whole-number field or the flag");
+    FuzzCheck(Close(record.tripPoint, once.tripPoint) && Close(record.deadband, once.deadband),
+              "round trip moved a real by more than its last written decimal");
     // Compared as text, which tells NaN apart by its sign only, as the file does.
-    FUZZ_CHECK(Written(n, WriteAndRead(n, once)) == Written(n, once),
-               "a second round trip changed the row");
+    FuzzCheck(Written(n, WriteAndRead(n, once)) == Written(n, once),
+              "a second round trip changed the row");
 }
 
 } // namespace
@@ -89,17 +89,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::vector<LossyReading> lossy;
         const RowOutcome outcome = ReadRow(file, record, &problem, nullptr, &lossy, n);
         for (const LossyReading& reading : lossy)
-            FUZZ_CHECK(reading.field != FIELD_TRIP_POINT && reading.field != FIELD_DEADBAND &&
-                           reading.field >= 1 && reading.field <= ROW_FIELDS &&
-                           reading.value.size() < FIELD_LIMIT,
-                       "lossy reading of no integer field, or of an overlong text");
+            FuzzCheck(reading.field != FIELD_TRIP_POINT && reading.field != FIELD_DEADBAND &&
+                          reading.field >= 1 && reading.field <= ROW_FIELDS &&
+                          reading.value.size() < FIELD_LIMIT,
+                      "lossy reading of no integer field, or of an overlong text");
         if (outcome != RowOutcome::Row) {
-            FUZZ_CHECK(lossy.empty(), "lossy readings of a row that was not accepted");
-            FUZZ_CHECK(record == untouched, "a row that was not accepted changed the record");
-            FUZZ_CHECK(outcome != RowOutcome::Unacceptable ||
-                           (problem.field >= 0 && problem.field <= ROW_FIELDS &&
-                            !problem.rule.empty() && problem.value.size() <= CUT_TEXT_LIMIT),
-                       "problem names no field, has no rule, or its text is not cut");
+            FuzzCheck(lossy.empty(), "lossy readings of a row that was not accepted");
+            FuzzCheck(record == untouched, "a row that was not accepted changed the record");
+            FuzzCheck(outcome != RowOutcome::Unacceptable ||
+                          (problem.field >= 0 && problem.field <= ROW_FIELDS &&
+                           !problem.rule.empty() && problem.value.size() <= CUT_TEXT_LIMIT),
+                      "problem names no field, has no rule, or its text is not cut");
             return 0;
         }
         CheckRules(record);

@@ -23,17 +23,11 @@ constexpr DWORD FUZZ_TIMEOUT_MS = 50; // the stream always ends, so no wait shou
 constexpr WORD BASE_ADDRESS = 3000;
 constexpr std::size_t HEADER = 6;
 constexpr std::size_t RESPONSE_LIMIT = 1024 - HEADER;
-constexpr std::size_t WRITE_ECHO = 6;
-constexpr std::size_t BYTE_COUNT = 2; // in a read reply
-constexpr BYTE SECOND_OP_BIT = 0x40;
-constexpr BYTE LARGE_QUANTITY_BIT = 0x80;
 constexpr WORD LARGE_QUANTITY = 256;
 constexpr BYTE EXCEPTION_ABOVE = 0x80;
 constexpr BYTE MAPPED_FROM = 128;
-constexpr WORD WORD_SENTINEL = 0xA5A5;
-constexpr float FLOAT_SENTINEL = 123.0f;
-constexpr BYTE BYTE_SENTINEL = 0x5A;
-constexpr INT_PTR SPARE = 2; // elements past what a read may touch
+constexpr BYTE SENTINEL = 0x5A; // in every element a read must not touch
+constexpr INT_PTR SPARE = 2;    // elements past what a read may touch
 constexpr int MAX_PRESET_WORDS = 8;
 
 struct Request {
@@ -122,13 +116,12 @@ Outcome ModelReply(const ByteVector& stream, std::size_t& pos, const Request& r)
     }
     if (bodyLength < r.responseLength)
         return {MODBUS_BAD_RESPONSE, {}};
-    // An accepted reply names unit and function and announces the data asked for (reads), or
-    // echoes the first six bytes of its request (writes).
+    // An accepted reply names unit and function and announces the data asked for in its byte 2
+    // (reads), or echoes the first six bytes of its request (writes).
     const ByteVector reply(body, body + static_cast<std::ptrdiff_t>(r.responseLength));
     const std::size_t dataBytes = r.op == READ_STATUS ? 1 : 2 * std::size_t{r.quantity};
-    if ((r.IsRead() && reply[BYTE_COUNT] != static_cast<BYTE>(dataBytes)) ||
-        !std::equal(reply.begin(), reply.begin() + (r.IsRead() ? BYTE_COUNT : WRITE_ECHO),
-                    r.pdu.begin()))
+    if ((r.IsRead() && reply[2] != static_cast<BYTE>(dataBytes)) ||
+        !std::equal(reply.begin(), reply.begin() + (r.IsRead() ? 2 : 6), r.pdu.begin()))
         return {MODBUS_BAD_RESPONSE, {}};
     return {MODBUS_OK, reply};
 }
@@ -142,36 +135,34 @@ void RunOp(CRemoteModbus& client, const Request& r, const Outcome& expected) {
         CWordArray values;
         values.SetSize(r.quantity + SPARE);
         for (INT_PTR i = 0; i < values.GetSize(); ++i)
-            values[i] = static_cast<WORD>(WORD_SENTINEL ^ i);
+            values[i] = static_cast<WORD>(SENTINEL ^ i);
         code = client.ReadInputRegisters(address, r.quantity, values);
         for (INT_PTR i = 0; i < values.GetSize(); ++i)
-            FUZZ_CHECK(values[i] ==
-                           (ok && i < r.quantity
-                                ? WordAt(expected.data, 3 + 2 * static_cast<std::size_t>(i))
-                                : static_cast<WORD>(WORD_SENTINEL ^ i)),
-                       "register values: the reply's words, else untouched");
+            FuzzCheck(values[i] == (ok && i < r.quantity
+                                        ? WordAt(expected.data, 3 + 2 * static_cast<std::size_t>(i))
+                                        : static_cast<WORD>(SENTINEL ^ i)),
+                      "register values: the reply's words, else untouched");
     } else if (r.op == READ_FLOATS) {
         CArray<float, float> values;
-        values.SetSize(4);
-        for (INT_PTR k = 0; k < values.GetSize(); ++k)
-            values[k] = FLOAT_SENTINEL;
+        for (int k = 0; k < 4; ++k)
+            values.Add(SENTINEL);
         code = client.ReadInputFloats(address, values);
         for (std::size_t k = 0; k < 4; ++k) { // two floats, low word first; else 0.0
             const std::size_t at = 3 + 4 * k;
             const DWORD bits =
                 ok && k < 2 ? WordAt(expected.data, at) | DWORD{WordAt(expected.data, at + 2)} << 16
                             : DWORD{0};
-            FUZZ_CHECK(std::memcmp(&values[static_cast<INT_PTR>(k)], &bits, sizeof bits) == 0,
-                       "float values: the reply's, else 0.0");
+            FuzzCheck(std::memcmp(&values[static_cast<INT_PTR>(k)], &bits, sizeof bits) == 0,
+                      "float values: the reply's, else 0.0");
         }
     } else if (r.op == READ_STATUS) {
         CByteArray values;
-        values.SetSize(SPARE);
-        values[0] = values[1] = BYTE_SENTINEL;
+        values.Add(SENTINEL);
+        values.Add(SENTINEL);
         code = client.ReadInputStatus(address, values);
-        FUZZ_CHECK(values[0] == (ok ? expected.data[3] & 1 : BYTE_SENTINEL),
-                   "status value: the reply's bit 0, else untouched");
-        FUZZ_CHECK(values[1] == BYTE_SENTINEL, "status read touched a second element");
+        FuzzCheck(values[0] == (ok ? expected.data[3] & 1 : SENTINEL),
+                  "status value: the reply's bit 0, else untouched");
+        FuzzCheck(values[1] == SENTINEL, "status read touched a second element");
     } else if (r.op == COIL) {
         code = client.ForceSingleCoil(address, r.p & 1);
     } else if (r.op == PRESET_FLOAT) {
@@ -182,7 +173,7 @@ void RunOp(CRemoteModbus& client, const Request& r, const Outcome& expected) {
             values.Add(v);
         code = client.PresetMultipleRegisters(address, static_cast<WORD>(values.GetSize()), values);
     }
-    FUZZ_CHECK(code == expected.code, "result code differs from the protocol's reading");
+    FuzzCheck(code == expected.code, "result code differs from the protocol's reading");
 }
 
 // Puts as much of the stream into the peer as the socket takes at once; returns that part.
@@ -208,10 +199,10 @@ ByteVector Drain(int peer) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2)
         return 0;
-    const bool large = (data[0] & LARGE_QUANTITY_BIT) != 0;
+    const bool large = (data[0] & 0x80) != 0;
     std::vector<Request> requests{
         MakeRequest(static_cast<Op>((data[0] & 7) % OPS), data[1], large)};
-    if (data[0] & SECOND_OP_BIT)
+    if (data[0] & 0x40)
         requests.push_back(MakeRequest(static_cast<Op>((data[0] >> 3 & 7) % OPS), data[1], large));
 
     int pair[2];
@@ -227,15 +218,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::size_t pos = 0;
         for (const Request& r : requests) {
             if (r.responseLength <= RESPONSE_LIMIT) { // else refused before anything is sent
-                Push(expectedSent, 0);
-                Push(expectedSent, 0);
-                Push(expectedSent, static_cast<WORD>(r.pdu.size()));
+                for (WORD w : {WORD{0}, WORD{0}, static_cast<WORD>(r.pdu.size())})
+                    Push(expectedSent, w);
                 expectedSent.insert(expectedSent.end(), r.pdu.begin(), r.pdu.end());
             }
             RunOp(client, r, ModelReply(stream, pos, r));
         }
     }
-    FUZZ_CHECK(Drain(pair[1]) == expectedSent, "frames sent differ from the requests");
+    FuzzCheck(Drain(pair[1]) == expectedSent, "frames sent differ from the requests");
     close(pair[1]);
     return 0;
 }

@@ -1,12 +1,11 @@
 // Replays the seed corpus and every input that once broke a fuzzer through that fuzzer's
-// harness, whose own checks abort on a broken invariant.
+// harness, whose own checks abort on a broken invariant. No inputs at all fail the
+// uninstantiated-suite check.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -35,9 +34,5 @@ TEST_P(Replay, HarnessChecksHold) {
 }
 
 INSTANTIATE_TEST_SUITE_P(FUZZ_SUITE, Replay, testing::ValuesIn(InputFiles()));
-
-TEST(FUZZ_SUITE, SeedCorpusIsPresent) {
-    EXPECT_GT(InputFiles().size(), 1u) << "no inputs under " << FUZZ_CORPUS_DIR;
-}
 
 } // namespace

@@ -3,10 +3,10 @@
 #include "LibmodbusClient.h"
 #include "sim/SimConfigFile.h"
 #include "transfer/ConfigFile.h"
+#include "upload/TestFiles.h"
 
 #include <chrono>
 #include <csignal>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -20,18 +20,6 @@ using namespace std::chrono_literals;
 constexpr int FILE_LIMIT = 32;
 const std::string LISTENING = "orx-sim listening on 127.0.0.1:";
 const std::string HEADER = "1\n2\n3\n4\n5\n"; // the header lines, never read
-
-std::string TempPath(const std::string& name) {
-    return ::testing::TempDir() + "orx_sim_" + std::to_string(getpid()) + "_" + name;
-}
-
-std::vector<std::string> ReadLines(const std::string& path) {
-    std::ifstream in(path);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
 
 // orx-sim with its standard output on a pipe; killed if a test leaves it running. The shell
 // prints its process id, runs shellFirst, then becomes orx-sim.
@@ -78,7 +66,8 @@ struct SimProcess {
 };
 
 TEST(OrxSimProcess, ServesLogsAndSavesItsAlarmsUntilSigtermOrSigint) {
-    const std::string save = TempPath("saved.csv");
+    const ScratchDir dir;
+    const std::string save = dir.File("saved.csv");
     std::vector<std::string> expected = ReadLines(SAMPLE_CONFIG_PATH);
     expected[HEADER_LINES + 4] = "5,0,0,0,7,0.0000,0.0000,1";
     expected[1] = expected[2] = "";
@@ -103,7 +92,6 @@ TEST(OrxSimProcess, ServesLogsAndSavesItsAlarmsUntilSigtermOrSigint) {
         EXPECT_EQ(lines[2], "Serial Number: 65538");
         lines[1] = lines[2] = "";
         EXPECT_EQ(lines, expected) << signal;
-        std::remove(save.c_str());
     }
 }
 
@@ -130,24 +118,21 @@ TEST(OrxSimProcess, PastItsOpenFilesRefusesAClientAtOnceAndServesAgainWhenFilesA
 
 // Exit codes before serving: 66 for a configuration that cannot be opened, 65 for a bad row.
 TEST(OrxSimProcess, FailuresBeforeServingHaveTheirOwnExitCodes) {
-    const std::string bad = TempPath("bad.csv"), folder = TempPath("folder"),
-                      fifo = TempPath("fifo");
-    std::ofstream(bad) << HEADER << "1,7,2,1,0,0,0,0\n";
+    const ScratchDir dir;
+    const std::string bad = dir.Write("bad.csv", HEADER + "1,7,2,1,0,0,0,0\n"),
+                      folder = dir.File("folder"), fifo = dir.File("fifo");
     ASSERT_EQ(mkdir(folder.c_str(), S_IRWXU), 0);
     ASSERT_EQ(mkfifo(fifo.c_str(), S_IRUSR | S_IWUSR), 0);
     for (const auto& [config, code] : std::vector<std::pair<std::string, int>>{
-             {TempPath("missing.csv"), 66}, {folder, 66}, {fifo, 66}, {"/dev/zero", 66}, {bad, 65}})
+             {dir.File("missing.csv"), 66}, {folder, 66}, {fifo, 66}, {"/dev/zero", 66}, {bad, 65}})
         EXPECT_EQ(SimProcess({"--port", "0", "--config", config}).WaitForExit(), code) << config;
-    std::remove(bad.c_str());
-    std::remove(fifo.c_str());
-    rmdir(folder.c_str());
 }
 
 // A short file leaves the alarms after it disabled and zero and the serial the device's own;
 // a bad row and an unwritable path are reported and change nothing.
 TEST(SimConfigFile, ShortAndBadFiles) {
-    const std::string path = TempPath("config.csv");
-    std::ofstream(path) << HEADER << "1,1,2,1,0,5.0000,1.0000,1\n";
+    const ScratchDir dir;
+    const std::string path = dir.Write("config.csv", HEADER + "1,1,2,1,0,5.0000,1.0000,1\n");
     const DeviceImage before = DefaultDeviceImage();
     DeviceImage image = before;
     std::string error;
@@ -162,8 +147,7 @@ TEST(SimConfigFile, ShortAndBadFiles) {
     EXPECT_EQ(LoadConfigFile(path, image, error), ConfigLoad::BadRow);
     EXPECT_NE(error.find("row 2, line 7: field 3"), std::string::npos) << error;
     EXPECT_EQ(image, before);
-    std::remove(path.c_str());
-    EXPECT_FALSE(SaveConfigFile(TempPath("no-such-dir/saved.csv"), image));
+    EXPECT_FALSE(SaveConfigFile(dir.File("no-such-dir/saved.csv"), image));
 }
 
 } // namespace

@@ -32,15 +32,25 @@ enum class FaultKind {
 struct Fault {
     FaultKind kind;
     int exchange; // 1 = the first of the transfer
+    // How the client names the fault as the cause of its failure.
+    std::string Cause() const {
+        return std::vector<std::string>{
+            "the device closed the connection", "no reply within 300 ms",
+            "device exception 4 (server device failure)"}[static_cast<int>(kind)];
+    }
+    std::string Name() const {
+        return std::vector<std::string>{"Drop", "Stall", "Exception"}[static_cast<int>(kind)] +
+               "At" + std::to_string(exchange);
+    }
+    long WaitLimitMs() const {
+        return TRANSFER_MARGIN_MS + (kind == FaultKind::Stall ? EXCHANGE_TIMEOUT_MS : 0);
+    }
+    SimulatorOptions Inject(SimulatorOptions options) const {
+        int* counts[] = {&options.dropAfter, &options.stallAfter, &options.failRequest};
+        *counts[static_cast<int>(kind)] = kind == FaultKind::Exception ? exchange : exchange - 1;
+        return options;
+    }
 };
-
-inline SimulatorOptions Inject(SimulatorOptions options, const Fault& fault) {
-    int& count = fault.kind == FaultKind::Drop    ? options.dropAfter
-                 : fault.kind == FaultKind::Stall ? options.stallAfter
-                                                  : options.failRequest;
-    count = fault.kind == FaultKind::Exception ? fault.exchange : fault.exchange - 1;
-    return options;
-}
 
 inline std::vector<Fault> EveryFault(int exchanges) {
     std::vector<Fault> faults;
@@ -50,28 +60,10 @@ inline std::vector<Fault> EveryFault(int exchanges) {
     return faults;
 }
 
-inline std::string FaultName(const Fault& fault) {
-    static const char* const NAMES[] = {"Drop", "Stall", "Exception"};
-    return std::string(NAMES[static_cast<int>(fault.kind)]) + "At" + std::to_string(fault.exchange);
-}
-
-// How the client names the fault as the cause of its failure.
-inline std::string CauseOf(const Fault& fault) {
-    static const char* const CAUSES[] = {"the device closed the connection",
-                                         "no reply within 300 ms",
-                                         "device exception 4 (server device failure)"};
-    return CAUSES[static_cast<int>(fault.kind)];
-}
-
-inline long WaitLimitMs(const Fault& fault) {
-    return TRANSFER_MARGIN_MS + (fault.kind == FaultKind::Stall ? EXCHANGE_TIMEOUT_MS : 0);
-}
-
 struct Stopwatch {
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
-    long ElapsedMs() const {
-        using namespace std::chrono;
-        return static_cast<long>(duration_cast<milliseconds>(steady_clock::now() - start).count());
+    auto ElapsedMs() const {
+        return (std::chrono::steady_clock::now() - start) / std::chrono::milliseconds(1);
     }
 };
 

@@ -14,7 +14,6 @@
 #include <limits>
 #include <locale>
 #include <optional>
-#include <regex>
 #include <sstream>
 #include <tuple>
 
@@ -53,8 +52,10 @@ ReadResult ReadRows(const std::string& text) {
     return result;
 }
 
-std::string WithCrLf(const std::string& text) {
-    return std::regex_replace(text, std::regex("\n"), "\r\n");
+std::string WithCrLf(std::string text) {
+    for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2)
+        text.insert(at, 1, '\r');
+    return text;
 }
 
 constexpr int MODE = 2, MODULE = 3, CHANNEL = 4, RELAY = 5, TRIP = 6, DEADBAND = 7, FAULTS = 8;
@@ -102,6 +103,31 @@ std::vector<AlarmRecord> Records(int count) {
         records.push_back({2, static_cast<WORD>(n % 15 + 2), 4, 8, -n - 0.5f, 0.25f, n % 2 == 1});
     return records;
 }
+constexpr std::time_t SAT_DEC_05_2026_213152_UTC = 1796506312;
+constexpr std::time_t FRI_JAN_09_2026_080405_UTC = 1767945845;
+const AlarmRecord EXAMPLE{2, 4, 2, 5, 75.5f, 1.25f, true};
+const std::string EXAMPLE_ROW = "3,2,4,2,5,75.5000,1.2500,1\n";
+
+#ifdef _WIN32
+int setenv(const char* name, const char* value, int) {
+    return _putenv_s(name, value);
+}
+#endif
+
+std::string Header(DWORD serial, std::time_t when, const char* zone) {
+    setenv("TZ", zone, 1);
+    tzset();
+    std::ostringstream out;
+    WriteFileHeader(out, serial, when);
+    return out.str();
+}
+
+// Comma decimal point and grouped thousands, as many European locales have.
+struct CommaPunct : std::numpunct<char> {
+    char do_decimal_point() const override { return ','; }
+    char do_thousands_sep() const override { return '.'; }
+    std::string do_grouping() const override { return "\3"; }
+};
 } // namespace
 
 // The atoi rule, clamped to int instead of wrapping ("4294967297" must not pass as 1); the
@@ -277,34 +303,6 @@ TEST(FileShape, RowLinesCountBlankLinesAndLineEnds) {
     EXPECT_EQ(record.mode, 2);
 }
 
-namespace {
-constexpr std::time_t SAT_DEC_05_2026_213152_UTC = 1796506312;
-constexpr std::time_t FRI_JAN_09_2026_080405_UTC = 1767945845;
-const AlarmRecord EXAMPLE{2, 4, 2, 5, 75.5f, 1.25f, true};
-const std::string EXAMPLE_ROW = "3,2,4,2,5,75.5000,1.2500,1\n";
-
-#ifdef _WIN32
-int setenv(const char* name, const char* value, int) {
-    return _putenv_s(name, value);
-}
-#endif
-
-std::string Header(DWORD serial, std::time_t when, const char* zone) {
-    setenv("TZ", zone, 1);
-    tzset();
-    std::ostringstream out;
-    WriteFileHeader(out, serial, when);
-    return out.str();
-}
-
-// Comma decimal point and grouped thousands, as many European locales have.
-struct CommaPunct : std::numpunct<char> {
-    char do_decimal_point() const override { return ','; }
-    char do_thousands_sep() const override { return '.'; }
-    std::string do_grouping() const override { return "\3"; }
-};
-} // namespace
-
 // Local time with a two-digit day; the serial is unsigned; a failed stream gets nothing.
 TEST(FileHeader, TimeAndSerialLines) {
     EXPECT_EQ(Header(0, FRI_JAN_09_2026_080405_UTC, "UTC0"),
@@ -363,6 +361,8 @@ TEST(AlarmRow, ExactBytes) {
                  std::invalid_argument);
     EXPECT_THROW(WriteAlarmRow(out, 1, arrays.words, arrays.floats, CByteArray()),
                  std::invalid_argument);
+    EXPECT_EQ(AlarmRegisterAddress(ALARM_COUNT) + ALARM_STRIDE - 1, 3255); // the last register
+    EXPECT_EQ(AlarmFlagAddress(ALARM_COUNT), 3031);
 }
 
 // Under a comma locale (C++ always, the C library's where one is installed) the file is
@@ -389,11 +389,4 @@ TEST(CommaLocale, WritingAndReadingStayClassic) {
     EXPECT_EQ(RealRule("1,5", value), RealRuleResult::NotNumber);
     std::locale::global(oldCpp);
     std::setlocale(LC_ALL, oldC.c_str());
-}
-
-TEST(AlarmAddresses, EveryAlarmHasItsRegistersAndItsFaultsBit) {
-    EXPECT_EQ(AlarmRegisterAddress(1), 3000);
-    EXPECT_EQ(AlarmRegisterAddress(ALARM_COUNT) + ALARM_STRIDE - 1, 3255);
-    EXPECT_EQ(AlarmFlagAddress(1), 3000);
-    EXPECT_EQ(AlarmFlagAddress(ALARM_COUNT), 3031);
 }

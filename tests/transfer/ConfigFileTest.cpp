@@ -29,10 +29,8 @@ std::string FileHeader(const std::string& time = "Sat Dec 05 21:31:52 2026",
 }
 const std::string FILE_HEADER = FileHeader();
 
-struct ReadResult {
-    std::vector<AlarmRecord> rows;
-    std::optional<RowProblem> problem; // set when a row was unacceptable
-};
+// The rows read, and the problem when a row was unacceptable.
+using ReadResult = std::pair<std::vector<AlarmRecord>, std::optional<RowProblem>>;
 
 ReadResult ReadRows(const std::string& text) {
     std::istringstream in(text);
@@ -43,10 +41,10 @@ ReadResult ReadRows(const std::string& text) {
         RowProblem problem;
         const RowOutcome outcome = ReadRow(in, record, &problem);
         if (outcome == RowOutcome::Unacceptable)
-            result.problem = problem;
+            result.second = problem;
         if (outcome != RowOutcome::Row)
             break;
-        result.rows.push_back(record);
+        result.first.push_back(record);
         in.peek();
     }
     return result;
@@ -114,12 +112,17 @@ int setenv(const char* name, const char* value, int) {
 }
 #endif
 
+// What write puts into a fresh stream.
+template <typename Writer> std::string Written(Writer write) {
+    std::ostringstream out;
+    write(out);
+    return out.str();
+}
+
 std::string Header(DWORD serial, std::time_t when, const char* zone) {
     setenv("TZ", zone, 1);
     tzset();
-    std::ostringstream out;
-    WriteFileHeader(out, serial, when);
-    return out.str();
+    return Written([&](std::ostream& out) { WriteFileHeader(out, serial, when); });
 }
 
 // Comma decimal point and grouped thousands, as many European locales have.
@@ -222,10 +225,8 @@ TEST(RowValues, WordsFlagRuleOrderAndFieldLimit) {
     EXPECT_FALSE(ReadAlarmRow(in, record));
     EXPECT_EQ(record, before);
 
-    const AlarmRecord whole = Read(With(1, "1234567890123456789")
-                                       .Set(TRIP, "1.00000000000000000")
-                                       .Set(FAULTS, std::string(18, '0') + "1"))
-                                  .first;
+    f = With(1, "1234567890123456789").Set(TRIP, "1.00000000000000000");
+    const AlarmRecord whole = Read(f.Set(FAULTS, std::string(18, '0') + "1")).first;
     EXPECT_EQ(whole.tripPoint, 1.0f);
     EXPECT_TRUE(whole.enunciateFaults);
     for (int field = 1; field <= FAULTS; ++field) {
@@ -264,15 +265,14 @@ TEST(FileShape, RowsReadAndTheFirstProblem) {
     for (const auto& [lfText, rows, field] : cases) {
         for (const std::string& text : {lfText, WithCrLf(lfText)}) {
             SCOPED_TRACE(text);
-            const ReadResult result = ReadRows(text);
-            EXPECT_EQ(result.rows, Records(rows));
-            ASSERT_EQ(result.problem.has_value(), field != NONE);
-            if (result.problem) {
-                EXPECT_EQ(result.problem->field, field);
-                EXPECT_EQ(result.problem->rule,
-                          field ? "row cut short by end of file"
-                                : "file unreadable here (header line of 200 or more "
-                                  "characters, or a read error)");
+            const auto [read, problem] = ReadRows(text);
+            EXPECT_EQ(read, Records(rows));
+            ASSERT_EQ(problem.has_value(), field != NONE);
+            if (problem) {
+                EXPECT_EQ(problem->field, field);
+                EXPECT_EQ(problem->rule, field ? "row cut short by end of file"
+                                               : "file unreadable here (header line of 200 or more "
+                                                 "characters, or a read error)");
             }
         }
     }
@@ -330,11 +330,8 @@ TEST(AlarmRow, ExactBytes) {
         {{0, 0, 0, 0, 1e10f, -0.00004f, false}, "1,0,0,0,0,10000000000.0000,-0.0000,0\n"},
         {{65535, 65535, 32768, 8, 0, 0, false}, "32,65535,65535,32768,8,0.0000,0.0000,0\n"},
         {{0, 0, 0, 0, -NAN_VALUE, -INFINITY_VALUE, false}, "2,0,0,0,0,-nan,-inf,0\n"}};
-    for (const auto& [record, row] : cases) {
-        std::ostringstream one;
-        WriteAlarmRow(one, std::stoi(row), record);
-        EXPECT_EQ(one.str(), row);
-    }
+    for (const auto& [record, row] : cases)
+        EXPECT_EQ(Written([&](std::ostream& o) { WriteAlarmRow(o, std::stoi(row), record); }), row);
     std::ostringstream out;
     out.setf(std::ios_base::scientific, std::ios_base::floatfield);
     out.precision(2);
@@ -374,17 +371,15 @@ TEST(CommaLocale, WritingAndReadingStayClassic) {
             break;
     const std::locale oldCpp =
         std::locale::global(std::locale(std::locale::classic(), new CommaPunct));
-    std::ostringstream row;
-    WriteAlarmRow(row, 3, EXAMPLE);
-    EXPECT_EQ(row.str(), EXAMPLE_ROW);
-    std::ostringstream header;
-    WriteFileHeader(header, 4294967295u, 0);
-    EXPECT_NE(header.str().find("Serial Number: 4294967295\n"), std::string::npos);
+    const std::string row = Written([](std::ostream& o) { WriteAlarmRow(o, 3, EXAMPLE); });
+    EXPECT_EQ(row, EXAMPLE_ROW);
+    const std::string header = Written([](std::ostream& o) { WriteFileHeader(o, 4294967295u, 0); });
+    EXPECT_NE(header.find("Serial Number: 4294967295\n"), std::string::npos);
     std::ostringstream prepared;
     PrepareFileStream(prepared);
     prepared << 1.5 << ' ' << 12345;
     EXPECT_EQ(prepared.str(), "1.5000 12345");
-    EXPECT_EQ(ReadRows(FILE_HEADER + row.str()).rows, std::vector<AlarmRecord>{EXAMPLE});
+    EXPECT_EQ(ReadRows(FILE_HEADER + row).first, std::vector<AlarmRecord>{EXAMPLE});
     float value = 0.0f;
     EXPECT_EQ(RealRule("1,5", value), RealRuleResult::NotNumber);
     std::locale::global(oldCpp);

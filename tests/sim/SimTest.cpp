@@ -92,10 +92,9 @@ TEST(Simulator, ClientsShareOneStoreAndEveryRequestIsLogged) {
     // Trip point 1.1 (0x3F8CCCCD), deadband -2.5 (0xC0200000), low word first.
     const Words written{1, 16, 4, 8, 0xCCCD, 0x3F8C, 0x0000, 0xC020};
     ASSERT_EQ(modbus_write_registers(writer.get(), AlarmRegisterAddress(32), 8, written.data()), 8);
-    Words read(8);
-    ASSERT_EQ(modbus_read_input_registers(reader.get(), AlarmRegisterAddress(32), 8, read.data()),
-              8);
-    EXPECT_EQ(read, written);
+    Words in(8);
+    ASSERT_EQ(modbus_read_input_registers(reader.get(), AlarmRegisterAddress(32), 8, in.data()), 8);
+    EXPECT_EQ(in, written);
     const DeviceImage before = sim.Image();
     ASSERT_EQ(modbus_write_bit(writer.get(), COIL_DOWNLOAD_ABORTED, TRUE), 1);
     EXPECT_EQ(sim.Image(), before) << "a download coil is an event, not memory";
@@ -156,11 +155,6 @@ TEST(Simulator, ServesBesideOverAThousandIdleConnectionsAndClosesOneIdleTooLong)
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(SHORT_IDLE_MS));
 }
 
-// The exception reply to request: its unit, its function flagged, the code.
-Bytes Refusal(const Bytes& request, BYTE code) {
-    return {request[0], static_cast<BYTE>(request[1] | EXCEPTION_FLAG), code};
-}
-
 TEST(RequestHandler, RefusesWhatIsOutsideTheMapAndChangesNothing) {
     const std::vector<std::pair<BYTE, std::vector<Bytes>>> refusals = {
         // Registers beside the serial, the table and the identity; inputs and coils beside
@@ -193,7 +187,8 @@ TEST(RequestHandler, RefusesWhatIsOutsideTheMapAndChangesNothing) {
     std::vector<CoilEvent> events;
     for (const auto& [code, requests] : refusals)
         for (const Bytes& request : requests)
-            EXPECT_EQ(HandleRequest(image, {}, request, events), Refusal(request, code))
+            EXPECT_EQ(HandleRequest(image, {}, request, events),
+                      (Bytes{request[0], static_cast<BYTE>(request[1] | EXCEPTION_FLAG), code}))
                 << ::testing::PrintToString(request);
     for (const Bytes& unframed : {Bytes{1}, Bytes{}})
         EXPECT_TRUE(HandleRequest(image, {}, unframed, events).empty());
@@ -239,10 +234,9 @@ TEST(CommandLine, DefaultsEveryOptionAndUsageErrors) {
     EXPECT_EQ(cl.identity, IDENTITY_CODE);
     EXPECT_TRUE(cl.simulator.split);
     EXPECT_EQ(cl.simulator.failWrite, (std::vector<WORD>{3006, 3394}));
-    EXPECT_EQ(cl.simulator.dropAfter, 3);
-    EXPECT_EQ(cl.simulator.stallAfter, 0);
-    EXPECT_EQ(cl.simulator.delayMs, 250);
-    EXPECT_EQ(cl.simulator.idleTimeoutMs, 5000);
+    const SimulatorOptions& o = cl.simulator;
+    EXPECT_EQ(std::tie(o.dropAfter, o.stallAfter, o.delayMs, o.idleTimeoutMs),
+              std::make_tuple(3, 0, 250, 5000));
     EXPECT_EQ(Parse("--identity 52C7").identity, IDENTITY_CODE);
     EXPECT_EQ(Parse("--ports 200").devices, 200);
     for (const char* bad :
@@ -288,15 +282,13 @@ struct SimProcess {
         EXPECT_TRUE(line.starts_with(LISTENING)) << line;
         return std::stoi(line.substr(LISTENING.size()));
     }
-    // The exit status, or -1 when the process has not ended within 5 s.
+    // The exit status, or -1 when the process has not ended within 5 s. Once reaped, the
+    // process id is cleared, as the destructor has nothing left to kill.
     int WaitForExit() {
         int status = 0;
-        for (int i = 0; i < 500; ++i, std::this_thread::sleep_for(10ms)) {
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                pid = -1;
+        for (int i = 0; i < 500; ++i, std::this_thread::sleep_for(10ms))
+            if (waitpid(pid, &status, WNOHANG) == pid && std::exchange(pid, -1) > 0)
                 return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-        }
         return -1;
     }
 };

@@ -58,40 +58,39 @@ struct Fault {
     }
 };
 
-std::vector<Fault> EveryFault(int exchanges) {
+// Every fault at exchanges 1 to count, but those after skipAfter and before skipBefore.
+std::vector<Fault> EveryFault(int count, int skipAfter = 0, int skipBefore = 0) {
     std::vector<Fault> faults;
     for (FaultKind kind : {FaultKind::Drop, FaultKind::Stall, FaultKind::Exception})
-        for (int k = 1; k <= exchanges; ++k)
-            faults.push_back({kind, k});
+        for (int k = 1; k <= count; ++k)
+            if (k <= skipAfter || k >= skipBefore)
+                faults.push_back({kind, k});
     return faults;
 }
 
-struct Stopwatch {
-    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
-    auto ElapsedMs() const {
-        return (std::chrono::steady_clock::now() - start) / std::chrono::milliseconds(1);
-    }
-};
+using Clock = std::chrono::steady_clock;
+using Ms = std::chrono::milliseconds;
 
 // The alarm whose exchange k is, counting the exchanges before the alarms and per alarm.
 constexpr int AlarmOfExchange(int k, int perAlarm) {
     return (k - EXCHANGES_BEFORE_ALARMS - 1) / perAlarm + 1;
 }
 
-constexpr int SERIAL_EXCHANGE = 2;
-
-struct UploadEnd {
-    const char* box;    // nullptr: none
-    std::string status; // the last status text
-    int position;       // of the progress bar at the end
+// How a transfer must end.
+struct End {
+    const char* box;        // nullptr: none
+    std::string status;     // the last status text
+    int position;           // of the progress bar at the end
+    int written = 0;        // leading alarms the device must hold in full
+    bool abortCoil = false; // COIL_DOWNLOAD_ABORTED must reach the device
 };
 
 // What the upload must end with when the device fails as given: whatever fails, the chosen
 // file stays as it was.
-UploadEnd UploadExpected(const Fault& fault) {
+End UploadExpected(const Fault& fault) {
     if (fault.exchange == 1) // the identity read
         return {"This is not an ORX!", "Error! Device was not an ORX!", 0};
-    if (fault.exchange == SERIAL_EXCHANGE)
+    if (fault.exchange == EXCHANGES_BEFORE_ALARMS) // the serial number read
         return {"Error uploading!", CONNECTING_TEXT, 0};
     const int n = AlarmOfExchange(fault.exchange, UPLOAD_READS_PER_ALARM);
     return {"Error uploading!", UploadStatus(n).str(), n};
@@ -102,10 +101,10 @@ class UploadSweep : public UploadFixture, public ::testing::WithParamInterface<F
 TEST_P(UploadSweep, EndsAsTheFaultRequires) {
     const Fault fault = GetParam();
     StartSimulator(fault.Inject({}));
-    const UploadEnd expected = UploadExpected(fault);
-    const Stopwatch watch;
+    const End expected = UploadExpected(fault);
+    const auto start = Clock::now();
     EXPECT_EQ(Upload(), RESULT_DEVICE_ERROR);
-    EXPECT_LE(watch.ElapsedMs(), fault.WaitLimitMs());
+    EXPECT_LE(Clock::now() - start, Ms(fault.WaitLimitMs()));
 
     ExpectEnd(expected.box, expected.status.c_str(), expected.position);
     ASSERT_FALSE(ErrorDetails().empty());
@@ -125,9 +124,9 @@ TEST_F(UploadSplitReplies, ReplyInTwoSegmentsIsReadWholeWithinTheLimit) {
     options.split = true;
     options.splitPauseMs = static_cast<int>(EXCHANGE_TIMEOUT_MS) + TRANSFER_MARGIN_MS;
     StartSimulator(options);
-    const Stopwatch watch;
+    const auto start = Clock::now();
     EXPECT_EQ(Upload(), RESULT_DEVICE_ERROR);
-    EXPECT_LE(watch.ElapsedMs(), EXCHANGE_TIMEOUT_MS + TRANSFER_MARGIN_MS);
+    EXPECT_LE(Clock::now() - start, Ms(EXCHANGE_TIMEOUT_MS + TRANSFER_MARGIN_MS));
     EXPECT_EQ(LastStatus(), "Error! Device was not an ORX!");
     ExpectChosenFileUnchanged();
     options.splitPauseMs = SimulatorOptions().splitPauseMs;
@@ -143,25 +142,16 @@ constexpr int LAST_BACKUP_EXCHANGE = LOCK_EXCHANGE + BACKUP_EXCHANGES;
 // first alarm, and its last exchange.
 constexpr int FIRST_BACKUP_ALARM_END = LOCK_EXCHANGE + 1 + UPLOAD_READS_PER_ALARM;
 
-struct DownloadEnd {
-    const char* box;    // nullptr: none
-    std::string status; // the last status text
-    int position;       // of the progress bar
-    int written;        // leading alarms the device must hold in full
-    bool abortCoil;     // COIL_DOWNLOAD_ABORTED must reach the device
-};
-
 // What the download must end with when the device fails as given.
-DownloadEnd DownloadExpected(const Fault& fault) {
+End DownloadExpected(const Fault& fault) {
     if (fault.exchange == 1) // the identity read
-        return {"This is not an ORX!", "Error! Device was not an ORX!", 0, 0, false};
+        return {"This is not an ORX!", "Error! Device was not an ORX!", 0};
     if (fault.exchange == LOCK_EXCHANGE) // a device that may be locked is not written
-        return {"Error downloading!", CONNECTING_TEXT, 0, 0, false};
+        return {"Error downloading!", CONNECTING_TEXT, 0};
     if (fault.exchange <= LAST_BACKUP_EXCHANGE) // no backup, so nothing written at all
-        return {"Error downloading!", BACKUP_TEXT, 0, 0, false};
+        return {"Error downloading!", BACKUP_TEXT, 0};
     if (fault.exchange == DOWNLOAD_EXCHANGES) // the completion coil, after the loop
-        return {"Error downloading!", DownloadStatus(ALARM_COUNT).str(), ALARM_COUNT, ALARM_COUNT,
-                false};
+        return {"Error downloading!", DownloadStatus(ALARM_COUNT).str(), ALARM_COUNT, ALARM_COUNT};
     // In the alarm loop the abort coil is sent, and arrives while the connection lives.
     const int n = AlarmOfExchange(fault.exchange - BACKUP_EXCHANGES, DOWNLOAD_WRITES_PER_ALARM);
     return {"Error downloading!", DownloadStatus(n).str(), n, n - 1,
@@ -172,24 +162,16 @@ int CoilsAt(const std::vector<CoilEvent>& events, WORD address) {
     return static_cast<int>(std::ranges::count(events, CoilEvent{address, COIL_ON}));
 }
 
-std::vector<Fault> DownloadFaults() {
-    std::vector<Fault> faults = EveryFault(DOWNLOAD_EXCHANGES);
-    std::erase_if(faults, [](const Fault& f) {
-        return f.exchange > FIRST_BACKUP_ALARM_END && f.exchange < LAST_BACKUP_EXCHANGE;
-    });
-    return faults;
-}
-
 class DownloadSweep : public DownloadFixture, public ::testing::WithParamInterface<Fault> {};
 
 TEST_P(DownloadSweep, EndsAsTheFaultRequires) {
     const Fault fault = GetParam();
     StartSimulator(fault.Inject(ZeroedDevice()));
-    const DownloadEnd expected = DownloadExpected(fault);
+    const End expected = DownloadExpected(fault);
     const std::string path = m_dir.Write("full.csv", FullFileText());
-    const Stopwatch watch;
+    const auto start = Clock::now();
     EXPECT_EQ(Download(path), RESULT_DEVICE_ERROR);
-    EXPECT_LE(watch.ElapsedMs(), fault.WaitLimitMs());
+    EXPECT_LE(Clock::now() - start, Ms(fault.WaitLimitMs()));
 
     ExpectEnd(expected.box, expected.status.c_str(), expected.position);
     ASSERT_FALSE(ErrorDetails().empty());
@@ -207,7 +189,9 @@ TEST_P(DownloadSweep, EndsAsTheFaultRequires) {
     EXPECT_EQ(CoilsAt(coils, COIL_DOWNLOAD_COMPLETE), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryExchange, DownloadSweep, ::testing::ValuesIn(DownloadFaults()),
+INSTANTIATE_TEST_SUITE_P(EveryExchange, DownloadSweep,
+                         ::testing::ValuesIn(EveryFault(DOWNLOAD_EXCHANGES, FIRST_BACKUP_ALARM_END,
+                                                        LAST_BACKUP_EXCHANGE)),
                          [](const auto& info) { return info.param.Name(); });
 
 constexpr int CLIENTS = 6;

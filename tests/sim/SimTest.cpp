@@ -1,0 +1,381 @@
+// The simulator: its request handling and command line, in process with libmodbus's own
+// client, and the built orx-sim program run as a user runs it, with its configuration files.
+
+#include "LibmodbusClient.h"
+#include "sim/CommandLine.h"
+#include "sim/OpenFileLimit.h"
+#include "sim/OrxSimulator.h"
+#include "sim/RequestHandler.h"
+#include "sim/SimConfigFile.h"
+#include "transfer/ConfigFile.h"
+#include "upload/TestFiles.h"
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <mutex>
+#include <poll.h>
+#include <sstream>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+
+// Options are given by name; the ones left out keep their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using Words = std::vector<uint16_t>;
+using Bytes = std::vector<uint8_t>;
+
+constexpr int MBAP_UNIT_OFFSET = 6;    // where the unit byte starts in a received frame
+constexpr int MANY_CONNECTIONS = 1100; // both ends of most of them past FD_SETSIZE (1024)
+constexpr int SHORT_IDLE_MS = 300;
+
+int ErrnoOf(int rc) {
+    return rc < 0 ? errno : 0;
+}
+
+// A plain loopback client: libmodbus waits in select, which cannot take the descriptor
+// numbers that many connections reach. No receive waits longer than 5 s.
+struct PlainClient {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    explicit PlainClient(WORD port) {
+        sockaddr_in address{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
+        const timeval limit{5, 0};
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+            throw std::runtime_error(std::string("connect: ") + strerror(errno));
+    }
+    PlainClient(PlainClient&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
+    ~PlainClient() { close(fd); }
+    // One frame out, whatever arrives first back.
+    Bytes Exchange(const Bytes& frame) {
+        send(fd, frame.data(), frame.size(), MSG_NOSIGNAL);
+        uint8_t reply[MODBUS_TCP_MAX_ADU_LENGTH];
+        return Bytes(reply, reply + std::max<ssize_t>(recv(fd, reply, sizeof reply, 0), 0));
+    }
+};
+
+// Requests are logged in order, exceptions keep the connection in step, and the writes that
+// cover a fail-write address are refused; what one client writes the other reads at once.
+TEST(Simulator, ClientsShareOneStoreAndEveryRequestIsLogged) {
+    std::vector<std::string> lines;
+    std::mutex linesMutex;
+    const WORD deadband = AlarmRegisterAddress(10) + ALARM_DEADBAND_OFFSET;
+    DeviceImage image = DefaultDeviceImage();
+    SetAlarm(image, 7, {});
+    OrxSimulator sim({.image = image,
+                      .failWrite = {deadband, COIL_DOWNLOAD_COMPLETE},
+                      .log = [&](const std::string& line) {
+                          std::lock_guard lock(linesMutex);
+                          lines.push_back(line);
+                      }});
+    const auto writer = ConnectLibmodbus(sim.Port());
+    const auto reader = ConnectLibmodbus(sim.Port());
+    uint16_t word = 0;
+    ASSERT_EQ(modbus_read_input_registers(writer.get(), REG_IDENTITY, 1, &word), 1);
+    EXPECT_EQ(modbus_read_registers(writer.get(), REG_ALARM_BASE, 2, &word), -1);
+    ASSERT_EQ(modbus_write_bit(writer.get(), COIL_DOWNLOAD_ABORTED, TRUE), 1);
+    EXPECT_EQ(sim.Requests(), (std::vector<RequestSummary>{{1, 4, REG_IDENTITY, 1},
+                                                           {1, 3, REG_ALARM_BASE, 2},
+                                                           {1, 5, COIL_DOWNLOAD_ABORTED, 1}}));
+    sim.ClearLogs();
+    EXPECT_TRUE(sim.Requests().empty());
+    EXPECT_TRUE(sim.CoilEvents().empty());
+
+    // Trip point 1.1 (0x3F8CCCCD), deadband -2.5 (0xC0200000), low word first.
+    const Words written{1, 16, 4, 8, 0xCCCD, 0x3F8C, 0x0000, 0xC020};
+    ASSERT_EQ(modbus_write_registers(writer.get(), AlarmRegisterAddress(32), 8, written.data()), 8);
+    Words in(8);
+    ASSERT_EQ(modbus_read_input_registers(reader.get(), AlarmRegisterAddress(32), 8, in.data()), 8);
+    EXPECT_EQ(in, written);
+    const DeviceImage before = sim.Image();
+    ASSERT_EQ(modbus_write_bit(writer.get(), COIL_DOWNLOAD_ABORTED, TRUE), 1);
+    EXPECT_EQ(sim.Image(), before) << "a download coil is an event, not memory";
+    ASSERT_EQ(modbus_write_bit(writer.get(), AlarmFlagAddress(7), TRUE), 1);
+    uint8_t bit = 0;
+    ASSERT_EQ(modbus_read_input_bits(reader.get(), AlarmFlagAddress(7), 1, &bit), 1);
+    EXPECT_EQ(bit, 1);
+    ASSERT_EQ(modbus_write_bit(writer.get(), AlarmFlagAddress(7), FALSE), 1);
+    EXPECT_FALSE(sim.Alarm(7).enunciateFaults);
+
+    EXPECT_EQ(ErrnoOf(modbus_write_registers(writer.get(), deadband, 2, written.data())),
+              EMBXSFAIL);
+    EXPECT_EQ(ErrnoOf(modbus_write_registers(writer.get(), deadband - 1, 2, &written[4])),
+              EMBXSFAIL);
+    EXPECT_EQ(ErrnoOf(modbus_write_registers(writer.get(), deadband - 4, 4, &written[4])), 0);
+    EXPECT_EQ(sim.Alarm(10).deadband, GetAlarm(image, 10).deadband);
+    EXPECT_EQ(ErrnoOf(modbus_write_bit(writer.get(), COIL_DOWNLOAD_COMPLETE, TRUE)), EMBXSFAIL);
+    EXPECT_EQ(sim.CoilEvents(), (std::vector<CoilEvent>{{COIL_DOWNLOAD_ABORTED, COIL_ON},
+                                                        {AlarmFlagAddress(7), COIL_ON},
+                                                        {AlarmFlagAddress(7), COIL_OFF}}));
+    sim.Stop();
+    lines.resize(4);
+    EXPECT_EQ(lines, (std::vector<std::string>{"request unit=1 fn=4 addr=3495 qty=1: ok",
+                                               "request unit=1 fn=3 addr=3000 qty=2: exception 1",
+                                               "request unit=1 fn=5 addr=3394 qty=1: ok",
+                                               "coil 3394 ON"}));
+}
+
+TEST(Simulator, StopEndsIdleAndStalledConnectionsPromptly) {
+    EXPECT_THROW(OrxSimulator({.listenAddress = "not-an-address"}), std::runtime_error);
+    auto sim = std::make_unique<OrxSimulator>(SimulatorOptions{.stallAfter = 0, .delayMs = 60000});
+    const auto idle = ConnectLibmodbus(sim->Port());
+    const auto stalled = ConnectLibmodbus(sim->Port());
+    const Bytes request{1, 4, HIBYTE(REG_IDENTITY), LOBYTE(REG_IDENTITY), 0, 1};
+    ASSERT_EQ(modbus_send_raw_request(stalled.get(), request.data(), 6), 6 + MBAP_UNIT_OFFSET);
+    const auto start = Clock::now();
+    sim.reset();
+    EXPECT_LT(Clock::now() - start, 2s);
+    uint8_t reply[MODBUS_TCP_MAX_ADU_LENGTH];
+    EXPECT_EQ(ErrnoOf(modbus_receive_confirmation(stalled.get(), reply)), ECONNRESET);
+}
+
+TEST(Simulator, ServesBesideOverAThousandIdleConnectionsAndClosesOneIdleTooLong) {
+    ASSERT_GE(RaiseOpenFileLimit(), 2 * MANY_CONNECTIONS + 100);
+    OrxSimulator sim;
+    std::vector<PlainClient> idle;
+    for (int i = 0; i < MANY_CONNECTIONS; ++i)
+        idle.emplace_back(sim.Port());
+    const Bytes request{0, 7, 0, 0, 0, 6, 1, 4, HIBYTE(REG_IDENTITY), LOBYTE(REG_IDENTITY), 0, 1};
+    const Bytes reply{0, 7, 0, 0, 0, 5, 1, 4, 2, HIBYTE(IDENTITY_CODE), LOBYTE(IDENTITY_CODE)};
+    EXPECT_EQ(PlainClient(sim.Port()).Exchange(request), reply);
+    EXPECT_EQ(idle.back().Exchange(request), reply);
+
+    OrxSimulator quick({.idleTimeoutMs = SHORT_IDLE_MS});
+    PlainClient quiet(quick.Port());
+    const auto start = Clock::now();
+    EXPECT_TRUE(quiet.Exchange({}).empty());
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(SHORT_IDLE_MS));
+}
+
+TEST(RequestHandler, RefusesWhatIsOutsideTheMapAndChangesNothing) {
+    const std::vector<std::pair<BYTE, std::vector<Bytes>>> refusals = {
+        // Registers beside the serial, the table and the identity; inputs and coils beside
+        // the flags, the lock and the download coils; holding writes beside the table.
+        {EXC_ILLEGAL_DATA_ADDRESS,
+         {Bytes{1, 4, 0x07, 0x6A, 0, 1}, Bytes{1, 4, 0x07, 0x6B, 0, 3},
+          Bytes{1, 4, 0x0C, 0xB7, 0, 2}, Bytes{1, 4, 0x0D, 0xA7, 0, 5},
+          Bytes{1, 4, 0xFF, 0xFF, 0, 2}, Bytes{1, 2, 0x0B, 0xD7, 0, 2},
+          Bytes{1, 2, 0x0D, 0x3C, 0, 2}, Bytes{1, 5, 0x0B, 0xD8, 0xFF, 0},
+          Bytes{1, 5, 0x0D, 0x43, 0xFF, 0}, Bytes{1, 5, 0x0D, 0x3D, 0xFF, 0},
+          Bytes{1, 16, 0x0B, 0xB7, 0, 1, 2, 0, 1}, Bytes{1, 16, 0x0C, 0xB7, 0, 2, 4, 0, 1, 0, 1},
+          Bytes{1, 16, 0x0D, 0xA7, 0, 1, 2, 0, 1}}},
+        // Holding read, single register write, diagnostics.
+        {EXC_ILLEGAL_FUNCTION,
+         {Bytes{1, 3, 0x0B, 0xB8, 0, 1}, Bytes{1, 6, 0x0B, 0xB8, 0, 1},
+          Bytes{1, 8, 0, 0, 0x12, 0x34}}},
+        // Quantities 0 and 126, bad coil value, byte count not 2 per register, data
+        // shorter than the count, no quantity.
+        {EXC_ILLEGAL_DATA_VALUE,
+         {Bytes{1, 4, 0x0B, 0xB8, 0, 0}, Bytes{1, 4, 0x0B, 0xB8, 0, 0x7E},
+          Bytes{1, 2, 0x0B, 0xB8, 0, 0}, Bytes{1, 5, 0x0B, 0xB8, 0x12, 0x34},
+          Bytes{1, 16, 0x0B, 0xB8, 0, 1, 4, 0, 1}, Bytes{1, 16, 0x0B, 0xB8, 0, 2, 4, 0, 1},
+          Bytes{1, 4, 0x0B, 0xB8}}},
+        // Another unit, broadcast.
+        {EXC_GATEWAY_TARGET_FAILED,
+         {Bytes{2, 4, 0x0D, 0xA7, 0, 4}, Bytes{0, 5, 0x0D, 0x42, 0xFF, 0}}},
+    };
+    DeviceImage image = DefaultDeviceImage();
+    const DeviceImage before = image;
+    std::vector<CoilEvent> events;
+    for (const auto& [code, requests] : refusals)
+        for (const Bytes& request : requests)
+            EXPECT_EQ(HandleRequest(image, {}, request, events),
+                      (Bytes{request[0], static_cast<BYTE>(request[1] | EXCEPTION_FLAG), code}))
+                << ::testing::PrintToString(request);
+    for (const Bytes& unframed : {Bytes{1}, Bytes{}})
+        EXPECT_TRUE(HandleRequest(image, {}, unframed, events).empty());
+    EXPECT_EQ(image, before);
+    EXPECT_TRUE(events.empty());
+}
+
+TEST(RequestHandler, DefaultImageIsAnOrxAndAShortRequestSummarizesAsZero) {
+    DeviceImage image = DefaultDeviceImage();
+    EXPECT_THROW(GetAlarm(image, 0), std::out_of_range);
+    EXPECT_THROW(SetAlarm(image, ALARM_COUNT + 1, AlarmRecord{}), std::out_of_range);
+    EXPECT_EQ(image.identity[0], IDENTITY_CODE);
+    int enabled = 0;
+    for (int n = 1; n <= ALARM_COUNT; ++n) {
+        const AlarmRecord a = GetAlarm(image, n);
+        enabled += a.mode != 0;
+        EXPECT_TRUE(a.mode != 0 || a == AlarmRecord{}) << "alarm " << n;
+    }
+    EXPECT_GT(enabled, 1);
+    EXPECT_EQ(SummarizeRequest({7, 0x2B}), (RequestSummary{7, 0x2B, 0, 0}));
+    EXPECT_EQ(SummarizeRequest({1, 8, 0, 0, 0x12, 0x34}), (RequestSummary{1, 8, 0, 0x1234}));
+}
+
+SimCommandLine Parse(const std::string& line) {
+    std::istringstream in(line);
+    CLI::App app;
+    return ParseCommandLine(
+        {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()}, app);
+}
+
+// By default the Modbus port, as the default device without faults. The options whose effect
+// the program test sees (port, serial, lock, log, configuration, save) need only be taken.
+TEST(CommandLine, DefaultsEveryOptionAndUsageErrors) {
+    const SimCommandLine defaults = Parse("");
+    EXPECT_EQ(defaults.simulator.port, MODBUS_TCP_PORT);
+    EXPECT_FALSE(defaults.serial || defaults.identity || defaults.locked ||
+                 defaults.simulator.split);
+    const SimCommandLine cl =
+        Parse("--listen 0.0.0.0 --port 0 --serial 4294967295 --identity 0x52c7 --locked "
+              "--config in.csv --save=out.csv --log --fail-write 3006 --fail-write=3394 "
+              "--drop-after 3 --stall-after 0 --split --delay-ms 250 --idle-timeout 5");
+    EXPECT_EQ(cl.simulator.listenAddress, "0.0.0.0");
+    EXPECT_EQ(cl.identity, IDENTITY_CODE);
+    EXPECT_TRUE(cl.simulator.split);
+    EXPECT_EQ(cl.simulator.failWrite, (std::vector<WORD>{3006, 3394}));
+    const SimulatorOptions& o = cl.simulator;
+    EXPECT_EQ(std::tie(o.dropAfter, o.stallAfter, o.delayMs, o.idleTimeoutMs),
+              std::make_tuple(3, 0, 250, 5000));
+    EXPECT_EQ(Parse("--identity 52C7").identity, IDENTITY_CODE);
+    EXPECT_EQ(Parse("--ports 200").devices, 200);
+    for (const char* bad :
+         {"--bogus", "extra", "--port", "--port 65536", "--port -1", "--port 5o2",
+          "--serial 4294967296", "--identity 10000", "--identity xyz", "--listen localhost",
+          "--listen 1.2.3", "--fail-write 65536", "--delay-ms 1.5", "--idle-timeout 2147484",
+          "--ports 0", "--ports 2 --save out.csv"})
+        EXPECT_THROW(Parse(bad), CLI::ParseError) << bad;
+}
+
+constexpr int FILE_LIMIT = 32;
+const std::string LISTENING = "orx-sim listening on 127.0.0.1:";
+const std::string HEADER = "1\n2\n3\n4\n5\n"; // the header lines, never read
+
+// orx-sim with its standard output on a pipe; killed if a test leaves it running. The shell
+// prints its process id, runs shellFirst, then becomes orx-sim.
+struct SimProcess {
+    FILE* pipe;
+    pid_t pid;
+    explicit SimProcess(const std::vector<std::string>& args, const std::string& shellFirst = "") {
+        std::string command = "echo $$; " + shellFirst + "exec '" ORX_SIM_PATH "'";
+        for (const std::string& arg : args)
+            command += " '" + arg + "'";
+        pipe = popen((command + " 2>/dev/null").c_str(), "r");
+        pid = std::stoi(ReadLine());
+    }
+    ~SimProcess() {
+        if (pid > 0)
+            kill(pid, SIGKILL);
+        pclose(pipe); // reaps it unless WaitForExit did
+    }
+    // The next line of standard output, or "" when none comes within 5 s.
+    std::string ReadLine() {
+        std::string line;
+        char c = 0;
+        pollfd p{fileno(pipe), POLLIN, 0};
+        while (poll(&p, 1, 5000) == 1 && read(p.fd, &c, 1) == 1 && c != '\n')
+            line += c;
+        return c == '\n' ? line : "";
+    }
+    int Port() {
+        const std::string line = ReadLine();
+        EXPECT_TRUE(line.starts_with(LISTENING)) << line;
+        return std::stoi(line.substr(LISTENING.size()));
+    }
+    // The exit status, or -1 when the process has not ended within 5 s. Once reaped, the
+    // process id is cleared, as the destructor has nothing left to kill.
+    int WaitForExit() {
+        int status = 0;
+        for (int i = 0; i < 500; ++i, std::this_thread::sleep_for(10ms))
+            if (waitpid(pid, &status, WNOHANG) == pid && std::exchange(pid, -1) > 0)
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return -1;
+    }
+};
+
+TEST(OrxSimProcess, ServesLogsAndSavesItsAlarmsUntilSigtermOrSigint) {
+    const ScratchDir dir;
+    const std::string save = dir.File("saved.csv");
+    std::vector<std::string> expected = ReadLines(SAMPLE_CONFIG_PATH);
+    expected[HEADER_LINES + 4] = "5,0,0,0,7,0.0000,0.0000,1";
+    expected[1] = expected[2] = "";
+    for (int signal : {SIGTERM, SIGINT}) {
+        SimProcess sim({"--port", "0", "--serial", "65538", "--config", SAMPLE_CONFIG_PATH,
+                        "--save", save, "--log", "--locked"});
+        {
+            const auto client = ConnectLibmodbus(sim.Port());
+            uint8_t bit = 0;
+            ASSERT_EQ(modbus_read_input_bits(client.get(), INPUT_CONFIG_LOCKED, 1, &bit), 1);
+            EXPECT_EQ(bit, 1);
+            const uint16_t relay = 7;
+            ASSERT_EQ(modbus_write_registers(client.get(), AlarmRegisterAddress(5) + 3, 1, &relay),
+                      1);
+            ASSERT_EQ(modbus_write_bit(client.get(), AlarmFlagAddress(5), TRUE), 1);
+        }
+        EXPECT_EQ(sim.ReadLine(), "request unit=1 fn=2 addr=3389 qty=1: ok");
+        kill(sim.pid, signal);
+        EXPECT_EQ(sim.WaitForExit(), EXIT_SUCCESS);
+        std::vector<std::string> lines = ReadLines(save);
+        ASSERT_EQ(lines.size(), expected.size());
+        EXPECT_EQ(lines[2], "Serial Number: 65538");
+        lines[1] = lines[2] = "";
+        EXPECT_EQ(lines, expected) << signal;
+    }
+}
+
+TEST(OrxSimProcess, PastItsOpenFilesRefusesAClientAtOnceAndServesAgainWhenFilesAreFree) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the sanitizers probe memory through a pipe, which this file limit denies";
+#endif
+    SimProcess sim({"--port", "0"}, "ulimit -n " + std::to_string(FILE_LIMIT) + "; ");
+    const int port = sim.Port();
+    std::vector<LibmodbusClient> clients;
+    // A long reply limit, so that a loaded machine is not taken for a client left waiting.
+    for (int i = 0; i < FILE_LIMIT; ++i)
+        clients.push_back(ConnectLibmodbus(port, 10));
+    uint16_t word = 0;
+    EXPECT_EQ(modbus_read_input_registers(clients.back().get(), REG_IDENTITY, 1, &word), -1);
+    EXPECT_NE(errno, ETIMEDOUT) << "left waiting instead of refused";
+    clients.clear();
+    bool served = false;
+    for (int i = 0; i < 500 && !served; ++i, std::this_thread::sleep_for(10ms))
+        served =
+            modbus_read_input_registers(ConnectLibmodbus(port).get(), REG_IDENTITY, 1, &word) == 1;
+    EXPECT_TRUE(served);
+}
+
+// Exit codes before serving: 66 for a configuration that cannot be opened, 65 for a bad row.
+TEST(OrxSimProcess, FailuresBeforeServingHaveTheirOwnExitCodes) {
+    const ScratchDir dir;
+    const std::string bad = dir.Write("bad.csv", HEADER + "1,7,2,1,0,0,0,0\n"),
+                      folder = dir.File("folder"), fifo = dir.File("fifo");
+    ASSERT_EQ(mkdir(folder.c_str(), S_IRWXU), 0);
+    ASSERT_EQ(mkfifo(fifo.c_str(), S_IRUSR | S_IWUSR), 0);
+    for (const auto& [config, code] : std::vector<std::pair<std::string, int>>{
+             {dir.File("missing.csv"), 66}, {folder, 66}, {fifo, 66}, {"/dev/zero", 66}, {bad, 65}})
+        EXPECT_EQ(SimProcess({"--port", "0", "--config", config}).WaitForExit(), code) << config;
+}
+
+// A short file leaves the alarms after it disabled and zero and the serial the device's own;
+// a bad row and an unwritable path are reported and change nothing.
+TEST(SimConfigFile, ShortAndBadFiles) {
+    const ScratchDir dir;
+    const std::string path = dir.Write("config.csv", HEADER + "1,1,2,1,0,5.0000,1.0000,1\n");
+    const DeviceImage before = DefaultDeviceImage();
+    DeviceImage image = before;
+    std::string error;
+    ASSERT_EQ(LoadConfigFile(path, image, error), ConfigLoad::Loaded) << error;
+    EXPECT_EQ(GetAlarm(image, 1), (AlarmRecord{1, 2, 1, 0, 5.0f, 1.0f, true}));
+    for (int n = 2; n <= ALARM_COUNT; ++n)
+        EXPECT_EQ(GetAlarm(image, n), AlarmRecord{}) << "alarm " << n;
+    EXPECT_EQ(image.serial, DEFAULT_SIM_SERIAL);
+
+    image = before;
+    std::ofstream(path, std::ios::app) << "2,1,1,1,0,5.0000,1.0000,0\n";
+    EXPECT_EQ(LoadConfigFile(path, image, error), ConfigLoad::BadRow);
+    EXPECT_NE(error.find("row 2, line 7: field 3"), std::string::npos) << error;
+    EXPECT_EQ(image, before);
+    EXPECT_FALSE(SaveConfigFile(dir.File("no-such-dir/saved.csv"), image));
+}
+
+} // namespace

@@ -1,0 +1,262 @@
+// The upload and download with the device failing at each of their exchanges in turn, several
+// orx-transfer uploads at the same time, a site's backup, and the simulator's exception at one
+// chosen request as libmodbus's client sees it.
+
+#include "download/DownloadFixture.h"
+#include "sim/LibmodbusClient.h"
+#include "sim/RequestHandler.h"
+#include "upload/ProgramRun.h"
+#include "upload/UploadFixture.h"
+
+#include <algorithm>
+#include <chrono>
+#include <gmock/gmock.h>
+#include <memory>
+
+namespace {
+
+constexpr int EXCHANGES_BEFORE_ALARMS = 2; // upload: identity, serial; download: identity, lock
+constexpr int UPLOAD_READS_PER_ALARM = 3;
+constexpr int DOWNLOAD_WRITES_PER_ALARM = 4;
+constexpr int UPLOAD_EXCHANGES = EXCHANGES_BEFORE_ALARMS + UPLOAD_READS_PER_ALARM * ALARM_COUNT;
+// The download's backup after the lock check: an upload's exchanges but the identity read.
+constexpr int BACKUP_EXCHANGES = UPLOAD_EXCHANGES - 1;
+constexpr int DOWNLOAD_EXCHANGES = EXCHANGES_BEFORE_ALARMS + BACKUP_EXCHANGES +
+                                   DOWNLOAD_WRITES_PER_ALARM * ALARM_COUNT + 1; // + completion coil
+
+// A whole transfer on loopback, sanitizers and a busy machine included, takes well under this;
+// a stall adds one exchange limit, since the broken connection fails every later exchange
+// at once.
+constexpr long TRANSFER_MARGIN_MS = 1000;
+
+enum class FaultKind {
+    Drop,      // the device closes the connection instead of answering exchange k
+    Stall,     // the device takes exchange k in and never answers
+    Exception, // the device answers exchange k with exception 4
+};
+
+struct Fault {
+    FaultKind kind;
+    int exchange; // 1 = the first of the transfer
+    // How the client names the fault as the cause of its failure.
+    std::string Cause() const {
+        return std::vector<std::string>{
+            "the device closed the connection", "no reply within 300 ms",
+            "device exception 4 (server device failure)"}[static_cast<int>(kind)];
+    }
+    std::string Name() const {
+        return std::vector<std::string>{"Drop", "Stall", "Exception"}[static_cast<int>(kind)] +
+               "At" + std::to_string(exchange);
+    }
+    long WaitLimitMs() const {
+        return TRANSFER_MARGIN_MS + (kind == FaultKind::Stall ? EXCHANGE_TIMEOUT_MS : 0);
+    }
+    SimulatorOptions Inject(SimulatorOptions options) const {
+        int* counts[] = {&options.dropAfter, &options.stallAfter, &options.failRequest};
+        *counts[static_cast<int>(kind)] = kind == FaultKind::Exception ? exchange : exchange - 1;
+        return options;
+    }
+};
+
+// Every fault at exchanges 1 to count, but those after skipAfter and before skipBefore.
+std::vector<Fault> EveryFault(int count, int skipAfter = 0, int skipBefore = 0) {
+    std::vector<Fault> faults;
+    for (FaultKind kind : {FaultKind::Drop, FaultKind::Stall, FaultKind::Exception})
+        for (int k = 1; k <= count; ++k)
+            if (k <= skipAfter || k >= skipBefore)
+                faults.push_back({kind, k});
+    return faults;
+}
+
+using Clock = std::chrono::steady_clock;
+using Ms = std::chrono::milliseconds;
+
+// The alarm whose exchange k is, counting the exchanges before the alarms and per alarm.
+constexpr int AlarmOfExchange(int k, int perAlarm) {
+    return (k - EXCHANGES_BEFORE_ALARMS - 1) / perAlarm + 1;
+}
+
+// How a transfer must end.
+struct End {
+    const char* box;        // nullptr: none
+    std::string status;     // the last status text
+    int position;           // of the progress bar at the end
+    int written = 0;        // leading alarms the device must hold in full
+    bool abortCoil = false; // COIL_DOWNLOAD_ABORTED must reach the device
+};
+
+// What the upload must end with when the device fails as given: whatever fails, the chosen
+// file stays as it was.
+End UploadExpected(const Fault& fault) {
+    if (fault.exchange == 1) // the identity read
+        return {"This is not an ORX!", "Error! Device was not an ORX!", 0};
+    if (fault.exchange == EXCHANGES_BEFORE_ALARMS) // the serial number read
+        return {"Error uploading!", CONNECTING_TEXT, 0};
+    const int n = AlarmOfExchange(fault.exchange, UPLOAD_READS_PER_ALARM);
+    return {"Error uploading!", UploadStatus(n).str(), n};
+}
+
+class UploadSweep : public UploadFixture, public ::testing::WithParamInterface<Fault> {};
+
+TEST_P(UploadSweep, EndsAsTheFaultRequires) {
+    const Fault fault = GetParam();
+    StartSimulator(fault.Inject({}));
+    const End expected = UploadExpected(fault);
+    const auto start = Clock::now();
+    EXPECT_EQ(Upload(), RESULT_DEVICE_ERROR);
+    EXPECT_LE(Clock::now() - start, Ms(fault.WaitLimitMs()));
+
+    ExpectEnd(expected.box, expected.status.c_str(), expected.position);
+    ASSERT_FALSE(ErrorDetails().empty());
+    EXPECT_THAT(ErrorDetails().back().str(), ::testing::HasSubstr(fault.Cause()));
+    ExpectChosenFileUnchanged();
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryExchange, UploadSweep,
+                         ::testing::ValuesIn(EveryFault(UPLOAD_EXCHANGES)),
+                         [](const auto& info) { return info.param.Name(); });
+
+using UploadSplitReplies = UploadFixture;
+
+// The second segment after the limit fails the first exchange; in time, the reply is whole.
+TEST_F(UploadSplitReplies, ReplyInTwoSegmentsIsReadWholeWithinTheLimit) {
+    SimulatorOptions options;
+    options.split = true;
+    options.splitPauseMs = static_cast<int>(EXCHANGE_TIMEOUT_MS) + TRANSFER_MARGIN_MS;
+    StartSimulator(options);
+    const auto start = Clock::now();
+    EXPECT_EQ(Upload(), RESULT_DEVICE_ERROR);
+    EXPECT_LE(Clock::now() - start, Ms(EXCHANGE_TIMEOUT_MS + TRANSFER_MARGIN_MS));
+    EXPECT_EQ(LastStatus(), "Error! Device was not an ORX!");
+    ExpectChosenFileUnchanged();
+    options.splitPauseMs = SimulatorOptions().splitPauseMs;
+    StartSimulator(options);
+    EXPECT_EQ(Upload(), RESULT_OK);
+    EXPECT_EQ(ReadLines(m_target).size(), static_cast<std::size_t>(CONFIG_FILE_LINES));
+    EXPECT_EQ(LastStatus(), "Upload Complete!");
+}
+
+constexpr int LOCK_EXCHANGE = 2;
+constexpr int LAST_BACKUP_EXCHANGE = LOCK_EXCHANGE + BACKUP_EXCHANGES;
+// The backup reads as an upload does, which its own sweep covers: here its serial number and
+// first alarm, and its last exchange.
+constexpr int FIRST_BACKUP_ALARM_END = LOCK_EXCHANGE + 1 + UPLOAD_READS_PER_ALARM;
+
+// What the download must end with when the device fails as given.
+End DownloadExpected(const Fault& fault) {
+    if (fault.exchange == 1) // the identity read
+        return {"This is not an ORX!", "Error! Device was not an ORX!", 0};
+    if (fault.exchange == LOCK_EXCHANGE) // a device that may be locked is not written
+        return {"Error downloading!", CONNECTING_TEXT, 0};
+    if (fault.exchange <= LAST_BACKUP_EXCHANGE) // no backup, so nothing written at all
+        return {"Error downloading!", BACKUP_TEXT, 0};
+    if (fault.exchange == DOWNLOAD_EXCHANGES) // the completion coil, after the loop
+        return {"Error downloading!", DownloadStatus(ALARM_COUNT).str(), ALARM_COUNT, ALARM_COUNT};
+    // In the alarm loop the abort coil is sent, and arrives while the connection lives.
+    const int n = AlarmOfExchange(fault.exchange - BACKUP_EXCHANGES, DOWNLOAD_WRITES_PER_ALARM);
+    return {"Error downloading!", DownloadStatus(n).str(), n, n - 1,
+            fault.kind == FaultKind::Exception};
+}
+
+int CoilsAt(const std::vector<CoilEvent>& events, WORD address) {
+    return static_cast<int>(std::ranges::count(events, CoilEvent{address, COIL_ON}));
+}
+
+class DownloadSweep : public DownloadFixture, public ::testing::WithParamInterface<Fault> {};
+
+TEST_P(DownloadSweep, EndsAsTheFaultRequires) {
+    const Fault fault = GetParam();
+    StartSimulator(fault.Inject(ZeroedDevice()));
+    const End expected = DownloadExpected(fault);
+    const std::string path = m_dir.Write("full.csv", FullFileText());
+    const auto start = Clock::now();
+    EXPECT_EQ(Download(path), RESULT_DEVICE_ERROR);
+    EXPECT_LE(Clock::now() - start, Ms(fault.WaitLimitMs()));
+
+    ExpectEnd(expected.box, expected.status.c_str(), expected.position);
+    ASSERT_FALSE(ErrorDetails().empty());
+    EXPECT_THAT(ErrorDetails().back().str(), ::testing::HasSubstr(fault.Cause()));
+    for (int n = 1; n <= expected.written; ++n)
+        EXPECT_EQ(m_sim->Alarm(n), DistinctAlarm(n)) << "alarm " << n;
+    // The alarm being written when the device failed may hold part of its row.
+    for (int n = expected.written + 2; n <= ALARM_COUNT; ++n)
+        EXPECT_EQ(m_sim->Alarm(n), AlarmRecord{}) << "alarm " << n << " written";
+    // Ended before the first write: none made.
+    EXPECT_TRUE(expected.position > 0 || Requests(FN_WRITE_MULTIPLE_REGISTERS).empty());
+
+    const std::vector<CoilEvent> coils = m_sim->CoilEvents();
+    EXPECT_EQ(CoilsAt(coils, COIL_DOWNLOAD_ABORTED), expected.abortCoil ? 1 : 0);
+    EXPECT_EQ(CoilsAt(coils, COIL_DOWNLOAD_COMPLETE), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryExchange, DownloadSweep,
+                         ::testing::ValuesIn(EveryFault(DOWNLOAD_EXCHANGES, FIRST_BACKUP_ALARM_END,
+                                                        LAST_BACKUP_EXCHANGE)),
+                         [](const auto& info) { return info.param.Name(); });
+
+constexpr int CLIENTS = 6;
+constexpr int TIME_LINE = 1; // differs between uploads
+
+TEST(ConcurrentUploads, EveryClientGetsTheWholeConfiguration) {
+    OrxSimulator sim;
+    ScratchDir dir;
+    std::vector<pid_t> pids;
+    for (int c = 0; c < CLIENTS; ++c)
+        pids.push_back(SpawnProgram({"upload", "--port", std::to_string(sim.Port()), "127.0.0.1",
+                                     dir.File(std::to_string(c))},
+                                    "/dev/null", "/dev/null"));
+    std::vector<std::string> first;
+    for (int c = 0; c < CLIENTS; ++c) {
+        EXPECT_EQ(FinishProgram(pids[c], "/dev/null", "/dev/null").status, int(RESULT_OK));
+        std::vector<std::string> lines = ReadLines(dir.File(std::to_string(c)));
+        ASSERT_EQ(lines.size(), static_cast<std::size_t>(CONFIG_FILE_LINES)) << "client " << c;
+        lines[TIME_LINE].clear();
+        first = c == 0 ? lines : first;
+        EXPECT_EQ(lines, first) << "client " << c;
+    }
+    // Each upload makes its own exchanges on its own connection.
+    EXPECT_EQ(sim.Requests().size(), static_cast<std::size_t>(CLIENTS * UPLOAD_EXCHANGES));
+}
+
+// A dead device does not stop the others; the exit status is its result.
+TEST(SiteBackup, EveryLiveDeviceIsBackedUpBesideADeadOne) {
+    ScratchDir dir;
+    std::vector<std::string> args{
+        "backup", "--into", dir.File("site"),
+        "--jobs", "2",      "127.0.0.1:" + std::to_string(RefusingPort())};
+    std::vector<std::unique_ptr<OrxSimulator>> sims;
+    for (DWORD serial = 1; serial <= 3; ++serial) {
+        SimulatorOptions options;
+        options.image.serial = serial;
+        sims.push_back(std::make_unique<OrxSimulator>(options));
+        args.push_back("127.0.0.1:" + std::to_string(sims.back()->Port()));
+    }
+    const ProgramRun run = FinishProgram(SpawnProgram(args, dir.File("out"), dir.File("err")),
+                                         dir.File("out"), dir.File("err"));
+    EXPECT_EQ(run.status, static_cast<int>(RESULT_DEVICE_ERROR)) << run.err;
+    for (DWORD serial = 1; serial <= 3; ++serial)
+        EXPECT_EQ(ReadLines(dir.File("site/ORX-" + std::to_string(serial) + ".csv")).size(),
+                  static_cast<std::size_t>(CONFIG_FILE_LINES));
+    EXPECT_NE(run.out.find("3 Error connecting to ORX!"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("3 of 4 device(s) backed up"), std::string::npos) << run.out;
+}
+
+// Counted on each connection; the refused request is logged but not carried out.
+TEST(FailRequest, OnlyTheChosenRequestOfEachConnectionIsRefusedAndNothingIsDone) {
+    SimulatorOptions options;
+    options.failRequest = 2;
+    OrxSimulator sim(options);
+    uint16_t words[IDENTITY_WORDS] = {};
+    for (int connection = 0; connection < 2; ++connection) {
+        const LibmodbusClient client = ConnectLibmodbus(sim.Port());
+        EXPECT_EQ(modbus_read_input_registers(client.get(), REG_IDENTITY, IDENTITY_WORDS, words),
+                  IDENTITY_WORDS);
+        EXPECT_EQ(modbus_write_bit(client.get(), COIL_DOWNLOAD_ABORTED, 1), -1);
+        EXPECT_EQ(errno, EMBXSFAIL) << "exception 4, server device failure";
+        EXPECT_EQ(modbus_write_bit(client.get(), COIL_DOWNLOAD_COMPLETE, 1), 1);
+    }
+    EXPECT_EQ(sim.Requests().size(), 6u);
+    EXPECT_EQ(sim.CoilEvents(), (std::vector<CoilEvent>(2, {COIL_DOWNLOAD_COMPLETE, COIL_ON})));
+}
+
+} // namespace

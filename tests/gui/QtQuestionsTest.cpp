@@ -4,16 +4,7 @@
 
 #include "platform/qt/QtFileFilter.h"
 
-#include <QAbstractButton>
-#include <QFile>
-#include <QFileDialog>
-#include <QMessageBox>
-#include <QTemporaryDir>
-#include <QTimer>
-
 #include <future>
-
-namespace {
 
 constexpr const char* CSV_FILTER = "Comma Separated Values (*.CSV)|*.CSV|";
 constexpr int POLL_MS = 20;
@@ -114,5 +105,3 @@ TEST_F(QtQuestionsTest, SaveDialogAddsTheExtensionAndAsksBeforeOverwriting) {
         EXPECT_EQ(QString::fromUtf8(path.GetString()), dir.filePath(name + QStringLiteral(".csv")));
     }
 }
-
-} // namespace

@@ -65,13 +65,11 @@ TEST(CArchive, ValuesRoundTripThroughAFileAndStringPrefixesEndInEndOfFile) {
     CArchive file(path, CArchive::store);
     file << BYTE{0xAB} << WORD{0x1234} << DWORD{0x12345678} << -2;
     EXPECT_TRUE(file.Close());
-    BYTE b = 0;
-    WORD w = 0;
-    DWORD dw = 0;
-    int i = 0;
+    std::tuple<BYTE, WORD, DWORD, int> loaded;
+    auto& [b, w, dw, i] = loaded;
     CArchive(path, CArchive::load) >> b >> w >> dw >> i;
     std::filesystem::remove(path);
-    EXPECT_TRUE(b == 0xAB && w == 0x1234 && dw == 0x12345678 && i == -2);
+    EXPECT_EQ(loaded, std::make_tuple(BYTE{0xAB}, WORD{0x1234}, DWORD{0x12345678}, -2));
     const std::pair<std::size_t, Bytes> cases[] = {{0, {0x00}},
                                                    {254, {0xFE}},
                                                    {255, {0xFF, 0xFF, 0x00}},

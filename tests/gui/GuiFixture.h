@@ -7,9 +7,8 @@
 #include "platform/qt/IpAddressEdit.h"
 #include "platform/qt/QtFrontEnd.h"
 
-#include <QApplication>
-#include <QLineEdit>
 #include <QTest>
+#include <QtWidgets>
 
 #include <gtest/gtest.h>
 

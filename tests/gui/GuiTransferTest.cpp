@@ -8,28 +8,18 @@
 #include "support/YesAnswers.h"
 #include "transfer/TransferResults.h"
 
-#include <QLabel>
-#include <QProgressBar>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QTimer>
-
 #include <fstream>
 #include <iterator>
-
-namespace {
 
 constexpr const char* UPLOAD_QUESTION = "Please verify you wish to upload the ORX's configuration.";
 // Slow replies keep a transfer running long enough to close the window in its middle.
 constexpr int SLOW_REPLY_MS = 40;
 constexpr const char* PREVIOUS_CONTENT = "previous configuration\n";
 
-using GuiTransferTest = GuiTest;
-
 // Enter and Esc leave the upload alone, the close box asks, and the window keeps painting
 // while it waits for the worker. The address and port the dialog closed with and the folder
 // of the file chosen come back at the next start, unless the command line gives them.
-TEST_F(GuiTransferTest, ClosingDuringAnUploadCancelsItWithoutFreezingAndKeepsTheSettings) {
+TEST_F(GuiTest, ClosingDuringAnUploadCancelsItWithoutFreezingAndKeepsTheSettings) {
     QTemporaryDir dir;
     const std::string target = (dir.path() + QStringLiteral("/alarms.csv")).toStdString();
     QSettings settings(dir.filePath(QStringLiteral("orx-config.conf")), QSettings::IniFormat);
@@ -83,5 +73,3 @@ TEST_F(GuiTransferTest, ClosingDuringAnUploadCancelsItWithoutFreezingAndKeepsThe
     LoadGuiSettings(settings, given, next);
     EXPECT_EQ(std::tie(given.host, given.port), std::make_tuple("1.2.3.4", MODBUS_TCP_PORT));
 }
-
-} // namespace

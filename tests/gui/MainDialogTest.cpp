@@ -3,20 +3,7 @@
 #include "platform/IpAddress.h"
 #include "platform/qt/AppIcon.h"
 
-#include <QClipboard>
-#include <QContextMenuEvent>
-#include <QFontMetrics>
-#include <QLabel>
-#include <QMenu>
-#include <QPushButton>
-#include <QTimer>
-
-#include <tuple>
-
 using orxqt::DialogRectToPixels;
-using orxqt::QtDialogView;
-
-namespace {
 
 struct ExpectedItem {
     int id;
@@ -39,13 +26,13 @@ constexpr ExpectedItem MAIN_ITEMS[] = {
 };
 
 // Types each character into whichever widget has the focus at that moment, as a user does.
-void Type(const QString& text) {
+static void Type(const QString& text) {
     for (const QChar ch : text)
         QTest::keyClicks(QApplication::focusWidget(), QString(ch));
 }
 
 // Paste as the field's context menu offers it.
-void PasteFromContextMenu(QLineEdit* field) {
+static void PasteFromContextMenu(QLineEdit* field) {
     QTimer::singleShot(0, [] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         ASSERT_NE(menu, nullptr);
@@ -76,8 +63,6 @@ protected:
         EXPECT_EQ(DottedAddress(address), used ? used : shown);
     }
 };
-
-} // namespace
 
 TEST_F(MainDialogTest, IsLaidOutFromItsTemplateWithIconAndNoMinimiseOrMaximiseBox) {
     const orxqt::DialogBaseUnits units = view->BaseUnits();
@@ -135,8 +120,7 @@ TEST_F(MainDialogTest, TypedAndPastedAddressesReachTheDialog) {
         {PASTED_BY_KEY, "1.2.3", "10.0.0.1"},
         {PASTED_FROM_MENU, "1.2.3.256", "10.0.0.1"},
         {PASTED_BY_KEY, "7", "10.0.7.1"},
-        {PASTED_FROM_MENU, "1234", "10.0.7.1"},
-    };
+        {PASTED_FROM_MENU, "1234", "10.0.7.1"}};
     for (const auto& [how, given, shown] : rows) {
         SCOPED_TRACE(given);
         QLineEdit* field = Address()->field(how == TYPED ? 0 : 2);
@@ -196,7 +180,7 @@ TEST_F(MainDialogTest, KeyboardTabsInTemplateOrderAndEscOrEnterInTheAddressEndsT
 
 TEST_F(MainDialogTest, AboutBoxFromContextMenuAndF1) {
     int shown = 0;
-    frontEnd.AddViewShownHook([&](QtDialogView& about) {
+    frontEnd.AddViewShownHook([&](orxqt::QtDialogView& about) {
         if (about.Dialog().GetTemplateID() != IDD_ABOUTBOX)
             return;
         ++shown;
@@ -241,4 +225,12 @@ TEST(DialogUnits, ConvertLikeTheOriginalPlatformFromTheEightPointTemplateFont) {
     EXPECT_EQ(units.y, metrics.height());
     const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     EXPECT_NEAR(units.x, metrics.horizontalAdvance(letters) / double(letters.size()), 1.0);
+}
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen"); // also when listing the tests
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
 }

@@ -4,16 +4,7 @@
 
 #include "platform/qt/QtFileFilter.h"
 
-#include <QAbstractButton>
-#include <QFile>
-#include <QFileDialog>
-#include <QMessageBox>
-#include <QTemporaryDir>
-#include <QTimer>
-
 #include <future>
-
-namespace {
 
 constexpr const char* CSV_FILTER = "Comma Separated Values (*.CSV)|*.CSV|";
 constexpr int POLL_MS = 20;
@@ -29,18 +20,17 @@ protected:
         const auto returned = [&] {
             return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
         };
-        bool answered = false;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
             QWidget* modal = QApplication::activeModalWidget();
-            if (answered || modal == nullptr)
+            if (modal == nullptr)
                 return;
-            answered = true;
+            poll.stop();
             EXPECT_FALSE(returned()); // the worker waits for the answer
             answer(modal);
         });
         poll.start(POLL_MS);
-        EXPECT_TRUE(WaitUntil(returned) && answered);
+        EXPECT_TRUE(WaitUntil(returned) && !poll.isActive());
         return result.get();
     }
 };
@@ -88,7 +78,6 @@ TEST_F(QtQuestionsTest, SaveDialogAddsTheExtensionAndAsksBeforeOverwriting) {
     const CFileRequest request{FALSE, "csv", "*.csv", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                                CSV_FILTER};
     for (const QString& name : {QStringLiteral("fresh"), QStringLiteral("old")}) {
-        const bool exists = name == QStringLiteral("old");
         CString path;
         const INT_PTR result = AskFromWorker<INT_PTR>(
             [&] { return frontEnd.ChooseFile(request, path); },
@@ -108,11 +97,9 @@ TEST_F(QtQuestionsTest, SaveDialogAddsTheExtensionAndAsksBeforeOverwriting) {
                     }
                 });
                 QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
-                EXPECT_EQ(prompted, exists);
+                EXPECT_EQ(prompted, name == QStringLiteral("old"));
             });
         EXPECT_EQ(result, static_cast<INT_PTR>(IDOK));
         EXPECT_EQ(QString::fromUtf8(path.GetString()), dir.filePath(name + QStringLiteral(".csv")));
     }
 }
-
-} // namespace

@@ -10,10 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <tuple>
-#include <vector>
-
-namespace {
 
 constexpr int ALARMS = 32;
 
@@ -59,13 +55,12 @@ TEST(IPAddressCtrl, FieldsClampBlankOnesReadZeroAndTheFirstIsTheHighByte) {
 
 TEST(ParseDottedAddress, AcceptsFourDecimalFieldsOnly) {
     DWORD address = 0;
-    EXPECT_TRUE(ParseDottedAddress("127.0.0.1", address));
-    EXPECT_EQ(address, 0x7F000001u);
+    EXPECT_TRUE(ParseDottedAddress("127.0.0.1", address) && address == 0x7F000001u);
     EXPECT_TRUE(ParseDottedAddress("255.255.255.255", address));
-    for (const char* text : {"", "1.2.3", "1.2.3.4.5", "256.0.0.1", "1..2.3", "1.2.3.4 ",
-                             " 1.2.3.4", "a.b.c.d", "1.2.3.0004", "-1.2.3.4", "localhost"})
-        EXPECT_FALSE(ParseDottedAddress(text, address)) << text;
-    EXPECT_FALSE(ParseDottedAddress(nullptr, address));
+    for (const char* text : std::initializer_list<const char*>{
+             "", "1.2.3", "1.2.3.4.5", "256.0.0.1", "1..2.3", "1.2.3.4 ", " 1.2.3.4", "a.b.c.d",
+             "1.2.3.0004", "-1.2.3.4", "localhost", nullptr})
+        EXPECT_FALSE(ParseDottedAddress(text, address)) << (text ? text : "nullptr");
     EXPECT_EQ(address, 0xFFFFFFFFu) << "left as it was";
 }
 
@@ -137,5 +132,3 @@ TEST(Threads, WorkerMessagesRunOnTheInterfaceThreadAndWaitersAreHeldUntilItEnds)
     EXPECT_EQ(fe.Texts(0), std::vector<CString>{"from the worker"});
     EXPECT_EQ(fe.ExitCodes(), std::vector<UINT>{WORKER_EXIT});
 }
-
-} // namespace

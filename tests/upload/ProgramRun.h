@@ -15,12 +15,6 @@
 
 extern char** environ;
 
-struct ProgramRun {
-    int status = -1; // exit status, -1 when the program did not exit normally
-    std::string out;
-    std::string err;
-};
-
 // Returns -1 when the program could not be started.
 inline pid_t SpawnProgram(std::vector<std::string> args, const std::string& outPath,
                           const std::string& errPath,

@@ -5,11 +5,14 @@
 #include "cli/InterruptWatch.h"
 #include "upload/ProgramRun.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <pty.h>
+#include <thread>
 
 namespace {
 
@@ -35,13 +38,34 @@ std::vector<std::string> Words(const std::string& line) {
     return words;
 }
 
-class CliDownload : public ProgramTest {
+class CliDownload : public ::testing::Test {
 protected:
+    // Downloads back the device up into the scratch folder, never into the user's.
+    CliDownload() { setenv("XDG_DATA_HOME", m_dir.File("data").c_str(), 1); }
+    pid_t Start(const std::vector<std::string>& args,
+                const std::string& program = ORX_TRANSFER_PATH) {
+        return SpawnProgram(args, m_outPath, m_errPath, program);
+    }
+    ProgramRun Finish(pid_t pid) { return FinishProgram(pid, m_outPath, m_errPath); }
+    ProgramRun Run(const std::vector<std::string>& args,
+                   const std::string& program = ORX_TRANSFER_PATH) {
+        return Finish(Start(args, program));
+    }
+    // Polls until reached() or a generous limit, to interrupt the program at a known point.
+    static void WaitUntil(const std::function<bool()>& reached) {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!reached() && std::chrono::steady_clock::now() < limit)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+
     // The words of line, then the simulator's address and the file.
     std::vector<std::string> Args(const std::string& line) const {
         return Words(line + " --port " + std::to_string(m_sim->Port()) + " 127.0.0.1 " + m_file);
     }
 
+    ScratchDir m_dir;
+    std::string m_outPath = m_dir.File("stdout.txt");
+    std::string m_errPath = m_dir.File("stderr.txt");
     std::unique_ptr<OrxSimulator> m_sim = std::make_unique<OrxSimulator>(ZeroedDevice());
     std::string m_file = m_dir.Write("config.csv", FullFileText());
 };
@@ -165,6 +189,9 @@ TEST_F(CliDownload, ProgramOptions) {
     SimulatorOptions ten = ZeroedDevice(); // HOST is read as upload reads it: 010 is ten
     ten.listenAddress = "127.0.0.10";
     const OrxSimulator tenth(ten);
+    SimulatorOptions dropping = ZeroedDevice();
+    dropping.dropAfter = 4; // identity and the three reads of alarm 1
+    const OrxSimulator dropped(dropping);
     const std::string refusing = " --port " + std::to_string(RefusingPort()) + " 127.0.0.1";
     const std::string port = std::to_string(m_sim->Port());
     const std::string at = " --port " + port + " 127.0.0.1 ";
@@ -204,13 +231,18 @@ TEST_F(CliDownload, ProgramOptions) {
         {"orx-transfer verify" + refusing + no, 2, ""},
         {"orx-transfer verify --port " + std::to_string(tenth.Port()) + " 127.0.0.010 " + m_file,
          RESULT_DIFFERENT, "The device differs from the file."},
+        {"orx-transfer verify --port " + std::to_string(dropped.Port()) + " 127.0.0.1 " + m_file,
+         DEVICE,
+         "Error reading alarm 2 from the ORX! (read input registers 3008 x4: the device "
+         "closed the connection)\n"},
         {"orx-transfer upload" + stalled + " 127.0.0.1" + up, DEVICE,
          "This is not an ORX! (read input registers 3495 x4: no reply within 50 ms)\n"},
         {"orx-transfer verify --trace -" + stalled + " 127.0.0.1 " + m_file, DEVICE,
          " us | read input registers 3495 x4 | identity | 01 04 0D A7 00 04 | - | 1001 Modbus "
          "TCP/IP: socket error: no reply within 50 ms\n"},
         {"orx-transfer download --yes" + at + bad, RESULT_CONFIG_ERROR,
-         "Configuration Error! (row 1, line 6: field 3 (source module) \"1\""},
+         "Configuration Error! (row 1, line 6: field 3 (source module) \"1\": source module must "
+         "be 2 to 16 when mode is not 0)"},
         {"orx-transfer download --yes --backup" + no + to, FILE,
          "Error writing to file! (no backup, nothing written:" + no},
         {"orx-transfer upload --trace" + no + " 127.0.0.1" + up, FILE, "cannot write the trace"},

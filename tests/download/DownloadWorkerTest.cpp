@@ -115,8 +115,7 @@ TEST_F(DownloadRun, UnexpectedExceptionEndsTheTransferAsAnError) {
 struct Refusal {
     const char* name;
     void (*arrange)(OrxSimulator&);
-    bool refusedPort;
-    const char* file; // a path; nullptr: a full file; "\n...": rows after the header
+    const char* file; // nullptr: a full file
     UINT result;
     const char* box;
     const char* status;            // nullptr: the status line is never set
@@ -132,11 +131,7 @@ TEST_P(DownloadRefused, WritesNothing) {
         c.arrange(*m_sim);
     if (c.backups)
         m_dlg->m_backup.path = c.backups;
-    const std::string path = !c.file ? m_dir.Write("full.csv", FullFileText())
-                             : *c.file == '\n'
-                                 ? m_dir.Write("rows.csv", DOWNLOAD_FILE_HEADER + (c.file + 1))
-                                 : c.file;
-    ASSERT_EQ(Download(path, c.refusedPort ? RefusingPort() : m_sim->Port()), c.result);
+    ASSERT_EQ(Download(c.file ? c.file : m_dir.Write("full.csv", FullFileText())), c.result);
     EXPECT_TRUE(Requests(FN_WRITE_MULTIPLE_REGISTERS).empty() &&
                 Requests(FN_WRITE_SINGLE_COIL).empty());
     EXPECT_EQ(ErrorBoxes(), std::vector<CString>{c.box});
@@ -147,31 +142,19 @@ TEST_P(DownloadRefused, WritesNothing) {
     ExpectIdleArrangement();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DownloadRefused,
-    ::testing::Values(
-        Refusal{"Locked", [](OrxSimulator& sim) { sim.SetLocked(true); }, false, nullptr,
-                RESULT_LOCKED, "Error! Configuration Locked!", "Error! Configuration Locked!", ""},
-        Refusal{"NotAnOrx", [](OrxSimulator& sim) { sim.SetIdentity(NOT_AN_ORX); }, false, nullptr,
-                RESULT_DEVICE_ERROR, "This is not an ORX!", "Error! Device was not an ORX!",
-                "identity register 3495 holds 0x1234, 0x52C7 expected"},
-        Refusal{"RefusedConnection", nullptr, true, nullptr, RESULT_DEVICE_ERROR,
-                "Error connecting to ORX!", "Error connecting to ORX!", ": connection refused"},
-        Refusal{"MissingFile", nullptr, false, "/nonexistent/missing.csv", RESULT_FILE_ERROR,
-                "Error opening file!", nullptr,
-                "/nonexistent/missing.csv: No such file or directory"},
-        Refusal{"Folder", nullptr, false, "/", RESULT_FILE_ERROR, "Error opening file!", nullptr,
-                "/: not a regular file"},
-        Refusal{"EmptyPath", nullptr, false, "", RESULT_NO_FILE, "Please select a file.", nullptr,
-                ""},
-        Refusal{"UnacceptableRow", nullptr, false, "\n1,1,1,1,0,0.0000,0.0000,0\n",
-                RESULT_CONFIG_ERROR, "Configuration Error!", nullptr,
-                "row 1, line 6: field 3 (source module) \"1\": source module must be 2 to 16 "
-                "when mode is not 0"},
-        Refusal{"NoBackupFolder", nullptr, false, nullptr, RESULT_FILE_ERROR,
-                "Error writing to file!", BACKUP_TEXT,
-                "nothing written: /proc/orx-backups: No such file or directory",
-                "/proc/orx-backups"}),
-    [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
+const Refusal REFUSALS[] = {
+    {"Locked", [](OrxSimulator& sim) { sim.SetLocked(true); }, nullptr, RESULT_LOCKED,
+     "Error! Configuration Locked!", "Error! Configuration Locked!", ""},
+    {"NotAnOrx", [](OrxSimulator& sim) { sim.SetIdentity(NOT_AN_ORX); }, nullptr,
+     RESULT_DEVICE_ERROR, "This is not an ORX!", "Error! Device was not an ORX!",
+     "identity register 3495 holds 0x1234, 0x52C7 expected"},
+    {"MissingFile", nullptr, "/nonexistent/missing.csv", RESULT_FILE_ERROR, "Error opening file!",
+     nullptr, "/nonexistent/missing.csv: No such file or directory"},
+    {"EmptyPath", nullptr, "", RESULT_NO_FILE, "Please select a file.", nullptr, ""},
+    {"NoBackupFolder", nullptr, nullptr, RESULT_FILE_ERROR, "Error writing to file!", BACKUP_TEXT,
+     "nothing written: /proc/orx-backups: No such file or directory", "/proc/orx-backups"}};
+
+INSTANTIATE_TEST_SUITE_P(Cases, DownloadRefused, ::testing::ValuesIn(REFUSALS),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

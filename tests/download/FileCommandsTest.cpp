@@ -5,14 +5,11 @@
 #include "transfer/DeviceCompare.h"
 
 #include <bit>
-#include <functional>
 #include <limits>
 
 namespace {
 
 constexpr int ALARM = 3;
-constexpr WORD NOT_AN_ORX = 0x1234;
-constexpr int REPLIES_BEFORE_DROP = 4; // identity and the three reads of alarm 1
 const int CONFIG = RESULT_CONFIG_ERROR;
 const std::string HEADER = DOWNLOAD_FILE_HEADER;
 const std::string NOTE = DOWNLOAD_FILE_NOTE;
@@ -110,53 +107,6 @@ TEST(CompareAlarm, EachFieldIsNamedWithBothValues) {
     EXPECT_EQ(Describe(nan, disabled), Lines{"alarm 3 trip point: file nan, device -nan"});
 }
 
-// verify of a file with the first rows of DistinctAlarm against a device holding them in all
-// alarms, changed as given; verify only reads.
-TEST(VerifyDevice, PrintsEveryDifferenceOrTheCountOrTheError) {
-    ScratchDir dir;
-    AlarmRecord changed = DistinctAlarm(ALARM);
-    changed.outputRelay = 8;
-    changed.tripPoint = 99.0f;
-    const struct {
-        int rows;
-        std::function<void(SimulatorOptions&)> change;
-        int code;
-        std::string out;
-        std::string err;
-    } cases[] = {
-        {ALARM_COUNT, [&](SimulatorOptions& o) { SetAlarm(o.image, ALARM, changed); },
-         RESULT_DIFFERENT,
-         "alarm 3 output relay: file " + std::to_string(DistinctAlarm(ALARM).outputRelay) +
-             ", device 8\nalarm 3 trip point: file -6.2500, device 99.0000\n"
-             "The device differs from the file.\n",
-         ""},
-        {5, [](SimulatorOptions&) {}, 0,
-         "The device holds what the file says (5 alarm(s) compared).\n", ""},
-        {ALARM_COUNT, [](SimulatorOptions& o) { o.image.identity[0] = NOT_AN_ORX; },
-         RESULT_DEVICE_ERROR, "",
-         "This is not an ORX! (identity register 3495 holds 0x1234, 0x52C7 expected)\n"},
-        {ALARM_COUNT, [](SimulatorOptions& o) { o.dropAfter = REPLIES_BEFORE_DROP; },
-         RESULT_DEVICE_ERROR, "",
-         "Error reading alarm 2 from the ORX! (read input registers 3008 x4: the device closed "
-         "the connection)\n"},
-    };
-    for (const auto& c : cases) {
-        SimulatorOptions options = ZeroedDevice();
-        for (int n = 1; n <= ALARM_COUNT; ++n)
-            SetAlarm(options.image, n, DistinctAlarm(n));
-        c.change(options);
-        OrxSimulator sim(options);
-        const std::string path = dir.Write("rows.csv", HEADER + DistinctRows(1, c.rows));
-        const ProgramRun run =
-            RunCommand({"verify", "--port", std::to_string(sim.Port()), "127.0.0.1", path});
-        EXPECT_EQ(std::tie(run.status, run.out, run.err), std::tie(c.code, c.out, c.err));
-        for (const RequestSummary& r : sim.Requests())
-            EXPECT_TRUE(r.function == FN_READ_DISCRETE_INPUTS ||
-                        r.function == FN_READ_INPUT_REGISTERS);
-        EXPECT_TRUE(c.code != 0 || sim.Requests().size() == 1u + 3u * c.rows) << "only its rows";
-    }
-}
-
 // Files that the download, check and verify must all read alike, with what each must make
 // of them.
 struct FileCase {
@@ -201,9 +151,18 @@ TEST_P(FileAgreement, DownloadCheckAndVerifyAgree) {
     const FileCase& c = GetParam();
     const std::string path = m_dir.Write("case.csv", c.text);
     const int refused = c.accepted ? 0 : CONFIG;
-    const auto verify = [&] {
-        return RunCommand({"verify", "--port", std::to_string(m_sim->Port()), "127.0.0.1", path})
-            .status;
+    // verify's exit status; it prints every difference or the count, and only reads.
+    const auto verify = [&](int status, const std::string& text) {
+        const std::size_t before = m_sim->Requests().size();
+        const ProgramRun run =
+            RunCommand({"verify", "--port", std::to_string(m_sim->Port()), "127.0.0.1", path});
+        EXPECT_EQ(run.status, status);
+        EXPECT_NE(run.out.find(text), std::string::npos) << run.out;
+        const std::vector<RequestSummary> requests = m_sim->Requests();
+        for (std::size_t i = before; i < requests.size(); ++i)
+            EXPECT_TRUE(requests[i].function == FN_READ_DISCRETE_INPUTS ||
+                        requests[i].function == FN_READ_INPUT_REGISTERS);
+        return requests.size() - before;
     };
     const ConfigCheckResult check = CheckConfigFile(path);
     EXPECT_EQ(check.Accepted(), c.accepted);
@@ -212,8 +171,8 @@ TEST_P(FileAgreement, DownloadCheckAndVerifyAgree) {
     EXPECT_TRUE(c.rowsRead < 0 || check.rowsRead == c.rowsRead) << check.rowsRead;
     EXPECT_EQ(check.problems.size(), static_cast<std::size_t>(c.problems));
     EXPECT_EQ(RunCommand({"check", path}).status, refused);
-    const int differs = c.rowsWritten > 0 ? static_cast<int>(RESULT_DIFFERENT) : 0;
-    EXPECT_EQ(verify(), c.accepted ? differs : refused) << "before the download";
+    verify(c.accepted ? static_cast<int>(RESULT_DIFFERENT) : refused,
+           c.accepted ? "alarm 1 mode: file 1, device 0\n" : "");
     EXPECT_EQ(Download(path), c.accepted ? RESULT_OK : RESULT_CONFIG_ERROR);
     if (!c.accepted) {
         EXPECT_TRUE(m_sim->Requests().empty()) << "a refused file writes nothing";
@@ -229,7 +188,10 @@ TEST_P(FileAgreement, DownloadCheckAndVerifyAgree) {
     EXPECT_EQ(m_fe.Texts(IDC_STATUS), statuses);
     EXPECT_EQ(Requests(FN_WRITE_SINGLE_COIL).size(), c.rowsWritten + 1u) << "faults, then the end";
     ExpectEndCoil(COIL_DOWNLOAD_COMPLETE);
-    EXPECT_EQ(verify(), refused) << "after the download";
+    const std::string count = std::to_string(c.rowsWritten);
+    EXPECT_EQ(verify(0, "The device holds what the file says (" + count + " alarm(s) compared).\n"),
+              1u + 3u * c.rowsWritten)
+        << "only the file's rows";
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, FileAgreement, ::testing::ValuesIn(FileCases()),

@@ -54,10 +54,8 @@ TEST_F(UploadRun, NoOrDismissedFileDialogChangesNothing) {
     m_dlg->m_btnUpload.SendMessage(BM_CLICK);
     AfxWaitForWorkers();
     EXPECT_EQ(m_fe.ExitCodes(), std::vector<UINT>{RESULT_NO_FILE});
-    EXPECT_TRUE(ErrorBoxes().empty());
-    EXPECT_TRUE(m_fe.Events(CUiEvent::Enabled).empty());
-    EXPECT_TRUE(m_fe.Texts(IDC_STATUS).empty());
-    EXPECT_TRUE(Positions().empty());
+    EXPECT_TRUE(ErrorBoxes().empty() && m_fe.Events(CUiEvent::Enabled).empty() &&
+                m_fe.Texts(IDC_STATUS).empty() && Positions().empty());
     EXPECT_EQ(m_dlg->m_transferState.load(), TRANSFER_UPLOAD); // nothing put it back
     ExpectChosenFileUnchanged();
 }
@@ -80,8 +78,7 @@ TEST_F(UploadRun, UnusableFileNamesStopBeforeTheDevice) {
         EXPECT_EQ(Upload(c.path, m_sim->Port()), c.result);
         EXPECT_EQ(ErrorBoxes().back(), c.box);
         EXPECT_THAT(ErrorDetails().back().str(), ::testing::EndsWith(c.cause));
-        EXPECT_TRUE(m_fe.Texts(IDC_STATUS).empty());
-        EXPECT_TRUE(m_sim->Requests().empty());
+        EXPECT_TRUE(m_fe.Texts(IDC_STATUS).empty() && m_sim->Requests().empty());
         ExpectIdleArrangement();
     }
     EXPECT_EQ(ErrorBoxes().size(), 3u);

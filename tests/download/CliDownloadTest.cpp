@@ -8,11 +8,9 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <functional>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <pty.h>
-#include <thread>
 
 namespace {
 

@@ -3,13 +3,10 @@
 // transfer fixture for downloads: the simulated ORX's alarms all start at zero.
 
 #include "cli/OrxTransfer.h"
-#include "sim/RequestHandler.h"
 #include "transfer/ConfigFile.h"
-#include "transfer/RegisterMap.h"
 #include "upload/TransferFixture.h"
 
 #include <regex>
-#include <sstream>
 
 inline const std::string DOWNLOAD_FILE_HEADER =
     "ORX Configuration Transfer Utility Version 1.00.00\n"

@@ -10,7 +10,6 @@
 #include <stdexcept>
 #include <stdlib.h>
 #include <string>
-#include <vector>
 
 inline std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -10,9 +10,7 @@
 #include "transfer/TransferResults.h"
 
 #include <gtest/gtest.h>
-#include <memory>
 #include <numeric>
-#include <vector>
 
 constexpr const char* UPLOAD_QUESTION = "Please verify you wish to upload the ORX's configuration.";
 constexpr const char* DOWNLOAD_QUESTION =
@@ -49,10 +47,6 @@ protected:
         m_dlg->m_strInitialHost = "127.0.0.1";
         m_dlg->m_backup.path = m_dir.File("backups");
         m_dlg->Create();
-    }
-    ~TransferFixture() override {
-        m_dlg.reset(); // waits for a worker still running
-        m_sim.reset();
     }
 
     void StartSimulator(SimulatorOptions options) {
@@ -107,7 +101,7 @@ protected:
     CFrontEndScope m_scope{m_fe};
     ScratchDir m_dir;
     std::unique_ptr<OrxSimulator> m_sim;
-    std::unique_ptr<CORXConfigurationDlg> m_dlg;
+    std::unique_ptr<CORXConfigurationDlg> m_dlg; // goes first, waiting for a worker still running
 
 private:
     std::vector<CString> Boxes(CString CUiEvent::*part) const {

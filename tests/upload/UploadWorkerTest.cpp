@@ -47,8 +47,7 @@ TEST_F(UploadRun, SuccessWritesTheDevicesAlarmsAndReportsEachStep) {
 TEST_F(UploadRun, NoOrDismissedFileDialogChangesNothing) {
     m_fe.AnswerMessageBox(IDNO);
     m_dlg->m_btnUpload.SendMessage(BM_CLICK);
-    EXPECT_TRUE(m_fe.FileRequests().empty());
-    EXPECT_EQ(m_dlg->m_transferState.load(), TRANSFER_IDLE);
+    EXPECT_TRUE(m_fe.FileRequests().empty() && m_dlg->m_transferState.load() == TRANSFER_IDLE);
     m_fe.AnswerMessageBox(IDYES);
     m_fe.CancelFileDialog();
     m_dlg->m_btnUpload.SendMessage(BM_CLICK);

@@ -1,24 +1,19 @@
 // orx-transfer download, check and verify: the built program once per command, and the
 // download's confirmation on a terminal.
 
-#include "DownloadFiles.h"
+#include "DownloadFixture.h"
 #include "cli/InterruptWatch.h"
-#include "sim/RequestHandler.h"
-#include "transfer/TransferResults.h"
 #include "upload/ProgramRun.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <pty.h>
-#include <sstream>
 
 namespace {
 
-constexpr int EXIT_USAGE_CODE = 64;
-constexpr int EXIT_INTERRUPTED_CODE = 130;
 constexpr int SLOW_REPLY_MS = 40; // an alarm's writes outlast the wait for an acknowledgement
 constexpr auto CANCEL_LIMIT = std::chrono::seconds(2); // the connect alone may last 5 s
 constexpr auto npos = std::string::npos;
@@ -32,30 +27,43 @@ std::size_t AlarmsBegun(const OrxSimulator& sim) {
     return count;
 }
 
-class CliDownload : public ProgramTest {
+// Words of a command line, separated by single spaces.
+std::vector<std::string> Words(const std::string& line) {
+    std::vector<std::string> words;
+    std::istringstream in(line);
+    for (std::string word; std::getline(in, word, ' ');)
+        words.push_back(word);
+    return words;
+}
+
+class CliDownload : public ::testing::Test {
 protected:
-    // command, its options, the simulator and the file.
-    std::vector<std::string> Args(const char* command, std::vector<std::string> options = {},
-                                  const std::string& file = {}) const {
-        options.insert(options.begin(), command);
-        options.insert(options.end(), {"--port", std::to_string(m_sim->Port()), "127.0.0.1",
-                                       file.empty() ? m_file : file});
-        return options;
+    // Downloads back the device up into the scratch folder, never into the user's.
+    CliDownload() { setenv("XDG_DATA_HOME", m_dir.File("data").c_str(), 1); }
+    pid_t Start(const std::vector<std::string>& args,
+                const std::string& program = ORX_TRANSFER_PATH) {
+        return SpawnProgram(args, m_outPath, m_errPath, program);
     }
-    // The download in this process, its confirmation read from a pseudo-terminal.
-    int DownloadOnTerminal(const char* answer) {
-        int master = -1;
-        int slave = -1;
-        if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
-            return -1;
-        const auto length = static_cast<ssize_t>(std::strlen(answer));
-        const int result =
-            write(master, answer, length) == length ? RunCommand(Args("download"), slave).code : -1;
-        close(slave);
-        close(master);
-        return result;
+    ProgramRun Finish(pid_t pid) { return FinishProgram(pid, m_outPath, m_errPath); }
+    ProgramRun Run(const std::vector<std::string>& args,
+                   const std::string& program = ORX_TRANSFER_PATH) {
+        return Finish(Start(args, program));
+    }
+    // Polls until reached() or a generous limit, to interrupt the program at a known point.
+    static void WaitUntil(const std::function<bool()>& reached) {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!reached() && std::chrono::steady_clock::now() < limit)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 
+    // The words of line, then the simulator's address and the file.
+    std::vector<std::string> Args(const std::string& line) const {
+        return Words(line + " --port " + std::to_string(m_sim->Port()) + " 127.0.0.1 " + m_file);
+    }
+
+    ScratchDir m_dir;
+    std::string m_outPath = m_dir.File("stdout.txt");
+    std::string m_errPath = m_dir.File("stderr.txt");
     std::unique_ptr<OrxSimulator> m_sim = std::make_unique<OrxSimulator>(ZeroedDevice());
     std::string m_file = m_dir.Write("config.csv", FullFileText());
 };
@@ -76,9 +84,9 @@ TEST_F(CliDownload, DownloadWarnsAndBacksUpRestorePutsBackOldBackupsArePruned) {
     const std::string port = std::to_string(m_sim->Port());
     std::vector<std::string> made;
     for (const std::vector<std::string>& args :
-         {Args("download", {"--yes", "--keep", "2"}),
+         {Args("download --yes --keep 2"),
           {"restore", "--yes", "--keep", "2", "--port", port, "127.0.0.1"},
-          Args("download", {"--yes", "--keep", "2"})}) {
+          Args("download --yes --keep 2")}) {
         const ProgramRun run = Run(args);
         ASSERT_EQ(run.status, 0) << run.err;
         ASSERT_EQ(run.out.rfind("Backup: " + folder + "ORX-1234567-", 0), 0u) << run.out;
@@ -103,28 +111,23 @@ TEST_F(CliDownload, DownloadWarnsAndBacksUpRestorePutsBackOldBackupsArePruned) {
 // Ctrl-C, SIGTERM and SIGHUP cancel alike: the alarm being written is finished and the abort
 // coil set. A second Ctrl-C ends the program with 130, but not before that.
 TEST_F(CliDownload, SignalsFinishTheAlarmAndSetTheAbortCoil) {
-    const struct {
-        std::vector<int> signals;
-        int status;
-    } cases[] = {{{SIGINT}, RESULT_CANCELLED},
-                 {{SIGTERM}, RESULT_CANCELLED},
-                 {{SIGHUP}, RESULT_CANCELLED},
-                 {{SIGINT, SIGINT}, EXIT_INTERRUPTED_CODE}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.signals));
+    for (const std::vector<int>& signals :
+         {std::vector{SIGINT}, {SIGTERM}, {SIGHUP}, {SIGINT, SIGINT}}) {
+        SCOPED_TRACE(::testing::PrintToString(signals));
         SimulatorOptions options = ZeroedDevice();
         options.delayMs = SLOW_REPLY_MS;
         m_sim = std::make_unique<OrxSimulator>(options);
-        const pid_t pid = Start(Args("download", {"--yes", "--no-backup"}));
+        const pid_t pid = Start(Args("download --yes --no-backup"));
         ASSERT_GT(pid, 0);
         WaitUntil([&] { return AlarmsBegun(*m_sim) >= ALARMS_BEFORE_INTERRUPT; });
-        for (const int signal : c.signals) {
+        for (const int signal : signals) {
             kill(pid, signal); // acknowledged at once, so the next one is not merged with it
             WaitUntil([&] { return ReadText(m_errPath).find("Cancelling after alarm ") != npos; });
         }
         const ProgramRun run = Finish(pid);
 
-        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_EQ(run.status, signals.size() > 1 ? EXIT_INTERRUPTED : int(RESULT_CANCELLED))
+            << run.err;
         const std::vector<CoilEvent> coils = m_sim->CoilEvents();
         ASSERT_FALSE(coils.empty());
         EXPECT_EQ(coils.back(), (CoilEvent{COIL_DOWNLOAD_ABORTED, COIL_ON}));
@@ -147,33 +150,30 @@ TEST_F(CliDownload, CtrlCWhileConnectingCancelsAtOnce) {
     EXPECT_NE(run.err.find("Download Cancelled!"), npos) << run.err;
 }
 
-// The transfer's interrupt watcher needs the signals blocked, as orx-transfer's main does;
-// the test's own mask comes back afterwards, so programs it starts later do not inherit it.
-struct BlockedInterrupts {
-    BlockedInterrupts() {
-        pthread_sigmask(SIG_SETMASK, nullptr, &saved);
-        BlockInterrupts();
-    }
-    ~BlockedInterrupts() { pthread_sigmask(SIG_SETMASK, &saved, nullptr); }
-    sigset_t saved{};
-};
-
 TEST_F(CliDownload, OnlyYesOnTheTerminalDownloads) {
-    BlockedInterrupts blocked;
+    // The interrupt watcher needs the signals blocked, as orx-transfer's main does; the test's
+    // own mask comes back afterwards, so programs it starts later do not inherit it.
+    sigset_t saved{};
+    pthread_sigmask(SIG_SETMASK, nullptr, &saved);
+    BlockInterrupts();
+    const auto onTerminal = [&](const char* answer) { // the download in this process
+        int master = -1, slave = -1;
+        if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
+            return -1;
+        const auto length = static_cast<ssize_t>(std::strlen(answer));
+        const int result = write(master, answer, length) == length
+                               ? RunCommand(Args("download"), slave).status
+                               : -1;
+        close(slave);
+        close(master);
+        return result;
+    };
     for (const char* answer : {"n\n", "\n", "yep\n"})
-        EXPECT_EQ(DownloadOnTerminal(answer), static_cast<int>(RESULT_CANCELLED)) << answer;
+        EXPECT_EQ(onTerminal(answer), static_cast<int>(RESULT_CANCELLED)) << answer;
     EXPECT_TRUE(m_sim->Requests().empty());
-    EXPECT_EQ(DownloadOnTerminal("y\n"), 0);
+    EXPECT_EQ(onTerminal("y\n"), 0);
+    pthread_sigmask(SIG_SETMASK, &saved, nullptr);
     EXPECT_EQ(DistinctAlarmsOn(*m_sim), ALARM_COUNT);
-}
-
-// Words of a command line, separated by single spaces.
-std::vector<std::string> Words(const std::string& line) {
-    std::vector<std::string> words;
-    std::istringstream in(line);
-    for (std::string word; std::getline(in, word, ' ');)
-        words.push_back(word);
-    return words;
 }
 
 // The options of the three programs, each run as a user runs it: usage errors, --version,
@@ -187,6 +187,9 @@ TEST_F(CliDownload, ProgramOptions) {
     SimulatorOptions ten = ZeroedDevice(); // HOST is read as upload reads it: 010 is ten
     ten.listenAddress = "127.0.0.10";
     const OrxSimulator tenth(ten);
+    SimulatorOptions dropping = ZeroedDevice();
+    dropping.dropAfter = 4; // identity and the three reads of alarm 1
+    const OrxSimulator dropped(dropping);
     const std::string refusing = " --port " + std::to_string(RefusingPort()) + " 127.0.0.1";
     const std::string port = std::to_string(m_sim->Port());
     const std::string at = " --port " + port + " 127.0.0.1 ";
@@ -195,7 +198,7 @@ TEST_F(CliDownload, ProgramOptions) {
     const std::string bad = m_dir.Write("bad.csv", DOWNLOAD_FILE_HEADER + "1,1,1,1,0,0,0,0\n");
     const std::string up = " " + m_dir.File("up.csv");
     const std::string no = " " + m_dir.File("no/file");
-    const int DEVICE = RESULT_DEVICE_ERROR, FILE = RESULT_FILE_ERROR, USAGE = EXIT_USAGE_CODE;
+    const int DEVICE = RESULT_DEVICE_ERROR, FILE = RESULT_FILE_ERROR, USAGE = EXIT_USAGE;
     const struct {
         std::string line; // the program's name and its arguments
         int status;
@@ -226,13 +229,18 @@ TEST_F(CliDownload, ProgramOptions) {
         {"orx-transfer verify" + refusing + no, 2, ""},
         {"orx-transfer verify --port " + std::to_string(tenth.Port()) + " 127.0.0.010 " + m_file,
          RESULT_DIFFERENT, "The device differs from the file."},
+        {"orx-transfer verify --port " + std::to_string(dropped.Port()) + " 127.0.0.1 " + m_file,
+         DEVICE,
+         "Error reading alarm 2 from the ORX! (read input registers 3008 x4: the device "
+         "closed the connection)\n"},
         {"orx-transfer upload" + stalled + " 127.0.0.1" + up, DEVICE,
          "This is not an ORX! (read input registers 3495 x4: no reply within 50 ms)\n"},
         {"orx-transfer verify --trace -" + stalled + " 127.0.0.1 " + m_file, DEVICE,
          " us | read input registers 3495 x4 | identity | 01 04 0D A7 00 04 | - | 1001 Modbus "
          "TCP/IP: socket error: no reply within 50 ms\n"},
         {"orx-transfer download --yes" + at + bad, RESULT_CONFIG_ERROR,
-         "Configuration Error! (row 1, line 6: field 3 (source module) \"1\""},
+         "Configuration Error! (row 1, line 6: field 3 (source module) \"1\": source module must "
+         "be 2 to 16 when mode is not 0)"},
         {"orx-transfer download --yes --backup" + no + to, FILE,
          "Error writing to file! (no backup, nothing written:" + no},
         {"orx-transfer upload --trace" + no + " 127.0.0.1" + up, FILE, "cannot write the trace"},

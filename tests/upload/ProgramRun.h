@@ -1,25 +1,16 @@
 #pragma once
 // Runs orx-transfer (ORX_TRANSFER_PATH), or another program, as a child process with input
-// from /dev/null and its output caught in files; shared by the command-line tests.
+// from /dev/null and its output caught in files.
 
 #include "TestFiles.h"
 
-#include <chrono>
 #include <fcntl.h>
-#include <functional>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 extern char** environ;
-
-struct ProgramRun {
-    int status = -1; // exit status, -1 when the program did not exit normally
-    std::string out;
-    std::string err;
-};
 
 // Returns -1 when the program could not be started.
 inline pid_t SpawnProgram(std::vector<std::string> args, const std::string& outPath,
@@ -47,28 +38,3 @@ inline ProgramRun FinishProgram(pid_t pid, const std::string& outPath, const std
     const bool exited = pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status);
     return {exited ? WEXITSTATUS(status) : -1, ReadText(outPath), ReadText(errPath)};
 }
-
-class ProgramTest : public ::testing::Test {
-protected:
-    // Downloads back the device up into the scratch folder, never into the user's.
-    ProgramTest() { setenv("XDG_DATA_HOME", m_dir.File("data").c_str(), 1); }
-    pid_t Start(const std::vector<std::string>& args,
-                const std::string& program = ORX_TRANSFER_PATH) {
-        return SpawnProgram(args, m_outPath, m_errPath, program);
-    }
-    ProgramRun Finish(pid_t pid) { return FinishProgram(pid, m_outPath, m_errPath); }
-    ProgramRun Run(const std::vector<std::string>& args,
-                   const std::string& program = ORX_TRANSFER_PATH) {
-        return Finish(Start(args, program));
-    }
-    // Polls until reached() or a generous limit, to interrupt the program at a known point.
-    static void WaitUntil(const std::function<bool()>& reached) {
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!reached() && std::chrono::steady_clock::now() < limit)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-
-    ScratchDir m_dir;
-    std::string m_outPath = m_dir.File("stdout.txt");
-    std::string m_errPath = m_dir.File("stderr.txt");
-};

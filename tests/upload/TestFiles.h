@@ -10,7 +10,6 @@
 #include <stdexcept>
 #include <stdlib.h>
 #include <string>
-#include <vector>
 
 inline std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -31,6 +30,12 @@ inline std::vector<std::string> ReadLines(const std::string& path) {
     return lines;
 }
 
+struct ProgramRun {
+    int status = -1; // exit status, -1 when the program did not exit normally
+    std::string out;
+    std::string err;
+};
+
 // A fresh folder under the system's temporary folder, removed with its content at the end.
 class ScratchDir {
 public:
@@ -44,8 +49,6 @@ public:
         std::error_code ignored;
         std::filesystem::remove_all(m_path, ignored);
     }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
 
     const std::filesystem::path& Path() const { return m_path; }
     std::string File(const std::string& name) const { return (m_path / name).string(); }

@@ -7,6 +7,7 @@
 #include <gmock/gmock.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <tuple>
 
 namespace {
 
@@ -23,9 +24,20 @@ TEST_F(UploadRun, SuccessWritesTheDevicesAlarmsAndReportsEachStep) {
     EXPECT_EQ(m_fe.Texts(IDC_STATUS), statuses);
     EXPECT_EQ(Positions(), CountTo(ALARM_COUNT));
     const auto ranges = m_fe.Events(CUiEvent::ProgressRange);
-    ASSERT_EQ(ranges.size(), 1u);
-    EXPECT_EQ(ranges[0].value2, ALARM_COUNT);
-    ExpectOneFileDialogAndEnabling(false);
+    EXPECT_EQ(ranges.size() == 1 ? ranges[0].value2 : 0, ALARM_COUNT);
+    const auto files = m_fe.FileRequests();
+    ASSERT_EQ(files.size(), 1u);
+    const CFileRequest& r = files[0]; // a .csv file to save
+    EXPECT_EQ(std::tie(r.strDefExt, r.strFileName, r.strFilter, r.dwFlags, r.bOpenFileDialog),
+              std::make_tuple(CString("csv"), CString("*.csv"),
+                              CString("Comma Separated Values (*.CSV)|*.CSV|"),
+                              static_cast<DWORD>(OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT), FALSE));
+    std::vector<std::pair<int, int>> enabling,
+        expected{{IDC_UPLOAD, 0}, {IDC_DOWNLOAD, 0}, {IDC_CANCEL_TRANSFER, 1},
+                 {IDC_UPLOAD, 1}, {IDC_DOWNLOAD, 1}, {IDC_CANCEL_TRANSFER, 0}};
+    for (const CUiEvent& e : m_fe.Events(CUiEvent::Enabled))
+        enabling.emplace_back(e.id, e.value);
+    EXPECT_EQ(enabling, expected);
     EXPECT_EQ(m_dlg->GetIcon(FALSE).nResourceId, static_cast<UINT>(IDR_MAINFRAME));
     EXPECT_EQ(m_dlg->GetSystemMenu(FALSE)->Items().at(0).nFlags, static_cast<UINT>(MF_SEPARATOR));
     ExpectEnd(nullptr, "Upload Complete!", ALARM_COUNT);
@@ -35,17 +47,14 @@ TEST_F(UploadRun, SuccessWritesTheDevicesAlarmsAndReportsEachStep) {
 TEST_F(UploadRun, NoOrDismissedFileDialogChangesNothing) {
     m_fe.AnswerMessageBox(IDNO);
     m_dlg->m_btnUpload.SendMessage(BM_CLICK);
-    EXPECT_TRUE(m_fe.FileRequests().empty());
-    EXPECT_EQ(m_dlg->m_transferState.load(), TRANSFER_IDLE);
+    EXPECT_TRUE(m_fe.FileRequests().empty() && m_dlg->m_transferState.load() == TRANSFER_IDLE);
     m_fe.AnswerMessageBox(IDYES);
     m_fe.CancelFileDialog();
     m_dlg->m_btnUpload.SendMessage(BM_CLICK);
     AfxWaitForWorkers();
     EXPECT_EQ(m_fe.ExitCodes(), std::vector<UINT>{RESULT_NO_FILE});
-    EXPECT_TRUE(ErrorBoxes().empty());
-    EXPECT_TRUE(m_fe.Events(CUiEvent::Enabled).empty());
-    EXPECT_TRUE(m_fe.Texts(IDC_STATUS).empty());
-    EXPECT_TRUE(Positions().empty());
+    EXPECT_TRUE(ErrorBoxes().empty() && m_fe.Events(CUiEvent::Enabled).empty() &&
+                m_fe.Texts(IDC_STATUS).empty() && Positions().empty());
     EXPECT_EQ(m_dlg->m_transferState.load(), TRANSFER_UPLOAD); // nothing put it back
     ExpectChosenFileUnchanged();
 }
@@ -68,8 +77,7 @@ TEST_F(UploadRun, UnusableFileNamesStopBeforeTheDevice) {
         EXPECT_EQ(Upload(c.path, m_sim->Port()), c.result);
         EXPECT_EQ(ErrorBoxes().back(), c.box);
         EXPECT_THAT(ErrorDetails().back().str(), ::testing::EndsWith(c.cause));
-        EXPECT_TRUE(m_fe.Texts(IDC_STATUS).empty());
-        EXPECT_TRUE(m_sim->Requests().empty());
+        EXPECT_TRUE(m_fe.Texts(IDC_STATUS).empty() && m_sim->Requests().empty());
         ExpectIdleArrangement();
     }
     EXPECT_EQ(ErrorBoxes().size(), 3u);
@@ -82,8 +90,7 @@ TEST_F(UploadRun, FailedWriteIsReportedInsteadOfComplete) {
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 64;
+    const rlimit small{64, saved.rlim_max};
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     const UINT result = Upload();
     setrlimit(RLIMIT_FSIZE, &saved);
@@ -109,9 +116,7 @@ TEST_F(UploadRun, ReplacedFileKeepsItsLinkOwnerAndMode) {
     struct stat after {};
     ASSERT_EQ(stat(real.c_str(), &after), 0);
     EXPECT_EQ(after.st_mode & 07777, MODE);
-    if (root) {
-        EXPECT_EQ(std::pair(after.st_uid, after.st_gid), std::pair(OTHER_ID, OTHER_ID));
-    }
+    EXPECT_TRUE(!root || std::pair(after.st_uid, after.st_gid) == std::pair(OTHER_ID, OTHER_ID));
     const std::string longest = std::string(NAME_MAX - 4, 'n') + ".csv";
     ASSERT_EQ(Upload(m_dir.File(longest), m_sim->Port()), RESULT_OK);
     EXPECT_EQ(m_dir.Entries(),

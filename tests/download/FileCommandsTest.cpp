@@ -1,0 +1,198 @@
+// check and verify, and the download, check and verify reading the same files alike.
+
+#include "DownloadFixture.h"
+#include "transfer/ConfigCheck.h"
+#include "transfer/DeviceCompare.h"
+
+#include <bit>
+#include <limits>
+
+namespace {
+
+constexpr int ALARM = 3;
+const int CONFIG = RESULT_CONFIG_ERROR;
+const std::string HEADER = DOWNLOAD_FILE_HEADER;
+const std::string NOTE = DOWNLOAD_FILE_NOTE;
+const std::string LONG_HEADER_LINE = std::string(200, 'x') + "\n";
+using Lines = std::vector<std::string>;
+
+// Refused rows after two good rows, each with its row, line, field and value, and the count;
+// readings that lose part of a field's text are warned of and only --strict refuses them; a
+// folder is refused as a file error, never read as rows.
+TEST(CheckCommand, ReportsProblemsWarningsAndUnreadableFiles) {
+    ScratchDir dir;
+    const ProgramRun bad = RunCommand(
+        {"check",
+         dir.Write("bad.csv", HEADER + DistinctRows(1, 2) +
+                                  "3,3,2,1,0,0,0,0\n4,0,0,0,0,1.5 ,0,0\n5,0,0,0,0,0,abc,0\n")});
+    EXPECT_EQ(bad.status, CONFIG);
+    EXPECT_EQ(bad.out,
+              "row 3, line 8: field 2 (mode) \"3\": mode must be 0 to 2\n"
+              "row 4, line 9: field 6 (trip point) \"1.5 \": trip point is not a number\n"
+              "row 5, line 10: field 7 (deadband) \"abc\": deadband is not a number\n"
+              "3 unacceptable row(s); a download would write 2 alarm(s) and stop at row 3 with "
+              "\"Configuration Error!\".\n");
+    const std::string lax =
+        dir.Write("lax.csv", HEADER + std::string("1,2abc,2,1,0,0,0,0\nx,0,-1,65537,0,0,0,2\n"
+                                                  "3,1.9,2,1,,0,0,1,extra\n17,0,0,0,0,0,0,\n"
+                                                  "5,0,0\n,0,0,0,0,0\n"));
+    const ProgramRun run = RunCommand({"check", lax});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out,
+              "warning: row 1, line 6: field 2 (mode) \"2abc\" read as 2\n"
+              "warning: row 2, line 7: field 1 (alarm number) \"x\" ignored: the row configures "
+              "alarm 2\n"
+              "warning: row 2, line 7: field 3 (source module) \"-1\" read as 65535\n"
+              "warning: row 2, line 7: field 4 (source channel) \"65537\" read as 1\n"
+              "warning: row 2, line 7: field 8 (enunciate system faults) \"2\" read as 1\n"
+              "warning: row 3, line 8: field 2 (mode) \"1.9\" read as 1\n"
+              "warning: row 3, line 8: field 5 (output relay) \"\" read as 0\n"
+              "warning: row 3, line 8: field 8 (enunciate system faults) \"1,extra\" read as 1\n"
+              "warning: row 4, line 9: field 1 (alarm number) \"17\" ignored: the row configures "
+              "alarm 4\n"
+              "warning: row 4, line 9: field 8 (enunciate system faults) \"\" read as 0\n"
+              "warning: row 5, line 10: field 3 (source module) \"0\\n\" read as 0\n"
+              "OK: a download would write 5 alarm(s); the file has no more rows, the other alarms "
+              "stay as they are.\n");
+    const std::string full = dir.Write("full.csv", FullFileText());
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string text; // in stdout or stderr
+    } cases[] = {
+        {{"check", "--strict", lax}, CONFIG, ""},
+        {{"check", full, "--strict"}, 0, "OK: a download would write all 32 alarms.\n"},
+        {{"check", dir.File("missing.csv")}, RESULT_FILE_ERROR, "cannot read"},
+        {{"check", dir.File("")}, RESULT_FILE_ERROR, ""},
+        {{"check", "/dev/null"}, CONFIG, ""},
+        {{"check", dir.Write("long.csv", LONG_HEADER_LINE + FullFileText())}, CONFIG, "row 1: "}};
+    for (const auto& c : cases) {
+        const ProgramRun r = RunCommand(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args[1];
+        EXPECT_NE((r.out + r.err).find(c.text), std::string::npos) << r.out << r.err;
+    }
+}
+
+const AlarmRecord EXAMPLE{2, 4, 2, 5, 75.5f, 1.25f, true};
+
+Lines Describe(const AlarmRecord& file, const AlarmRecord& device) {
+    Lines texts;
+    for (const FieldDifference& d : CompareAlarm(ALARM, file, device))
+        texts.push_back(DescribeDifference(d));
+    return texts;
+}
+
+TEST(CompareAlarm, EachFieldIsNamedWithBothValues) {
+    EXPECT_TRUE(CompareAlarm(ALARM, EXAMPLE, EXAMPLE).empty());
+    EXPECT_EQ(Describe(EXAMPLE, AlarmRecord{1, 7, 65535, 0, 75.4f, -1.25f, false}),
+              (Lines{"alarm 3 mode: file 2, device 1", "alarm 3 source module: file 4, device 7",
+                     "alarm 3 source channel: file 2, device 65535",
+                     "alarm 3 output relay: file 5, device 0",
+                     "alarm 3 trip point: file 75.5000, device 75.4000",
+                     "alarm 3 deadband: file 1.2500, device -1.2500",
+                     "alarm 3 enunciate system faults: file 1, device 0"}));
+    AlarmRecord close = EXAMPLE; // alike at four decimals: all digits are shown
+    close.tripPoint = 75.50001f;
+    EXPECT_EQ(Describe(EXAMPLE, close), Lines{"alarm 3 trip point: file 75.5, device 75.5000076"});
+    AlarmRecord disabled; // compared in every field all the same
+    disabled.sourceModule = 9;
+    EXPECT_EQ(Describe(disabled, AlarmRecord{}), Lines{"alarm 3 source module: file 9, device 0"});
+    AlarmRecord nan = disabled; // the file keeps a NaN's sign, not its payload
+    nan.tripPoint = std::numeric_limits<float>::quiet_NaN();
+    disabled.tripPoint = std::bit_cast<float>(0x7FC00001u);
+    EXPECT_TRUE(CompareAlarm(ALARM, nan, disabled).empty());
+    disabled.tripPoint = -disabled.tripPoint;
+    EXPECT_EQ(Describe(nan, disabled), Lines{"alarm 3 trip point: file nan, device -nan"});
+}
+
+// Files that the download, check and verify must all read alike, with what each must make
+// of them.
+struct FileCase {
+    const char* name;
+    std::string text;
+    int rowsWritten;   // check's count of the rows before the first problem; all of them are
+                       // written when the file is accepted, none when it is not
+    int problems;      // unacceptable rows that check reports; none: the file is accepted
+    int rowsRead = -1; // by check; -1: not looked at
+};
+
+std::vector<FileCase> FileCases() {
+    const int ALL = ALARM_COUNT;
+    const auto R = DistinctRows;
+    return {
+        {"Complete", FullFileText(), ALL, 0},
+        {"CrLfLineEnds", std::regex_replace(FullFileText(), std::regex("\n"), "\r\n"), ALL, 0},
+        {"FiveRows", HEADER + R(1, 5), 5, 0},
+        {"FiveRowsThenBlankLines", HEADER + R(1, 5) + "\n\n", 5, 0},
+        {"BlankLineBetweenRows", HEADER + R(1, 2) + "\n" + R(3, 32) + NOTE, ALL, 0},
+        {"OnlyTheHeader", HEADER, 0, 1},
+        {"Empty", "", 0, 1},
+        {"RowsAfterTheThirtySecondNeverRead", FullFileText() + "33,9,9,9,9,x,x,9\n", ALL, 0},
+        {"BadModuleInRowFive", HEADER + R(1, 4) + "5,1,1,1,0,0.0000,0.0000,0\n" + R(6, 32), 4, 1},
+        {"BadTripPointInRowOne", HEADER + "1,0,0,0,0,1.5x,0.0000,0\n" + R(2, 32), 0, 1},
+        {"RowThreeCutShortByTheEnd", HEADER + R(1, 2) + "3,1,2,1", 2, 1},
+        {"LongHeaderLine", LONG_HEADER_LINE + HEADER + R(1, 32), 0, 1},
+        // Row 2 takes its field 8 from the next line; reading goes on after that line.
+        {"LineEndInFieldOne", HEADER + R(1, 1) + "2\n,9,0,0,0,0,0,0\n" + R(3, 32), 1, 1, 31},
+        {"TwoBadRows",
+         HEADER + R(1, 2) + "3,3,2,1,0,0,0,0\n" + R(4, 6) + "7,0,0,0,9,0,0,0\n" + R(8, 32), 2, 2},
+    };
+}
+
+class FileAgreement : public DownloadFixture, public ::testing::WithParamInterface<FileCase> {};
+
+TEST_P(FileAgreement, DownloadCheckAndVerifyAgree) {
+    const FileCase& c = GetParam();
+    // Accepted: the download completes, check exits 0, verify compares.
+    const bool accepted = c.problems == 0;
+    const std::string path = m_dir.Write("case.csv", c.text);
+    const int refused = accepted ? 0 : CONFIG;
+    // verify's exit status; it prints every difference or the count, and only reads.
+    const auto verify = [&](int status, const std::string& text) {
+        const std::size_t before = m_sim->Requests().size();
+        const ProgramRun run =
+            RunCommand({"verify", "--port", std::to_string(m_sim->Port()), "127.0.0.1", path});
+        EXPECT_EQ(run.status, status);
+        EXPECT_NE(run.out.find(text), std::string::npos) << run.out;
+        const std::vector<RequestSummary> requests = m_sim->Requests();
+        for (std::size_t i = before; i < requests.size(); ++i)
+            EXPECT_TRUE(requests[i].function == FN_READ_DISCRETE_INPUTS ||
+                        requests[i].function == FN_READ_INPUT_REGISTERS);
+        return requests.size() - before;
+    };
+    const ConfigCheckResult check = CheckConfigFile(path);
+    EXPECT_EQ(check.Accepted(), accepted);
+    EXPECT_EQ(check.rowsWritten, c.rowsWritten);
+    EXPECT_EQ(check.written.size(), static_cast<std::size_t>(c.rowsWritten));
+    EXPECT_TRUE(c.rowsRead < 0 || check.rowsRead == c.rowsRead) << check.rowsRead;
+    EXPECT_EQ(check.problems.size(), static_cast<std::size_t>(c.problems));
+    EXPECT_EQ(RunCommand({"check", path}).status, refused);
+    verify(accepted ? static_cast<int>(RESULT_DIFFERENT) : refused,
+           accepted ? "alarm 1 mode: file 1, device 0\n" : "");
+    EXPECT_EQ(Download(path), accepted ? RESULT_OK : RESULT_CONFIG_ERROR);
+    if (!accepted) {
+        EXPECT_TRUE(m_sim->Requests().empty()) << "a refused file writes nothing";
+        return;
+    }
+    EXPECT_EQ(DistinctAlarmsOnDevice(), c.rowsWritten);
+    std::vector<int> positions = CountTo(c.rowsWritten);
+    positions.push_back(ALARM_COUNT); // at completion
+    EXPECT_EQ(Positions(), positions);
+    std::vector<CString> statuses = Steps(DOWNLOAD_STEP, c.rowsWritten);
+    statuses.insert(statuses.begin() + 1, BACKUP_TEXT);
+    statuses.push_back("Download Complete!");
+    EXPECT_EQ(m_fe.Texts(IDC_STATUS), statuses);
+    EXPECT_EQ(Requests(FN_WRITE_SINGLE_COIL).size(), c.rowsWritten + 1u) << "faults, then the end";
+    ExpectEndCoil(COIL_DOWNLOAD_COMPLETE);
+    const std::string count = std::to_string(c.rowsWritten);
+    EXPECT_EQ(verify(0, "The device holds what the file says (" + count + " alarm(s) compared).\n"),
+              1u + 3u * c.rowsWritten)
+        << "only the file's rows";
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, FileAgreement, ::testing::ValuesIn(FileCases()),
+                         [](const ::testing::TestParamInfo<FileCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+} // namespace

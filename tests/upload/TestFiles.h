@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <stdlib.h>
 #include <string>
+#include <vector>
 
 inline std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -218,6 +218,7 @@ TEST_F(CliDownload, ProgramOptions) {
         {"orx-transfer restore 127.0.0.1", USAGE, "not on a terminal: give --yes"},
         {"orx-transfer backup 127.0.0.1", USAGE, "--into"},
         {"orx-transfer backup --into " + m_dir.File("") + " 127.0.0.1:0", USAGE, "not a port"},
+        {"orx-transfer backup --into " + m_dir.File("") + " 127.0.0.1:5o2", USAGE, "not a port"},
         {"orx-transfer --help", 0, "download"},
         {"orx-transfer --version", 0, "orx-transfer 1.0.00 ("},
         {"orx-transfer upload --port " + std::to_string(nan.Port()) + " 127.0.0.1" + up, 0,
@@ -277,6 +278,7 @@ TEST_F(CliDownload, ProgramOptions) {
     EXPECT_NE(traced[21].find(" | read input registers 3052 x4 | alarm 7 floats | 01 04 0B EC 00 "
                               "04 | 01 04 08 "),
               npos);
+    EXPECT_NE(traced[4].find("| read discrete inputs 3000 x1 | alarm 1 faults bit |"), npos);
     EXPECT_EQ(AlarmsBegun(*m_sim), 0u) << "only read, and never without a confirmation";
     const nlohmann::json check = nlohmann::json::parse(Run({"check", "--json", bad}).out);
     EXPECT_EQ(check.at("result"), RESULT_CONFIG_ERROR);

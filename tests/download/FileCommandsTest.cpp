@@ -23,13 +23,14 @@ TEST(CheckCommand, ReportsProblemsWarningsAndUnreadableFiles) {
     ScratchDir dir;
     const ProgramRun bad = RunCommand(
         {"check",
-         dir.Write("bad.csv", HEADER + DistinctRows(1, 2) +
-                                  "3,3,2,1,0,0,0,0\n4,0,0,0,0,1.5 ,0,0\n5,0,0,0,0,0,abc,0\n")});
+         dir.Write("bad.csv",
+                   HEADER + DistinctRows(1, 2) +
+                       "3,3,2,1,0,0,0,0\n4,0,0,0,0,1.5 ,0,0\n5,0,0,0,0,0,a\tb\x01\"c,0\n")});
     EXPECT_EQ(bad.status, CONFIG);
     EXPECT_EQ(bad.out,
               "row 3, line 8: field 2 (mode) \"3\": mode must be 0 to 2\n"
               "row 4, line 9: field 6 (trip point) \"1.5 \": trip point is not a number\n"
-              "row 5, line 10: field 7 (deadband) \"abc\": deadband is not a number\n"
+              "row 5, line 10: field 7 (deadband) \"a\\tb\\x01\\\"c\": deadband is not a number\n"
               "3 unacceptable row(s); a download would write 2 alarm(s) and stop at row 3 with "
               "\"Configuration Error!\".\n");
     const std::string lax =

@@ -110,7 +110,7 @@ TEST_F(MainDialogTest, TypedAndPastedAddressesReachTheDialog) {
         {TYPED, "192.168.1.10", nullptr},
         {TYPED, "10.0.0.255", nullptr},
         {TYPED, "0.0.0.0", nullptr},
-        {TYPED, "1.22.133.4", nullptr},
+        {TYPED, "1.22.133.4.", "1.22.133.4"},
         {TYPED, "192168110123", "192.168.110.123"},
         {TYPED, "255 1.2 3", "255.1.2.3"},
         {TYPED, "192168.1.22", "192.168.1.22"},

@@ -238,6 +238,7 @@ TEST(CommandLine, DefaultsEveryOptionAndUsageErrors) {
     EXPECT_EQ(std::tie(o.dropAfter, o.stallAfter, o.delayMs, o.idleTimeoutMs),
               std::make_tuple(3, 0, 250, 5000));
     EXPECT_EQ(Parse("--identity 52C7").identity, IDENTITY_CODE);
+    EXPECT_EQ(Parse("--identity FFFF").identity, 0xFFFF);
     EXPECT_EQ(Parse("--ports 200").devices, 200);
     for (const char* bad :
          {"--bogus", "extra", "--port", "--port 65536", "--port -1", "--port 5o2",

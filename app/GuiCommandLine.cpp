@@ -8,11 +8,6 @@
 
 namespace {
 
-constexpr WORD PORT_MIN = 1;
-constexpr WORD PORT_MAX = 65535;
-constexpr DWORD TIMEOUT_MIN_MS = 1;
-constexpr DWORD TIMEOUT_MAX_MS = 60000;
-
 constexpr const char* PURPOSE =
     "Moves the alarm configuration of an ORX device between the device and a CSV file.\n"
     "\n";
@@ -31,10 +26,10 @@ int ParseGuiCommandLine(int argc, char** argv, GuiOptions& options, const GuiFro
     app.add_option("--host", options.host, "put this address (or host name) in the address field")
         ->transform(DEVICE_HOST);
     app.add_option("--port", options.port, "Modbus TCP port of the device (default 502)")
-        ->check(CLI::Range(PORT_MIN, PORT_MAX));
+        ->check(CLI::Range(DEVICE_PORT_MIN, DEVICE_PORT_MAX));
     app.add_option("--timeout", options.timeoutMs, "time-out of each exchange, in ms")
         ->capture_default_str()
-        ->check(CLI::Range(TIMEOUT_MIN_MS, TIMEOUT_MAX_MS));
+        ->check(CLI::Range(EXCHANGE_TIMEOUT_MIN_MS, EXCHANGE_TIMEOUT_MAX_MS));
     app.add_option("--trace", options.trace,
                    "write one line per exchange with the device to FILE (- for standard error)")
         ->option_text("FILE");

@@ -7,10 +7,6 @@
 
 namespace {
 
-constexpr WORD PORT_MIN = 1;
-constexpr WORD PORT_MAX = 65535;
-constexpr DWORD TIMEOUT_MIN_MS = 1;
-constexpr DWORD TIMEOUT_MAX_MS = 60000;
 constexpr int KEEP_MAX = 100000;
 constexpr unsigned JOBS_MAX = 1024;
 
@@ -40,10 +36,10 @@ void AddFile(CLI::App& command, CliOptions& options) {
 void AddConnection(CLI::App& command, CliOptions& options) {
     command.add_option("--port", options.port, "the device's Modbus TCP port")
         ->capture_default_str()
-        ->check(CLI::Range(PORT_MIN, PORT_MAX));
+        ->check(CLI::Range(DEVICE_PORT_MIN, DEVICE_PORT_MAX));
     command.add_option("--timeout", options.timeoutMs, "time-out of each exchange, in ms")
         ->capture_default_str()
-        ->check(CLI::Range(TIMEOUT_MIN_MS, TIMEOUT_MAX_MS));
+        ->check(CLI::Range(EXCHANGE_TIMEOUT_MIN_MS, EXCHANGE_TIMEOUT_MAX_MS));
     command
         .add_option("--trace", options.trace,
                     "one line per exchange with the device in FILE (- for standard error)")

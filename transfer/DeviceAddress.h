@@ -15,6 +15,12 @@ struct DeviceEndpoint {
     DWORD timeoutMs = EXCHANGE_TIMEOUT_MS; // for each exchange
 };
 
+// The port and exchange time-out a person may give, on every front end.
+constexpr WORD DEVICE_PORT_MIN = 1;
+constexpr WORD DEVICE_PORT_MAX = 65535;
+constexpr DWORD EXCHANGE_TIMEOUT_MIN_MS = 1;
+constexpr DWORD EXCHANGE_TIMEOUT_MAX_MS = 60000;
+
 // HOST as given by a person: "A.B.C.D" (decimal fields: 010 is ten), or a host name,
 // resolved once to its first IPv4 address. dotted gets "A.B.C.D"; false with why set when
 // HOST names no IPv4 address.

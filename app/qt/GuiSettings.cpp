@@ -7,9 +7,9 @@
 namespace {
 
 constexpr const char* HOST_KEY = "device/host";
+// A port kept by earlier runs; removed, since a port given once is for that run only.
 constexpr const char* PORT_KEY = "device/port";
 constexpr const char* FOLDER_KEY = "files/folder";
-constexpr unsigned MAX_PORT = 65535;
 
 QString Key(const char* key) {
     return QString::fromLatin1(key);
@@ -19,10 +19,7 @@ void Store(QSettings& settings, const CORXConfigurationDlg& dlg, const QString& 
     BYTE f0 = 0, f1 = 0, f2 = 0, f3 = 0;
     dlg.m_ipAddress.GetAddress(f0, f1, f2, f3);
     settings.setValue(Key(HOST_KEY), QStringLiteral("%1.%2.%3.%4").arg(f0).arg(f1).arg(f2).arg(f3));
-    if (dlg.m_wPortOverride == MODBUS_TCP_PORT)
-        settings.remove(Key(PORT_KEY));
-    else
-        settings.setValue(Key(PORT_KEY), dlg.m_wPortOverride);
+    settings.remove(Key(PORT_KEY));
     if (!folder.isEmpty())
         settings.setValue(Key(FOLDER_KEY), folder);
     settings.sync();
@@ -38,10 +35,6 @@ void LoadGuiSettings(const QSettings& settings, GuiOptions& options, orxqt::QtFr
     DWORD address = 0;
     if (options.host.empty() && ParseDottedAddress(host.c_str(), address))
         options.host = host;
-    bool isNumber = false;
-    const unsigned port = settings.value(Key(PORT_KEY)).toUInt(&isNumber);
-    if (options.port == 0 && isNumber && port != 0 && port <= MAX_PORT)
-        options.port = static_cast<WORD>(port);
     frontEnd.SetFileFolder(settings.value(Key(FOLDER_KEY)).toString());
 }
 

@@ -27,9 +27,8 @@ void PrintSummary(const ConfigCheckResult& result, bool refusedForWarnings, std:
     if (!result.problems.empty() && result.problems[0].row == 0) {
         out << "A download would refuse the file with \"Configuration Error!\".\n";
     } else if (!result.Accepted()) {
-        out << result.problems.size() << " unacceptable row(s); a download would write "
-            << result.rowsWritten << " alarm(s) and stop at row " << result.problems[0].row
-            << " with \"Configuration Error!\".\n";
+        out << result.problems.size() << " unacceptable row(s); a download would write nothing: "
+            << "row " << result.problems[0].row << " is refused with \"Configuration Error!\".\n";
     } else if (result.rowsWritten == ALARM_COUNT) {
         out << "OK: a download would write all 32 alarms.\n";
     } else {
@@ -73,8 +72,13 @@ nlohmann::json JsonReport(const std::string& path, const ConfigCheckResult& resu
 
 } // namespace
 
-bool FlushReport(const CliStreams& io, const char* command) {
-    errno = 0;
+void PrintJson(const nlohmann::json& report, std::ostream& out) {
+    constexpr int INDENT = 2;
+    out << report.dump(INDENT, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+}
+
+bool FlushReport(const CliStreams& io, const char* command, int earlierError) {
+    errno = earlierError;
     io.out.flush();
     if (io.out)
         return true;
@@ -101,6 +105,6 @@ int RunCheckCommand(const CliOptions& options, const CliStreams& io) {
         }
     }
     if (options.json)
-        io.out << JsonReport(options.file, result, code).dump(2) << '\n';
+        PrintJson(JsonReport(options.file, result, code), io.out);
     return FlushReport(io, "check") ? code : static_cast<int>(RESULT_FILE_ERROR);
 }

@@ -7,6 +7,7 @@
 #include "transfer/ExchangeTrace.h"
 
 #include <memory>
+#include <nlohmann/json_fwd.hpp>
 #include <vector>
 
 constexpr unsigned DEFAULT_BACKUP_JOBS = 8;
@@ -64,8 +65,13 @@ private:
 };
 
 // Flushes a command's report; false, with the reason on err, when any of it could not be
-// written (standard output on a full disk or a closed pipe).
-bool FlushReport(const CliStreams& io, const char* command);
+// written (standard output on a full disk or a closed pipe). earlierError: the system's
+// reason when an earlier write of the report failed, 0 when unknown.
+bool FlushReport(const CliStreams& io, const char* command, int earlierError = 0);
+
+// A JSON report on out, valid for any bytes in its texts: a byte that is not part of a
+// UTF-8 character becomes U+FFFD.
+void PrintJson(const nlohmann::json& report, std::ostream& out);
 
 // What each command does and how it ends, for its --help.
 extern const char* const UPLOAD_HELP;

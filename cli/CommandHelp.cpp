@@ -45,8 +45,9 @@ const char* const CHECK_HELP =
     "download would refuse: its row (the alarm it configures) and line, the field, the\n"
     "value and the rule it breaks. Rows after a refused row are checked too, reading on\n"
     "from the end of the refused row's eighth field. Also says how many alarms a download\n"
-    "would write: the rows before the first refused one. A download reads at most 32 rows\n"
-    "and stops at the end of the file; the note line is never read.\n"
+    "would write: every row of an acceptable file, nothing when any row is refused. A\n"
+    "download reads at most 32 rows and stops at the end of the file; the note line is\n"
+    "never read.\n"
     "A field that a download reads otherwise than its text says is named in a warning,\n"
     "e.g. a mode of 1.9 (read as 1), a faults field of 2 (read as 1), a source module of\n"
     "-1 in a disabled alarm (read as 65535), or an alarm number that is not the row's.\n"
@@ -80,11 +81,13 @@ const char* const RESTORE_HELP =
 
 const char* const BACKUP_HELP =
     "Uploads every device named as HOST[:PORT] (on the command line, or one per line of\n"
-    "--hosts FILE, where # starts a comment) into DIR/ORX-<serial>.csv, --jobs devices at a\n"
-    "time. Each file is written beside its place and put there only when complete, replacing\n"
-    "the device's previous backup; a device that fails leaves its previous file as it was and\n"
-    "never stops the others. One line per device on stdout as it ends (host, serial number,\n"
-    "time, result), then a total. Ctrl-C, SIGTERM or SIGHUP cancels every device.\n"
+    "--hosts FILE, a regular file of at most 1 MiB where # starts a comment; IPv4 only) into\n"
+    "DIR/ORX-<serial>.csv, --jobs devices at a time. Each file is written beside its place and\n"
+    "put there only when complete, replacing the device's previous backup; a device that fails\n"
+    "leaves its previous file as it was and never stops the others. One line per device on\n"
+    "stdout as it ends (host, serial number, time, result), then a total. Ctrl-C, SIGTERM or\n"
+    "SIGHUP cancels every device.\n"
     "\n"
     "Exit status: the worst (highest) result of the devices: 0 all backed up, 2 a file error,\n"
-    "3 a device error, 5 cancelled; 2 also when DIR or FILE cannot be used, 64 usage error.\n";
+    "3 a device error, 5 cancelled; 2 also when DIR or FILE cannot be used or the report not\n"
+    "written, 64 usage error.\n";

@@ -2,6 +2,7 @@
 
 #include "cli/CliCommands.h"
 #include "orx/Version.h"
+#include "transfer/FileIdentity.h"
 
 #include <CLI/CLI.hpp>
 
@@ -83,6 +84,39 @@ void AddSiteBackup(CLI::App& backup, CliOptions& options) {
     backup.add_option("HOST", options.hosts, "HOST[:PORT] of a device (default port --port)");
 }
 
+// A file that a command names, with the option that names it.
+struct NamedFile {
+    const char* option;
+    std::string path;
+};
+
+// EXIT_USAGE, with both options on err, when two of the command's files are one: writing one
+// (a trace, a backup, an upload) would destroy the other before it is read, or both would
+// write over each other. Checked before anything is opened.
+int RefuseSharedFiles(const CliOptions& options, const CliStreams& io, const std::string& command) {
+    std::vector<NamedFile> files;
+    if (!options.trace.empty() && options.trace != "-")
+        files.push_back({"--trace", options.trace});
+    if (!options.backupFile.empty())
+        files.push_back({"--backup", options.backupFile});
+    if (!options.hostsFile.empty())
+        files.push_back({"--hosts", options.hostsFile});
+    if (!options.file.empty())
+        files.push_back({"FILE", options.file});
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        for (std::size_t j = i + 1; j < files.size(); ++j) {
+            if (!SameFile(files[i].path, files[j].path))
+                continue;
+            io.err << "orx-transfer " << command << ": " << files[i].option << ' ' << files[i].path
+                   << " and " << files[j].option << ' ' << files[j].path
+                   << " are one file: writing one would destroy the other; give another path\n"
+                   << std::flush;
+            return EXIT_USAGE;
+        }
+    }
+    return 0;
+}
+
 CLI::App* AddCommand(CLI::App& app, const char* name, const char* summary, const char* help) {
     CLI::App* command = app.add_subcommand(name, summary);
     command->footer(help);
@@ -140,6 +174,8 @@ int RunOrxTransfer(const std::vector<std::string>& args, const CliStreams& io) {
         io.err << "orx-transfer: " << e.what() << '\n' << SYNOPSIS << std::flush;
         return EXIT_USAGE;
     }
+    if (const int refused = RefuseSharedFiles(options, io, app.get_subcommands()[0]->get_name()))
+        return refused;
     if (upload->parsed())
         return RunUploadCommand(options, io);
     if (download->parsed())

@@ -4,7 +4,9 @@
 #include "cli/CliCommands.h"
 #include "cli/InterruptWatch.h"
 #include "modbus/RemoteModbus.h"
+#include "transfer/FileIdentity.h"
 #include "transfer/TransferJobs.h"
+#include "transfer/Utf8Text.h"
 
 #include <algorithm>
 #include <atomic>
@@ -17,6 +19,7 @@
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <sstream>
 #include <thread>
 
 namespace {
@@ -62,22 +65,72 @@ private:
     std::string m_error;
 };
 
-// "HOST" or "HOST:PORT"; false with why for a port that is none.
+constexpr std::size_t HOSTS_FILE_LIMIT = 1024 * 1024;
+constexpr const char* HOSTS_FILE_LIMIT_TEXT = "longer than 1 MiB";
+constexpr const char* UTF8_BYTE_ORDER_MARK = "\xEF\xBB\xBF";
+constexpr const char* BLANKS = " \t\r";
+
+std::string Trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(BLANKS);
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(BLANKS) + 1 - first);
+}
+
+// "HOST" or "HOST:PORT", blanks around the colon allowed; false with why for a port that is
+// none or an IPv6 address, which a device on IPv4 never has.
 bool ParseEntry(const std::string& entry, WORD defaultPort, SiteDevice& device, std::string& why) {
-    device = {entry, entry, defaultPort};
-    const std::size_t colon = entry.rfind(':');
+    device = {EscapedText(entry), entry, defaultPort};
+    const std::size_t colon = entry.find(':');
+    if (entry.starts_with('[') || (colon != std::string::npos && entry.rfind(':') != colon)) {
+        why = "not an IPv4 address: " + device.given + " (this tool speaks IPv4 only)";
+        return false;
+    }
     if (colon == std::string::npos)
         return true;
-    device.host = entry.substr(0, colon);
+    device.host = Trimmed(entry.substr(0, colon));
+    const std::string portText = Trimmed(entry.substr(colon + 1));
     unsigned port = 0;
-    const char* end = entry.data() + entry.size();
-    const auto [stop, error] = std::from_chars(entry.data() + colon + 1, end, port);
-    if (error != std::errc() || stop != end || port == 0 || port > 0xFFFF) {
-        why = "not a port from 1 to 65535 in " + entry;
+    const char* end = portText.data() + portText.size();
+    const auto [stop, error] = std::from_chars(portText.data(), end, port);
+    if (error != std::errc() || stop != end || port < DEVICE_PORT_MIN || port > DEVICE_PORT_MAX) {
+        why = "not a port from 1 to 65535 in " + device.given;
         return false;
     }
     device.port = static_cast<WORD>(port);
     return true;
+}
+
+// The hosts file's entries; RESULT_OK, or RESULT_FILE_ERROR with why. Only a regular file is
+// read, and only up to a bound: a FIFO would block, a device (/dev/zero) never end.
+int ReadHostsFile(const std::string& path, std::vector<std::string>& entries, std::string& why) {
+    if (const std::string notPlain = WhyNotAPlainFile(path); !notPlain.empty()) {
+        why = notPlain;
+        return static_cast<int>(RESULT_FILE_ERROR);
+    }
+    errno = 0;
+    std::ifstream file(path, std::ios::binary);
+    std::string text(HOSTS_FILE_LIMIT + 1, '\0');
+    if (file)
+        file.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (!file && !file.eof()) {
+        why = errno != 0 ? std::strerror(errno) : "read error";
+        return static_cast<int>(RESULT_FILE_ERROR);
+    }
+    text.resize(static_cast<std::size_t>(file.gcount()));
+    if (text.size() > HOSTS_FILE_LIMIT) {
+        why = HOSTS_FILE_LIMIT_TEXT;
+        return static_cast<int>(RESULT_FILE_ERROR);
+    }
+    if (text.starts_with(UTF8_BYTE_ORDER_MARK))
+        text.erase(0, std::strlen(UTF8_BYTE_ORDER_MARK));
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        line = Trimmed(line.substr(0, line.find('#')));
+        if (!line.empty())
+            entries.push_back(line);
+    }
+    return static_cast<int>(RESULT_OK);
 }
 
 // The command line's entries, then those of the hosts file. RESULT_OK, or the exit status with
@@ -85,18 +138,11 @@ bool ParseEntry(const std::string& entry, WORD defaultPort, SiteDevice& device, 
 int ListDevices(const CliOptions& options, const CliStreams& io, std::vector<SiteDevice>& devices) {
     std::vector<std::string> entries = options.hosts;
     if (!options.hostsFile.empty()) {
-        errno = 0;
-        std::ifstream file(options.hostsFile);
-        if (!file) {
-            io.err << "orx-transfer backup: cannot read " << options.hostsFile << ": "
-                   << std::strerror(errno) << '\n';
-            return static_cast<int>(RESULT_FILE_ERROR);
-        }
-        for (std::string line; std::getline(file, line);) {
-            line = line.substr(0, line.find('#'));
-            const std::size_t first = line.find_first_not_of(" \t\r");
-            if (first != std::string::npos)
-                entries.push_back(line.substr(first, line.find_last_not_of(" \t\r") + 1 - first));
+        std::string why;
+        if (const int read = ReadHostsFile(options.hostsFile, entries, why); read != 0) {
+            io.err << "orx-transfer backup: cannot read " << options.hostsFile << ": " << why
+                   << '\n';
+            return read;
         }
     }
     for (const std::string& entry : entries) {
@@ -128,12 +174,14 @@ public:
     // Every device, at most --jobs at a time; returns the worst result.
     UINT Run();
     void Cancel() { m_cancelled = true; }
+    int WriteError() const { return m_writeError; }
 
 private:
     void Work();
     Outcome BackUp(const SiteDevice& device);
     std::string Claim(DWORD serial, const std::string& given);
     void Print(const SiteDevice& device, const Outcome& outcome);
+    void Write(const std::string& line);
 
     const CliOptions& m_options;
     const CliStreams& m_io;
@@ -145,6 +193,7 @@ private:
     std::atomic<bool> m_cancelled{false};
     std::mutex m_mutex; // output and claims
     std::map<DWORD, std::string> m_claims;
+    int m_writeError = 0; // the system's reason when a report line could not be written
 };
 
 UINT CSiteBackup::Run() {
@@ -166,7 +215,7 @@ UINT CSiteBackup::Run() {
     std::snprintf(total, sizeof total,
                   "%zu of %zu device(s) backed up in %.3f s (%.1f ms per device)", backedUp,
                   m_devices.size(), seconds, 1000 * seconds / m_devices.size());
-    m_io.out << total << '\n' << std::flush;
+    Write(total);
     return worst;
 }
 
@@ -217,11 +266,19 @@ void CSiteBackup::Print(const SiteDevice& device, const Outcome& outcome) {
     const std::string result = outcome.result == RESULT_OK
                                    ? outcome.text
                                    : std::to_string(outcome.result) + ' ' + outcome.text;
-    char line[96];
-    std::snprintf(line, sizeof line, "%-*s  %10s  %7.3f s  ", static_cast<int>(m_width),
-                  device.given.c_str(), serial.c_str(), outcome.seconds);
+    char columns[64]; // serial and time: their widths are bounded
+    std::snprintf(columns, sizeof columns, "  %10s  %7.3f s  ", serial.c_str(), outcome.seconds);
+    std::string line = device.given;
+    line.resize(std::max(m_width, line.size()), ' ');
+    line += columns + EscapedText(result);
+    Write(line);
+}
+
+void CSiteBackup::Write(const std::string& line) {
     std::lock_guard lock(m_mutex);
-    m_io.out << line << result << '\n' << std::flush;
+    m_io.out << line << '\n' << std::flush;
+    if (!m_io.out && m_writeError == 0)
+        m_writeError = errno;
 }
 
 } // namespace
@@ -248,5 +305,8 @@ int RunBackupCommand(const CliOptions& options, const CliStreams& io) {
                << std::flush;
     });
     const UINT worst = backup.Run();
-    return watch.Interrupts() > 1 ? EXIT_INTERRUPTED : static_cast<int>(worst);
+    if (watch.Interrupts() > 1)
+        return EXIT_INTERRUPTED;
+    return FlushReport(io, "backup", backup.WriteError()) ? static_cast<int>(worst)
+                                                          : static_cast<int>(RESULT_FILE_ERROR);
 }

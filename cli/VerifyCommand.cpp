@@ -48,7 +48,7 @@ int RunVerifyCommand(const CliOptions& options, const CliStreams& io) {
     if (!verified)
         return result;
     if (options.json)
-        io.out << JsonReport(options, report, result, view).dump(2) << '\n';
+        PrintJson(JsonReport(options, report, result, view), io.out);
     else
         PrintReport(report, result, io.out);
     return FlushReport(io, "verify") ? result : static_cast<int>(RESULT_FILE_ERROR);

@@ -97,6 +97,7 @@ WORD CModbus::Transact(const CByteArray& request, WORD responseLength, Accept ac
     WORD attempts = 0;
     do {
         m_strExchangeFailure.clear();
+        m_replyNoted = false;
         const auto start =
             m_observer ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
         code = TxRx(request, static_cast<WORD>(request.GetSize()), response, responseLength);
@@ -125,11 +126,21 @@ void CModbus::Observe(std::chrono::steady_clock::time_point start, const CByteAr
         std::chrono::system_clock::now() -
         std::chrono::duration_cast<std::chrono::system_clock::duration>(now - start);
     // Only a reply that was taken in is shown: a failed one leaves the array as it was.
-    const bool replied = code == MODBUS_OK || code == MODBUS_BAD_RESPONSE;
+    const CByteArray* reply =
+        code == MODBUS_OK || code == MODBUS_BAD_RESPONSE ? &response : nullptr;
+    if (m_replyNoted)
+        reply = m_reply.GetSize() > 0 ? &m_reply : nullptr;
     const std::string detail = code == MODBUS_OK ? std::string() : FailureCause(code);
     std::string text = ErrorMessage(code).str();
-    m_observer({started, elapsed, PeerName(), request, replied ? &response : nullptr, code,
-                std::move(text), detail == text ? std::string() : detail});
+    m_observer({started, elapsed, PeerName(), request, reply, code, std::move(text),
+                detail == text ? std::string() : detail});
+}
+
+void CModbus::NoteReply(const BYTE* bytes, int length) {
+    m_replyNoted = true;
+    m_reply.SetSize(length);
+    if (length > 0)
+        std::memcpy(m_reply.GetData(), bytes, static_cast<std::size_t>(length));
 }
 
 std::string CModbus::FailureCause(WORD code) {

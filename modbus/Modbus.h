@@ -76,6 +76,9 @@ protected:
     // A transport tells, during TxRx, what went wrong beyond its result code.
     void NoteExchangeFailure(std::string detail) { m_strExchangeFailure = std::move(detail); }
     void SetLastFailure(std::string cause) { m_strLastFailure = std::move(cause); }
+    // A transport tells, during TxRx, the bytes of the reply it took in from the unit id on,
+    // however many came, for the observer. Without it, the observer gets the response.
+    void NoteReply(const BYTE* bytes, int length);
 
 private:
     template <class Accept>
@@ -87,4 +90,6 @@ private:
     std::string m_strLastFailure;
     std::string m_strExchangeFailure;
     ExchangeObserver m_observer;
+    CByteArray m_reply;
+    bool m_replyNoted = false;
 };

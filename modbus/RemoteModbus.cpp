@@ -195,10 +195,11 @@ WORD CRemoteModbus::SendFrame(int frameLength) {
     return MODBUS_OK;
 }
 
-// Reads exactly length bytes unless the peer closes first (false). Throws on time-out.
+// Reads exactly length bytes unless the peer closes first (false); got counts the bytes
+// read. Throws on time-out.
 bool CRemoteModbus::ReceiveAll(BYTE* data, int length,
-                               std::chrono::steady_clock::time_point deadline) {
-    int got = 0;
+                               std::chrono::steady_clock::time_point deadline, int& got) {
+    got = 0;
     while (got < length) {
         int n = m_socket.ReceiveMs(data + got, length - got, MsLeft(deadline));
         if (n == 0)
@@ -212,13 +213,22 @@ WORD CRemoteModbus::ReceiveReply(WORD responseLength, CByteArray& response) {
     // One limit for the whole reply, however many segments it comes in.
     const auto deadline = Clock::now() + std::chrono::milliseconds(ExchangeLimitMs());
     BYTE* reply = m_rxBuffer.GetData();
-    if (!ReceiveAll(reply, MBAP_HEADER_SIZE, deadline))
+    int got = 0;
+    if (!ReceiveAll(reply, MBAP_HEADER_SIZE, deadline, got))
         return PeerClosed();
     const int bodyLength = TcpReplyBodyLength(reply);
     if (MBAP_HEADER_SIZE + bodyLength > m_rxBuffer.GetSize())
         return MODBUS_TCP_BUFFER_OVERFLOW;
     BYTE* body = reply + MBAP_HEADER_SIZE;
-    if (!ReceiveAll(body, bodyLength, deadline))
+    bool whole = false;
+    try {
+        whole = ReceiveAll(body, bodyLength, deadline, got);
+    } catch (CBlockingSocketException*) {
+        NoteReply(body, got); // what came before the time ran out
+        throw;
+    }
+    NoteReply(body, got);
+    if (!whole)
         return PeerClosed();
     WORD code = CheckTcpReply(body, bodyLength, responseLength, m_bMapExceptionCodes != FALSE,
                               m_byExceptionCodeBase);

@@ -48,7 +48,8 @@ private:
     int ExchangeLimitMs() const;
     WORD SendFrame(int frameLength);
     WORD ReceiveReply(WORD responseLength, CByteArray& response);
-    bool ReceiveAll(BYTE* data, int length, std::chrono::steady_clock::time_point deadline);
+    bool ReceiveAll(BYTE* data, int length, std::chrono::steady_clock::time_point deadline,
+                    int& got);
     WORD Exchange(const CByteArray& request, WORD requestLength, CByteArray& response,
                   WORD responseLength);
     WORD PeerClosed();

@@ -1,6 +1,7 @@
 #include "sim/CommandLine.h"
 
 #include "orx/Version.h"
+#include "transfer/FileIdentity.h"
 
 #include <arpa/inet.h>
 #include <charconv>
@@ -21,6 +22,14 @@ const CLI::Validator IPV4_ADDRESS(
                                                               : "not an IPv4 address: " + text;
     },
     "A.B.C.D");
+
+// A file written at exit: a FIFO without a reader would block the exit forever.
+const CLI::Validator PLAIN_FILE(
+    [](const std::string& path) {
+        const std::string why = WhyNotAPlainFile(path);
+        return why.empty() ? why : path + ": " + why;
+    },
+    "FILE");
 
 // Hexadecimal, with or without 0x, into one register.
 const CLI::Validator HEX_WORD(
@@ -55,7 +64,8 @@ void DeclareDevice(CLI::App& app, SimCommandLine& cl) {
     app.add_flag("--locked", cl.locked, "configuration locked (input 3389 reads 1)");
     app.add_option("--config", cl.configFile, "initial alarms from a configuration file");
     CLI::Option* save = app.add_option("--save", cl.saveFile,
-                                       "write the device's alarms as a configuration file on exit");
+                                       "write the device's alarms as a configuration file on exit")
+                            ->check(PLAIN_FILE);
     app.add_option("--ports", cl.devices,
                    "simulate N devices, each on a port of its own (the ports after --port, or "
                    "free ones with --port 0), with serial numbers counting up from --serial")

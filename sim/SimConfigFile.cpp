@@ -2,6 +2,7 @@
 
 #include "transfer/ConfigCheck.h"
 #include "transfer/ConfigFile.h"
+#include "transfer/FileIdentity.h"
 
 #include <fstream>
 
@@ -26,6 +27,9 @@ ConfigLoad LoadConfigFile(const std::string& path, DeviceImage& image, std::stri
 }
 
 bool SaveConfigFile(const std::string& path, const DeviceImage& image) {
+    // What became of the path since the start is asked again: a FIFO would block the exit.
+    if (!WhyNotAPlainFile(path).empty())
+        return false;
     std::ofstream out(path);
     if (!out.is_open())
         return false;

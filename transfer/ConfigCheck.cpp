@@ -1,10 +1,10 @@
 #include "transfer/ConfigCheck.h"
 
 #include "transfer/DownloadRows.h"
+#include "transfer/Utf8Text.h"
 
 #include <array>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -16,7 +16,6 @@ constexpr std::array<const char*, 9> FIELD_NAMES = {
     "output relay", "trip point",   "deadband", "enunciate system faults",
 };
 constexpr const char* NO_ROWS_RULE = "the file has no alarm row";
-constexpr unsigned char DELETE_CHARACTER = 0x7f;
 
 std::string SystemReason(int error, const char* fallback) {
     return error != 0 ? std::strerror(error) : fallback;
@@ -31,25 +30,7 @@ bool IsNullDevice(const struct stat& status) {
 
 // The text between double quotes, with control characters and the quote escaped.
 std::string Quoted(const std::string& value) {
-    std::string text = "\"";
-    for (const char c : value) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\n')
-            text += "\\n";
-        else if (c == '\r')
-            text += "\\r";
-        else if (c == '\t')
-            text += "\\t";
-        else if (c == '"' || c == '\\')
-            text += std::string("\\") + c;
-        else if (byte < ' ' || byte == DELETE_CHARACTER) {
-            char escaped[sizeof "\\x00"];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-            text += escaped;
-        } else
-            text += c;
-    }
-    return text + "\"";
+    return '"' + EscapedText(value, "\"") + '"';
 }
 
 // row 5, line 10: field 3 (source module) "1"
@@ -80,14 +61,17 @@ ConfigCheckResult CheckConfigFile(std::istream& file) {
             result.problems.push_back(RowReport{row, rows.RowLine(), problem});
         } else if (outcome == RowOutcome::Row) {
             ++result.rowsRead;
-            if (result.problems.empty()) {
-                ++result.rowsWritten;
-                result.written.push_back(record);
-            }
+            ++result.rowsWritten;
+            result.written.push_back(record);
         }
     }
     if (result.rowsRead == 0 && result.problems.empty())
         result.problems.push_back(RowReport{0, 0, RowProblem{0, "", NO_ROWS_RULE}});
+    // A download checks every row before its first write: one refused row writes nothing.
+    if (!result.problems.empty()) {
+        result.rowsWritten = 0;
+        result.written.clear();
+    }
     return result;
 }
 

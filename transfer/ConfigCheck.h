@@ -31,7 +31,7 @@ struct ConfigCheckResult {
     // The lossy readings of every acceptable row, in the order of the file.
     std::vector<RowWarning> warnings;
     int rowsRead = 0;                 // acceptable rows met, before and after problems
-    int rowsWritten = 0;              // rows a download would write: those before the first problem
+    int rowsWritten = 0;              // rows a download would write: none after any problem
     std::vector<AlarmRecord> written; // what those rows would write, alarm 1 first
     bool Accepted() const { return fileError.empty() && problems.empty(); }
 };

@@ -1,5 +1,6 @@
 #include "transfer/ConfigFile.h"
 #include "transfer/FieldRules.h"
+#include "transfer/Utf8Text.h"
 
 #include <array>
 #include <string>
@@ -78,7 +79,7 @@ Field ReadField(CharSource& in, char ending) {
     }
     if (field.text.size() >= FIELD_LIMIT) {
         field.tooLong = true;
-        field.text.resize(FIELD_LIMIT - 1);
+        field.text.resize(CharacterStart(field.text, FIELD_LIMIT - 1));
         field.text += CUT_MARK;
     }
     return field;

@@ -1,6 +1,7 @@
 #include "transfer/ExchangeTrace.h"
 
 #include "modbus/FailureText.h"
+#include "transfer/FileIdentity.h"
 #include "transfer/LocalTime.h"
 #include "transfer/RegisterMap.h"
 
@@ -73,6 +74,11 @@ std::unique_ptr<CExchangeTrace> CExchangeTrace::Open(const std::string& path, st
                                                      std::string& why) {
     if (path == NONE)
         return std::make_unique<CExchangeTrace>(err);
+    // A FIFO without a reader would block the opening forever.
+    if (const std::string notPlain = WhyNotAPlainFile(path); !notPlain.empty()) {
+        why = path + ": " + notPlain + " (- writes the trace on standard error)";
+        return nullptr;
+    }
     errno = 0;
     auto file = std::make_unique<std::ofstream>(path, std::ios::out | std::ios::trunc);
     if (!file->is_open()) {

@@ -11,6 +11,7 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <pty.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -54,6 +55,22 @@ protected:
         const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (!reached() && std::chrono::steady_clock::now() < limit)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+
+    // A program blocked for good (in opening a FIFO) is killed after WaitUntil's limit and
+    // fails the test instead of hanging it.
+    ProgramRun RunBounded(const std::vector<std::string>& args, const std::string& program) {
+        const pid_t pid = Start(args, program);
+        int status = 0;
+        bool ended = false;
+        WaitUntil([&] { return ended = waitpid(pid, &status, WNOHANG) == pid; });
+        if (!ended) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return {-1, ReadText(m_outPath), "killed: it never ended"};
+        }
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(m_outPath),
+                ReadText(m_errPath)};
     }
 
     // The words of line, then the simulator's address and the file.
@@ -197,7 +214,21 @@ TEST_F(CliDownload, ProgramOptions) {
     const std::string stalled = " --timeout 50 --port " + std::to_string(silent.Port());
     const std::string bad = m_dir.Write("bad.csv", DOWNLOAD_FILE_HEADER + "1,1,1,1,0,0,0,0\n");
     const std::string up = " " + m_dir.File("up.csv");
+    const std::string atUp = " --port " + port + " 127.0.0.1" + up;
     const std::string no = " " + m_dir.File("no/file");
+    // The input under other names: a "./" spelling and a hard link.
+    const std::string dotted = " " + m_dir.File(".") + "/config.csv";
+    const std::string linked = " " + m_dir.File("linked.csv");
+    ASSERT_EQ(link(m_file.c_str(), linked.c_str() + 1), 0);
+    const std::string fifo = " " + m_dir.File("fifo"); // without a reader: opening it blocks
+    ASSERT_EQ(mkfifo(fifo.c_str() + 1, S_IRUSR | S_IWUSR), 0);
+    const std::string site = "orx-transfer backup --into " + m_dir.File("site");
+    const std::string big = " " + m_dir.Write("big.txt", std::string(1024 * 1024 + 1, '#'));
+    const std::string longName = std::string(60, 'x') + ".invalid";
+    const std::string hosts =
+        " --hosts " + m_dir.Write("hosts.txt", "\xEF\xBB\xBF"
+                                               "127.0.0.1 : " +
+                                                   port + "\n" + longName + "\n\x01\xff.invalid\n");
     const int DEVICE = RESULT_DEVICE_ERROR, FILE = RESULT_FILE_ERROR, USAGE = EXIT_USAGE;
     const struct {
         std::string line; // the program's name and its arguments
@@ -245,6 +276,26 @@ TEST_F(CliDownload, ProgramOptions) {
         {"orx-transfer download --yes --backup" + no + to, FILE,
          "Error writing to file! (no backup, nothing written:" + no},
         {"orx-transfer upload --trace" + no + " 127.0.0.1" + up, FILE, "cannot write the trace"},
+        {"orx-transfer verify --trace " + m_file + to, USAGE,
+         "--trace " + m_file + " and FILE " + m_file + " are one file"},
+        {"orx-transfer download --yes --backup" + dotted + to, USAGE,
+         "--backup" + dotted + " and FILE " + m_file + " are one file"},
+        {"orx-transfer upload --trace" + linked + to, USAGE, "--trace" + linked + " and FILE"},
+        {"orx-transfer download --yes --trace none.txt --backup ./none.txt" + to, USAGE,
+         "--trace none.txt and --backup ./none.txt are one file"},
+        {site + " --trace " + m_file + " --hosts" + dotted, USAGE, "and --hosts" + dotted},
+        {"orx-transfer upload --trace" + fifo + atUp, FILE, fifo + ": not a regular file"},
+        {"orx-transfer upload --trace /dev/null" + atUp, 0, "Upload Complete!"},
+        {site + " --hosts" + fifo, FILE, fifo + ": not a regular file"},
+        {site + " --hosts /dev/zero", FILE, "not a regular file"},
+        {site + " --hosts " + m_dir.File(""), FILE, "a folder"},
+        {site + " --hosts" + big, FILE, big + ": longer than 1 MiB"},
+        {site + " ::1", USAGE, "not an IPv4 address: ::1 (this tool speaks IPv4 only)"},
+        {site + hosts, DEVICE, "127.0.0.1 : " + port},
+        {site + hosts, DEVICE, "  backed up\n"},
+        {site + hosts, DEVICE, "(no IPv4 address for host name " + longName + ")\n"},
+        {site + hosts, DEVICE, "(no IPv4 address for host name \\x01\\xff.invalid)\n"},
+        {"orx-sim --save" + fifo, USAGE, fifo + ": not a regular file"},
         {"orx-sim --version", 0, "orx-sim 1.0.00 ("},
         {"orx-sim --help", 0, "--fail-write"},
         {"orx-sim --port 65536", USAGE, "--port"},
@@ -264,7 +315,7 @@ TEST_F(CliDownload, ProgramOptions) {
 #endif
                                                               : ORX_TRANSFER_PATH;
         args.erase(args.begin());
-        const ProgramRun run = Run(args, program);
+        const ProgramRun run = RunBounded(args, program);
         EXPECT_EQ(run.status, c.status) << run.err;
         EXPECT_NE((run.out + run.err).find(c.text), npos) << run.out << run.err;
     }
@@ -287,8 +338,10 @@ TEST_F(CliDownload, ProgramOptions) {
     EXPECT_EQ(verify.at("result"), RESULT_DIFFERENT);
     EXPECT_EQ(verify.at("differences").at(0),
               (nlohmann::json{{"alarm", 1}, {"field", "mode"}, {"file", "1"}, {"device", "0"}}));
+    EXPECT_EQ(ReadText(m_file), FullFileText()) << "a file named twice is never written";
     // A report that cannot be written is a file error.
-    for (const std::string& line : {"check " + bad, "verify" + to}) {
+    for (const std::string& line :
+         {"check " + bad, "verify" + to, site.substr(13) + " 127.0.0.1:" + port}) {
         const ProgramRun run = FinishProgram(SpawnProgram(Words(line), "/dev/full", m_errPath),
                                              "/dev/null", m_errPath);
         EXPECT_EQ(run.status, FILE) << line;

@@ -6,6 +6,7 @@
 
 #include <bit>
 #include <limits>
+#include <nlohmann/json.hpp>
 
 namespace {
 
@@ -25,14 +26,15 @@ TEST(CheckCommand, ReportsProblemsWarningsAndUnreadableFiles) {
         {"check",
          dir.Write("bad.csv",
                    HEADER + DistinctRows(1, 2) +
-                       "3,3,2,1,0,0,0,0\n4,0,0,0,0,1.5 ,0,0\n5,0,0,0,0,0,a\tb\x01\"c,0\n")});
+                       "3,3,2,1,0,0,0,0\n4,0,0,0,0,1.5 ,0,0\n5,0,0,0,0,0,a\tb\x01\xff\"c,0\n")});
     EXPECT_EQ(bad.status, CONFIG);
-    EXPECT_EQ(bad.out,
-              "row 3, line 8: field 2 (mode) \"3\": mode must be 0 to 2\n"
-              "row 4, line 9: field 6 (trip point) \"1.5 \": trip point is not a number\n"
-              "row 5, line 10: field 7 (deadband) \"a\\tb\\x01\\\"c\": deadband is not a number\n"
-              "3 unacceptable row(s); a download would write 2 alarm(s) and stop at row 3 with "
-              "\"Configuration Error!\".\n");
+    EXPECT_EQ(
+        bad.out,
+        "row 3, line 8: field 2 (mode) \"3\": mode must be 0 to 2\n"
+        "row 4, line 9: field 6 (trip point) \"1.5 \": trip point is not a number\n"
+        "row 5, line 10: field 7 (deadband) \"a\\tb\\x01\\xff\\\"c\": deadband is not a number\n"
+        "3 unacceptable row(s); a download would write nothing: row 3 is refused with "
+        "\"Configuration Error!\".\n");
     const std::string lax =
         dir.Write("lax.csv", HEADER + std::string("1,2abc,2,1,0,0,0,0\nx,0,-1,65537,0,0,0,2\n"
                                                   "3,1.9,2,1,,0,0,1,extra\n17,0,0,0,0,0,0,\n"
@@ -71,6 +73,14 @@ TEST(CheckCommand, ReportsProblemsWarningsAndUnreadableFiles) {
         const ProgramRun r = RunCommand(c.args);
         EXPECT_EQ(r.status, c.status) << c.args[1];
         EXPECT_NE((r.out + r.err).find(c.text), std::string::npos) << r.out << r.err;
+    }
+    // Bytes that are no UTF-8, in the path and in a refused value, still make valid JSON.
+    const std::string binary = dir.Write("bin\xff.csv", HEADER + "1,0,0,0,0,\xff\xfe\xc3,0,0\n");
+    for (const Lines& args :
+         {Lines{"check", "--json", binary}, Lines{"verify", "--json", "127.0.0.1", binary}}) {
+        const ProgramRun r = RunCommand(args);
+        EXPECT_EQ(r.status, CONFIG) << args[0] << r.err;
+        EXPECT_NO_THROW(nlohmann::json::parse(r.out)) << args[0];
     }
 }
 
@@ -111,8 +121,7 @@ TEST(CompareAlarm, EachFieldIsNamedWithBothValues) {
 struct FileCase {
     const char* name;
     std::string text;
-    int rowsWritten;   // check's count of the rows before the first problem; all of them are
-                       // written when the file is accepted, none when it is not
+    int rowsWritten;   // by a download, as check counts them: none when a row is refused
     int problems;      // unacceptable rows that check reports; none: the file is accepted
     int rowsRead = -1; // by check; -1: not looked at
 };
@@ -129,14 +138,14 @@ std::vector<FileCase> FileCases() {
         {"OnlyTheHeader", HEADER, 0, 1},
         {"Empty", "", 0, 1},
         {"RowsAfterTheThirtySecondNeverRead", FullFileText() + "33,9,9,9,9,x,x,9\n", ALL, 0},
-        {"BadModuleInRowFive", HEADER + R(1, 4) + "5,1,1,1,0,0.0000,0.0000,0\n" + R(6, 32), 4, 1},
+        {"BadModuleInRowFive", HEADER + R(1, 4) + "5,1,1,1,0,0.0000,0.0000,0\n" + R(6, 32), 0, 1},
         {"BadTripPointInRowOne", HEADER + "1,0,0,0,0,1.5x,0.0000,0\n" + R(2, 32), 0, 1},
-        {"RowThreeCutShortByTheEnd", HEADER + R(1, 2) + "3,1,2,1", 2, 1},
+        {"RowThreeCutShortByTheEnd", HEADER + R(1, 2) + "3,1,2,1", 0, 1},
         {"LongHeaderLine", LONG_HEADER_LINE + HEADER + R(1, 32), 0, 1},
         // Row 2 takes its field 8 from the next line; reading goes on after that line.
-        {"LineEndInFieldOne", HEADER + R(1, 1) + "2\n,9,0,0,0,0,0,0\n" + R(3, 32), 1, 1, 31},
+        {"LineEndInFieldOne", HEADER + R(1, 1) + "2\n,9,0,0,0,0,0,0\n" + R(3, 32), 0, 1, 31},
         {"TwoBadRows",
-         HEADER + R(1, 2) + "3,3,2,1,0,0,0,0\n" + R(4, 6) + "7,0,0,0,9,0,0,0\n" + R(8, 32), 2, 2},
+         HEADER + R(1, 2) + "3,3,2,1,0,0,0,0\n" + R(4, 6) + "7,0,0,0,9,0,0,0\n" + R(8, 32), 0, 2},
     };
 }
 

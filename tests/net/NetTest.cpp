@@ -267,6 +267,30 @@ TEST(RemoteModbusExchange, StalledDeviceFailsThisAndEveryLaterExchange) {
     }
 }
 
+// The observer gets the reply's bytes as they came, from the unit id on: an exception reply,
+// a short one, and what came of one that stopped (none: only a header came).
+TEST(RemoteModbusExchange, TheObserverSeesTheBytesThatCame) {
+    const struct {
+        Bytes sent;
+        Bytes seen;
+    } cases[] = {{{0, 0, 0, 0, 0, 3, 0x01, 0x84, 0x02}, {0x01, 0x84, 0x02}},
+                 {{0, 0, 0, 0, 0, 5, 0x01, 0x04, 0x02, 0x00, 0x12}, {0x01, 0x04, 0x02, 0x00, 0x12}},
+                 {Part(0, 9), Part(6, 9)},
+                 {Part(0, 6), {}}};
+    for (const auto& c : cases) {
+        Session s;
+        std::vector<Bytes> seen;
+        s.client.SetExchangeObserver([&seen](const ExchangeRecord& record) {
+            seen.push_back(record.response ? ToBytes(*record.response) : Bytes{});
+        });
+        s.Send(c.sent);
+        CWordArray values;
+        values.SetSize(4);
+        EXPECT_NE(s.client.ReadInputRegisters(3000, 4, values), MODBUS_OK);
+        EXPECT_EQ(seen, std::vector<Bytes>{c.seen});
+    }
+}
+
 TEST(RemoteModbusConnect, FailuresLeaveNoSocketAndEndFastAndEmptyArgumentsReuseTheSettings) {
     const Session device;
     CRemoteModbus client, unknown, refused;

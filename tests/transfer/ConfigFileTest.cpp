@@ -233,6 +233,12 @@ TEST(RowValues, WordsFlagRuleOrderAndFieldLimit) {
         EXPECT_EQ(p.rule, "field longer than 19 characters");
         EXPECT_EQ(p.value.size(), 22u) << "19 characters and a cut mark: " << p.value;
     }
+    std::string accents; // ten two-byte characters: the cut falls inside the tenth
+    for (int i = 0; i < 10; ++i)
+        accents += "\xC3\xA9";
+    EXPECT_EQ(Read(Fields(TRIP, accents), RowOutcome::Unacceptable).second.value,
+              accents.substr(0, 18) + "...")
+        << "whole characters only";
 }
 
 // Whole texts read as the download reads them, with LF and with CR LF line ends: rows up to

@@ -5,6 +5,7 @@
 #include "transfer/FileIdentity.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 
 namespace {
 
@@ -21,12 +22,10 @@ constexpr const char* SYNOPSIS =
     "       orx-transfer [COMMAND] --help | --version\n";
 
 // HOST becomes "A.B.C.D", a host name being resolved here, once.
-const CLI::Validator DEVICE_HOST(ResolveDeviceHostInPlace, "HOST");
-
 void AddHost(CLI::App& command, CliOptions& options) {
     command.add_option("HOST", options.host, "the device: A.B.C.D or a host name")
         ->required()
-        ->transform(DEVICE_HOST);
+        ->transform(CLI::Validator(ResolveDeviceHostInPlace, "HOST"));
 }
 
 void AddFile(CLI::App& command, CliOptions& options) {
@@ -69,6 +68,37 @@ void AddBackupChoice(CLI::App& download, CliOptions& options) {
         download.add_flag("--no-backup", options.noBackup, "write without backing up first");
     AddKeep(download, options)->excludes(file)->excludes(none);
     file->excludes(none);
+}
+
+void AddUpload(CLI::App& upload, CliOptions& options) {
+    AddDevice(upload, options);
+    upload.add_flag("-q,--quiet", options.quiet, "errors only");
+}
+
+void AddDownload(CLI::App& download, CliOptions& options) {
+    AddDevice(download, options);
+    download.add_flag("-q,--quiet", options.quiet, "errors only");
+    download.add_flag("-y,--yes", options.yes, "do not ask for confirmation");
+    AddBackupChoice(download, options);
+}
+
+void AddCheck(CLI::App& check, CliOptions& options) {
+    check.add_flag("--strict", options.strict, "refuse the file for warnings too");
+    check.add_flag("--json", options.json, "the report as JSON on standard output");
+    AddFile(check, options);
+}
+
+void AddVerify(CLI::App& verify, CliOptions& options) {
+    AddDevice(verify, options);
+    verify.add_flag("--json", options.json, "the report as JSON on standard output");
+}
+
+void AddRestore(CLI::App& restore, CliOptions& options) {
+    AddConnection(restore, options);
+    restore.add_flag("-q,--quiet", options.quiet, "errors only");
+    restore.add_flag("-y,--yes", options.yes, "do not ask for confirmation");
+    AddKeep(restore, options);
+    AddHost(restore, options);
 }
 
 void AddSiteBackup(CLI::App& backup, CliOptions& options) {
@@ -117,11 +147,13 @@ int RefuseSharedFiles(const CliOptions& options, const CliStreams& io, const std
     return 0;
 }
 
-CLI::App* AddCommand(CLI::App& app, const char* name, const char* summary, const char* help) {
-    CLI::App* command = app.add_subcommand(name, summary);
-    command->footer(help);
-    return command;
-}
+struct Command {
+    const char* name;
+    const char* summary;
+    const char* help;
+    void (*addOptions)(CLI::App&, CliOptions&);
+    int (*run)(const CliOptions&, const CliStreams&);
+};
 
 } // namespace
 
@@ -134,36 +166,23 @@ int RunOrxTransfer(const std::vector<std::string>& args, const CliStreams& io) {
     // The same command line on every system: on Windows too, "/x" is a path, not an option.
     app.allow_windows_style_options(false);
     CliOptions options;
-
-    CLI::App* upload = AddCommand(app, "upload", "device to file", UPLOAD_HELP);
-    AddDevice(*upload, options);
-    upload->add_flag("-q,--quiet", options.quiet, "errors only");
-
-    CLI::App* download = AddCommand(app, "download", "file to device", DOWNLOAD_HELP);
-    AddDevice(*download, options);
-    download->add_flag("-q,--quiet", options.quiet, "errors only");
-    download->add_flag("-y,--yes", options.yes, "do not ask for confirmation");
-    AddBackupChoice(*download, options);
-
-    CLI::App* check = AddCommand(app, "check", "a file as a download would read it", CHECK_HELP);
-    check->add_flag("--strict", options.strict, "refuse the file for warnings too");
-    check->add_flag("--json", options.json, "the report as JSON on standard output");
-    AddFile(*check, options);
-
-    CLI::App* verify = AddCommand(app, "verify", "file against device", VERIFY_HELP);
-    AddDevice(*verify, options);
-    verify->add_flag("--json", options.json, "the report as JSON on standard output");
-
-    CLI::App* restore =
-        AddCommand(app, "restore", "the device's newest backup to the device", RESTORE_HELP);
-    AddConnection(*restore, options);
-    restore->add_flag("-q,--quiet", options.quiet, "errors only");
-    restore->add_flag("-y,--yes", options.yes, "do not ask for confirmation");
-    AddKeep(*restore, options);
-    AddHost(*restore, options);
-
-    CLI::App* backup = AddCommand(app, "backup", "several devices to a folder", BACKUP_HELP);
-    AddSiteBackup(*backup, options);
+    const Command commands[] = {
+        {"upload", "device to file", UPLOAD_HELP, AddUpload, RunUploadCommand},
+        {"download", "file to device", DOWNLOAD_HELP, AddDownload, RunDownloadCommand},
+        {"check", "a file as a download would read it", CHECK_HELP, AddCheck, RunCheckCommand},
+        {"verify", "file against device", VERIFY_HELP, AddVerify, RunVerifyCommand},
+        {"restore", "the device's newest backup to the device", RESTORE_HELP, AddRestore,
+         RunRestoreCommand},
+        {"backup", "several devices to a folder", BACKUP_HELP, AddSiteBackup, RunBackupCommand},
+    };
+    // Building the options is most of a start's work, so only the commands named on the
+    // line get theirs: only such a command can be chosen or have its help shown.
+    for (const Command& command : commands) {
+        CLI::App* sub = app.add_subcommand(command.name, command.summary);
+        sub->footer(command.help);
+        if (std::find(args.begin(), args.end(), command.name) != args.end())
+            command.addOptions(*sub, options);
+    }
 
     std::vector<std::string> reversed(args.rbegin(), args.rend()); // CLI11 takes them so
     try {
@@ -176,15 +195,8 @@ int RunOrxTransfer(const std::vector<std::string>& args, const CliStreams& io) {
     }
     if (const int refused = RefuseSharedFiles(options, io, app.get_subcommands()[0]->get_name()))
         return refused;
-    if (upload->parsed())
-        return RunUploadCommand(options, io);
-    if (download->parsed())
-        return RunDownloadCommand(options, io);
-    if (check->parsed())
-        return RunCheckCommand(options, io);
-    if (restore->parsed())
-        return RunRestoreCommand(options, io);
-    if (backup->parsed())
-        return RunBackupCommand(options, io);
-    return RunVerifyCommand(options, io);
+    for (const Command& command : commands)
+        if (app.got_subcommand(command.name))
+            return command.run(options, io);
+    return static_cast<int>(RESULT_INTERNAL_ERROR); // require_subcommand(1) chose one
 }

@@ -1,6 +1,8 @@
 // The download worker end to end: scripted front end, main dialog, simulated ORX.
 
 #include "DownloadFixture.h"
+#include "cli/TerminalView.h"
+#include "modbus/RemoteModbus.h"
 
 #include <gmock/gmock.h>
 #include <limits>
@@ -62,18 +64,33 @@ TEST_F(DownloadRun, UploadedFileMakesTheChecksTheBackupAndEveryWriteInOrder) {
     EXPECT_EQ(m_sim->Requests(), expected);
 }
 
+// The person learns whether the device took the abort coil; a refusing one is asked once.
 TEST_F(DownloadRun, RejectedDeadbandWriteStillMakesTheAlarmsLaterWrites) {
-    SimulatorOptions options = ZeroedDevice();
-    options.failWrite = {static_cast<WORD>(AlarmRegisterAddress(FAILING_ALARM) + DEADBAND_OFFSET)};
-    StartSimulator(options);
-    ASSERT_EQ(DownloadFull(), RESULT_DEVICE_ERROR);
-    AlarmRecord expected = DistinctAlarm(FAILING_ALARM); // the alarms around it: the sweep's
-    expected.deadband = 0.0f; // refused; the words, the trip point and the flag went in
-    EXPECT_EQ(m_sim->Alarm(FAILING_ALARM), expected);
-    const std::vector<CoilEvent> coils = m_sim->CoilEvents();
-    ASSERT_GE(coils.size(), 2u);
-    EXPECT_EQ(coils[coils.size() - 2].address, AlarmFlagAddress(FAILING_ALARM));
-    ExpectEndCoil(COIL_DOWNLOAD_ABORTED);
+    for (const bool coilRefused : {false, true}) {
+        SimulatorOptions options = ZeroedDevice();
+        options.failWrite = {
+            static_cast<WORD>(AlarmRegisterAddress(FAILING_ALARM) + DEADBAND_OFFSET)};
+        if (coilRefused)
+            options.failWrite.push_back(COIL_DOWNLOAD_ABORTED);
+        StartSimulator(options);
+        ASSERT_EQ(DownloadFull(), RESULT_DEVICE_ERROR);
+        AlarmRecord expected = DistinctAlarm(FAILING_ALARM); // the alarms around it: the sweep's
+        expected.deadband = 0.0f; // refused; the words, the trip point and the flag went in
+        EXPECT_EQ(m_sim->Alarm(FAILING_ALARM), expected);
+        const std::vector<CoilEvent> coils = m_sim->CoilEvents();
+        ASSERT_EQ(coils.size(), FAILING_ALARM + (coilRefused ? 0u : 1u));
+        EXPECT_EQ(coils[FAILING_ALARM - 1].address, AlarmFlagAddress(FAILING_ALARM));
+        const std::vector<RequestSummary> coilWrites = Requests(FN_WRITE_SINGLE_COIL);
+        EXPECT_EQ(coilWrites.size(), FAILING_ALARM + 1u);
+        EXPECT_EQ(coilWrites.back().address, COIL_DOWNLOAD_ABORTED);
+        EXPECT_THAT(ErrorDetails().back().str(),
+                    ::testing::EndsWith(coilRefused ? "alarms 1 to 9 were written; the device "
+                                                      "could not be told that the download "
+                                                      "stopped: write single coil 3394: device "
+                                                      "exception 4 (server device failure)"
+                                                    : "alarms 1 to 9 were written; the device "
+                                                      "was told that the download stopped"));
+    }
 }
 
 TEST_F(DownloadRun, CancelFinishesTheAlarmOrWritesNothingWhileConnecting) {
@@ -87,6 +104,35 @@ TEST_F(DownloadRun, CancelFinishesTheAlarmOrWritesNothingWhileConnecting) {
     ASSERT_EQ(DownloadFull(), RESULT_CANCELLED);
     EXPECT_TRUE(m_sim->Requests().empty());
     ExpectEnd(nullptr, "Download Cancelled!", 0);
+}
+
+// Cancelled from the moment the backup is in place, as by a Ctrl-C during its sync, rename or
+// pruning.
+class CancelledOnceBackedUp : public CTerminalView {
+public:
+    CancelledOnceBackedUp(const std::string& file, std::string backup, std::ostream& err)
+        : CTerminalView(file, err, {false, false, true}), m_backup(std::move(backup)) {}
+    bool IsCancelled() override { return std::filesystem::exists(m_backup); }
+
+private:
+    std::string m_backup;
+};
+
+TEST_F(DownloadRun, CancelWhileTheBackupIsPutInPlaceWritesNothing) {
+    const std::string backup = m_dir.File("backup.csv");
+    std::ostringstream err;
+    CancelledOnceBackedUp view(m_dir.Write("full.csv", FullFileText()), backup, err);
+    CRemoteModbus modbus;
+    DownloadOptions options;
+    options.backup = {BackupPlan::Kind::File, backup};
+    DownloadReport report;
+    EXPECT_EQ(RunDownloadJob({"127.0.0.1", m_sim->Port()}, modbus, view, options, &report),
+              RESULT_CANCELLED);
+    EXPECT_TRUE(Requests(FN_WRITE_MULTIPLE_REGISTERS).empty() &&
+                Requests(FN_WRITE_SINGLE_COIL).empty());
+    EXPECT_EQ(report.backupPath, backup);
+    EXPECT_EQ(ReadLines(backup).size(), 38u);
+    EXPECT_THAT(err.str(), ::testing::EndsWith("Backing up ORX...\nDownload Cancelled!\n"));
 }
 
 // An exception in a worker (here one that the interface thread meets while it shows a status
@@ -103,7 +149,10 @@ TEST_F(DownloadRun, UnexpectedExceptionEndsTheTransferAsAnError) {
     EXPECT_EQ(DownloadFull(), RESULT_INTERNAL_ERROR);
     ExpectEndCoil(COIL_DOWNLOAD_ABORTED);
     EXPECT_EQ(ErrorBoxes().back(), "Error downloading!");
-    EXPECT_EQ(ErrorDetails(), (std::vector<CString>{"out of order", "out of order"}));
+    EXPECT_EQ(ErrorDetails(),
+              (std::vector<CString>{"out of order",
+                                    "out of order; alarms 1 to 6 were written; the device was "
+                                    "told that the download stopped"}));
     ExpectIdleArrangement();
 }
 

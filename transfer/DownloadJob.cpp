@@ -157,7 +157,8 @@ UINT CDownload::WriteRows(const std::vector<AlarmRecord>& rows) {
         // A cancel stays one; a device that was not told of it is an error to show.
         if (TellStopped(told))
             return Fail(nullptr, "Download Cancelled!", RESULT_CANCELLED);
-        return Fail("Error downloading!", "Download Cancelled!", RESULT_CANCELLED, told);
+        return Fail("Error downloading!", "Download Cancelled!", RESULT_CANCELLED,
+                    "cancelled; " + told);
     case AlarmsEnd::Complete:
         break;
     }

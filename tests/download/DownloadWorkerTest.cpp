@@ -104,6 +104,16 @@ TEST_F(DownloadRun, CancelFinishesTheAlarmOrWritesNothingWhileConnecting) {
     ASSERT_EQ(DownloadFull(), RESULT_CANCELLED);
     EXPECT_TRUE(m_sim->Requests().empty());
     ExpectEnd(nullptr, "Download Cancelled!", 0);
+    SimulatorOptions refusing = ZeroedDevice(); // a cancel the device was not told of is shown
+    refusing.failWrite = {COIL_DOWNLOAD_ABORTED};
+    StartSimulator(refusing);
+    CancelAt(DownloadStatus(CANCELLED_ALARM));
+    ASSERT_EQ(DownloadFull(), RESULT_CANCELLED);
+    EXPECT_EQ(ErrorDetails(), std::vector<CString>{"cancelled; alarms 1 to 7 were written; the "
+                                                   "device could not be told that the download "
+                                                   "stopped: write single coil 3394: device "
+                                                   "exception 4 (server device failure)"});
+    EXPECT_EQ(LastStatus(), "Download Cancelled!");
 }
 
 // Cancelled from the moment the backup is in place, as by a Ctrl-C during its sync, rename or

@@ -14,6 +14,23 @@ constexpr const char* NOTHING_WRITTEN = "no backup, nothing written: ";
 
 enum class AlarmsEnd { Complete, WriteFailed, Cancelled };
 
+// The ends the device is told of, and what a person learns of the telling.
+constexpr const char* TOLD_STOPPED = "the device was told that the download stopped";
+constexpr const char* NOT_TOLD_STOPPED = "the device could not be told that the download stopped";
+constexpr const char* NOT_TOLD_FINISHED = "the device could not be told that the download finished";
+
+// "alarm 1", "alarms 1 to n".
+std::string AlarmsUpTo(int n) {
+    return n == 1 ? "alarm 1" : "alarms 1 to " + std::to_string(n);
+}
+
+// What the device holds of the file once a download stopped after written whole alarms.
+std::string WrittenBeforeStop(int written) {
+    if (written == 0)
+        return "no alarm was written";
+    return AlarmsUpTo(written) + (written == 1 ? " was written" : " were written");
+}
+
 // The result of the lock input's read; locked only means something when it succeeded.
 WORD ReadLock(CModbus& modbus, bool& locked) {
     CByteArray input;
@@ -23,15 +40,17 @@ WORD ReadLock(CModbus& modbus, bool& locked) {
     return code;
 }
 
+// written counts the alarms whose writes all succeeded.
 AlarmsEnd DownloadAlarms(CModbus& modbus, CTransferView& view, const std::vector<AlarmRecord>& rows,
-                         std::string& why) {
+                         int& written, std::string& why) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const int n = static_cast<int>(i) + 1;
         view.SetStatus("Downloading Alarm " + std::to_string(n) + "/32");
-        const bool written = WriteDeviceAlarm(modbus, n, rows[i], &why);
+        const bool done = WriteDeviceAlarm(modbus, n, rows[i], &why);
         view.StepProgress();
-        if (!written)
+        if (!done)
             return AlarmsEnd::WriteFailed;
+        written = n;
         if (view.IsCancelled())
             return AlarmsEnd::Cancelled;
     }
@@ -53,16 +72,6 @@ std::vector<std::string> DescribeWarnings(const ConfigCheckResult& file) {
     return texts;
 }
 
-// Past the lock check the device is owed one of the two end coils.
-struct EndCoil {
-    bool owed = false;
-};
-
-void SendAbortCoil(CModbus& modbus, EndCoil& coil) {
-    coil.owed = false;
-    modbus.ForceSingleCoil(COIL_DOWNLOAD_ABORTED, TRUE); // the stop is reported anyway
-}
-
 class CDownload {
 public:
     CDownload(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view,
@@ -70,49 +79,96 @@ public:
         : m_device(device), m_modbus(modbus), m_view(view), m_options(options), m_report(report) {}
 
     UINT Run();
-    // An exception ended the download: the device learns that it stopped.
-    void OnFailure() {
-        if (m_coil.owed)
-            SendAbortCoil(m_modbus, m_coil);
+    // An exception ended the download: the device learns that it stopped, the person how far
+    // it got (empty before the first write).
+    std::string OnFailure() {
+        std::string told;
+        if (m_abortOwed)
+            TellStopped(told);
+        return told;
     }
 
 private:
     UINT Fail(const char* box, const char* status, UINT result, const std::string& cause = {}) {
         return FailTransfer(m_view, m_modbus, box, status, result, cause);
     }
-    UINT Abort(const char* box, const char* status, UINT result, const std::string& cause = {}) {
-        SendAbortCoil(m_modbus, m_coil);
-        return Fail(box, status, result, cause);
-    }
     UINT WriteRows(const std::vector<AlarmRecord>& rows);
     UINT BackUp();
     std::string BackupPath(DWORD serial, std::string& why) const;
+    bool TellStopped(std::string& told);
+    std::string SetEndCoil(WORD coil);
+    bool Reconnect(std::string& why);
 
     const DeviceEndpoint& m_device;
     CModbus& m_modbus;
     CTransferView& m_view;
     const DownloadOptions& m_options;
     DownloadReport& m_report;
-    EndCoil m_coil;
+    bool m_abortOwed = false; // from the first write until an end coil was tried
+    int m_written = 0;        // alarms whose writes all succeeded
 };
+
+// A new connection to the device, checked to be an ORX again. A cancel asked for before it
+// began does not cut it short, since telling the device is what that cancel waits for; one
+// that arrives while it is being made does.
+bool CDownload::Reconnect(std::string& why) {
+    const bool cancelledBefore = m_view.IsCancelled();
+    const ConnectCancelled cancelled = [this, cancelledBefore] {
+        return !cancelledBefore && m_view.IsCancelled();
+    };
+    return ConnectToOrx(m_modbus, m_device, cancelled, why) && CheckDeviceIdentity(m_modbus, &why);
+}
+
+// Sets an end coil; when the connection failed under it, once more on a new connection (a
+// device that refused the coil itself is not asked again). Empty when the device took it,
+// otherwise why not.
+std::string CDownload::SetEndCoil(WORD coil) {
+    const WORD code = m_modbus.ForceSingleCoil(coil, TRUE);
+    if (code == MODBUS_OK)
+        return {};
+    const std::string why = m_modbus.LastFailure();
+    if (code >= MODBUS_EXCEPTION)
+        return why;
+    std::string again;
+    if (Reconnect(again) && m_modbus.ForceSingleCoil(coil, TRUE) == MODBUS_OK)
+        return {};
+    return why + "; reconnecting: " + (again.empty() ? m_modbus.LastFailure() : again);
+}
+
+// The abort coil; told gets how far the download got and whether the device knows it stopped.
+bool CDownload::TellStopped(std::string& told) {
+    m_abortOwed = false;
+    const std::string why = SetEndCoil(COIL_DOWNLOAD_ABORTED);
+    told = WrittenBeforeStop(m_written) + "; " +
+           (why.empty() ? std::string(TOLD_STOPPED) : NOT_TOLD_STOPPED + (": " + why));
+    return why.empty();
+}
 
 // Past the lock check: the rows, then the coil that tells the device how the download ended.
 UINT CDownload::WriteRows(const std::vector<AlarmRecord>& rows) {
-    m_coil.owed = true;
+    m_abortOwed = true;
     std::string why;
-    switch (DownloadAlarms(m_modbus, m_view, rows, why)) {
+    std::string told;
+    switch (DownloadAlarms(m_modbus, m_view, rows, m_written, why)) {
     case AlarmsEnd::WriteFailed:
-        return Abort("Error downloading!", nullptr, RESULT_DEVICE_ERROR, why);
+        TellStopped(told);
+        return Fail("Error downloading!", nullptr, RESULT_DEVICE_ERROR, why + "; " + told);
     case AlarmsEnd::Cancelled:
-        return Abort(nullptr, "Download Cancelled!", RESULT_CANCELLED);
+        // A cancel stays one; a device that was not told of it is an error to show.
+        if (TellStopped(told))
+            return Fail(nullptr, "Download Cancelled!", RESULT_CANCELLED);
+        return Fail("Error downloading!", "Download Cancelled!", RESULT_CANCELLED,
+                    "cancelled; " + told);
     case AlarmsEnd::Complete:
         break;
     }
-    m_coil.owed = false;
+    m_abortOwed = false;
     // A device that did not take the completion coil was not told of the download: that is
     // a failure, not "Download Complete!".
-    if (m_modbus.ForceSingleCoil(COIL_DOWNLOAD_COMPLETE, TRUE) != MODBUS_OK)
-        return Fail("Error downloading!", nullptr, RESULT_DEVICE_ERROR, m_modbus.LastFailure());
+    if (why = SetEndCoil(COIL_DOWNLOAD_COMPLETE); !why.empty())
+        return Fail("Error downloading!", nullptr, RESULT_DEVICE_ERROR,
+                    "the whole file was written (" + AlarmsUpTo(m_written) + "); " +
+                        NOT_TOLD_FINISHED + ": " + why);
     m_view.SetProgress(ALARM_COUNT);
     m_view.SetStatus("Download Complete!");
     return EndTransfer(m_view, m_modbus, RESULT_OK);
@@ -199,6 +255,9 @@ UINT CDownload::Run() {
         return Fail("Error! Configuration Locked!", "Error! Configuration Locked!", RESULT_LOCKED);
     if (const UINT backedUp = BackUp(); backedUp != RESULT_OK)
         return backedUp;
+    // A cancel while the backup was synced, renamed or pruned: nothing is written, no coil.
+    if (m_view.IsCancelled())
+        return Fail(nullptr, "Download Cancelled!", RESULT_CANCELLED);
     return WriteRows(file.written);
 }
 
@@ -210,5 +269,5 @@ UINT RunDownloadJob(const DeviceEndpoint& device, CModbus& modbus, CTransferView
     CDownload download(device, modbus, view, options, report ? *report : unused);
     return GuardTransfer(
         view, modbus, "Error downloading!", [&] { return download.Run(); },
-        [&] { download.OnFailure(); });
+        [&] { return download.OnFailure(); });
 }

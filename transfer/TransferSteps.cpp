@@ -68,7 +68,8 @@ UINT RefuseEmptyPath(CTransferView& view) {
 }
 
 UINT GuardTransfer(CTransferView& view, CModbus& modbus, const char* box,
-                   const std::function<UINT()>& transfer, const std::function<void()>& onFailure) {
+                   const std::function<UINT()>& transfer,
+                   const std::function<std::string()>& onFailure) {
     std::string cause;
     try {
         return transfer();
@@ -76,8 +77,8 @@ UINT GuardTransfer(CTransferView& view, CModbus& modbus, const char* box,
         cause = CurrentExceptionText();
     }
     try {
-        if (onFailure)
-            onFailure();
+        if (const std::string after = onFailure ? onFailure() : std::string(); !after.empty())
+            cause += "; " + after;
     } catch (...) {
         cause += "; then: " + CurrentExceptionText();
     }

@@ -26,8 +26,9 @@ UINT ReachOrx(CTransferView& view, CModbus& modbus, const DeviceEndpoint& device
 UINT RefuseEmptyPath(CTransferView& view);
 
 // Runs transfer and returns its result. An exception that leaves it ends the transfer as an
-// error instead: onFailure (if any), then box with the exception's text as its cause, the
-// view at rest, the connection closed, and RESULT_INTERNAL_ERROR. Nothing is thrown.
+// error instead: onFailure (if any), then box with the exception's text as its cause (and
+// what onFailure returned after it), the view at rest, the connection closed, and
+// RESULT_INTERNAL_ERROR. Nothing is thrown.
 UINT GuardTransfer(CTransferView& view, CModbus& modbus, const char* box,
                    const std::function<UINT()>& transfer,
-                   const std::function<void()>& onFailure = {});
+                   const std::function<std::string()>& onFailure = {});

@@ -1,6 +1,7 @@
 // The download worker end to end: scripted front end, main dialog, simulated ORX.
 
 #include "DownloadFixture.h"
+#include "cli/TerminalView.h"
 
 #include <gmock/gmock.h>
 #include <limits>
@@ -62,21 +63,34 @@ TEST_F(DownloadRun, UploadedFileMakesTheChecksTheBackupAndEveryWriteInOrder) {
     EXPECT_EQ(m_sim->Requests(), expected);
 }
 
+// A device that refuses the abort coil is asked once, and the person learns that it was not told.
 TEST_F(DownloadRun, RejectedDeadbandWriteStillMakesTheAlarmsLaterWrites) {
     SimulatorOptions options = ZeroedDevice();
-    options.failWrite = {static_cast<WORD>(AlarmRegisterAddress(FAILING_ALARM) + DEADBAND_OFFSET)};
+    options.failWrite = {static_cast<WORD>(AlarmRegisterAddress(FAILING_ALARM) + DEADBAND_OFFSET),
+                         COIL_DOWNLOAD_ABORTED};
     StartSimulator(options);
     ASSERT_EQ(DownloadFull(), RESULT_DEVICE_ERROR);
     AlarmRecord expected = DistinctAlarm(FAILING_ALARM); // the alarms around it: the sweep's
     expected.deadband = 0.0f; // refused; the words, the trip point and the flag went in
     EXPECT_EQ(m_sim->Alarm(FAILING_ALARM), expected);
-    const std::vector<CoilEvent> coils = m_sim->CoilEvents();
-    ASSERT_GE(coils.size(), 2u);
-    EXPECT_EQ(coils[coils.size() - 2].address, AlarmFlagAddress(FAILING_ALARM));
-    ExpectEndCoil(COIL_DOWNLOAD_ABORTED);
+    EXPECT_EQ(m_sim->CoilEvents().back().address, AlarmFlagAddress(FAILING_ALARM));
+    EXPECT_EQ(Requests(FN_WRITE_SINGLE_COIL).size(), FAILING_ALARM + 1u);
+    EXPECT_THAT(ErrorDetails().back().str(),
+                ::testing::EndsWith("alarms 1 to 9 were written; the device could not be told that "
+                                    "the download stopped: write single coil 3394: device "
+                                    "exception 4 (server device failure)"));
 }
 
-TEST_F(DownloadRun, CancelFinishesTheAlarmOrWritesNothingWhileConnecting) {
+// Cancelled once the backup is in place, as by a Ctrl-C while it is synced, renamed or pruned.
+struct CancelledOnceBackedUp : CTerminalView {
+    using CTerminalView::CTerminalView;
+    bool IsCancelled() override { return std::filesystem::exists(backup); }
+    std::string backup;
+};
+
+// A cancel finishes the alarm being written; before the first write, while connecting or while
+// the backup is put in place, it writes nothing.
+TEST_F(DownloadRun, CancelFinishesTheAlarmOrWritesNothingBeforeTheFirstWrite) {
     CancelAt(DownloadStatus(CANCELLED_ALARM));
     ASSERT_EQ(DownloadFull(), RESULT_CANCELLED);
     EXPECT_EQ(DistinctAlarmsOnDevice(), CANCELLED_ALARM);
@@ -87,6 +101,27 @@ TEST_F(DownloadRun, CancelFinishesTheAlarmOrWritesNothingWhileConnecting) {
     ASSERT_EQ(DownloadFull(), RESULT_CANCELLED);
     EXPECT_TRUE(m_sim->Requests().empty());
     ExpectEnd(nullptr, "Download Cancelled!", 0);
+    SimulatorOptions refusing = ZeroedDevice(); // a cancel the device was not told of is shown
+    refusing.failWrite = {COIL_DOWNLOAD_ABORTED};
+    StartSimulator(refusing);
+    CancelAt(DownloadStatus(CANCELLED_ALARM));
+    ASSERT_EQ(DownloadFull(), RESULT_CANCELLED);
+    EXPECT_THAT(ErrorDetails().at(0).str(),
+                ::testing::StartsWith("cancelled; alarms 1 to 7 were written; the device could "
+                                      "not be told that the download stopped: "));
+    EXPECT_EQ(LastStatus(), "Download Cancelled!");
+    StartSimulator(ZeroedDevice());
+    std::ostringstream err;
+    CancelledOnceBackedUp view(m_dir.Write("full.csv", FullFileText()), err, {false, false, true});
+    view.backup = m_dir.File("backup.csv");
+    CRemoteModbus modbus;
+    DownloadReport report;
+    EXPECT_EQ(RunDownloadJob({"127.0.0.1", m_sim->Port()}, modbus, view,
+                             {{BackupPlan::Kind::File, view.backup}, {}}, &report),
+              RESULT_CANCELLED);
+    EXPECT_EQ(m_sim->Requests().size(), 99u) << "identity, lock and backup reads only";
+    EXPECT_EQ(ReadLines(report.backupPath).size(), 38u) << "the backup stays and is named";
+    EXPECT_THAT(err.str(), ::testing::EndsWith("Backing up ORX...\nDownload Cancelled!\n"));
 }
 
 // An exception in a worker (here one that the interface thread meets while it shows a status
@@ -103,7 +138,8 @@ TEST_F(DownloadRun, UnexpectedExceptionEndsTheTransferAsAnError) {
     EXPECT_EQ(DownloadFull(), RESULT_INTERNAL_ERROR);
     ExpectEndCoil(COIL_DOWNLOAD_ABORTED);
     EXPECT_EQ(ErrorBoxes().back(), "Error downloading!");
-    EXPECT_EQ(ErrorDetails(), (std::vector<CString>{"out of order", "out of order"}));
+    EXPECT_EQ(ErrorDetails().back(), "out of order; alarms 1 to 6 were written; the device was "
+                                     "told that the download stopped");
     ExpectIdleArrangement();
 }
 

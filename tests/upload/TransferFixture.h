@@ -7,14 +7,11 @@
 #include "app/ORXConfigurationDlg.h"
 #include "sim/OrxSimulator.h"
 #include "support/ScriptedFrontEnd.h"
-#include "transfer/TransferResults.h"
+#include "transfer/TransferJobs.h"
 
 #include <gtest/gtest.h>
 #include <numeric>
 
-constexpr const char* UPLOAD_QUESTION = "Please verify you wish to upload the ORX's configuration.";
-constexpr const char* DOWNLOAD_QUESTION =
-    "Please verify you wish to download the configuration to the ORX.";
 constexpr UINT NO_WORKER_RESULT = 100;
 constexpr const char* CONNECTING_TEXT = "Connecting to ORX...";
 

@@ -85,6 +85,7 @@ const char* const BACKUP_HELP =
     "the device's previous backup; a device that fails leaves its previous file as it was and\n"
     "never stops the others. One line per device on stdout as it ends (host, serial number,\n"
     "time, result), then a total. Ctrl-C, SIGTERM or SIGHUP cancels every device.\n"
+    "Over slow or lossy links (VPNs, cellular routers) give --block-reads and --retries 3.\n"
     "\n"
     "Exit status: the worst (highest) result of the devices: 0 all backed up, 2 a file error,\n"
     "3 a device error, 5 cancelled; 2 also when DIR or FILE cannot be used, 64 usage error.\n";

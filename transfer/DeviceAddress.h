@@ -25,6 +25,11 @@ constexpr DWORD EXCHANGE_TIMEOUT_MIN_MS = 1;
 constexpr DWORD EXCHANGE_TIMEOUT_MAX_MS = 60000;
 constexpr WORD ATTEMPTS_MIN = 1;
 constexpr WORD ATTEMPTS_MAX = 100;
+constexpr const char* RETRIES_HELP = "attempts of an exchange that times out or loses the "
+                                     "connection, each on a fresh connection (1: no repeat)";
+constexpr const char* BLOCK_READS_HELP =
+    "read the alarm table in 4 requests, not 96 (slow links; per alarm for a device that "
+    "refuses)";
 
 // HOST as given by a person: "A.B.C.D" (decimal fields: 010 is ten), or a host name,
 // resolved once to its first IPv4 address. dotted gets "A.B.C.D"; false with why set when

@@ -30,6 +30,11 @@ int ParseGuiCommandLine(int argc, char** argv, GuiOptions& options, const GuiFro
     app.add_option("--timeout", options.timeoutMs, "time-out of each exchange, in ms")
         ->capture_default_str()
         ->check(CLI::Range(EXCHANGE_TIMEOUT_MIN_MS, EXCHANGE_TIMEOUT_MAX_MS));
+    app.add_option("--retries", options.attempts, RETRIES_HELP)
+        ->option_text("N")
+        ->capture_default_str()
+        ->check(CLI::Range(ATTEMPTS_MIN, ATTEMPTS_MAX));
+    app.add_flag("--block-reads", options.blockReads, BLOCK_READS_HELP);
     app.add_option("--trace", options.trace,
                    "write one line per exchange with the device to FILE (- for standard error)")
         ->option_text("FILE");

@@ -1,6 +1,7 @@
 #pragma once
-// orx-config's command line: [--host HOST] [--port N] [--timeout MS] [--trace FILE]
-// [--screenshot FILE] [--help] [--version], --screenshot where the front end can take one.
+// orx-config's command line: [--host HOST] [--port N] [--timeout MS] [--retries N]
+// [--block-reads] [--trace FILE] [--screenshot FILE] [--help] [--version], --screenshot where the
+// front end can take one.
 
 #include "transfer/TransferResults.h"
 
@@ -10,6 +11,8 @@ struct GuiOptions {
     std::string host; // "A.B.C.D"; empty: the address field starts at 0.0.0.0
     WORD port = 0;    // 0: the device's port
     DWORD timeoutMs = EXCHANGE_TIMEOUT_MS;
+    WORD attempts = DEFAULT_ATTEMPTS; // --retries: of each exchange
+    bool blockReads = false;
     std::string screenshot;
     std::string trace; // "-": standard error; empty: none
 };

@@ -20,6 +20,8 @@ void CORXConfigurationApp::UseCommandLine(const GuiOptions& options) {
     if (options.port != 0)
         m_wPort = options.port;
     m_dwTimeout = options.timeoutMs;
+    m_wAttempts = options.attempts;
+    m_bBlockReads = options.blockReads;
 }
 
 BOOL CORXConfigurationApp::InitInstance() {
@@ -37,6 +39,8 @@ BOOL CORXConfigurationApp::InitInstance() {
     CORXConfigurationDlg dlg;
     dlg.m_wPortOverride = m_wPort;
     dlg.m_dwExchangeTimeout = m_dwTimeout;
+    dlg.m_wAttempts = m_wAttempts;
+    dlg.m_bBlockReads = m_bBlockReads;
     dlg.m_strInitialHost = m_strInitialHost;
     dlg.m_modbus.SetExchangeObserver(m_exchangeObserver);
     m_pMainWnd = &dlg;

@@ -134,7 +134,8 @@ void CORXConfigurationDlg::OnBnClickedCancel() {
 DeviceEndpoint CORXConfigurationDlg::DeviceToConnect() {
     DWORD address = 0;
     m_ipAddress.GetAddress(address);
-    return {DottedAddress(address).str(), m_wPortOverride, m_dwExchangeTimeout};
+    return {DottedAddress(address).str(), m_wPortOverride, m_dwExchangeTimeout, m_wAttempts,
+            m_bBlockReads != FALSE};
 }
 
 void CORXConfigurationDlg::FinishTransfer() {

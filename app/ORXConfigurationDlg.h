@@ -51,6 +51,8 @@ public:
     CButton m_btnCancel;
     WORD m_wPortOverride = MODBUS_TCP_PORT; // the device's port; other values for simulators
     DWORD m_dwExchangeTimeout = EXCHANGE_TIMEOUT_MS;
+    WORD m_wAttempts = DEFAULT_ATTEMPTS;
+    BOOL m_bBlockReads = FALSE;
     CString m_strInitialHost; // "A.B.C.D" put in the address field at start-up, if valid
     // Where every download keeps the device's configuration before its first write.
     BackupPlan m_backup = BackupPlan::IntoFolder(DefaultBackupFolder());

@@ -16,6 +16,8 @@ struct CliOptions {
     std::string host; // "A.B.C.D", also when given as a host name
     WORD port = MODBUS_TCP_PORT;
     DWORD timeoutMs = EXCHANGE_TIMEOUT_MS;
+    WORD attempts = DEFAULT_ATTEMPTS; // --retries: of each exchange
+    bool blockReads = false;
     std::string file;
     bool quiet = false;                  // errors only
     bool yes = false;                    // download: confirmed beforehand
@@ -30,7 +32,7 @@ struct CliOptions {
     std::string hostsFile;               // backup: HOST[:PORT] per line
     std::vector<std::string> hosts;      // backup: HOST[:PORT]...
 
-    DeviceEndpoint Device() const { return {host, port, timeoutMs}; }
+    DeviceEndpoint Device() const { return {host, port, timeoutMs, attempts, blockReads}; }
 };
 
 int RunUploadCommand(const CliOptions& options, const CliStreams& io);

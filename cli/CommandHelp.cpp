@@ -91,6 +91,7 @@ const char* const BACKUP_HELP =
     "leaves its previous file as it was and never stops the others. One line per device on\n"
     "stdout as it ends (host, serial number, time, result), then a total. Ctrl-C, SIGTERM or\n"
     "SIGHUP cancels every device.\n"
+    "Over slow or lossy links (VPNs, cellular routers) give --block-reads and --retries 3.\n"
     "\n"
     "Exit status: the worst (highest) result of the devices: 0 all backed up, 2 a file error,\n"
     "3 a device error, 5 cancelled; 2 also when DIR or FILE cannot be used or the report not\n"

@@ -40,6 +40,11 @@ void AddConnection(CLI::App& command, CliOptions& options) {
     command.add_option("--timeout", options.timeoutMs, "time-out of each exchange, in ms")
         ->capture_default_str()
         ->check(CLI::Range(EXCHANGE_TIMEOUT_MIN_MS, EXCHANGE_TIMEOUT_MAX_MS));
+    command.add_option("--retries", options.attempts, RETRIES_HELP)
+        ->option_text("N")
+        ->capture_default_str()
+        ->check(CLI::Range(ATTEMPTS_MIN, ATTEMPTS_MAX));
+    command.add_flag("--block-reads", options.blockReads, BLOCK_READS_HELP);
     command
         .add_option("--trace", options.trace,
                     "one line per exchange with the device in FILE (- for standard error)")

@@ -230,7 +230,8 @@ Outcome CSiteBackup::BackUp(const SiteDevice& device) {
     const auto start = Clock::now();
     Outcome outcome;
     CQuietView view(m_cancelled);
-    DeviceEndpoint endpoint{{}, device.port, m_options.timeoutMs};
+    DeviceEndpoint endpoint = m_options.Device();
+    endpoint.port = device.port;
     std::string why;
     if (m_cancelled) {
         outcome.text = "Upload Cancelled! (not started)";

@@ -38,7 +38,7 @@ public:
     // The count-th interrupt signal: the first cancels, each is acknowledged at once.
     void Interrupted(int count);
     // A line of the program's own among the status texts, unless quiet.
-    void Notice(const std::string& text);
+    void Notice(const std::string& text) override;
 
     struct Error {
         std::string message;

@@ -21,8 +21,7 @@ constexpr WORD READ_BYTE_COUNT_POS = 2;   // the number of data bytes that follo
 constexpr WORD READ_DATA_OFFSET = 3;      // unit, function, byte count
 constexpr WORD WRITE_RESPONSE_LENGTH = 6; // echo of unit, function, address, quantity/value
 constexpr WORD WRITE_HEADER_LENGTH = 7;   // unit, function, address, quantity, byte count
-constexpr WORD STATUS_RESPONSE_LENGTH = 4;
-constexpr INT_PTR STATUS_BYTE_COUNT = 1; // one input
+constexpr INT_PTR BITS_PER_BYTE = 8;      // inputs, the first in the lowest bit
 constexpr WORD FLOAT_REGISTERS = 4;
 constexpr WORD WORDS_PER_FLOAT = 2;
 constexpr WORD COIL_ON = 0xFF00;
@@ -87,8 +86,8 @@ BOOL CModbus::Disconnect() {
     return TRUE;
 }
 
-// Attempts the exchange up to m_wRetries times (at least once); accept() checks a response
-// and unpacks it in the same attempt.
+// Attempts the exchange up to m_wRetries times (at least once) while the transport finds a
+// repeat worthwhile; accept() checks a response and unpacks it in the same attempt.
 template <class Accept>
 WORD CModbus::Transact(const CByteArray& request, WORD responseLength, Accept accept) {
     CByteArray response;
@@ -108,7 +107,7 @@ WORD CModbus::Transact(const CByteArray& request, WORD responseLength, Accept ac
         if (m_observer)
             Observe(start, request, response, code);
         ++attempts;
-    } while (attempts < m_wRetries && code != MODBUS_OK);
+    } while (code != MODBUS_OK && attempts < m_wRetries && PrepareRetry(code));
 
     if (code == MODBUS_OK)
         return code;
@@ -173,25 +172,47 @@ WORD CModbus::ReadInputFloats(WORD address, CArray<float, float>& values) {
     words.SetSize(values.GetSize() * WORDS_PER_FLOAT);
     const WORD code = ReadInputRegisters(address, FLOAT_REGISTERS, words);
     // Whatever the code: a failed read leaves the words zero, so the floats read 0.0.
-    for (INT_PTR k = 0; k < values.GetSize(); ++k) {
-        const DWORD bits =
-            static_cast<DWORD>(words[2 * k]) | (static_cast<DWORD>(words[2 * k + 1]) << 16);
-        float value;
-        std::memcpy(&value, &bits, sizeof value);
-        values[k] = value;
-    }
+    for (INT_PTR k = 0; k < values.GetSize(); ++k)
+        values[k] = FloatFromRegisters(words[2 * k], words[2 * k + 1]);
     return code;
 }
 
 WORD CModbus::ReadInputStatus(WORD address, CByteArray& values) {
-    RequireSize(values.GetSize(), 1, "ReadInputStatus");
-    const CByteArray request = ReadRequest(FC_READ_DISCRETE_INPUTS, address, 1);
-    return Transact(request, STATUS_RESPONSE_LENGTH, [&](const CByteArray& response) {
-        if (!AnswersRead(request, response, STATUS_BYTE_COUNT))
+    return ReadInputStatuses(address, 1, values);
+}
+
+WORD CModbus::ReadInputStatuses(WORD address, WORD quantity, CByteArray& values) {
+    RequireSize(values.GetSize(), quantity, "ReadInputStatus");
+    const CByteArray request = ReadRequest(FC_READ_DISCRETE_INPUTS, address, quantity);
+    const INT_PTR byteCount = (INT_PTR{quantity} + BITS_PER_BYTE - 1) / BITS_PER_BYTE;
+    const WORD responseLength = RequireFrameLength(READ_DATA_OFFSET + byteCount, "ReadInputStatus");
+    return Transact(request, responseLength, [&](const CByteArray& response) {
+        if (!AnswersRead(request, response, byteCount))
             return false;
-        values[0] = response[READ_DATA_OFFSET] & 0x01;
+        for (INT_PTR i = 0; i < quantity; ++i)
+            values[i] = static_cast<BYTE>(
+                (response[READ_DATA_OFFSET + i / BITS_PER_BYTE] >> (i % BITS_PER_BYTE)) & 1);
         return true;
     });
+}
+
+void CModbus::Remark(const std::string& text) {
+    if (m_observer)
+        m_observer({std::chrono::system_clock::now(),
+                    std::chrono::microseconds(0),
+                    PeerName(),
+                    CByteArray(),
+                    nullptr,
+                    MODBUS_OK,
+                    text,
+                    {}});
+}
+
+float FloatFromRegisters(WORD low, WORD high) {
+    const DWORD bits = static_cast<DWORD>(low) | (static_cast<DWORD>(high) << 16);
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
 }
 
 WORD CModbus::PresetMultipleRegisters(WORD address, WORD quantity, const CWordArray& values) {

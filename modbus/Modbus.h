@@ -13,6 +13,9 @@
 
 constexpr BYTE MODBUS_UNIT_ID = 1;
 
+// The float that two registers hold, the lower register holding the low half.
+float FloatFromRegisters(WORD low, WORD high);
+
 // True when a connection being made is no longer wanted.
 using ConnectCancelled = std::function<bool()>;
 
@@ -53,6 +56,8 @@ public:
     WORD ReadInputRegisters(WORD address, WORD quantity, CWordArray& values);
     WORD ReadInputFloats(WORD address, CArray<float, float>& values);
     WORD ReadInputStatus(WORD address, CByteArray& values);
+    // quantity inputs from address, one per byte of values (0 or 1).
+    WORD ReadInputStatuses(WORD address, WORD quantity, CByteArray& values);
     WORD PresetMultipleRegisters(WORD address, WORD quantity, const CWordArray& values);
     WORD PresetFloat(WORD address, float value);
     WORD ForceSingleCoil(WORD address, BOOL on);
@@ -63,7 +68,10 @@ public:
     const std::string& LastFailure() const { return m_strLastFailure; }
 
     // Called after every attempt of every exchange, on the thread that made it; empty: none.
+    // Also called for each remark, as a record without request or reply.
     void SetExchangeObserver(ExchangeObserver observer) { m_observer = std::move(observer); }
+    // A remark on the traffic for its record ("device refused a read of ..."), code MODBUS_OK.
+    void Remark(const std::string& text);
     // Where the exchanges go, for a person ("127.0.0.1:502"); empty when unknown.
     virtual std::string PeerName() { return {}; }
 
@@ -75,6 +83,10 @@ public:
 protected:
     // A transport tells, during TxRx, what went wrong beyond its result code.
     void NoteExchangeFailure(std::string detail) { m_strExchangeFailure = std::move(detail); }
+    const std::string& NotedExchangeFailure() const { return m_strExchangeFailure; }
+    // Whether an attempt that failed with code is worth another (m_wRetries allowing), made
+    // ready for it. Which failures a repeat can mend is the transport's call: here, all.
+    virtual bool PrepareRetry(WORD /*code*/) { return true; }
     void SetLastFailure(std::string cause) { m_strLastFailure = std::move(cause); }
     // A transport tells, during TxRx, the bytes of the reply it took in from the unit id on,
     // however many came, for the observer. Without it, the observer gets the response.

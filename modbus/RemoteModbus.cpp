@@ -240,6 +240,23 @@ WORD CRemoteModbus::ReceiveReply(WORD responseLength, CByteArray& response) {
     return code;
 }
 
+bool CRemoteModbus::PrepareRetry(WORD code) {
+    switch (code) {
+    case MODBUS_TCP_SOCKET_ERROR:
+    case MODBUS_TCP_WRITE_ERROR:
+    case MODBUS_TCP_READ_ERROR:
+    case MODBUS_TCP_NOT_CONNECTED:
+        break;
+    default:
+        return false;
+    }
+    const std::string failure = NotedExchangeFailure();
+    if (Connect(m_strHost, m_wPort, m_dwTimeout))
+        return true;
+    NoteExchangeFailure(failure + "; reconnecting to " + LastFailure());
+    return false;
+}
+
 WORD CRemoteModbus::PeerClosed() {
     NoteExchangeFailure("the device closed the connection");
     return MODBUS_TCP_READ_ERROR;

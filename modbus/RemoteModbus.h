@@ -44,6 +44,11 @@ public:
     CByteArray m_rxBuffer;
     CByteArray m_txBuffer;
 
+protected:
+    // Only a time-out or a lost connection is tried again, and on a fresh connection, so that
+    // a late reply is never taken for the next request's; a device's refusal stands.
+    bool PrepareRetry(WORD code) override;
+
 private:
     int ExchangeLimitMs() const;
     WORD SendFrame(int frameLength);

@@ -88,6 +88,16 @@ void DeclareFaults(CLI::App& app, SimCommandLine& cl) {
     app.add_flag("--split", sim.split, "send every reply in two segments with a pause");
     app.add_option("--delay-ms", sim.delayMs, "wait N ms before every reply")
         ->check(CLI::NonNegativeNumber);
+    app.add_option("--jitter-ms", sim.link.jitterMs,
+                   "vary each reply's delay by up to N ms around --delay-ms")
+        ->check(CLI::NonNegativeNumber);
+    app.add_option("--lose-every", sim.link.loseEvery,
+                   "no reply to every Nth request of a connection, which stays open")
+        ->check(CLI::PositiveNumber);
+    app.add_option("--max-registers", sim.link.maxRegisters,
+                   "exception 3 to reads of more than N registers or bits, as small devices do")
+        ->check(CLI::Range(1, int{MAX_READ_BITS}));
+    app.add_option("--seed", sim.link.seed, "seed of the jitter: the same delays for the same N");
     app.add_option_function<int>(
            "--idle-timeout", [&sim](int seconds) { sim.idleTimeoutMs = seconds * MS_PER_SECOND; },
            "close a connection that sends nothing for S seconds (default 60; 0 keeps it open)")

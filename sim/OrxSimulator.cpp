@@ -175,6 +175,7 @@ void OrxSimulator::StartServing(int fd) {
         }
         auto connection = std::make_unique<Connection>();
         connection->fd = fd;
+        connection->ordinal = m_accepted++;
         Connection* raw = connection.get();
         try {
             raw->thread = std::thread([this, raw] { Serve(raw); });
@@ -192,6 +193,7 @@ void OrxSimulator::StartServing(int fd) {
 void OrxSimulator::Serve(Connection* connection) {
     const int idleMs = m_options.idleTimeoutMs > 0 ? m_options.idleTimeoutMs : WAIT_WITHOUT_LIMIT;
     std::vector<BYTE> frame;
+    LinkFaults link(m_options.link, connection->ordinal);
     int received = 0;
     while (!m_stopping && m_options.dropAfter != 0) {
         const FrameResult got = ReceiveFrame(connection->fd, frame, idleMs);
@@ -200,13 +202,22 @@ void OrxSimulator::Serve(Connection* connection) {
         if (got != FrameResult::Whole)
             break; // peer closed, bad frame, idle, or Stop
         ++received;
+        const int overall = ++m_received;
         // A stalled device takes requests in but neither carries them out nor answers.
         const bool answer = m_options.stallAfter < 0 || received <= m_options.stallAfter;
         const std::vector<BYTE> request{frame.begin() + MBAP_HEADER_SIZE, frame.end()};
-        const std::vector<BYTE> reply =
-            received == m_options.failRequest ? FailedRequest(request) : Execute(request, answer);
+        const std::vector<BYTE> reply = received == m_options.failRequest
+                                            ? FailedRequest(request, EXC_SERVER_DEVICE_FAILURE)
+                                        : link.Refuses(SummarizeRequest(request))
+                                            ? FailedRequest(request, EXC_ILLEGAL_DATA_VALUE)
+                                            : Execute(request, answer);
         if (!answer || reply.empty())
             continue;
+        if (link.LosesReply(received) || overall == m_options.loseReply) {
+            if (m_options.log)
+                Log("reply to request " + std::to_string(received) + " lost");
+            continue;
+        }
         std::vector<BYTE> replyFrame{frame[0],
                                      frame[1],
                                      0,
@@ -214,7 +225,7 @@ void OrxSimulator::Serve(Connection* connection) {
                                      HIBYTE(static_cast<WORD>(reply.size())),
                                      LOBYTE(static_cast<WORD>(reply.size()))};
         replyFrame.insert(replyFrame.end(), reply.begin(), reply.end());
-        if (!Pause(m_options.delayMs) || !SendReply(connection->fd, replyFrame))
+        if (!Pause(link.ReplyDelayMs(m_options.delayMs)) || !SendReply(connection->fd, replyFrame))
             break;
         if (m_options.dropAfter >= 0 && received >= m_options.dropAfter)
             break;
@@ -260,16 +271,15 @@ std::vector<BYTE> OrxSimulator::Execute(const std::vector<BYTE>& request, bool c
     return reply;
 }
 
-// Logged like any request, but refused as a device failure without being carried out.
-std::vector<BYTE> OrxSimulator::FailedRequest(const std::vector<BYTE>& request) {
+// Logged like any request, but refused with the exception without being carried out.
+std::vector<BYTE> OrxSimulator::FailedRequest(const std::vector<BYTE>& request, BYTE exception) {
     const RequestSummary summary = SummarizeRequest(request);
     {
         std::lock_guard lock(m_memoryMutex);
         m_requests.push_back(summary);
     }
     const std::vector<BYTE> reply{summary.unit,
-                                  static_cast<BYTE>(summary.function | EXCEPTION_FLAG),
-                                  EXC_SERVER_DEVICE_FAILURE};
+                                  static_cast<BYTE>(summary.function | EXCEPTION_FLAG), exception};
     if (m_options.log)
         Log(Describe(summary, reply, true));
     return reply;

@@ -3,6 +3,7 @@
 // each connection. Tests start it in-process on a free port; orx-sim wraps it for the
 // command line.
 
+#include "sim/LinkFaults.h"
 #include "sim/RequestHandler.h"
 
 #include <atomic>
@@ -30,9 +31,12 @@ struct SimulatorOptions {
     int stallAfter = SIM_NEVER;
     // Counted per connection: this request (1 = the first) gets exception 4, nothing done.
     int failRequest = SIM_NEVER;
+    // Counted over all connections: this request (1 = the first) is carried out, not answered.
+    int loseReply = SIM_NEVER;
     bool split = false; // every reply in two segments with a pause between
     int splitPauseMs = DEFAULT_SPLIT_PAUSE_MS;
     int delayMs = 0; // before every reply
+    LinkFaultOptions link;
     // A connection that sends nothing for this long is closed; 0 keeps it for ever.
     int idleTimeoutMs = DEFAULT_IDLE_TIMEOUT_MS;
     // One line per request, per accepted coil write and per connection closed or refused by
@@ -68,7 +72,8 @@ public:
 
 private:
     struct Connection {
-        int fd = -1; // -1 once the serving thread has closed it
+        int fd = -1;          // -1 once the serving thread has closed it
+        unsigned ordinal = 0; // 0 = the first accepted
         std::thread thread;
         bool finished = false;
     };
@@ -80,7 +85,7 @@ private:
     void CloseConnection(Connection* connection);
     void ReapFinished();
     std::vector<BYTE> Execute(const std::vector<BYTE>& request, bool carryOut);
-    std::vector<BYTE> FailedRequest(const std::vector<BYTE>& request);
+    std::vector<BYTE> FailedRequest(const std::vector<BYTE>& request, BYTE exception);
     bool SendReply(int fd, const std::vector<BYTE>& frame);
     bool Pause(int milliseconds);
     void Log(const std::string& line);
@@ -98,6 +103,8 @@ private:
 
     std::mutex m_connectionMutex; // connection list, their fds
     std::list<std::unique_ptr<Connection>> m_connections;
+    unsigned m_accepted = 0;
+    std::atomic<int> m_received{0}; // requests, all connections counted
 
     std::mutex m_stopMutex;
     std::condition_variable m_stopCv;

@@ -68,6 +68,7 @@ bool ConnectToOrx(CModbus& modbus, const DeviceEndpoint& device, const ConnectCa
         why = device.host + ": " + never;
         return false;
     }
+    modbus.m_wRetries = device.attempts;
     if (modbus.Connect(device.host.c_str(), device.port, device.timeoutMs, cancelled))
         return true;
     why = modbus.LastFailure();

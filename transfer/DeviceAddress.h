@@ -13,6 +13,9 @@ struct DeviceEndpoint {
     std::string host; // "A.B.C.D"
     WORD port = MODBUS_TCP_PORT;
     DWORD timeoutMs = EXCHANGE_TIMEOUT_MS; // for each exchange
+    // Of each exchange that fails by time-out or a lost connection, each on a fresh connection.
+    WORD attempts = DEFAULT_ATTEMPTS;
+    bool blockReads = false; // the alarm table in as few reads as the protocol allows
 };
 
 // The port and exchange time-out a person may give, on every front end.
@@ -20,6 +23,13 @@ constexpr WORD DEVICE_PORT_MIN = 1;
 constexpr WORD DEVICE_PORT_MAX = 65535;
 constexpr DWORD EXCHANGE_TIMEOUT_MIN_MS = 1;
 constexpr DWORD EXCHANGE_TIMEOUT_MAX_MS = 60000;
+constexpr WORD ATTEMPTS_MIN = 1;
+constexpr WORD ATTEMPTS_MAX = 100;
+constexpr const char* RETRIES_HELP = "attempts of an exchange that times out or loses the "
+                                     "connection, each on a fresh connection (1: no repeat)";
+constexpr const char* BLOCK_READS_HELP =
+    "read the alarm table in 4 requests, not 96 (slow links; per alarm for a device that "
+    "refuses)";
 
 // HOST as given by a person: "A.B.C.D" (decimal fields: 010 is ten), or a host name,
 // resolved once to its first IPv4 address. dotted gets "A.B.C.D"; false with why set when
@@ -32,8 +42,8 @@ std::string ResolveDeviceHostInPlace(std::string& host);
 // Why no device can have address, or nullptr when one can.
 const char* WhyNeverADevice(DWORD address);
 
-// Connects the client to the device. An address that no device can have is not tried. The
-// attempt gives up once cancelled() is true. False when not connected, with why set when the
-// cause is known.
+// Connects the client to the device, with device.attempts for each exchange. An address that no
+// device can have is not tried. The attempt gives up once cancelled() is true. False when not
+// connected, with why set when the cause is known.
 bool ConnectToOrx(CModbus& modbus, const DeviceEndpoint& device, const ConnectCancelled& cancelled,
                   std::string& why);

@@ -1,5 +1,6 @@
 #include "transfer/DeviceFile.h"
 
+#include "transfer/AlarmTableReader.h"
 #include "transfer/ConfigFile.h"
 #include "transfer/RegisterMap.h"
 
@@ -12,14 +13,15 @@ std::string UploadStatus(int n) {
 } // namespace
 
 FileEnd WriteDeviceFile(CModbus& modbus, CTransferView& view, DWORD serial, CReplacingFile& file,
-                        bool showAlarms, std::string& why) {
+                        bool showAlarms, bool blockReads, std::string& why) {
     PrepareFileStream(file.Stream());
     WriteFileHeader(file.Stream(), serial);
     AlarmArrays alarm; // reused without clearing: a failed read repeats the previous values
+    CAlarmTableReader reader(modbus, view, blockReads);
     for (int n = 1; n <= ALARM_COUNT; ++n) {
         if (showAlarms)
             view.SetStatus(UploadStatus(n));
-        const bool read = ReadDeviceAlarm(modbus, n, alarm, &why);
+        const bool read = reader.Read(n, alarm, &why);
         WriteAlarmRow(file.Stream(), n, alarm.words, alarm.floats, alarm.faults);
         if (showAlarms)
             view.StepProgress();
@@ -36,7 +38,7 @@ FileEnd WriteDeviceFile(CModbus& modbus, CTransferView& view, DWORD serial, CRep
     return FileEnd::Complete;
 }
 
-DeviceFileResult WriteDeviceFileFor(CModbus& modbus, CTransferView& view,
+DeviceFileResult WriteDeviceFileFor(CModbus& modbus, CTransferView& view, bool blockReads,
                                     const FileForSerial& fileFor) {
     DeviceFileResult result;
     if (ReadSerialNumber(modbus, result.serial) != MODBUS_OK) {
@@ -54,6 +56,6 @@ DeviceFileResult WriteDeviceFileFor(CModbus& modbus, CTransferView& view,
         result.why = file.Why();
         return result;
     }
-    result.end = WriteDeviceFile(modbus, view, result.serial, file, false, result.why);
+    result.end = WriteDeviceFile(modbus, view, result.serial, file, false, blockReads, result.why);
     return result;
 }

@@ -15,8 +15,9 @@ enum class FileEnd { Complete, ReadFailed, Refused, FileError, Cancelled };
 // reads are judged), the note, and the commit that puts the file in place. The view shows
 // "Uploading Alarm n/32..." and steps its progress per alarm when showAlarms is set; a cancel
 // is seen after each alarm. why gets the cause of a failed read or of the file's failure.
+// blockReads: the alarms as CAlarmTableReader's block reads bring them.
 FileEnd WriteDeviceFile(CModbus& modbus, CTransferView& view, DWORD serial, CReplacingFile& file,
-                        bool showAlarms, std::string& why);
+                        bool showAlarms, bool blockReads, std::string& why);
 
 // The file for a device's serial number; an empty path, with why set, refuses the device.
 using FileForSerial = std::function<std::string(DWORD serial, std::string& why)>;
@@ -30,5 +31,5 @@ struct DeviceFileResult {
 
 // Reads the serial number, has the file named for it, then writes it as WriteDeviceFile does
 // (without per-alarm status).
-DeviceFileResult WriteDeviceFileFor(CModbus& modbus, CTransferView& view,
+DeviceFileResult WriteDeviceFileFor(CModbus& modbus, CTransferView& view, bool blockReads,
                                     const FileForSerial& fileFor);

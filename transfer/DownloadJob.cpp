@@ -202,10 +202,9 @@ UINT CDownload::BackUp() {
             return Fail("Error writing to file!", nullptr, RESULT_FILE_ERROR,
                         NOTHING_WRITTEN + plan.path + ": " + error.message());
     }
-    const DeviceFileResult backup =
-        WriteDeviceFileFor(m_modbus, m_view, [this](DWORD serial, std::string& why) {
-            return BackupPath(serial, why);
-        });
+    const DeviceFileResult backup = WriteDeviceFileFor(
+        m_modbus, m_view, m_device.blockReads,
+        [this](DWORD serial, std::string& why) { return BackupPath(serial, why); });
     switch (backup.end) {
     case FileEnd::Complete:
         break;

@@ -56,6 +56,8 @@ std::string OrNone(const std::string& text) {
 
 std::string TraceLine(const ExchangeRecord& r) {
     const CByteArray& request = r.request;
+    if (request.GetSize() == 0) // a remark, no exchange
+        return TimeText(r.started) + SEPARATOR + OrNone(r.peer) + SEPARATOR + r.text;
     const BYTE function = request.GetSize() > FUNCTION ? request[FUNCTION] : 0;
     std::string result = std::to_string(r.code) + ' ' + r.text;
     if (!r.detail.empty())

@@ -122,12 +122,15 @@ bool CheckDeviceIdentity(CModbus& modbus, std::string* why) {
     return orx;
 }
 
-bool ReadDeviceAlarm(CModbus& modbus, int n, AlarmArrays& alarm, std::string* why) {
+bool ReadDeviceAlarm(CModbus& modbus, int n, AlarmArrays& alarm, std::string* why, unsigned reads) {
     const WORD registerAddress = AlarmRegisterAddress(n);
     FirstFailure first(modbus, why);
-    first.Note(modbus.ReadInputRegisters(registerAddress, ALARM_WORD_COUNT, alarm.words));
-    first.Note(modbus.ReadInputFloats(registerAddress + ALARM_TRIP_POINT_OFFSET, alarm.floats));
-    first.Note(modbus.ReadInputStatus(AlarmFlagAddress(n), alarm.faults));
+    if (reads & READ_ALARM_WORDS)
+        first.Note(modbus.ReadInputRegisters(registerAddress, ALARM_WORD_COUNT, alarm.words));
+    if (reads & READ_ALARM_FLOATS)
+        first.Note(modbus.ReadInputFloats(registerAddress + ALARM_TRIP_POINT_OFFSET, alarm.floats));
+    if (reads & READ_ALARM_FAULTS_BIT)
+        first.Note(modbus.ReadInputStatus(AlarmFlagAddress(n), alarm.faults));
     return first.AllSucceeded();
 }
 

@@ -70,11 +70,21 @@ WORD ReadSerialNumber(CModbus& modbus, DWORD& serial);
 // a refusal.
 bool CheckDeviceIdentity(CModbus& modbus, std::string* why = nullptr);
 
+// The reads of one alarm.
+enum AlarmReads : unsigned {
+    READ_ALARM_WORDS = 1,
+    READ_ALARM_FLOATS = 2,
+    READ_ALARM_FAULTS_BIT = 4,
+    READ_WHOLE_ALARM = 7,
+};
+
 // Reads alarm n (1..ALARM_COUNT): its four words (function 4), its two floats (function 4,
-// one request of four registers) and its faults bit (function 2). All three reads are made
-// whatever the earlier ones gave, and a failed one leaves its values as read.ToRecord()
-// describes them; true when all three succeeded, else why (if given) gets the first failure.
-bool ReadDeviceAlarm(CModbus& modbus, int n, AlarmArrays& alarm, std::string* why = nullptr);
+// one request of four registers) and its faults bit (function 2), or those of them that
+// reads names. All are made whatever the earlier ones gave, and a failed one leaves its
+// values as read.ToRecord() describes them; true when all succeeded, else why (if given)
+// gets the first failure.
+bool ReadDeviceAlarm(CModbus& modbus, int n, AlarmArrays& alarm, std::string* why = nullptr,
+                     unsigned reads = READ_WHOLE_ALARM);
 
 // The entry of this map that a request (function code, first address, quantity) reaches, for a
 // person reading a record of the traffic: "identity", "alarm 7 words", "alarm 7 floats",

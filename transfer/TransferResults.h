@@ -23,3 +23,5 @@ constexpr int TRANSFER_CANCEL = 3;
 
 // MODBUS_TCP_PORT (502) is in modbus/TcpFrame.h.
 constexpr DWORD EXCHANGE_TIMEOUT_MS = 300;
+// One attempt per exchange, as the device's makers specified.
+constexpr WORD DEFAULT_ATTEMPTS = 1;

@@ -30,4 +30,6 @@ public:
     virtual bool Confirm(const std::string& question, const std::vector<std::string>& warnings) = 0;
     // True once the user has asked the transfer to stop.
     virtual bool IsCancelled() = 0;
+    // A remark on how the transfer goes, where the front end has room for one; none here.
+    virtual void Notice(const std::string& /*text*/) {}
 };

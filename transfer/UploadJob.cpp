@@ -52,7 +52,7 @@ UINT Upload(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view) 
         return FailTransfer(view, modbus, "Error uploading!", nullptr, RESULT_DEVICE_ERROR,
                             modbus.LastFailure());
     std::string why;
-    const FileEnd end = WriteDeviceFile(modbus, view, serial, file, true, why);
+    const FileEnd end = WriteDeviceFile(modbus, view, serial, file, true, device.blockReads, why);
     return FinishUpload(view, modbus, end, path, why);
 }
 
@@ -63,7 +63,7 @@ UINT SiteBackup(const DeviceEndpoint& device, CModbus& modbus, CTransferView& vi
         reached != RESULT_OK)
         return reached;
     const DeviceFileResult backup =
-        WriteDeviceFileFor(modbus, view, [&](DWORD read, std::string& why) {
+        WriteDeviceFileFor(modbus, view, device.blockReads, [&](DWORD read, std::string& why) {
             serial = read;
             why = claim ? claim(read) : std::string();
             const std::string name = "ORX-" + std::to_string(read) + ".csv";

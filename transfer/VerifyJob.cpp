@@ -1,5 +1,6 @@
 // File against device, read-only.
 
+#include "transfer/AlarmTableReader.h"
 #include "transfer/ConfigCheck.h"
 #include "transfer/TransferJobs.h"
 #include "transfer/TransferSteps.h"
@@ -7,12 +8,13 @@
 namespace {
 
 // Alarms 1 to rows.size() of a connected ORX against the rows.
-UINT CompareAlarms(CModbus& modbus, CTransferView& view, const std::vector<AlarmRecord>& rows,
-                   VerifyReport& report) {
+UINT CompareAlarms(CModbus& modbus, CTransferView& view, bool blockReads,
+                   const std::vector<AlarmRecord>& rows, VerifyReport& report) {
+    CAlarmTableReader reader(modbus, view, blockReads);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const int n = static_cast<int>(i) + 1;
         AlarmArrays alarm;
-        if (std::string why; !ReadDeviceAlarm(modbus, n, alarm, &why)) {
+        if (std::string why; !reader.Read(n, alarm, &why)) {
             const std::string text = "Error reading alarm " + std::to_string(n) + " from the ORX!";
             return FailTransfer(view, modbus, text.c_str(), nullptr, RESULT_DEVICE_ERROR, why);
         }
@@ -47,7 +49,7 @@ UINT Verify(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view,
                             why);
     if (!CheckDeviceIdentity(modbus, &why))
         return FailTransfer(view, modbus, "This is not an ORX!", nullptr, RESULT_DEVICE_ERROR, why);
-    return CompareAlarms(modbus, view, file.written, report);
+    return CompareAlarms(modbus, view, device.blockReads, file.written, report);
 }
 
 } // namespace

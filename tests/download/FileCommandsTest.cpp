@@ -158,10 +158,11 @@ TEST_P(FileAgreement, DownloadCheckAndVerifyAgree) {
     const std::string path = m_dir.Write("case.csv", c.text);
     const int refused = accepted ? 0 : CONFIG;
     // verify's exit status; it prints every difference or the count, and only reads.
-    const auto verify = [&](int status, const std::string& text) {
+    const auto verify = [&](int status, const std::string& text,
+                            const char* reads = "--retries=1") {
         const std::size_t before = m_sim->Requests().size();
-        const ProgramRun run =
-            RunCommand({"verify", "--port", std::to_string(m_sim->Port()), "127.0.0.1", path});
+        const ProgramRun run = RunCommand(
+            {"verify", reads, "--port", std::to_string(m_sim->Port()), "127.0.0.1", path});
         EXPECT_EQ(run.status, status);
         EXPECT_NE(run.out.find(text), std::string::npos) << run.out;
         const std::vector<RequestSummary> requests = m_sim->Requests();
@@ -198,6 +199,10 @@ TEST_P(FileAgreement, DownloadCheckAndVerifyAgree) {
     EXPECT_EQ(verify(0, "The device holds what the file says (" + count + " alarm(s) compared).\n"),
               1u + 3u * c.rowsWritten)
         << "only the file's rows";
+    EXPECT_EQ(verify(0, "The device holds what the file says (" + count + " alarm(s) compared).\n",
+                     "--block-reads"),
+              5u)
+        << "identity, the table in three reads, the faults bits in one";
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, FileAgreement, ::testing::ValuesIn(FileCases()),

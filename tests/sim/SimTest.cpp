@@ -10,6 +10,7 @@
 #include "transfer/ConfigFile.h"
 #include "upload/TestFiles.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <chrono>
 #include <csignal>
@@ -155,6 +156,37 @@ TEST(Simulator, ServesBesideOverAThousandIdleConnectionsAndClosesOneIdleTooLong)
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(SHORT_IDLE_MS));
 }
 
+// Each connection draws its own reply delays from the seed, the same for the same seed; every
+// Nth request of a connection goes unanswered while it stays open; larger reads get exception 3.
+TEST(Simulator, LinkFaultsRepeatWithTheSeedAndCountPerConnection) {
+    const auto delays = [](unsigned connection) { // 30 ms, varying by up to 20 ms
+        LinkFaults link({.jitterMs = 20, .seed = 7}, connection);
+        std::vector<int> drawn(16);
+        std::ranges::generate(drawn, [&link] { return link.ReplyDelayMs(30); });
+        return drawn;
+    };
+    EXPECT_EQ(delays(0), delays(0));
+    EXPECT_NE(delays(0), delays(1));
+    const auto [least, most] = std::ranges::minmax(delays(2));
+    EXPECT_TRUE(least >= 10 && most <= 50 && least < most) << least << ' ' << most;
+
+    OrxSimulator sim({.link = {.loseEvery = 3, .maxRegisters = 8}});
+    const auto frame = [](BYTE id, BYTE function, BYTE quantity) { // at 3000 (0x0BB8)
+        return Bytes{0, id, 0, 0, 0, 6, 1, function, 0x0B, 0xB8, 0, quantity};
+    };
+    for (int connection = 0; connection < 2; ++connection) {
+        PlainClient client(sim.Port());
+        EXPECT_EQ(client.Exchange(frame(1, FN_READ_INPUT_REGISTERS, 8)).size(), 25u);
+        EXPECT_EQ(client.Exchange(frame(2, FN_READ_DISCRETE_INPUTS, 9)),
+                  (Bytes{0, 2, 0, 0, 0, 3, 1, 0x82, EXC_ILLEGAL_DATA_VALUE}));
+        const Bytes lost = frame(3, FN_READ_DISCRETE_INPUTS, 8);
+        send(client.fd, lost.data(), lost.size(), MSG_NOSIGNAL);
+        EXPECT_EQ(client.Exchange(frame(4, FN_READ_DISCRETE_INPUTS, 8)),
+                  (Bytes{0, 4, 0, 0, 0, 4, 1, 2, 1, 0x05}));
+    }
+    EXPECT_EQ(sim.Requests().size(), 8u);
+}
+
 TEST(RequestHandler, RefusesWhatIsOutsideTheMapAndChangesNothing) {
     const std::vector<std::pair<BYTE, std::vector<Bytes>>> refusals = {
         // Registers beside the serial, the table and the identity; inputs and coils beside
@@ -229,7 +261,8 @@ TEST(CommandLine, DefaultsEveryOptionAndUsageErrors) {
     const SimCommandLine cl =
         Parse("--listen 0.0.0.0 --port 0 --serial 4294967295 --identity 0x52c7 --locked "
               "--config in.csv --save=out.csv --log --fail-write 3006 --fail-write=3394 "
-              "--drop-after 3 --stall-after 0 --split --delay-ms 250 --idle-timeout 5");
+              "--drop-after 3 --stall-after 0 --split --delay-ms 250 --idle-timeout 5 "
+              "--jitter-ms 20 --lose-every 40 --max-registers 16 --seed 7");
     EXPECT_EQ(cl.simulator.listenAddress, "0.0.0.0");
     EXPECT_EQ(cl.identity, IDENTITY_CODE);
     EXPECT_TRUE(cl.simulator.split);
@@ -237,6 +270,8 @@ TEST(CommandLine, DefaultsEveryOptionAndUsageErrors) {
     const SimulatorOptions& o = cl.simulator;
     EXPECT_EQ(std::tie(o.dropAfter, o.stallAfter, o.delayMs, o.idleTimeoutMs),
               std::make_tuple(3, 0, 250, 5000));
+    EXPECT_EQ(std::tie(o.link.jitterMs, o.link.loseEvery, o.link.maxRegisters, o.link.seed),
+              std::make_tuple(20, 40, 16, 7u));
     EXPECT_EQ(Parse("--identity 52C7").identity, IDENTITY_CODE);
     EXPECT_EQ(Parse("--identity FFFF").identity, 0xFFFF);
     EXPECT_EQ(Parse("--ports 200").devices, 200);
@@ -244,7 +279,8 @@ TEST(CommandLine, DefaultsEveryOptionAndUsageErrors) {
          {"--bogus", "extra", "--port", "--port 65536", "--port -1", "--port 5o2",
           "--serial 4294967296", "--identity 10000", "--identity xyz", "--listen localhost",
           "--listen 1.2.3", "--fail-write 65536", "--delay-ms 1.5", "--idle-timeout 2147484",
-          "--ports 0", "--ports 2 --save out.csv"})
+          "--ports 0", "--ports 2 --save out.csv", "--lose-every 0", "--max-registers 2001",
+          "--jitter-ms -1"})
         EXPECT_THROW(Parse(bad), CLI::ParseError) << bad;
 }
 

@@ -272,4 +272,111 @@ TEST(FailRequest, OnlyTheChosenRequestOfEachConnectionIsRefusedAndNothingIsDone)
     EXPECT_EQ(sim.CoilEvents(), (std::vector<CoilEvent>(2, {COIL_DOWNLOAD_COMPLETE, COIL_ON})));
 }
 
+// A fault of a slow link: the device refuses request k of its first connection (exception
+// 4), or the reply to its k-th request (all connections counted) is lost.
+struct LinkFault {
+    bool lost;
+    int exchange;
+    SimulatorOptions Inject(SimulatorOptions options) const {
+        (lost ? options.loseReply : options.failRequest) = exchange;
+        return options;
+    }
+    std::string Name() const { return (lost ? "LostAt" : "RefusedAt") + std::to_string(exchange); }
+};
+
+std::string LinkFaultName(const ::testing::TestParamInfo<LinkFault>& info) {
+    return info.param.Name();
+}
+
+// The block reads after identity and serial: 125, 125 and 6 registers, then the 32 bits.
+constexpr int FIRST_BLOCK_READ = 3;
+const char* const BLOCK_READ[] = {"125 registers", "125 registers", "6 registers", "32 bits"};
+
+class BlockReadSweep : public UploadFixture, public ::testing::WithParamInterface<LinkFault> {};
+
+// Refused or lost at any block read, the upload goes on per alarm, says so once, makes at most
+// the one failed exchange more than the per-alarm upload, and writes the per-alarm file.
+TEST_P(BlockReadSweep, FallsBackToPerAlarmReadsAndWritesTheSameFile) {
+    const LinkFault fault = GetParam();
+    StartSimulator(fault.Inject({}));
+    std::vector<std::string> remarks;
+    m_dlg->m_modbus.SetExchangeObserver([&remarks](const ExchangeRecord& r) {
+        if (r.request.GetSize() == 0)
+            remarks.push_back(r.text);
+    });
+    m_dlg->m_bBlockReads = TRUE;
+    EXPECT_EQ(Upload(), RESULT_OK);
+    EXPECT_LE(m_sim->Requests().size(), static_cast<std::size_t>(UPLOAD_EXCHANGES + 1));
+    const std::string read = BLOCK_READ[fault.exchange - FIRST_BLOCK_READ];
+    const std::string start = fault.lost ? "connection lost on a read of " + read + " ("
+                                         : "device refused a read of " + read + "; ";
+    EXPECT_THAT(remarks,
+                ::testing::ElementsAre(::testing::AllOf(::testing::StartsWith(start),
+                                                        ::testing::EndsWith("reading per alarm"))));
+
+    OrxSimulator plain;
+    m_dlg->m_bBlockReads = FALSE;
+    const std::string perAlarm = m_dir.File("per-alarm.csv");
+    ASSERT_EQ(Upload(perAlarm, plain.Port()), RESULT_OK);
+    std::vector<std::string> blocks = ReadLines(m_target), alarms = ReadLines(perAlarm);
+    ASSERT_EQ(blocks.size(), static_cast<std::size_t>(CONFIG_FILE_LINES));
+    blocks[TIME_LINE] = alarms[TIME_LINE] = "";
+    EXPECT_EQ(blocks, alarms);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryBlockRead, BlockReadSweep,
+                         ::testing::Values(LinkFault{false, 3}, LinkFault{false, 4},
+                                           LinkFault{false, 5}, LinkFault{false, 6},
+                                           LinkFault{true, 3}, LinkFault{true, 4},
+                                           LinkFault{true, 5}, LinkFault{true, 6}),
+                         LinkFaultName);
+
+constexpr WORD RETRY_ATTEMPTS = 2;
+
+class UploadRetrySweep : public UploadFixture, public ::testing::WithParamInterface<LinkFault> {};
+
+// A lost reply is tried again on a fresh connection; a refusal is not.
+TEST_P(UploadRetrySweep, ALostReplyIsTriedAgainAndARefusalIsNot) {
+    const LinkFault fault = GetParam();
+    StartSimulator(fault.Inject({}));
+    m_dlg->m_wAttempts = RETRY_ATTEMPTS;
+    EXPECT_EQ(Upload(), fault.lost ? RESULT_OK : RESULT_DEVICE_ERROR);
+    // Refused at alarm 1's first read, the upload ends after that alarm's reads.
+    const int exchanges = fault.lost ? UPLOAD_EXCHANGES + 1 : fault.exchange + 2;
+    EXPECT_EQ(m_sim->Requests().size(), static_cast<std::size_t>(exchanges));
+    EXPECT_EQ(ReadLines(m_target).size(),
+              fault.lost ? static_cast<std::size_t>(CONFIG_FILE_LINES) : 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(SampleExchanges, UploadRetrySweep,
+                         ::testing::Values(LinkFault{true, 1}, LinkFault{true, 2},
+                                           LinkFault{true, 50}, LinkFault{true, UPLOAD_EXCHANGES},
+                                           LinkFault{false, 3}),
+                         LinkFaultName);
+
+class DownloadRetrySweep : public DownloadFixture,
+                           public ::testing::WithParamInterface<LinkFault> {};
+
+// Writes are tried again too: the device ends holding the file, told once that it is complete
+// (twice when the completion coil's own reply was lost).
+TEST_P(DownloadRetrySweep, ALostReplyAnywhereStillLeavesTheDeviceHoldingTheFile) {
+    const LinkFault fault = GetParam();
+    StartSimulator(fault.Inject(ZeroedDevice()));
+    m_dlg->m_wAttempts = RETRY_ATTEMPTS;
+    EXPECT_EQ(DownloadFull(), RESULT_OK);
+    EXPECT_EQ(DistinctAlarmsOnDevice(), ALARM_COUNT);
+    const std::vector<CoilEvent> coils = m_sim->CoilEvents();
+    EXPECT_EQ(CoilsAt(coils, COIL_DOWNLOAD_ABORTED), 0);
+    EXPECT_EQ(CoilsAt(coils, COIL_DOWNLOAD_COMPLETE), fault.exchange == DOWNLOAD_EXCHANGES ? 2 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(SampleExchanges, DownloadRetrySweep,
+                         ::testing::Values(LinkFault{true, 1}, LinkFault{true, 2},
+                                           LinkFault{true, 60},
+                                           LinkFault{true, LAST_BACKUP_EXCHANGE},
+                                           LinkFault{true, LAST_BACKUP_EXCHANGE + 1},
+                                           LinkFault{true, 150},
+                                           LinkFault{true, DOWNLOAD_EXCHANGES}),
+                         LinkFaultName);
+
 } // namespace

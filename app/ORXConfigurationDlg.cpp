@@ -171,6 +171,14 @@ void CORXConfigurationDlg::OnClose() {
     EndDialog(IDCANCEL);
 }
 
+void CORXConfigurationDlg::OnEndSession(BOOL bEnding) {
+    if (!bEnding)
+        return;
+    if (AfxGetWorkerCount() > 0 && !m_bClosing)
+        CloseAfterTransfer();
+    EndDialog(IDCANCEL);
+}
+
 void CORXConfigurationDlg::CloseAfterTransfer() {
     m_bClosing = true;
     m_transferState = TRANSFER_CANCEL;

@@ -63,6 +63,9 @@ protected:
     void OnOK() override;
     void OnCancel() override;
     void OnClose() override;
+    // As the close box after "Yes": a running transfer is cancelled after the alarm in
+    // progress (a download sets its abort coil) and the dialog closes once it has ended.
+    void OnEndSession(BOOL bEnding) override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     void OnSysCommand(UINT nID, LPARAM lParam) override;
 

@@ -6,12 +6,13 @@ const char* const UPLOAD_HELP =
     "existing FILE is replaced without asking, and only when the whole upload succeeded;\n"
     "otherwise it is left as it was. The replacement keeps the file's owner and permissions;\n"
     "where FILE is a symbolic link, the file it leads to is replaced. Ctrl-C, SIGTERM or\n"
-    "SIGHUP cancels (a second one makes the exit status 130). After a complete upload, every\n"
-    "row of FILE that a download would refuse is named on stderr, as `check` does.\n"
+    "SIGHUP cancels (a second one makes the exit status 130); before the device is contacted\n"
+    "it ends the program at once (130). After a complete upload, every row of FILE that a\n"
+    "download would refuse is named on stderr, as `check` does.\n"
     "\n"
     "Exit status: 0 complete, 1 no file named, 2 file error, 3 device error (no connection,\n"
     "not an ORX, failed read), 5 cancelled, 8 internal error, 64 usage error, 130 second\n"
-    "Ctrl-C.\n";
+    "Ctrl-C, or one before the device was contacted.\n";
 
 const char* const DOWNLOAD_HELP =
     "Checks every row of FILE and writes them into the ORX device at HOST (A.B.C.D, or a host\n"
@@ -28,6 +29,8 @@ const char* const DOWNLOAD_HELP =
     "only with --yes. Ctrl-C, SIGTERM or SIGHUP cancels: the alarm being written is finished\n"
     "and the abort coil set (a second one makes the exit status 130; the coil is still set);\n"
     "before the first write, also while the backup is being saved, nothing is written.\n"
+    "Before the device is contacted (reading FILE, at the question) it ends the program at\n"
+    "once (130).\n"
     "\n"
     "Before its first write (after the lock check) the download reads the device's whole\n"
     "configuration into a backup, as upload writes a file: by default\n"
@@ -42,7 +45,7 @@ const char* const DOWNLOAD_HELP =
     "error (no connection, not an ORX, lock input not readable, failed read of the backup,\n"
     "failed write), 4 device configuration locked, 5 cancelled or not confirmed, 6 a row of\n"
     "FILE refused, 8 internal error, 64 usage error or no confirmation possible (no terminal\n"
-    "and no --yes), 130 second Ctrl-C.\n";
+    "and no --yes), 130 second Ctrl-C, or one before the device was contacted.\n";
 
 const char* const CHECK_HELP =
     "Reads FILE as a download would, without a device, and reports every row that a\n"
@@ -67,11 +70,11 @@ const char* const VERIFY_HELP =
     "1 to k. Every field is compared, also those of a disabled alarm. Trip point and deadband\n"
     "are compared as the file's text rounded to single precision, as a download writes them.\n"
     "FILE is checked first, as `check` does; a row a download would refuse stops the verify\n"
-    "before the device is contacted.\n"
+    "before the device is contacted. Ctrl-C, SIGTERM or SIGHUP ends it at once.\n"
     "\n"
     "Exit status: 0 the device holds what FILE says, 2 FILE cannot be opened or the report\n"
     "cannot be written, 3 device error (no connection, not an ORX, failed read), 6 a row of\n"
-    "FILE would be refused, 7 the device differs from FILE, 64 usage error.\n";
+    "FILE would be refused, 7 the device differs from FILE, 64 usage error, 130 Ctrl-C.\n";
 
 const char* const RESTORE_HELP =
     "Reads the serial number of the ORX device at HOST, finds the newest backup of that\n"
@@ -90,7 +93,8 @@ const char* const BACKUP_HELP =
     "put there only when complete, replacing the device's previous backup; a device that fails\n"
     "leaves its previous file as it was and never stops the others. One line per device on\n"
     "stdout as it ends (host, serial number, time, result), then a total. Ctrl-C, SIGTERM or\n"
-    "SIGHUP cancels every device.\n"
+    "SIGHUP cancels every device; while no\n"
+    "device is being read (host names being looked up) it ends the program at once (130).\n"
     "Over slow or lossy links (VPNs, cellular routers) give --block-reads and --retries 3.\n"
     "\n"
     "Exit status: the worst (highest) result of the devices: 0 all backed up, 2 a file error,\n"

@@ -1,18 +1,23 @@
 #pragma once
-// Ctrl-C, SIGTERM and SIGHUP while a transfer runs (on Windows Ctrl-C, Ctrl-Break and the
-// closing of the console): each one calls onInterrupt with the number of such interrupts so
-// far. None ends the program by itself: the transfer decides how it stops, so that a
-// download can still tell the device.
+// Ctrl-C, SIGTERM and SIGHUP (on Windows Ctrl-C, Ctrl-Break and the closing of the console),
+// watched from the start of main. While a CInterruptWatch lives, each one calls its
+// onInterrupt with the number of such interrupts so far and none ends the program by itself:
+// the transfer decides how it stops, so that a download can still tell the device. While
+// none lives, nothing is under way that a stop must finish: the program ends at once with
+// EXIT_INTERRUPTED, whatever it waits for (a host name, a file that never opens).
 //
-// BlockInterrupts() must run before any thread starts, so that every thread leaves these
-// interrupts to the watch; one that comes before the watch waits for it.
+// WatchInterrupts() must run first in main, before any thread starts, so that every thread
+// leaves these interrupts to the watch. It also keeps a closed pipe from ending the program:
+// a write to it fails instead.
 
 #include <atomic>
 #include <functional>
-#include <thread>
 
-void BlockInterrupts();
+void WatchInterrupts();
+// Ends the program at once with EXIT_INTERRUPTED, from any thread.
+[[noreturn]] void EndInterrupted();
 
+// One at a time.
 class CInterruptWatch {
 public:
     explicit CInterruptWatch(std::function<void(int count)> onInterrupt);
@@ -21,11 +26,10 @@ public:
     CInterruptWatch& operator=(const CInterruptWatch&) = delete;
 
     int Interrupts() const { return m_interrupts.load(); }
-    // One more interrupt, from the system's side of the watch.
+    // One more interrupt, from the system's side of the watch, under its lock.
     void Deliver() { m_onInterrupt(++m_interrupts); }
 
 private:
     std::function<void(int)> m_onInterrupt;
     std::atomic<int> m_interrupts{0};
-    std::thread m_thread; // waits for the signals; Windows calls in on threads of its own
 };

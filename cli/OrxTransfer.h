@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-constexpr int EXIT_USAGE = 64;        // the command line was wrong
-constexpr int EXIT_INTERRUPTED = 130; // a second Ctrl-C (SIGTERM, SIGHUP) during a transfer
+constexpr int EXIT_USAGE = 64; // the command line was wrong
+// A second Ctrl-C (SIGTERM, SIGHUP) during a transfer, or one while nothing needs finishing.
+constexpr int EXIT_INTERRUPTED = 130;
 
 // Where a command writes: its report on out, status texts and errors on err (redrawn as one
 // progress line when err is a terminal); the download's question is read from questionFd.
@@ -17,6 +18,6 @@ struct CliStreams {
     bool errIsTerminal;
 };
 
-// args without the program name; returns the exit status. The interrupt signals must have
-// been blocked (BlockInterrupts) before any thread started.
+// args without the program name; returns the exit status. The interrupts must be watched
+// (WatchInterrupts) from before any thread started.
 int RunOrxTransfer(const std::vector<std::string>& args, const CliStreams& io);

@@ -173,12 +173,16 @@ public:
 
     // Every device, at most --jobs at a time; returns the worst result.
     UINT Run();
-    void Cancel() { m_cancelled = true; }
+    // Cancels every device; false when no device's transfer runs, nor will: nothing to finish.
+    bool Cancel();
     int WriteError() const { return m_writeError; }
 
 private:
     void Work();
     Outcome BackUp(const SiteDevice& device);
+    // Counts a device's transfer, unless cancelled; EndTransfer uncounts it.
+    bool BeginTransfer();
+    void EndTransfer();
     std::string Claim(DWORD serial, const std::string& given);
     void Print(const SiteDevice& device, const Outcome& outcome);
     void Write(const std::string& line);
@@ -191,9 +195,10 @@ private:
     std::size_t m_width = 0;
     std::atomic<std::size_t> m_next{0};
     std::atomic<bool> m_cancelled{false};
-    std::mutex m_mutex; // output and claims
+    std::mutex m_mutex; // output, claims and the count of transfers
     std::map<DWORD, std::string> m_claims;
     int m_writeError = 0; // the system's reason when a report line could not be written
+    int m_transfers = 0;
 };
 
 UINT CSiteBackup::Run() {
@@ -233,12 +238,12 @@ Outcome CSiteBackup::BackUp(const SiteDevice& device) {
     DeviceEndpoint endpoint = m_options.Device();
     endpoint.port = device.port;
     std::string why;
-    if (m_cancelled) {
-        outcome.text = "Upload Cancelled! (not started)";
-    } else if (!ResolveDeviceHost(device.host, endpoint.host, why)) {
+    outcome.text = "Upload Cancelled! (not started)";
+    const bool resolved = !m_cancelled && ResolveDeviceHost(device.host, endpoint.host, why);
+    if (!why.empty()) {
         outcome.result = RESULT_DEVICE_ERROR;
         outcome.text = "Error connecting to ORX! (" + why + ")";
-    } else {
+    } else if (resolved && BeginTransfer()) {
         CRemoteModbus modbus;
         m_trace.Attach(modbus);
         const auto claim = [&](DWORD serial) { return Claim(serial, device.given); };
@@ -247,9 +252,27 @@ Outcome CSiteBackup::BackUp(const SiteDevice& device) {
         outcome.text = outcome.result == RESULT_OK ? "backed up"
                        : view.Error().empty()      ? "Upload Cancelled!"
                                                    : view.Error();
+        EndTransfer();
     }
     outcome.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     return outcome;
+}
+
+bool CSiteBackup::BeginTransfer() {
+    std::lock_guard lock(m_mutex);
+    m_transfers += m_cancelled ? 0 : 1;
+    return !m_cancelled;
+}
+
+void CSiteBackup::EndTransfer() {
+    std::lock_guard lock(m_mutex);
+    --m_transfers;
+}
+
+bool CSiteBackup::Cancel() {
+    std::lock_guard lock(m_mutex);
+    m_cancelled = true;
+    return m_transfers > 0;
 }
 
 // Two devices of one serial number would share a file: the first keeps it.
@@ -299,8 +322,10 @@ int RunBackupCommand(const CliOptions& options, const CliStreams& io) {
     if (!trace.Opened())
         return static_cast<int>(RESULT_FILE_ERROR);
     CSiteBackup backup(options, io, trace, std::move(devices));
+    // Workers that only look host names up are not waited for.
     CInterruptWatch watch([&](int count) {
-        backup.Cancel();
+        if (!backup.Cancel())
+            EndInterrupted();
         io.err << (count == 1 ? "Cancelling every device...\n"
                               : "Still cancelling; the program ends once that is done.\n")
                << std::flush;

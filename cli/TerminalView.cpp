@@ -50,6 +50,7 @@ void CTerminalView::EndTransfer() {
 }
 
 void CTerminalView::SetStatus(const std::string& text) {
+    m_working = true;
     if (m_settings.quiet)
         return;
     std::lock_guard lock(m_mutex);

@@ -37,6 +37,9 @@ public:
 
     // The count-th interrupt signal: the first cancels, each is acknowledged at once.
     void Interrupted(int count);
+    // The job has shown a status: it works on the device, and a cancel has something to
+    // finish.
+    bool Working() const { return m_working.load(); }
     // A line of the program's own among the status texts, unless quiet.
     void Notice(const std::string& text) override;
 
@@ -56,6 +59,7 @@ private:
     std::ostream& m_err;
     TerminalSettings m_settings;
     std::atomic<bool> m_cancelled{false};
+    std::atomic<bool> m_working{false};
     std::mutex m_mutex;
     std::string m_status;
     int m_position = 0;

@@ -13,11 +13,16 @@ namespace {
 
 using Job = std::function<UINT(const DeviceEndpoint&, CModbus&, CTransferView&)>;
 
-// The job with Ctrl-C, SIGTERM and SIGHUP as its Cancel button. However many signals come,
-// the job ends its own way (a download tells the device); after a second one the exit
-// status is EXIT_INTERRUPTED.
+// The job with Ctrl-C, SIGTERM and SIGHUP as its Cancel button once it works on the device.
+// However many signals come then, the job ends its own way (a download tells the device);
+// after a second one the exit status is EXIT_INTERRUPTED. Before, the job only reads its file
+// or waits for an answer, and a signal ends the program at once.
 int RunTransfer(const Job& job, const CliOptions& options, CModbus& modbus, CTerminalView& view) {
-    CInterruptWatch watch([&view](int count) { view.Interrupted(count); });
+    CInterruptWatch watch([&view](int count) {
+        if (!view.Working())
+            EndInterrupted();
+        view.Interrupted(count);
+    });
     const UINT result = job(options.Device(), modbus, view);
     return watch.Interrupts() > 1 ? EXIT_INTERRUPTED : static_cast<int>(result);
 }

@@ -1,5 +1,7 @@
 #include "cli/InterruptWatch.h"
 
+#include "cli/OrxTransfer.h"
+
 #include <windows.h>
 
 #include <chrono>
@@ -14,15 +16,13 @@ constexpr auto CLOSING_WAIT = std::chrono::milliseconds(4500);
 std::mutex g_mutex;
 std::condition_variable g_watchEnded;
 CInterruptWatch* g_watch = nullptr;
-int g_pending = 0; // interrupts before the watch, delivered when it starts
 
 // Runs on a thread the system starts for each console event.
 BOOL WINAPI OnConsoleEvent(DWORD event) {
     std::unique_lock lock(g_mutex);
-    if (g_watch != nullptr)
-        g_watch->Deliver();
-    else
-        ++g_pending;
+    if (g_watch == nullptr)
+        EndInterrupted();
+    g_watch->Deliver();
     // After a close, log-off or shut-down the process ends once this returns.
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
         g_watchEnded.wait_for(lock, CLOSING_WAIT, [] { return g_watch == nullptr; });
@@ -31,16 +31,19 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 
 } // namespace
 
-void BlockInterrupts() {
+// Windows has no SIGPIPE: a write to a closed pipe fails by itself.
+void WatchInterrupts() {
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
+
+void EndInterrupted() {
+    ExitProcess(EXIT_INTERRUPTED);
 }
 
 CInterruptWatch::CInterruptWatch(std::function<void(int)> onInterrupt)
     : m_onInterrupt(std::move(onInterrupt)) {
     std::lock_guard lock(g_mutex);
     g_watch = this;
-    for (; g_pending > 0; --g_pending)
-        Deliver();
 }
 
 CInterruptWatch::~CInterruptWatch() {

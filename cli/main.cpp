@@ -7,7 +7,7 @@
 #include <iostream>
 
 int main(int argc, char** argv) {
-    BlockInterrupts(); // before any thread: a transfer's watcher takes them
+    WatchInterrupts(); // before any thread, so that none of them takes the interrupts
     const CliStreams io{std::cout, std::cerr, STANDARD_INPUT, PrepareRedrawing(STANDARD_ERROR)};
     return RunOrxTransfer(std::vector<std::string>(argv + 1, argv + argc), io);
 }

@@ -50,7 +50,7 @@ const CLI::Validator HEX_WORD(
 constexpr const char* FOOTER =
     "Holds as many connections as the open-file limit allows (raised to the hard\n"
     "limit at start); a client beyond that is closed at once.\n"
-    "Stops on SIGINT or SIGTERM.\n";
+    "Stops on SIGINT, SIGTERM or SIGHUP, saving with --save; a second one ends it at once.\n";
 
 void DeclareDevice(CLI::App& app, SimCommandLine& cl) {
     SimulatorOptions& sim = cl.simulator;

@@ -36,11 +36,14 @@ int LoadImage(const SimCommandLine& cl, DeviceImage& image) {
     return EXIT_SUCCESS;
 }
 
-// Blocks the stop signals in this and every later thread, then waits for one.
+// Blocks the stop signals (Ctrl-C, SIGTERM, and SIGHUP from a terminal that closes) in this
+// and every later thread, so that the first of them ends the simulation in order; a closed
+// pipe only fails the writes to it.
 void BlockStopSignals(sigset_t& set) {
+    std::signal(SIGPIPE, SIG_IGN);
     sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGTERM);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&set, signal);
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
@@ -64,6 +67,8 @@ int Run(SimCommandLine cl) {
         }
         int signal = 0;
         sigwait(&stopSignals, &signal);
+        // A second one ends what the first began (stopping, saving) at once.
+        pthread_sigmask(SIG_UNBLOCK, &stopSignals, nullptr);
         for (const auto& simulator : simulators)
             simulator->Stop();
         if (!cl.saveFile.empty() && !SaveConfigFile(cl.saveFile, simulators[0]->Image())) {

@@ -3,16 +3,19 @@
 #include "app/qt/GuiSettings.h"
 #include "app/qt/GuiShell.h"
 #include "app/qt/NoDisplayExit.h"
+#include "app/qt/SessionEnd.h"
 #include "platform/qt/AppIcon.h"
 #include "transfer/ExchangeTrace.h"
 
 #include <QApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <optional>
 
 int main(int argc, char** argv) {
+    std::signal(SIGPIPE, SIG_IGN); // a closed stderr or trace pipe fails writes, not the transfer
     GuiOptions options;
     if (const int status = ParseGuiCommandLine(argc, argv, options, QT_FRONT_END_HELP);
         status != GUI_RUN)
@@ -44,6 +47,7 @@ int main(int argc, char** argv) {
     orxqt::QtFrontEnd frontEnd;
     ConfigureGuiFrontEnd(frontEnd, options);
     const CFrontEndScope installed(frontEnd);
+    SessionEnd sessionEnd(frontEnd);
     // A screenshot is no session of the user's: it neither reads nor changes the settings.
     QSettings settings(QString::fromLatin1(SETTINGS_ORGANIZATION),
                        QString::fromLatin1(SETTINGS_APPLICATION));

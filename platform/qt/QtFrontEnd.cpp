@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <memory>
 
 namespace orxqt {
 
@@ -64,28 +65,74 @@ bool QtFrontEnd::IsUiThread() const {
     return QThread::currentThread() == thread();
 }
 
+// A call that an abandoned interface thread never makes returns 0 to the worker.
 LRESULT QtFrontEnd::Send(const std::function<LRESULT()>& call) {
     if (IsUiThread())
         return call();
-    LRESULT result = 0;
-    std::exception_ptr error; // passed on to the asking thread, never through Qt's event loop
+    struct Pending {
+        bool done = false;
+        LRESULT result = 0;
+        std::exception_ptr error; // passed on to the asking thread, never through Qt's loop
+    };
+    const auto pending = std::make_shared<Pending>();
+    if (m_abandoned)
+        return 0;
     QMetaObject::invokeMethod(
         this,
-        [&] {
+        [this, pending, &call] {
+            if (m_abandoned)
+                return; // the worker no longer waits: call is gone
+            LRESULT result = 0;
+            std::exception_ptr error;
             try {
                 result = call();
             } catch (...) {
                 error = std::current_exception();
             }
+            std::lock_guard lock(m_sendMutex);
+            *pending = {true, result, error};
+            m_sendDone.notify_all();
         },
-        Qt::BlockingQueuedConnection);
-    if (error)
-        std::rethrow_exception(error);
-    return result;
+        Qt::QueuedConnection);
+    std::unique_lock lock(m_sendMutex);
+    m_sendDone.wait(lock, [&] { return pending->done || m_abandoned; });
+    if (!pending->done)
+        return 0;
+    if (pending->error)
+        std::rethrow_exception(pending->error);
+    return pending->result;
 }
 
 void QtFrontEnd::Post(std::function<void()> call) {
-    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+    if (!m_abandoned)
+        QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+}
+
+void QtFrontEnd::EndSession() {
+    m_ending = true;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QDialog*>(window);
+        if (box != nullptr && box->isVisible() && qobject_cast<QtDialogView*>(box) == nullptr)
+            box->close();
+    }
+    SendEndSession();
+}
+
+void QtFrontEnd::Abandon() {
+    m_ending = true;
+    {
+        std::lock_guard lock(m_sendMutex);
+        m_abandoned = true;
+    }
+    m_sendDone.notify_all();
+    SendEndSession();
+}
+
+void QtFrontEnd::SendEndSession() {
+    const std::vector<QPointer<QtDialogView>> views(m_views.rbegin(), m_views.rend());
+    for (const QPointer<QtDialogView>& view : views)
+        if (view)
+            view->Dialog().SendMessage(WM_ENDSESSION, TRUE);
 }
 
 void QtFrontEnd::RunUntil(const std::function<bool()>& done) {
@@ -110,6 +157,8 @@ QWidget* QtFrontEnd::TopWindow() const {
 }
 
 void QtFrontEnd::OnControlChanged(CWnd& wnd, UiChange /*change*/) {
+    if (m_abandoned)
+        return;
     for (const QPointer<QtDialogView>& view : m_views)
         if (view && (&view->Dialog() == &wnd || view->WidgetOf(wnd) != nullptr))
             view->Refresh(wnd);
@@ -149,10 +198,13 @@ void QtFrontEnd::OnDialogDestroy(CDialog& dlg) {
 int QtFrontEnd::MessageBox(const char* text, UINT type, UINT /*helpId*/, const char* detail) {
     const CString message(text);
     const CString more(detail ? detail : "");
-    return static_cast<int>(Send([&] {
+    const LRESULT answer = Send([&] { // every answer is non-zero
+        if (m_ending)
+            return LRESULT{0};
         return static_cast<LRESULT>(m_boxAnswer ? m_boxAnswer(message, type)
                                                 : ShowMessageBox(message, type, more));
-    }));
+    });
+    return answer != 0 ? static_cast<int>(answer) : AnswerUnseen(text, type, detail);
 }
 
 int QtFrontEnd::ShowMessageBox(const CString& text, UINT type, const CString& detail) {
@@ -179,6 +231,8 @@ int QtFrontEnd::ShowMessageBox(const CString& text, UINT type, const CString& de
 INT_PTR QtFrontEnd::ChooseFile(const CFileRequest& request, CString& path) {
     CString chosen;
     const auto result = static_cast<INT_PTR>(Send([&] {
+        if (m_ending)
+            return static_cast<LRESULT>(IDCANCEL);
         const INT_PTR answer =
             m_fileAnswer ? m_fileAnswer(request, chosen) : ShowFileDialog(request, chosen);
         if (answer == IDOK)

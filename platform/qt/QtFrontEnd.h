@@ -9,7 +9,10 @@
 #include <QObject>
 #include <QPointer>
 
+#include <atomic>
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <vector>
 
 namespace orxqt {
@@ -42,6 +45,12 @@ public:
     // Caption of message boxes.
     void SetMessageBoxCaption(const QString& caption) { m_boxCaption = caption; }
 
+    void EndSession() override;
+    // Interface thread, which handles nothing from now on (the program ends there): as
+    // EndSession, and workers no longer wait for this thread; their control changes and posted
+    // calls are dropped.
+    void Abandon();
+
     bool IsUiThread() const override;
     LRESULT Send(const std::function<LRESULT()>& call) override;
     void Post(std::function<void()> call) override;
@@ -58,6 +67,7 @@ public:
 
 private:
     QWidget* TopWindow() const;
+    void SendEndSession();
     int ShowMessageBox(const CString& text, UINT type, const CString& detail);
     INT_PTR ShowFileDialog(const CFileRequest& request, CString& path);
 
@@ -69,6 +79,10 @@ private:
     QString m_fileFolder;
     QString m_boxCaption;
     std::vector<QPointer<QtDialogView>> m_views; // open dialogs, innermost last
+    std::atomic<bool> m_ending{false};
+    std::atomic<bool> m_abandoned{false};
+    std::mutex m_sendMutex; // the calls that workers wait for, and m_abandoned's change
+    std::condition_variable m_sendDone;
 };
 
 } // namespace orxqt

@@ -98,6 +98,11 @@ LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         OnClose();
         return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        OnEndSession(wParam != 0 ? TRUE : FALSE);
+        return 0;
     default:
         return CWnd::WindowProc(message, wParam, lParam);
     }

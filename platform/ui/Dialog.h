@@ -7,7 +7,8 @@
 // Messages understood (SendMessage/PostMessage on the dialog, e.g. from a front end):
 // WM_COMMAND with MAKEWPARAM(id, BN_CLICKED) -> OnCommand (IDOK -> OnOK, IDCANCEL ->
 // OnCancel, other ids -> the derived class's OnCommand); WM_SYSCOMMAND -> OnSysCommand;
-// WM_CLOSE -> OnClose (-> OnCancel).
+// WM_CLOSE -> OnClose (-> OnCancel); WM_QUERYENDSESSION -> TRUE; WM_ENDSESSION -> OnEndSession
+// (-> EndDialog(IDCANCEL) when the session ends).
 
 #include "platform/ui/Menu.h"
 #include "platform/ui/Resources.h"
@@ -51,6 +52,11 @@ protected:
     virtual void OnOK() { EndDialog(IDOK); }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
     virtual void OnClose() { OnCancel(); }
+    // The session ends (log-off, shut-down) when bEnding: nobody answers questions any more.
+    virtual void OnEndSession(BOOL bEnding) {
+        if (bEnding)
+            EndDialog(IDCANCEL);
+    }
     // Returns TRUE when handled.
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
     virtual void OnSysCommand(UINT nID, LPARAM lParam) {

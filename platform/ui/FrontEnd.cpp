@@ -21,10 +21,7 @@ public:
     }
     void OnControlChanged(CWnd&, UiChange) override {}
     int MessageBox(const char* text, UINT type, UINT, const char* detail) override {
-        std::fprintf(stderr, "%s\n", text);
-        if (detail != nullptr && *detail != '\0')
-            std::fprintf(stderr, "%s\n", detail);
-        return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
+        return AnswerUnseen(text, type, detail);
     }
     INT_PTR ChooseFile(const CFileRequest&, CString&) override { return IDCANCEL; }
 };
@@ -33,6 +30,25 @@ CDirectFrontEnd g_direct;
 std::atomic<CFrontEnd*> g_installed{nullptr};
 
 } // namespace
+
+int EscapeAnswer(UINT type) {
+    switch (type & MB_TYPEMASK) {
+    case MB_YESNO:
+        return IDNO;
+    case MB_OKCANCEL:
+        return IDCANCEL;
+    default:
+        return IDOK;
+    }
+}
+
+int AnswerUnseen(const char* text, UINT type, const char* detail) {
+    std::fprintf(stderr, "%s\n", text);
+    if (detail != nullptr && *detail != '\0')
+        std::fprintf(stderr, "%s\n", detail);
+    std::fflush(stderr);
+    return EscapeAnswer(type);
+}
 
 CFrontEnd& AfxGetFrontEnd() {
     CFrontEnd* installed = g_installed.load();

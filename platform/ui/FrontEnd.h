@@ -76,7 +76,19 @@ public:
 
     // A worker started with AfxBeginThread has returned exitCode; called on that worker.
     virtual void OnWorkerEnded(UINT exitCode) { (void)exitCode; }
+
+    // Interface thread: the session ends (log-off, shut-down, a signal) and nobody is there
+    // to answer. Every dialog gets WM_ENDSESSION, open questions close as Esc would close
+    // them where the front end can, and later ones are answered so without being shown
+    // (their text on stderr).
+    virtual void EndSession() {}
 };
+
+// The answer the Esc key gives to a message box of type: No, Cancel, or OK for an OK box.
+int EscapeAnswer(UINT type);
+// A message box nobody is there to see: its text and detail on stderr, so that a failure
+// keeps its cause, and the Esc key's answer.
+int AnswerUnseen(const char* text, UINT type, const char* detail);
 
 // The installed front end; a built-in one that runs everything on the calling thread, says
 // No/Cancel to every question and prints message boxes to stderr when none is installed.

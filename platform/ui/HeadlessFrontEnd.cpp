@@ -76,14 +76,7 @@ void CHeadlessFrontEnd::RunUntil(const std::function<bool()>& done) {
 void CHeadlessFrontEnd::OnControlChanged(CWnd&, UiChange) {}
 
 int CHeadlessFrontEnd::MessageBox(const char*, UINT type, UINT, const char*) {
-    switch (type & MB_TYPEMASK) {
-    case MB_YESNO:
-        return IDNO;
-    case MB_OKCANCEL:
-        return IDCANCEL;
-    default:
-        return IDOK;
-    }
+    return EscapeAnswer(type);
 }
 
 INT_PTR CHeadlessFrontEnd::ChooseFile(const CFileRequest&, CString&) {

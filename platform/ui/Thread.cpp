@@ -12,6 +12,13 @@ namespace {
 std::mutex g_workerMutex;
 std::condition_variable g_workersDone;
 int g_workerCount = 0;
+int g_proceduresRunning = 0;
+
+void ProcedureReturned() {
+    std::lock_guard lock(g_workerMutex);
+    --g_proceduresRunning;
+    g_workersDone.notify_all();
+}
 
 // Runs on the interface thread, so a modal loop sees the count drop between its calls.
 void WorkerEnded() {
@@ -25,6 +32,7 @@ void WorkerEnded() {
 void CWinThread::Run() {
     m_nThreadID = std::this_thread::get_id();
     const UINT exitCode = m_pfnThreadProc(m_pThreadParams);
+    ProcedureReturned();
     CFrontEnd& frontEnd = AfxGetFrontEnd();
     frontEnd.OnWorkerEnded(exitCode);
     if (m_bAutoDelete)
@@ -40,6 +48,7 @@ CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int /*nPriority*/,
     {
         std::lock_guard lock(g_workerMutex);
         ++g_workerCount;
+        ++g_proceduresRunning;
     }
     std::thread([thread] { thread->Run(); }).detach();
     return thread;
@@ -58,4 +67,9 @@ void AfxWaitForWorkers() {
     }
     std::unique_lock lock(g_workerMutex);
     g_workersDone.wait(lock, [] { return g_workerCount == 0; });
+}
+
+void AfxWaitForWorkerProcedures() {
+    std::unique_lock lock(g_workerMutex);
+    g_workersDone.wait(lock, [] { return g_proceduresRunning == 0; });
 }

@@ -37,3 +37,6 @@ int AfxGetWorkerCount();
 // Waits until no worker runs. On the interface thread it keeps handling the front end's
 // queue while it waits (workers' control changes still go through); elsewhere it blocks.
 void AfxWaitForWorkers();
+// Blocks until every worker's procedure has returned, handling nothing: for an interface
+// thread that the program ends on, once the front end no longer makes workers wait for it.
+void AfxWaitForWorkerProcedures();

@@ -12,6 +12,8 @@ constexpr WPARAM MAKEWPARAM(WORD lo, WORD hi) {
 constexpr UINT WM_SETTEXT = 0x000C;
 constexpr UINT WM_GETTEXT = 0x000D; // wParam: buffer size, lParam: char*; returns length
 constexpr UINT WM_CLOSE = 0x0010;
+constexpr UINT WM_QUERYENDSESSION = 0x0011; // returns TRUE when the session may end
+constexpr UINT WM_ENDSESSION = 0x0016;      // wParam: TRUE when the session ends
 constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;    // wParam: MAKEWPARAM(control id, notification code)
 constexpr UINT WM_SYSCOMMAND = 0x0112; // wParam: command id

@@ -74,6 +74,8 @@ public:
     virtual bool OnSysCommand(unsigned id) = 0;
     // The close box.
     virtual void OnClose() = 0;
+    // The session ends (log-off, shut-down): the process may end once this returns.
+    virtual void OnEndSession() = 0;
 };
 
 // A dialog from an in-memory DLGTEMPLATEEX (see DialogTemplate.h), created hidden; owner,

@@ -61,6 +61,13 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     case WM_CLOSE:
         events->OnClose();
         return TRUE;
+    case WM_QUERYENDSESSION:
+        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, TRUE); // it may end
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam != FALSE)
+            events->OnEndSession();
+        return TRUE;
     default:
         return FALSE;
     }

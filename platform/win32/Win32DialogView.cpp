@@ -150,4 +150,8 @@ void Win32DialogView::OnClose() {
     m_dialog.PostMessage(WM_CLOSE);
 }
 
+void Win32DialogView::OnEndSession() {
+    AfxGetFrontEnd().EndSession();
+}
+
 } // namespace orxwin

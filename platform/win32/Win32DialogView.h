@@ -36,6 +36,7 @@ public:
     void OnAddressEdited(int id) override;
     bool OnSysCommand(unsigned id) override;
     void OnClose() override;
+    void OnEndSession() override;
 
 private:
     CDialog& m_dialog;

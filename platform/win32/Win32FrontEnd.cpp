@@ -2,6 +2,7 @@
 
 #include "platform/ui/Dialog.h"
 #include "platform/ui/FileDialog.h"
+#include "platform/ui/Thread.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -88,20 +89,33 @@ int Win32FrontEnd::MessageBox(const char* text, UINT type, UINT /*helpId*/, cons
     std::string shown = message.str();
     if (detail != nullptr && *detail != '\0')
         shown += std::string("\n\n") + detail;
-    return static_cast<int>(Send([&] {
-        return static_cast<LRESULT>(
-            m_boxAnswer ? m_boxAnswer(message, type)
-                        : ShowMessageBox(TopWindow(), shown, m_boxCaption.str(), type));
-    }));
+    const bool forWorker = !IsUiThread();
+    const LRESULT answer = Send([&] { // every answer is non-zero
+        if (m_ending)
+            return LRESULT{0};
+        m_workerQuestions += forWorker ? 1 : 0;
+        const int given = m_boxAnswer
+                              ? m_boxAnswer(message, type)
+                              : ShowMessageBox(TopWindow(), shown, m_boxCaption.str(), type);
+        m_workerQuestions -= forWorker ? 1 : 0;
+        return static_cast<LRESULT>(given);
+    });
+    return answer != 0 ? static_cast<int>(answer) : AnswerUnseen(text, type, detail);
 }
 
 INT_PTR Win32FrontEnd::ChooseFile(const CFileRequest& request, CString& path) {
     CString chosen;
+    const bool forWorker = !IsUiThread();
     const auto result = static_cast<INT_PTR>(Send([&] {
+        if (m_ending)
+            return static_cast<LRESULT>(IDCANCEL);
         if (m_fileAnswer)
             return static_cast<LRESULT>(m_fileAnswer(request, chosen));
         std::string native;
-        if (!ShowFileDialog(TopWindow(), NativeRequest(request), native))
+        m_workerQuestions += forWorker ? 1 : 0;
+        const bool chose = ShowFileDialog(TopWindow(), NativeRequest(request), native);
+        m_workerQuestions -= forWorker ? 1 : 0;
+        if (!chose)
             return static_cast<LRESULT>(IDCANCEL);
         chosen = native;
         return static_cast<LRESULT>(IDOK);
@@ -112,6 +126,16 @@ INT_PTR Win32FrontEnd::ChooseFile(const CFileRequest& request, CString& path) {
 
 bool Win32FrontEnd::OpenFolder(const char* path) {
     return ShowFolder(path);
+}
+
+void Win32FrontEnd::EndSession() {
+    m_ending = true;
+    std::vector<CDialog*> dialogs;
+    for (auto it = m_views.rbegin(); it != m_views.rend(); ++it)
+        dialogs.push_back(&(*it)->Dialog());
+    for (CDialog* dialog : dialogs)
+        dialog->SendMessage(WM_ENDSESSION, TRUE);
+    RunUntil([this] { return AfxGetWorkerCount() == 0 || m_workerQuestions > 0; });
 }
 
 } // namespace orxwin

@@ -45,6 +45,10 @@ public:
     int MessageBox(const char* text, UINT type, UINT helpId, const char* detail) override;
     INT_PTR ChooseFile(const CFileRequest& request, CString& path) override;
     bool OpenFolder(const char* path) override;
+    // The process ends once the window's WM_ENDSESSION returns: the workers are waited for
+    // here, except one that waits for a question already shown, which has nothing left to
+    // finish (questions come before a transfer's first write or after its last).
+    void EndSession() override;
 
 private:
     Window TopWindow() const;
@@ -55,6 +59,8 @@ private:
     FileAnswer m_fileAnswer;
     CString m_boxCaption;
     std::vector<std::unique_ptr<Win32DialogView>> m_views; // open dialogs, innermost last
+    bool m_ending = false;
+    int m_workerQuestions = 0; // shown for workers, who wait for the answers
 };
 
 } // namespace orxwin

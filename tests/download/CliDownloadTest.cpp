@@ -2,7 +2,6 @@
 // download's confirmation on a terminal.
 
 #include "DownloadFixture.h"
-#include "cli/InterruptWatch.h"
 #include "upload/ProgramRun.h"
 
 #include <chrono>
@@ -10,6 +9,7 @@
 #include <cstring>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <pty.h>
 #include <sys/stat.h>
 
@@ -167,12 +167,70 @@ TEST_F(CliDownload, CtrlCWhileConnectingCancelsAtOnce) {
     EXPECT_NE(run.err.find("Download Cancelled!"), npos) << run.err;
 }
 
+// A closed pipe for standard output and error ends no transfer half-way: the download sets its
+// coil, the upload replaces its file and leaves no temporary one.
+TEST_F(CliDownload, AClosedPipeEndsNoTransfer) {
+    const std::string up = m_dir.File("up.csv");
+    const struct {
+        std::vector<std::string> args;
+        std::optional<CoilEvent> newCoil; // the last of those the program set
+    } cases[] = {
+        {Args("download --yes --no-backup"), CoilEvent{COIL_DOWNLOAD_COMPLETE, COIL_ON}},
+        {Words("upload --port " + std::to_string(m_sim->Port()) + " 127.0.0.1 " + up), {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0]);
+        const std::size_t coilsBefore = m_sim->CoilEvents().size();
+        int pipeFds[2];
+        ASSERT_EQ(pipe(pipeFds), 0);
+        close(pipeFds[0]);
+        const ProgramRun run = FinishProgram(SpawnProgram(c.args, pipeFds[1]), "/dev/null", "");
+        close(pipeFds[1]);
+        EXPECT_EQ(run.status, 0);
+        const std::vector<CoilEvent> coils = m_sim->CoilEvents();
+        EXPECT_EQ(coils.size() > coilsBefore ? std::optional(coils.back()) : std::nullopt,
+                  c.newCoil);
+    }
+    EXPECT_EQ(ReadLines(up).size(), ReadLines(m_file).size());
+    EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"config.csv", "up.csv"}));
+}
+
+// While no transfer works on a device, nothing needs finishing: an interrupt ends the program
+// at once, whatever it waits for (here: output nobody reads).
+TEST_F(CliDownload, AnInterruptOutsideATransferEndsTheProgramAtOnce) {
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    fcntl(pipeFds[1], F_SETFL, O_NONBLOCK);
+    const std::string filler(4096, 'x');
+    while (write(pipeFds[1], filler.data(), filler.size()) > 0) {
+    }
+    fcntl(pipeFds[1], F_SETFL, 0); // the program's writes wait
+    for (const auto& [line, signal] : {std::pair{std::string("--help"), SIGINT},
+                                       {"upload --bogus 127.0.0.1 " + m_file, SIGTERM},
+                                       {"check " + m_file, SIGHUP}}) {
+        SCOPED_TRACE(line);
+        const pid_t pid = SpawnProgram(Words(line), pipeFds[1]);
+        ASSERT_GT(pid, 0);
+        const auto watched = [pid] { // the interrupts are blocked once the watch has them
+            const std::string status = ReadText("/proc/" + std::to_string(pid) + "/status");
+            const std::size_t mask = status.find("SigBlk:");
+            return mask != npos && std::stoull(status.substr(mask + 7), nullptr, 16) & 2;
+        };
+        WaitUntil(watched);
+        kill(pid, signal);
+        int status = 0;
+        WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; });
+        const bool ended = kill(pid, SIGKILL) != 0; // a hung program is ended, not waited for
+        if (!ended)
+            waitpid(pid, &status, 0);
+        EXPECT_TRUE(ended);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == EXIT_INTERRUPTED) << status;
+    }
+    close(pipeFds[0]);
+    close(pipeFds[1]);
+}
+
 TEST_F(CliDownload, OnlyYesOnTheTerminalDownloads) {
-    // The interrupt watcher needs the signals blocked, as orx-transfer's main does; the test's
-    // own mask comes back afterwards, so programs it starts later do not inherit it.
-    sigset_t saved{};
-    pthread_sigmask(SIG_SETMASK, nullptr, &saved);
-    BlockInterrupts();
     const auto onTerminal = [&](const char* answer) { // the download in this process
         int master = -1, slave = -1;
         if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
@@ -189,7 +247,6 @@ TEST_F(CliDownload, OnlyYesOnTheTerminalDownloads) {
         EXPECT_EQ(onTerminal(answer), static_cast<int>(RESULT_CANCELLED)) << answer;
     EXPECT_TRUE(m_sim->Requests().empty());
     EXPECT_EQ(onTerminal("y\n"), 0);
-    pthread_sigmask(SIG_SETMASK, &saved, nullptr);
     EXPECT_EQ(DistinctAlarmsOn(*m_sim), ALARM_COUNT);
 }
 

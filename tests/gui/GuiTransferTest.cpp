@@ -4,14 +4,18 @@
 #include "GuiFixture.h"
 
 #include "app/qt/GuiSettings.h"
+#include "app/qt/SessionEnd.h"
 #include "sim/OrxSimulator.h"
+#include "sim/SimConfigFile.h"
 #include "support/YesAnswers.h"
+#include "transfer/RegisterMap.h"
+#include "transfer/TransferJobs.h"
 #include "transfer/TransferResults.h"
 
 #include <fstream>
 #include <iterator>
+#include <unistd.h>
 
-constexpr const char* UPLOAD_QUESTION = "Please verify you wish to upload the ORX's configuration.";
 // Slow replies keep a transfer running long enough to close the window in its middle.
 constexpr int SLOW_REPLY_MS = 40;
 constexpr const char* PREVIOUS_CONTENT = "previous configuration\n";
@@ -72,4 +76,40 @@ TEST_F(GuiTest, ClosingDuringAnUploadCancelsItWithoutFreezingAndKeepsTheSettings
     EXPECT_EQ(next.FileFolder(), dir.path());
     LoadGuiSettings(settings, given, next);
     EXPECT_EQ(std::tie(given.host, given.port), std::make_tuple("1.2.3.4", MODBUS_TCP_PORT));
+}
+
+// SIGTERM (log-out, a terminal closing) during a download is the close box answered Yes: the
+// alarm in progress is finished, the abort coil set, nothing more asked, and the dialog
+// closes once the worker has ended.
+TEST_F(GuiTest, SigtermDuringADownloadCancelsItAsTheCloseBoxDoes) {
+    QTemporaryDir dir;
+    const std::string file = (dir.path() + QStringLiteral("/alarms.csv")).toStdString();
+    SimulatorOptions options;
+    options.delayMs = SLOW_REPLY_MS;
+    OrxSimulator sim(std::move(options));
+    ASSERT_TRUE(SaveConfigFile(file, sim.Image()));
+    dlg.m_wPortOverride = sim.Port();
+    dlg.m_strInitialHost = "127.0.0.1";
+    dlg.m_backup = {};
+    std::vector<CString> asked;
+    AnswerYes(frontEnd, asked, file);
+    SessionEnd sessionEnd(frontEnd);
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const auto alarmsBegun = [&] { // each begins with the write of its words
+        std::size_t count = 0;
+        for (const RequestSummary& request : sim.Requests())
+            count += request.function == FN_WRITE_MULTIPLE_REGISTERS &&
+                     request.quantity == ALARM_WORD_COUNT;
+        return count;
+    };
+    QTest::mouseClick(Item(IDC_DOWNLOAD), Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return alarmsBegun() >= 2; }));
+    kill(getpid(), SIGTERM);
+    ASSERT_TRUE(WaitUntil([&] { return !dlg.ContinueModal(); }));
+    EXPECT_EQ(asked, std::vector<CString>{DOWNLOAD_QUESTION});
+    const std::vector<CoilEvent> coils = sim.CoilEvents();
+    ASSERT_FALSE(coils.empty());
+    EXPECT_EQ(coils.back(), (CoilEvent{COIL_DOWNLOAD_ABORTED, COIL_ON}));
+    EXPECT_LT(alarmsBegun(), static_cast<std::size_t>(ALARM_COUNT));
+    EXPECT_EQ(coils.size(), alarmsBegun() + 1) << "every alarm begun got its faults coil";
 }

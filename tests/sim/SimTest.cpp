@@ -330,13 +330,13 @@ struct SimProcess {
     }
 };
 
-TEST(OrxSimProcess, ServesLogsAndSavesItsAlarmsUntilSigtermOrSigint) {
+TEST(OrxSimProcess, ServesLogsAndSavesItsAlarmsUntilSigtermSigintOrSighup) {
     const ScratchDir dir;
     const std::string save = dir.File("saved.csv");
     std::vector<std::string> expected = ReadLines(SAMPLE_CONFIG_PATH);
     expected[HEADER_LINES + 4] = "5,0,0,0,7,0.0000,0.0000,1";
     expected[1] = expected[2] = "";
-    for (int signal : {SIGTERM, SIGINT}) {
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
         SimProcess sim({"--port", "0", "--serial", "65538", "--config", SAMPLE_CONFIG_PATH,
                         "--save", save, "--log", "--locked"});
         {
@@ -358,6 +358,20 @@ TEST(OrxSimProcess, ServesLogsAndSavesItsAlarmsUntilSigtermOrSigint) {
         lines[1] = lines[2] = "";
         EXPECT_EQ(lines, expected) << signal;
     }
+}
+
+// A log nobody reads any more (`| head -1`) ends nothing: the device serves on and stops in
+// order.
+TEST(OrxSimProcess, ServesOnWhenTheReaderOfItsLogIsGone) {
+    SimProcess sim({"--port", "0", "--log"});
+    const int port = sim.Port();
+    close(fileno(sim.pipe)); // pclose then only reaps it
+    const auto client = ConnectLibmodbus(port);
+    uint8_t bit = 0;
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(modbus_read_input_bits(client.get(), INPUT_CONFIG_LOCKED, 1, &bit), 1);
+    kill(sim.pid, SIGTERM);
+    EXPECT_EQ(sim.WaitForExit(), EXIT_SUCCESS);
 }
 
 TEST(OrxSimProcess, PastItsOpenFilesRefusesAClientAtOnceAndServesAgainWhenFilesAreFree) {

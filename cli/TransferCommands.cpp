@@ -9,6 +9,8 @@
 #include "transfer/ConfigCheck.h"
 #include "transfer/TransferJobs.h"
 
+#include <iterator>
+
 namespace {
 
 using Job = std::function<UINT(const DeviceEndpoint&, CModbus&, CTransferView&)>;
@@ -81,6 +83,19 @@ int Download(const CliOptions& options, const CliStreams& io, CModbus& modbus,
     return result;
 }
 
+// After the newest backup was refused: the next older one a restore would take, if any.
+void NameOlderBackup(const std::vector<BackupFile>& backups, DWORD serial, const CliStreams& io) {
+    for (auto older = std::next(backups.rbegin()); older != backups.rend(); ++older) {
+        if (CheckBackupFile(older->path, serial).Accepted()) {
+            io.err << "Next older backup of ORX " << serial << " that would do: made "
+                   << older->Made() << ", " << older->path << '\n'
+                   << std::flush;
+            return;
+        }
+    }
+    io.err << "No older backup of ORX " << serial << " would do\n" << std::flush;
+}
+
 // The device's serial number first, to find its newest backup; the download of that backup
 // then backs the device up as any download does, and refuses another device.
 int Restore(const CliOptions& options, const CliStreams& io, CModbus& modbus) {
@@ -104,8 +119,11 @@ int Restore(const CliOptions& options, const CliStreams& io, CModbus& modbus) {
     io.err << "Newest backup of ORX " << serial << ": made " << backups.back().Made() << ", "
            << backups.back().path << '\n'
            << std::flush;
-    return Download(options, io, modbus, backups.back().path,
-                    {BackupPlan::IntoFolder(folder, options.keep), serial});
+    const int restored = Download(options, io, modbus, backups.back().path,
+                                  {BackupPlan::IntoFolder(folder, options.keep), serial});
+    if (restored == static_cast<int>(RESULT_CONFIG_ERROR))
+        NameOlderBackup(backups, serial, io);
+    return restored;
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "transfer/DeviceFile.h"
 
-#include "transfer/ConfigFile.h"
 #include "transfer/RegisterMap.h"
 
 namespace {
@@ -12,7 +11,7 @@ std::string UploadStatus(int n) {
 } // namespace
 
 FileEnd WriteDeviceFile(CModbus& modbus, CTransferView& view, DWORD serial, CReplacingFile& file,
-                        bool showAlarms, std::string& why) {
+                        bool showAlarms, RealFormat format, std::string& why) {
     PrepareFileStream(file.Stream());
     WriteFileHeader(file.Stream(), serial);
     AlarmArrays alarm; // reused without clearing: a failed read repeats the previous values
@@ -20,7 +19,7 @@ FileEnd WriteDeviceFile(CModbus& modbus, CTransferView& view, DWORD serial, CRep
         if (showAlarms)
             view.SetStatus(UploadStatus(n));
         const bool read = ReadDeviceAlarm(modbus, n, alarm, &why);
-        WriteAlarmRow(file.Stream(), n, alarm.words, alarm.floats, alarm.faults);
+        WriteAlarmRow(file.Stream(), n, alarm.words, alarm.floats, alarm.faults, format);
         if (showAlarms)
             view.StepProgress();
         if (!read)
@@ -37,7 +36,7 @@ FileEnd WriteDeviceFile(CModbus& modbus, CTransferView& view, DWORD serial, CRep
 }
 
 DeviceFileResult WriteDeviceFileFor(CModbus& modbus, CTransferView& view,
-                                    const FileForSerial& fileFor) {
+                                    const FileForSerial& fileFor, RealFormat format) {
     DeviceFileResult result;
     if (ReadSerialNumber(modbus, result.serial) != MODBUS_OK) {
         result.why = modbus.LastFailure();
@@ -54,6 +53,6 @@ DeviceFileResult WriteDeviceFileFor(CModbus& modbus, CTransferView& view,
         result.why = file.Why();
         return result;
     }
-    result.end = WriteDeviceFile(modbus, view, result.serial, file, false, result.why);
+    result.end = WriteDeviceFile(modbus, view, result.serial, file, false, format, result.why);
     return result;
 }

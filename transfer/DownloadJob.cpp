@@ -86,7 +86,7 @@ private:
     }
     UINT WriteRows(const std::vector<AlarmRecord>& rows);
     UINT BackUp();
-    std::string BackupPath(DWORD serial, std::string& why) const;
+    std::string BackupPath(DWORD serial, std::string& why);
 
     const DeviceEndpoint& m_device;
     CModbus& m_modbus;
@@ -94,6 +94,7 @@ private:
     const DownloadOptions& m_options;
     DownloadReport& m_report;
     EndCoil m_coil;
+    CBackupClaim m_backupName;
 };
 
 // Past the lock check: the rows, then the coil that tells the device how the download ended.
@@ -118,7 +119,7 @@ UINT CDownload::WriteRows(const std::vector<AlarmRecord>& rows) {
     return EndTransfer(m_view, m_modbus, RESULT_OK);
 }
 
-std::string CDownload::BackupPath(DWORD serial, std::string& why) const {
+std::string CDownload::BackupPath(DWORD serial, std::string& why) {
     if (m_options.requiredSerial && serial != *m_options.requiredSerial) {
         why = "the ORX has serial number " + std::to_string(serial) + ", not " +
               std::to_string(*m_options.requiredSerial);
@@ -127,7 +128,7 @@ std::string CDownload::BackupPath(DWORD serial, std::string& why) const {
     const BackupPlan& plan = m_options.backup;
     return plan.kind == BackupPlan::Kind::File
                ? plan.path
-               : NewBackupPath(plan.path, serial, std::time(nullptr));
+               : m_backupName.Claim(plan.path, serial, std::time(nullptr), why);
 }
 
 // The device's configuration as it is before the first write; RESULT_OK to go on.
@@ -146,10 +147,10 @@ UINT CDownload::BackUp() {
             return Fail("Error writing to file!", nullptr, RESULT_FILE_ERROR,
                         NOTHING_WRITTEN + plan.path + ": " + error.message());
     }
-    const DeviceFileResult backup =
-        WriteDeviceFileFor(m_modbus, m_view, [this](DWORD serial, std::string& why) {
-            return BackupPath(serial, why);
-        });
+    const DeviceFileResult backup = WriteDeviceFileFor(
+        m_modbus, m_view,
+        [this](DWORD serial, std::string& why) { return BackupPath(serial, why); },
+        RealFormat::Exact);
     switch (backup.end) {
     case FileEnd::Complete:
         break;
@@ -158,14 +159,19 @@ UINT CDownload::BackUp() {
     case FileEnd::FileError:
         return Fail("Error writing to file!", nullptr, RESULT_FILE_ERROR,
                     NOTHING_WRITTEN + backup.path + ": " + backup.why);
-    case FileEnd::ReadFailed:
     case FileEnd::Refused:
+        if (m_backupName.Failed())
+            return Fail("Error writing to file!", nullptr, RESULT_FILE_ERROR,
+                        NOTHING_WRITTEN + backup.why);
+        [[fallthrough]];
+    case FileEnd::ReadFailed:
         return Fail("Error downloading!", nullptr, RESULT_DEVICE_ERROR,
                     NOTHING_WRITTEN + backup.why);
     }
+    m_backupName.Keep();
     m_report.backupPath = backup.path;
     if (std::string why; plan.kind == BackupPlan::Kind::Folder &&
-                         !PruneBackups(plan.path, backup.serial, plan.keep, why))
+                         !PruneBackups(plan.path, backup.serial, plan.keep, backup.path, why))
         m_report.warning = "old backups not removed: " + why;
     return RESULT_OK;
 }
@@ -179,7 +185,9 @@ UINT CDownload::Run() {
         return RefuseEmptyPath(m_view);
     // The whole file is read and checked before the device is contacted, so that a file
     // with any unacceptable row writes nothing at all.
-    const ConfigCheckResult file = CheckConfigFile(path);
+    const ConfigCheckResult file = m_options.requiredSerial
+                                       ? CheckBackupFile(path, *m_options.requiredSerial)
+                                       : CheckConfigFile(path);
     if (!file.fileError.empty())
         return Fail("Error opening file!", nullptr, RESULT_FILE_ERROR,
                     path + ": " + file.fileError);

@@ -10,6 +10,9 @@
 
 namespace {
 constexpr int DECIMAL_BASE = 10;
+// The least magnitude that rounds to infinity in single precision, halfway between FLT_MAX and
+// 2^128: 3.4028235e38, FLT_MAX's shortest text, lies above FLT_MAX and still means it.
+constexpr double FLOAT_OVERFLOW = (2.0 - 0x1p-24) * 0x1p127;
 
 bool IsClassicSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -63,7 +66,7 @@ RealRuleResult RealRule(std::string_view text, float& value) {
         return RealRuleResult::NotNumber;
     // An overflow gives infinity too, but with ERANGE.
     const bool overflow = std::isinf(number) && errno == ERANGE;
-    if (overflow || (std::isfinite(number) && std::fabs(number) > FLT_MAX))
+    if (overflow || (std::isfinite(number) && std::fabs(number) >= FLOAT_OVERFLOW))
         return RealRuleResult::TooLarge;
     value = static_cast<float>(number);
     return std::isfinite(number) ? RealRuleResult::Accepted : RealRuleResult::NotFinite;

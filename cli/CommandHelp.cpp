@@ -79,7 +79,8 @@ const char* const RESTORE_HELP =
     "serial number. Every value the backup holds is written back, also those a download\n"
     "refuses (a mode of 7, an infinite trip point): the device held them. A backup without\n"
     "all 32 rows, or whose \"Serial Number:\" line is not the device's, is refused (6,\n"
-    "nothing written), and the next older backup that would do is named.\n"
+    "nothing written), and the next older backup that would do is named: `restore HOST\n"
+    "BACKUP` restores that one instead of the newest, under the same checks.\n"
     "\n"
     "Exit status: as download; 1 no backup of the device in the folder.\n";
 

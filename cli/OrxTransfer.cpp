@@ -15,7 +15,7 @@ constexpr const char* SYNOPSIS =
     "       orx-transfer download [OPTIONS] HOST FILE\n"
     "       orx-transfer check [OPTIONS] FILE\n"
     "       orx-transfer verify [OPTIONS] HOST FILE\n"
-    "       orx-transfer restore [OPTIONS] HOST\n"
+    "       orx-transfer restore [OPTIONS] HOST [BACKUP]\n"
     "       orx-transfer backup --into DIR [OPTIONS] [HOST[:PORT]...]\n"
     "       orx-transfer [COMMAND] --help | --version\n";
 
@@ -127,6 +127,7 @@ int RunOrxTransfer(const std::vector<std::string>& args, const CliStreams& io) {
     restore->add_flag("-y,--yes", options.yes, "do not ask for confirmation");
     AddKeep(*restore, options);
     AddHost(*restore, options);
+    restore->add_option("BACKUP", options.file, "a backup of the device instead of its newest");
 
     CLI::App* backup = AddCommand(app, "backup", "several devices to a folder", BACKUP_HELP);
     AddSiteBackup(*backup, options);

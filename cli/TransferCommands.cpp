@@ -96,8 +96,9 @@ void NameOlderBackup(const std::vector<BackupFile>& backups, DWORD serial, const
     io.err << "No older backup of ORX " << serial << " would do\n" << std::flush;
 }
 
-// The device's serial number first, to find its newest backup; the download of that backup
-// then backs the device up as any download does, and refuses another device.
+// The device's serial number first, to find its newest backup (or to check the one given); the
+// download of that backup then backs the device up as any download does, and refuses another
+// device.
 int Restore(const CliOptions& options, const CliStreams& io, CModbus& modbus) {
     DWORD serial = 0;
     CTerminalView identifying({}, io.err, Settings(options, io));
@@ -109,6 +110,9 @@ int Restore(const CliOptions& options, const CliStreams& io, CModbus& modbus) {
     if (identified != static_cast<int>(RESULT_OK))
         return identified;
     const std::string folder = DefaultBackupFolder();
+    const DownloadOptions restore{BackupPlan::IntoFolder(folder, options.keep), serial};
+    if (!options.file.empty())
+        return Download(options, io, modbus, options.file, restore);
     const std::vector<BackupFile> backups = ListBackups(folder, serial);
     if (backups.empty()) {
         io.err << "orx-transfer restore: no backup of ORX " << serial << " in " << folder << '\n'
@@ -119,8 +123,7 @@ int Restore(const CliOptions& options, const CliStreams& io, CModbus& modbus) {
     io.err << "Newest backup of ORX " << serial << ": made " << backups.back().Made() << ", "
            << backups.back().path << '\n'
            << std::flush;
-    const int restored = Download(options, io, modbus, backups.back().path,
-                                  {BackupPlan::IntoFolder(folder, options.keep), serial});
+    const int restored = Download(options, io, modbus, backups.back().path, restore);
     if (restored == static_cast<int>(RESULT_CONFIG_ERROR))
         NameOlderBackup(backups, serial, io);
     return restored;

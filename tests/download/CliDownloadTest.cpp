@@ -118,7 +118,8 @@ TEST_F(CliDownload, DownloadWarnsAndBacksUpRestorePutsBackOldBackupsArePruned) {
 }
 
 // A restore writes nothing from a backup without all 32 rows or of another serial number and
-// names the next older backup that would do, passing over another device's.
+// names the next older backup that would do, passing over another device's; given, that one
+// is restored.
 TEST_F(CliDownload, RestoreRefusesAPartialOrForeignBackupAndNamesAnOlderOne) {
     const std::string folder = "data/orx-config/backups/ORX-1234567-";
     std::filesystem::create_directories(m_dir.File("data/orx-config/backups"));
@@ -143,6 +144,10 @@ TEST_F(CliDownload, RestoreRefusesAPartialOrForeignBackupAndNamesAnOlderOne) {
         EXPECT_TRUE(RequestsOf(*m_sim, FN_WRITE_MULTIPLE_REGISTERS).empty());
         EXPECT_TRUE(m_sim->CoilEvents().empty());
     }
+    EXPECT_EQ(Run({"restore", "--yes", "--port", std::to_string(m_sim->Port()), "127.0.0.1", good})
+                  .status,
+              0);
+    EXPECT_EQ(DistinctAlarmsOn(*m_sim), ALARM_COUNT);
 }
 
 // Claims of one second get names of their own; pruning keeps the backup just made whatever the

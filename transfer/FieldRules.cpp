@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cfloat>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <string>
@@ -30,6 +31,15 @@ std::size_t DigitsStart(std::string_view text) {
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         ++i;
     return i;
+}
+// The float nearest to a decimal text: the double nearest to it, rounded again, can miss by one
+// unit where the text lies next to the midpoint of two floats (-7.038531e-26). Texts that
+// from_chars does not take (leading white space or '+', hexadecimal) keep the double's float.
+float NearestFloat(const std::string& text, double number) {
+    float nearest = 0.0f;
+    const char* last = text.data() + text.size();
+    const std::from_chars_result read = std::from_chars(text.data(), last, nearest);
+    return read.ec == std::errc() && read.ptr == last ? nearest : static_cast<float>(number);
 }
 } // namespace
 
@@ -68,6 +78,6 @@ RealRuleResult RealRule(std::string_view text, float& value) {
     const bool overflow = std::isinf(number) && errno == ERANGE;
     if (overflow || (std::isfinite(number) && std::fabs(number) >= FLOAT_OVERFLOW))
         return RealRuleResult::TooLarge;
-    value = static_cast<float>(number);
+    value = std::isfinite(number) ? NearestFloat(field, number) : static_cast<float>(number);
     return std::isfinite(number) ? RealRuleResult::Accepted : RealRuleResult::NotFinite;
 }

@@ -365,8 +365,9 @@ TEST(AlarmRow, ExactBytes) {
 // restore reads any 16-bit word, but no more.
 TEST(AlarmRow, ExactRealsReadBackBitForBit) {
     const auto Bits = [](float value) { return std::bit_cast<std::uint32_t>(value); };
-    for (const float real : {1e14f, FLT_MAX, FLT_TRUE_MIN, -FLT_MIN, -0.0f, 0.1f, 3.0e-39f,
-                             16777215.0f, 1.0f + FLT_EPSILON, -1.17549421e-38f, INFINITY, -NAN}) {
+    for (const float real :
+         {1e14f, FLT_MAX, FLT_TRUE_MIN, -FLT_MIN, -0.0f, 0.1f, 3.0e-39f, 16777215.0f,
+          1.0f + FLT_EPSILON, -1.17549421e-38f, -7.038531e-26f, INFINITY, -NAN}) {
         std::stringstream row;
         WriteAlarmRow(row, 1, {7, 0, 65535, 9, real, -real, true}, RealFormat::Exact);
         AlarmRecord r;

@@ -17,7 +17,7 @@ constexpr const char* SYNOPSIS =
     "       orx-transfer download [OPTIONS] HOST FILE\n"
     "       orx-transfer check [OPTIONS] FILE\n"
     "       orx-transfer verify [OPTIONS] HOST FILE\n"
-    "       orx-transfer restore [OPTIONS] HOST\n"
+    "       orx-transfer restore [OPTIONS] HOST [BACKUP]\n"
     "       orx-transfer backup --into DIR [OPTIONS] [HOST[:PORT]...]\n"
     "       orx-transfer [COMMAND] --help | --version\n";
 
@@ -104,6 +104,7 @@ void AddRestore(CLI::App& restore, CliOptions& options) {
     restore.add_flag("-y,--yes", options.yes, "do not ask for confirmation");
     AddKeep(restore, options);
     AddHost(restore, options);
+    restore.add_option("BACKUP", options.file, "a backup of the device instead of its newest");
 }
 
 void AddSiteBackup(CLI::App& backup, CliOptions& options) {

@@ -9,6 +9,8 @@
 #include "transfer/ConfigCheck.h"
 #include "transfer/TransferJobs.h"
 
+#include <iterator>
+
 namespace {
 
 using Job = std::function<UINT(const DeviceEndpoint&, CModbus&, CTransferView&)>;
@@ -86,8 +88,22 @@ int Download(const CliOptions& options, const CliStreams& io, CModbus& modbus,
     return result;
 }
 
-// The device's serial number first, to find its newest backup; the download of that backup
-// then backs the device up as any download does, and refuses another device.
+// After the newest backup was refused: the next older one a restore would take, if any.
+void NameOlderBackup(const std::vector<BackupFile>& backups, DWORD serial, const CliStreams& io) {
+    for (auto older = std::next(backups.rbegin()); older != backups.rend(); ++older) {
+        if (CheckBackupFile(older->path, serial).Accepted()) {
+            io.err << "Next older backup of ORX " << serial << " that would do: made "
+                   << older->Made() << ", " << older->path << '\n'
+                   << std::flush;
+            return;
+        }
+    }
+    io.err << "No older backup of ORX " << serial << " would do\n" << std::flush;
+}
+
+// The device's serial number first, to find its newest backup (or to check the one given); the
+// download of that backup then backs the device up as any download does, and refuses another
+// device.
 int Restore(const CliOptions& options, const CliStreams& io, CModbus& modbus) {
     DWORD serial = 0;
     CTerminalView identifying({}, io.err, Settings(options, io));
@@ -99,6 +115,9 @@ int Restore(const CliOptions& options, const CliStreams& io, CModbus& modbus) {
     if (identified != static_cast<int>(RESULT_OK))
         return identified;
     const std::string folder = DefaultBackupFolder();
+    const DownloadOptions restore{BackupPlan::IntoFolder(folder, options.keep), serial};
+    if (!options.file.empty())
+        return Download(options, io, modbus, options.file, restore);
     const std::vector<BackupFile> backups = ListBackups(folder, serial);
     if (backups.empty()) {
         io.err << "orx-transfer restore: no backup of ORX " << serial << " in " << folder << '\n'
@@ -109,8 +128,10 @@ int Restore(const CliOptions& options, const CliStreams& io, CModbus& modbus) {
     io.err << "Newest backup of ORX " << serial << ": made " << backups.back().Made() << ", "
            << backups.back().path << '\n'
            << std::flush;
-    return Download(options, io, modbus, backups.back().path,
-                    {BackupPlan::IntoFolder(folder, options.keep), serial});
+    const int restored = Download(options, io, modbus, backups.back().path, restore);
+    if (restored == static_cast<int>(RESULT_CONFIG_ERROR))
+        NameOlderBackup(backups, serial, io);
+    return restored;
 }
 
 } // namespace

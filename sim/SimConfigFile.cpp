@@ -7,8 +7,9 @@
 #include <fstream>
 
 ConfigLoad LoadConfigFile(const std::string& path, DeviceImage& image, std::string& error) {
-    // Read as a download reads it: a folder, FIFO or device is refused before any read.
-    const ConfigCheckResult file = CheckConfigFile(path);
+    // Read as a restore reads it, since a device may hold any value: a folder, FIFO or device
+    // is refused before any read.
+    const ConfigCheckResult file = CheckConfigFile(path, RowRules::Device);
     if (!file.fileError.empty()) {
         error = "cannot read " + path + ": " + file.fileError;
         return ConfigLoad::CannotOpen;

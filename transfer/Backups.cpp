@@ -1,5 +1,6 @@
 #include "transfer/Backups.h"
 
+#include "transfer/FileReplacement.h"
 #include "transfer/LocalTime.h"
 
 #include <algorithm>
@@ -21,7 +22,9 @@ fs::path UserDataFolder() {
     if (const char* local = std::getenv("LOCALAPPDATA"); local != nullptr && *local != '\0')
         return local;
 #else
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && *data != '\0')
+    // A relative one is to be ignored, as the XDG rules say.
+    if (const char* data = std::getenv("XDG_DATA_HOME");
+        data != nullptr && fs::path(data).is_absolute())
         return data;
     if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
         return fs::path(home) / ".local" / "share";
@@ -58,16 +61,32 @@ std::string BackupFile::Made() const {
            stamp.substr(9, 2) + ':' + stamp.substr(11, 2) + ':' + stamp.substr(13, 2);
 }
 
-std::string NewBackupPath(const std::string& folder, DWORD serial, std::time_t when) {
+CBackupClaim::~CBackupClaim() {
+    std::error_code ignored; // a name left behind is an empty file, refused by a restore
+    if (!m_path.empty())
+        fs::remove(m_path, ignored);
+}
+
+std::string CBackupClaim::Claim(const std::string& folder, DWORD serial, std::time_t when,
+                                std::string& why) {
     const std::string stamp = Stamp(when);
-    fs::path path;
     for (int sequence = 1; sequence <= MAX_SEQUENCE; ++sequence) {
-        path = fs::path(folder) / BaseName(serial, stamp, sequence);
-        std::error_code error;
-        if (!fs::exists(fs::symlink_status(path, error)))
+        const std::string path = (fs::path(folder) / BaseName(serial, stamp, sequence)).string();
+        switch (replacing::CreateFor(path, {}, why)) {
+        case replacing::Created::Yes:
+            return m_path = path;
+        case replacing::Created::NameTaken:
             break;
+        case replacing::Created::Failed:
+            m_failed = true;
+            why = path + ": " + why;
+            return {};
+        }
     }
-    return path.string();
+    m_failed = true;
+    why = "more than " + std::to_string(MAX_SEQUENCE) + " backups of ORX " +
+          std::to_string(serial) + " made at " + stamp;
+    return {};
 }
 
 std::vector<BackupFile> ListBackups(const std::string& folder, DWORD serial) {
@@ -77,7 +96,9 @@ std::vector<BackupFile> ListBackups(const std::string& folder, DWORD serial) {
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
         std::smatch match;
-        if (!std::regex_match(name, match, NAME) || match[1].str() != std::to_string(serial))
+        std::error_code unknown;
+        if (!std::regex_match(name, match, NAME) || match[1].str() != std::to_string(serial) ||
+            !it->is_regular_file(unknown) || it->is_symlink(unknown))
             continue;
         const int sequence = match[3].matched ? std::atoi(match[3].str().c_str()) : 1;
         found.push_back({it->path().string(), serial, match[2].str(), sequence});
@@ -88,15 +109,18 @@ std::vector<BackupFile> ListBackups(const std::string& folder, DWORD serial) {
     return found;
 }
 
-bool PruneBackups(const std::string& folder, DWORD serial, int keep, std::string& why) {
-    const std::vector<BackupFile> backups = ListBackups(folder, serial);
-    const std::size_t kept = static_cast<std::size_t>(std::max(keep, 0));
-    for (std::size_t i = 0; i + kept < backups.size(); ++i) {
+bool PruneBackups(const std::string& folder, DWORD serial, int keep, const std::string& justMade,
+                  std::string& why) {
+    std::vector<BackupFile> others = ListBackups(folder, serial);
+    const fs::path made = fs::path(justMade).filename();
+    std::erase_if(others,
+                  [&made](const BackupFile& b) { return fs::path(b.path).filename() == made; });
+    const std::size_t kept = static_cast<std::size_t>(std::max(keep - 1, 0));
+    why.clear();
+    for (std::size_t i = 0; i + kept < others.size(); ++i) {
         std::error_code error;
-        if (!fs::remove(backups[i].path, error) && error) {
-            why = backups[i].path + ": " + error.message();
-            return false;
-        }
+        if (!fs::remove(others[i].path, error) && error)
+            why += (why.empty() ? "" : "; ") + others[i].path + ": " + error.message();
     }
-    return true;
+    return why.empty();
 }

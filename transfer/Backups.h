@@ -23,7 +23,8 @@ struct BackupPlan {
 };
 
 // $XDG_DATA_HOME/orx-config/backups, or ~/.local/share/orx-config/backups where it is not set
-// (on Windows %LOCALAPPDATA%\orx-config\backups); empty when the environment names no home.
+// or not an absolute path (on Windows %LOCALAPPDATA%\orx-config\backups); empty when the
+// environment names no home.
 std::string DefaultBackupFolder();
 // Why there is no backup folder when DefaultBackupFolder() is empty.
 constexpr const char* NO_BACKUP_FOLDER = "no backup folder: the environment names no home";
@@ -39,10 +40,33 @@ struct BackupFile {
     std::string Made() const; // "2025-01-05 14:02:11"
 };
 
-// A path in folder that no backup has yet, for a backup of serial made at when.
-std::string NewBackupPath(const std::string& folder, DWORD serial, std::time_t when);
-// The backups of serial in folder, oldest first; none when the folder cannot be read.
+// A backup's name in a folder, held by an empty file from Claim on, so that no other
+// download takes it; the file is removed again unless the backup was put in its place.
+class CBackupClaim {
+public:
+    CBackupClaim() = default;
+    ~CBackupClaim();
+    CBackupClaim(const CBackupClaim&) = delete;
+    CBackupClaim& operator=(const CBackupClaim&) = delete;
+
+    // Creates the first name no file has, of a backup of serial made at when; the path, or
+    // empty with why.
+    std::string Claim(const std::string& folder, DWORD serial, std::time_t when, std::string& why);
+    // The backup replaced the empty file: it stays.
+    void Keep() { m_path.clear(); }
+    // Claim found no name it could create.
+    bool Failed() const { return m_failed; }
+
+private:
+    std::string m_path;
+    bool m_failed = false;
+};
+
+// The backups of serial in folder, oldest first by the time in their names; only regular
+// files count (not folders or links). None when the folder cannot be read.
 std::vector<BackupFile> ListBackups(const std::string& folder, DWORD serial);
-// Removes all but the newest keep backups of serial; false, with why, when one could not be
-// removed.
-bool PruneBackups(const std::string& folder, DWORD serial, int keep, std::string& why);
+// Removes all but keep backups of serial: the one just made, whatever the time in its name,
+// and the newest others. False, with why, when one could not be removed; the others are
+// removed all the same.
+bool PruneBackups(const std::string& folder, DWORD serial, int keep, const std::string& justMade,
+                  std::string& why);

@@ -16,6 +16,7 @@ constexpr std::array<const char*, 9> FIELD_NAMES = {
     "output relay", "trip point",   "deadband", "enunciate system faults",
 };
 constexpr const char* NO_ROWS_RULE = "the file has no alarm row";
+constexpr int SERIAL_LINE = 3;
 
 std::string SystemReason(int error, const char* fallback) {
     return error != 0 ? std::strerror(error) : fallback;
@@ -46,9 +47,9 @@ ConfigCheckResult FileError(std::string reason) {
 }
 } // namespace
 
-ConfigCheckResult CheckConfigFile(std::istream& file) {
+ConfigCheckResult CheckConfigFile(std::istream& file, RowRules rules) {
     ConfigCheckResult result;
-    CDownloadRows rows(file);
+    CDownloadRows rows(file, rules);
     while (rows.More()) {
         const int row = rows.Next();
         AlarmRecord record;
@@ -75,14 +76,14 @@ ConfigCheckResult CheckConfigFile(std::istream& file) {
     return result;
 }
 
-ConfigCheckResult CheckConfigFile(const std::string& path) {
+ConfigCheckResult CheckConfigFile(const std::string& path, RowRules rules) {
     // A folder, FIFO or device would fail or block in the middle of the reading.
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0)
         return FileError(SystemReason(errno, "cannot be opened"));
     if (IsNullDevice(status)) {
         std::istringstream empty;
-        return CheckConfigFile(empty);
+        return CheckConfigFile(empty, rules);
     }
     if (!S_ISREG(status.st_mode))
         return FileError("not a regular file");
@@ -91,13 +92,35 @@ ConfigCheckResult CheckConfigFile(const std::string& path) {
         return FileError(SystemReason(errno, "cannot be opened"));
     errno = 0;
     try {
-        ConfigCheckResult result = CheckConfigFile(file);
+        ConfigCheckResult result = CheckConfigFile(file, rules);
         if (!file.bad())
             return result;
     } catch (const std::ios_base::failure&) {
         // the file's buffer reports a failed read by throwing
     }
     return FileError(SystemReason(errno, "read error"));
+}
+
+ConfigCheckResult CheckBackupFile(const std::string& path, DWORD serial) {
+    ConfigCheckResult result = CheckConfigFile(path, RowRules::Device);
+    if (!result.fileError.empty())
+        return result;
+    auto refuse = [&result](const std::string& rule) {
+        result.problems.push_back(RowReport{0, 0, RowProblem{0, "", rule}});
+    };
+    if (result.problems.empty() && result.rowsRead < ALARM_COUNT)
+        refuse("the backup holds " + std::to_string(result.rowsRead) + " alarm rows, not " +
+               std::to_string(ALARM_COUNT));
+    std::ifstream file(path);
+    std::string line;
+    for (int n = 0; n < SERIAL_LINE && std::getline(file, line); ++n)
+        ;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    if (line != SERIAL_NUMBER_PREFIX + std::to_string(serial))
+        refuse("the backup is not of ORX " + std::to_string(serial) + ": its line 3 is " +
+               Quoted(line));
+    return result;
 }
 
 const char* RowFieldName(int field) {

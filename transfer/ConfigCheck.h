@@ -39,10 +39,15 @@ struct ConfigCheckResult {
 // Walks the file as the download does. After an unacceptable row it reads on from the line
 // end that closed the row's eighth field; a file that cannot be read further (a header line
 // over the limit, a row cut short by the end) ends the walk there.
-ConfigCheckResult CheckConfigFile(std::istream& file);
+ConfigCheckResult CheckConfigFile(std::istream& file, RowRules rules = RowRules::Download);
 // The same for the file at path, which must be a regular file; a read error anywhere in it
 // is a file error, never a row problem.
-ConfigCheckResult CheckConfigFile(const std::string& path);
+ConfigCheckResult CheckConfigFile(const std::string& path, RowRules rules = RowRules::Download);
+
+// The backup at path as a restore into the ORX with serial number serial takes it: read by
+// the device's rules, and refused (a problem of row 0) unless it holds all ALARM_COUNT rows
+// and its "Serial Number:" line names serial.
+ConfigCheckResult CheckBackupFile(const std::string& path, DWORD serial);
 
 // "mode", "trip point", ... for field 1 to 8; "file" for 0.
 const char* RowFieldName(int field);

@@ -1,13 +1,14 @@
 #include "transfer/ConfigFile.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <locale>
 #include <sstream>
 
 namespace {
 constexpr const char* TITLE_LINE = "ORX Configuration Transfer Utility Version 1.00.00\n";
-constexpr const char* SERIAL_PREFIX = "Serial Number: ";
 constexpr const char* COLUMNS_LINE_1 =
     "Alarm,Alarm,Source,Source,Output,Trip Point,Deadband,Enunciate System\n";
 constexpr const char* COLUMNS_LINE_2 = "Number,Mode,Module,Channel,Relay,,,Faults\n";
@@ -16,7 +17,8 @@ constexpr const char* UNKNOWN_TIME_LINE = "??? ??? ?? ??:??:?? ????\n";
 constexpr int FILE_PRECISION = 4;
 constexpr int TM_YEAR_BASE = 1900;
 constexpr int LAST_FOUR_DIGIT_YEAR = 9999;
-constexpr std::size_t TIME_LINE_SIZE = 64; // room beyond the 24 characters and line end
+constexpr std::size_t TIME_LINE_SIZE = 64;  // room beyond the 24 characters and line end
+constexpr std::size_t EXACT_REAL_SIZE = 32; // room beyond "-1.17549435e-38", the longest
 
 void SetFileFormat(std::ios_base& stream) {
     stream.imbue(std::locale::classic());
@@ -24,15 +26,22 @@ void SetFileFormat(std::ios_base& stream) {
     stream.precision(FILE_PRECISION);
 }
 
-// A value a device may hold but no row accepts in an enabled alarm, with its sign: "-nan" as
-// glibc writes it, also where the C library leaves a NaN's sign out.
+// Infinity and NaN, which a device may hold but no row accepts in an enabled alarm, are
+// written with their sign: "-nan" as glibc writes it, also where the C library leaves a NaN's
+// sign out.
 struct RealText {
     float value;
+    RealFormat format;
     friend std::ostream& operator<<(std::ostream& out, RealText real) {
-        if (std::isfinite(real.value))
+        if (!std::isfinite(real.value))
+            return out << (std::signbit(real.value) ? "-" : "")
+                       << (std::isnan(real.value) ? "nan" : "inf");
+        if (real.format == RealFormat::FourDecimals)
             return out << real.value;
-        return out << (std::signbit(real.value) ? "-" : "")
-                   << (std::isnan(real.value) ? "nan" : "inf");
+        char text[EXACT_REAL_SIZE];
+        const std::to_chars_result end =
+            std::to_chars(std::begin(text), std::end(text), real.value);
+        return out.write(text, end.ptr - text);
     }
 };
 
@@ -80,22 +89,23 @@ void WriteFileHeader(std::ostream& stream, DWORD serial, std::time_t now) {
         return;
     std::ostringstream text;
     SetFileFormat(text);
-    text << TITLE_LINE << TimeLine(now) << SERIAL_PREFIX << serial << '\n'
+    text << TITLE_LINE << TimeLine(now) << SERIAL_NUMBER_PREFIX << serial << '\n'
          << COLUMNS_LINE_1 << COLUMNS_LINE_2;
     Put(stream, text.str());
 }
 
-void WriteAlarmRow(std::ostream& stream, int n, const AlarmRecord& record) {
+void WriteAlarmRow(std::ostream& stream, int n, const AlarmRecord& record, RealFormat format) {
     std::ostringstream text;
     SetFileFormat(text);
     text << n << ',' << record.mode << ',' << record.sourceModule << ',' << record.sourceChannel
-         << ',' << record.outputRelay << ',' << RealText{record.tripPoint} << ','
-         << RealText{record.deadband} << ',' << (record.enunciateFaults ? 1 : 0) << '\n';
+         << ',' << record.outputRelay << ',' << RealText{record.tripPoint, format} << ','
+         << RealText{record.deadband, format} << ',' << (record.enunciateFaults ? 1 : 0) << '\n';
     Put(stream, text.str());
 }
 
 void WriteAlarmRow(std::ostream& stream, int n, const CWordArray& words,
-                   const CArray<float, float>& floats, const CByteArray& faults) {
+                   const CArray<float, float>& floats, const CByteArray& faults,
+                   RealFormat format) {
     AlarmRecord record;
     record.mode = words[0];
     record.sourceModule = words[1];
@@ -104,7 +114,7 @@ void WriteAlarmRow(std::ostream& stream, int n, const CWordArray& words,
     record.tripPoint = floats[0];
     record.deadband = floats[1];
     record.enunciateFaults = faults[0] != 0;
-    WriteAlarmRow(stream, n, record);
+    WriteAlarmRow(stream, n, record, format);
 }
 
 void WriteFileNote(std::ostream& stream) {

@@ -9,8 +9,16 @@
 #include <string>
 #include <vector>
 
-// The writers format their text in the classic locale with four decimals themselves, so the
-// stream's own locale and number settings never change the file.
+// The writers format their text in the classic locale themselves, so the stream's own locale
+// and number settings never change the file.
+
+// How reals are written: four decimals for files people read and edit, or the shortest text
+// that reads back as the same 32 bits, for backups that must put back what the device held
+// (at most 15 characters, within the reader's field limit).
+enum class RealFormat { FourDecimals, Exact };
+
+// Line 3 is this and the serial number.
+constexpr const char* SERIAL_NUMBER_PREFIX = "Serial Number: ";
 
 // Lines 1 to 5, with the device's serial number as read by the caller. Writes nothing to a
 // failed stream. Line 2 is the local time (now, or the present time) in the ctime layout with
@@ -21,8 +29,10 @@ void WriteFileHeader(std::ostream& stream, DWORD serial, std::time_t now);
 // One alarm row. The array form takes words 0-3, floats 0-1 and faults 0 (any non-zero byte
 // is written as 1); arrays shorter than that throw std::invalid_argument.
 void WriteAlarmRow(std::ostream& stream, int n, const CWordArray& words,
-                   const CArray<float, float>& floats, const CByteArray& faults);
-void WriteAlarmRow(std::ostream& stream, int n, const AlarmRecord& record);
+                   const CArray<float, float>& floats, const CByteArray& faults,
+                   RealFormat format = RealFormat::FourDecimals);
+void WriteAlarmRow(std::ostream& stream, int n, const AlarmRecord& record,
+                   RealFormat format = RealFormat::FourDecimals);
 void WriteFileNote(std::ostream& stream);
 // Sets fixed notation, precision 4 and the classic locale on a stream about to be written,
 // for anything the caller writes to it besides the lines above.
@@ -76,6 +86,12 @@ struct LossyReading {
     std::string reading; // what the reader made of it ("read as 2")
 };
 
+// The values a row may hold. A download's ranges hold for every file a person gives; a
+// restore puts back a backup as the device held it: any 16-bit word (0 to 65535), a real
+// that is infinite or NaN also in an enabled alarm. Both refuse a real that is no number or
+// beyond single precision.
+enum class RowRules { Download, Device };
+
 // Reads one row: blank characters (white space, blank lines) before it are skipped and do
 // not count towards field 1's limit; fields
 // 1-7 end at ',', field 8 at '\n' or the end of the file; a line end before a field's ','
@@ -87,7 +103,7 @@ struct LossyReading {
 // the alarm the row configures, unless that is 0.
 RowOutcome ReadRow(std::istream& stream, AlarmRecord& record, RowProblem* problem = nullptr,
                    RowLines* lines = nullptr, std::vector<LossyReading>* lossy = nullptr,
-                   int alarm = 0);
+                   int alarm = 0, RowRules rules = RowRules::Download);
 
 // True with the record filled, false when the row is unacceptable or absent. Only for callers
 // that need not tell those two apart; the download needs ReadRow.

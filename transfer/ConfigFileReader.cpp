@@ -1,3 +1,4 @@
+#include "transfer/ConfigCheck.h"
 #include "transfer/ConfigFile.h"
 #include "transfer/FieldRules.h"
 #include "transfer/Utf8Text.h"
@@ -20,6 +21,7 @@ constexpr int MODULE_MAX = 16;
 constexpr int CHANNEL_MIN = 1;
 constexpr int CHANNEL_MAX = 4;
 constexpr int RELAY_MAX = 8;
+constexpr int WORD_MAX = 0xFFFF;
 constexpr const char* CUT_MARK = "...";
 
 using Traits = std::istream::traits_type;
@@ -125,9 +127,23 @@ RowOutcome RealProblem(RowProblem* problem, int field, const std::string& text,
     return Refuse(problem, field, text, name + " is too large for single precision");
 }
 
-// The value rules, tested in the file's order; the record changes only when all pass.
-RowOutcome CheckRow(const std::array<Field, ROW_FIELDS>& fields, AlarmRecord& record,
-                    RowProblem* problem) {
+// A device's values: every word within 16 bits, any real that is a float.
+RowOutcome CheckDeviceValues(const std::array<Field, ROW_FIELDS>& fields, RowProblem* problem) {
+    for (const int f : {FIELD_MODE, FIELD_MODULE, FIELD_CHANNEL, FIELD_RELAY}) {
+        const std::string& text = fields[f - 1].text;
+        if (!Within(IntegerRule(text), 0, WORD_MAX))
+            return Refuse(problem, f, text, std::string(RowFieldName(f)) + " must be 0 to 65535");
+    }
+    for (const int f : {FIELD_TRIP_POINT, FIELD_DEADBAND}) {
+        float value = 0.0f;
+        if (const RealRuleResult real = RealRule(fields[f - 1].text, value); !RealAccepted(real, 0))
+            return RealProblem(problem, f, fields[f - 1].text, real, RowFieldName(f));
+    }
+    return RowOutcome::Row;
+}
+
+// A download's ranges, tested in the file's order.
+RowOutcome CheckDownloadRanges(const std::array<Field, ROW_FIELDS>& fields, RowProblem* problem) {
     auto text = [&fields](int f) -> const std::string& { return fields[f - 1].text; };
     const int mode = IntegerRule(text(FIELD_MODE));
     const int module = IntegerRule(text(FIELD_MODULE));
@@ -152,12 +168,26 @@ RowOutcome CheckRow(const std::array<Field, ROW_FIELDS>& fields, AlarmRecord& re
         return RealProblem(problem, FIELD_TRIP_POINT, text(FIELD_TRIP_POINT), trip, "trip point");
     if (!RealAccepted(band, mode))
         return RealProblem(problem, FIELD_DEADBAND, text(FIELD_DEADBAND), band, "deadband");
+    return RowOutcome::Row;
+}
 
+// The value rules; the record changes only when all pass.
+RowOutcome CheckRow(const std::array<Field, ROW_FIELDS>& fields, AlarmRecord& record,
+                    RowProblem* problem, RowRules rules) {
+    const RowOutcome outcome = rules == RowRules::Device ? CheckDeviceValues(fields, problem)
+                                                         : CheckDownloadRanges(fields, problem);
+    if (outcome != RowOutcome::Row)
+        return outcome;
+    auto text = [&fields](int f) -> const std::string& { return fields[f - 1].text; };
+    float tripPoint = 0.0f;
+    float deadband = 0.0f;
+    RealRule(text(FIELD_TRIP_POINT), tripPoint);
+    RealRule(text(FIELD_DEADBAND), deadband);
     // Only the low 16 bits are kept (-1 becomes 65535 for module and channel under mode 0).
-    record.mode = static_cast<WORD>(mode);
-    record.sourceModule = static_cast<WORD>(module);
-    record.sourceChannel = static_cast<WORD>(channel);
-    record.outputRelay = static_cast<WORD>(relay);
+    record.mode = static_cast<WORD>(IntegerRule(text(FIELD_MODE)));
+    record.sourceModule = static_cast<WORD>(IntegerRule(text(FIELD_MODULE)));
+    record.sourceChannel = static_cast<WORD>(IntegerRule(text(FIELD_CHANNEL)));
+    record.outputRelay = static_cast<WORD>(IntegerRule(text(FIELD_RELAY)));
     record.tripPoint = tripPoint;
     record.deadband = deadband;
     record.enunciateFaults = IntegerRule(text(FIELD_FAULTS)) != 0;
@@ -189,6 +219,7 @@ struct RowNotes {
     RowProblem* problem;
     std::vector<LossyReading>* lossy;
     int alarm;
+    RowRules rules;
 };
 
 RowOutcome ReadRowText(CharSource& in, AlarmRecord& record, const RowNotes& notes,
@@ -201,7 +232,7 @@ RowOutcome ReadRowText(CharSource& in, AlarmRecord& record, const RowNotes& note
     std::array<Field, ROW_FIELDS> fields;
     RowOutcome outcome = SplitRow(in, fields, notes.problem);
     if (outcome == RowOutcome::Row)
-        outcome = CheckRow(fields, record, notes.problem);
+        outcome = CheckRow(fields, record, notes.problem, notes.rules);
     if (outcome == RowOutcome::Row && notes.lossy)
         NoteLossyReadings(fields, record, notes.alarm, *notes.lossy);
     return outcome;
@@ -228,7 +259,7 @@ bool SkipFileHeader(std::istream& stream) {
 }
 
 RowOutcome ReadRow(std::istream& stream, AlarmRecord& record, RowProblem* problem, RowLines* lines,
-                   std::vector<LossyReading>* lossy, int alarm) {
+                   std::vector<LossyReading>* lossy, int alarm, RowRules rules) {
     if (lines)
         *lines = RowLines{};
     if (stream.eof())
@@ -239,7 +270,8 @@ RowOutcome ReadRow(std::istream& stream, AlarmRecord& record, RowProblem* proble
                       "read error)");
     CharSource in(stream);
     int blankLines = 0;
-    const RowOutcome outcome = ReadRowText(in, record, RowNotes{problem, lossy, alarm}, blankLines);
+    const RowOutcome outcome =
+        ReadRowText(in, record, RowNotes{problem, lossy, alarm, rules}, blankLines);
     if (lines)
         *lines = RowLines{blankLines, in.LineEnds()};
     return outcome;

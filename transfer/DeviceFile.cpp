@@ -1,7 +1,6 @@
 #include "transfer/DeviceFile.h"
 
 #include "transfer/AlarmTableReader.h"
-#include "transfer/ConfigFile.h"
 #include "transfer/RegisterMap.h"
 
 namespace {
@@ -13,7 +12,7 @@ std::string UploadStatus(int n) {
 } // namespace
 
 FileEnd WriteDeviceFile(CModbus& modbus, CTransferView& view, DWORD serial, CReplacingFile& file,
-                        bool showAlarms, bool blockReads, std::string& why) {
+                        bool showAlarms, bool blockReads, RealFormat format, std::string& why) {
     PrepareFileStream(file.Stream());
     WriteFileHeader(file.Stream(), serial);
     AlarmArrays alarm; // reused without clearing: a failed read repeats the previous values
@@ -22,7 +21,7 @@ FileEnd WriteDeviceFile(CModbus& modbus, CTransferView& view, DWORD serial, CRep
         if (showAlarms)
             view.SetStatus(UploadStatus(n));
         const bool read = reader.Read(n, alarm, &why);
-        WriteAlarmRow(file.Stream(), n, alarm.words, alarm.floats, alarm.faults);
+        WriteAlarmRow(file.Stream(), n, alarm.words, alarm.floats, alarm.faults, format);
         if (showAlarms)
             view.StepProgress();
         if (!read)
@@ -39,7 +38,7 @@ FileEnd WriteDeviceFile(CModbus& modbus, CTransferView& view, DWORD serial, CRep
 }
 
 DeviceFileResult WriteDeviceFileFor(CModbus& modbus, CTransferView& view, bool blockReads,
-                                    const FileForSerial& fileFor) {
+                                    const FileForSerial& fileFor, RealFormat format) {
     DeviceFileResult result;
     if (ReadSerialNumber(modbus, result.serial) != MODBUS_OK) {
         result.why = modbus.LastFailure();
@@ -56,6 +55,7 @@ DeviceFileResult WriteDeviceFileFor(CModbus& modbus, CTransferView& view, bool b
         result.why = file.Why();
         return result;
     }
-    result.end = WriteDeviceFile(modbus, view, result.serial, file, false, blockReads, result.why);
+    result.end =
+        WriteDeviceFile(modbus, view, result.serial, file, false, blockReads, format, result.why);
     return result;
 }

@@ -94,7 +94,7 @@ private:
     }
     UINT WriteRows(const std::vector<AlarmRecord>& rows);
     UINT BackUp();
-    std::string BackupPath(DWORD serial, std::string& why) const;
+    std::string BackupPath(DWORD serial, std::string& why);
     bool TellStopped(std::string& told);
     std::string SetEndCoil(WORD coil);
     bool Reconnect(std::string& why);
@@ -106,6 +106,7 @@ private:
     DownloadReport& m_report;
     bool m_abortOwed = false; // from the first write until an end coil was tried
     int m_written = 0;        // alarms whose writes all succeeded
+    CBackupClaim m_backupName;
 };
 
 // A new connection to the device, checked to be an ORX again. A cancel asked for before it
@@ -174,7 +175,7 @@ UINT CDownload::WriteRows(const std::vector<AlarmRecord>& rows) {
     return EndTransfer(m_view, m_modbus, RESULT_OK);
 }
 
-std::string CDownload::BackupPath(DWORD serial, std::string& why) const {
+std::string CDownload::BackupPath(DWORD serial, std::string& why) {
     if (m_options.requiredSerial && serial != *m_options.requiredSerial) {
         why = "the ORX has serial number " + std::to_string(serial) + ", not " +
               std::to_string(*m_options.requiredSerial);
@@ -183,7 +184,7 @@ std::string CDownload::BackupPath(DWORD serial, std::string& why) const {
     const BackupPlan& plan = m_options.backup;
     return plan.kind == BackupPlan::Kind::File
                ? plan.path
-               : NewBackupPath(plan.path, serial, std::time(nullptr));
+               : m_backupName.Claim(plan.path, serial, std::time(nullptr), why);
 }
 
 // The device's configuration as it is before the first write; RESULT_OK to go on.
@@ -204,7 +205,8 @@ UINT CDownload::BackUp() {
     }
     const DeviceFileResult backup = WriteDeviceFileFor(
         m_modbus, m_view, m_device.blockReads,
-        [this](DWORD serial, std::string& why) { return BackupPath(serial, why); });
+        [this](DWORD serial, std::string& why) { return BackupPath(serial, why); },
+        RealFormat::Exact);
     switch (backup.end) {
     case FileEnd::Complete:
         break;
@@ -213,14 +215,19 @@ UINT CDownload::BackUp() {
     case FileEnd::FileError:
         return Fail("Error writing to file!", nullptr, RESULT_FILE_ERROR,
                     NOTHING_WRITTEN + backup.path + ": " + backup.why);
-    case FileEnd::ReadFailed:
     case FileEnd::Refused:
+        if (m_backupName.Failed())
+            return Fail("Error writing to file!", nullptr, RESULT_FILE_ERROR,
+                        NOTHING_WRITTEN + backup.why);
+        [[fallthrough]];
+    case FileEnd::ReadFailed:
         return Fail("Error downloading!", nullptr, RESULT_DEVICE_ERROR,
                     NOTHING_WRITTEN + backup.why);
     }
+    m_backupName.Keep();
     m_report.backupPath = backup.path;
     if (std::string why; plan.kind == BackupPlan::Kind::Folder &&
-                         !PruneBackups(plan.path, backup.serial, plan.keep, why))
+                         !PruneBackups(plan.path, backup.serial, plan.keep, backup.path, why))
         m_report.warning = "old backups not removed: " + why;
     return RESULT_OK;
 }
@@ -234,7 +241,9 @@ UINT CDownload::Run() {
         return RefuseEmptyPath(m_view);
     // The whole file is read and checked before the device is contacted, so that a file
     // with any unacceptable row writes nothing at all.
-    const ConfigCheckResult file = CheckConfigFile(path);
+    const ConfigCheckResult file = m_options.requiredSerial
+                                       ? CheckBackupFile(path, *m_options.requiredSerial)
+                                       : CheckConfigFile(path);
     if (!file.fileError.empty())
         return Fail("Error opening file!", nullptr, RESULT_FILE_ERROR,
                     path + ": " + file.fileError);

@@ -1,6 +1,6 @@
 #include "transfer/DownloadRows.h"
 
-CDownloadRows::CDownloadRows(std::istream& file) : m_file(file) {
+CDownloadRows::CDownloadRows(std::istream& file, RowRules rules) : m_file(file), m_rules(rules) {
     SkipFileHeader(m_file);
     m_nextLine = HEADER_LINES + 1;
 }
@@ -12,7 +12,7 @@ bool CDownloadRows::More() const {
 RowOutcome CDownloadRows::Read(AlarmRecord& record, RowProblem* problem,
                                std::vector<LossyReading>* lossy) {
     RowLines lines;
-    const RowOutcome outcome = ReadRow(m_file, record, problem, &lines, lossy, Next());
+    const RowOutcome outcome = ReadRow(m_file, record, problem, &lines, lossy, Next(), m_rules);
     ++m_taken;
     m_rowLine = m_nextLine + lines.blankLines;
     m_nextLine += lines.lineEnds;

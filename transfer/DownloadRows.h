@@ -10,8 +10,8 @@
 
 class CDownloadRows {
 public:
-    // Skips the header at once.
-    explicit CDownloadRows(std::istream& file);
+    // Skips the header at once; each row is read by rules.
+    explicit CDownloadRows(std::istream& file, RowRules rules = RowRules::Download);
     CDownloadRows(const CDownloadRows&) = delete;
     CDownloadRows& operator=(const CDownloadRows&) = delete;
 
@@ -31,6 +31,7 @@ public:
 
 private:
     std::istream& m_file;
+    RowRules m_rules;
     int m_taken = 0;
     int m_nextLine = 0; // line of the next unread character
     int m_rowLine = 0;

@@ -4,12 +4,16 @@
 
 #include <cerrno>
 #include <cfloat>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <string>
 
 namespace {
 constexpr int DECIMAL_BASE = 10;
+// The least magnitude that rounds to infinity in single precision, halfway between FLT_MAX and
+// 2^128: 3.4028235e38, FLT_MAX's shortest text, lies above FLT_MAX and still means it.
+constexpr double FLOAT_OVERFLOW = (2.0 - 0x1p-24) * 0x1p127;
 
 bool IsClassicSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -27,6 +31,15 @@ std::size_t DigitsStart(std::string_view text) {
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         ++i;
     return i;
+}
+// The float nearest to a decimal text: the double nearest to it, rounded again, can miss by one
+// unit where the text lies next to the midpoint of two floats (-7.038531e-26). Texts that
+// from_chars does not take (leading white space or '+', hexadecimal) keep the double's float.
+float NearestFloat(const std::string& text, double number) {
+    float nearest = 0.0f;
+    const char* last = text.data() + text.size();
+    const std::from_chars_result read = std::from_chars(text.data(), last, nearest);
+    return read.ec == std::errc() && read.ptr == last ? nearest : static_cast<float>(number);
 }
 } // namespace
 
@@ -63,8 +76,8 @@ RealRuleResult RealRule(std::string_view text, float& value) {
         return RealRuleResult::NotNumber;
     // An overflow gives infinity too, but with ERANGE.
     const bool overflow = std::isinf(number) && errno == ERANGE;
-    if (overflow || (std::isfinite(number) && std::fabs(number) > FLT_MAX))
+    if (overflow || (std::isfinite(number) && std::fabs(number) >= FLOAT_OVERFLOW))
         return RealRuleResult::TooLarge;
-    value = static_cast<float>(number);
+    value = std::isfinite(number) ? NearestFloat(field, number) : static_cast<float>(number);
     return std::isfinite(number) ? RealRuleResult::Accepted : RealRuleResult::NotFinite;
 }

@@ -22,7 +22,8 @@ enum class RealRuleResult {
 
 // The strtod rule in the classic locale (leading white space, sign, fraction, exponent,
 // hexadecimal form, infinity and NaN), using up the whole text; an empty text gives 0. A
-// number is rounded to single precision; one beyond it has no float to stand for it.
+// number is rounded to single precision; one that would round to infinity has no float to
+// stand for it.
 // Infinity and NaN are told apart from finite values, since only an alarm that never trips
 // may hold them.
 RealRuleResult RealRule(std::string_view text, float& value);

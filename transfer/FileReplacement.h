@@ -19,7 +19,8 @@ bool MayReplace(const std::string& destination, std::string& why);
 
 enum class Created { Yes, NameTaken, Failed };
 // Creates path as a new, empty file that is to replace destination; where the system keeps
-// owner, group and permissions on the new file, it gets destination's.
+// owner, group and permissions on the new file, it gets destination's. An empty destination
+// makes a file of its own, as any new file.
 Created CreateFor(const std::string& path, const std::string& destination, std::string& why);
 
 // Puts the complete file at path in destination's place, on the disk before it returns.

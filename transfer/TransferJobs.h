@@ -25,7 +25,9 @@ struct DownloadOptions {
     // Made after the lock check and before the first write, as an upload writes a file; a
     // backup that cannot be made ends the download before anything is written.
     BackupPlan backup;
-    // With a backup: a device with another serial number is not written (a restore).
+    // A restore: the file is a backup of the device with this serial number, written back
+    // whole and as the device held it (CheckBackupFile), and a device with another serial
+    // number is not written.
     std::optional<DWORD> requiredSerial;
 };
 

@@ -52,7 +52,8 @@ UINT Upload(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view) 
         return FailTransfer(view, modbus, "Error uploading!", nullptr, RESULT_DEVICE_ERROR,
                             modbus.LastFailure());
     std::string why;
-    const FileEnd end = WriteDeviceFile(modbus, view, serial, file, true, device.blockReads, why);
+    const FileEnd end = WriteDeviceFile(modbus, view, serial, file, true, device.blockReads,
+                                        RealFormat::FourDecimals, why);
     return FinishUpload(view, modbus, end, path, why);
 }
 
@@ -62,13 +63,16 @@ UINT SiteBackup(const DeviceEndpoint& device, CModbus& modbus, CTransferView& vi
     if (const UINT reached = ReachOrx(view, modbus, device, "Upload Cancelled!");
         reached != RESULT_OK)
         return reached;
-    const DeviceFileResult backup =
-        WriteDeviceFileFor(modbus, view, device.blockReads, [&](DWORD read, std::string& why) {
+    // Exact, as every backup: the site's files are what puts a device back as it was.
+    const DeviceFileResult backup = WriteDeviceFileFor(
+        modbus, view, device.blockReads,
+        [&](DWORD read, std::string& why) {
             serial = read;
             why = claim ? claim(read) : std::string();
             const std::string name = "ORX-" + std::to_string(read) + ".csv";
             return why.empty() ? (std::filesystem::path(folder) / name).string() : std::string();
-        });
+        },
+        RealFormat::Exact);
     return FinishUpload(view, modbus, backup.end, backup.path, backup.why);
 }
 

@@ -4,7 +4,9 @@
 #include "DownloadFixture.h"
 #include "upload/ProgramRun.h"
 
+#include <cfloat>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstring>
 #include <limits>
@@ -86,18 +88,19 @@ protected:
 };
 
 // Every download, a restore too, backs the device up first and names the backup; restore puts
-// the newest back exactly; beyond the newest --keep a device's backups go, oldest first, also
-// among those of one second. Lossy readings are shown before anything is written.
+// the newest back bit for bit, also values no download takes; beyond the newest --keep a
+// device's backups go, oldest first, also among those of one second. Lossy readings are
+// shown before anything is written.
 TEST_F(CliDownload, DownloadWarnsAndBacksUpRestorePutsBackOldBackupsArePruned) {
     m_dir.Write("config.csv",
                 DOWNLOAD_FILE_HEADER + ("A" + DistinctRows(1, ALARM_COUNT).substr(1)));
     m_sim = std::make_unique<OrxSimulator>(); // alarms other than the file's
+    m_sim->SetAlarm(1, {7, 0, 65535, 9, 1e14f, FLT_MAX, true});
+    m_sim->SetAlarm(2, {1, 1, 0, 0, FLT_TRUE_MIN, -0.0f, false});
+    m_sim->SetAlarm(3, {2, 17, 5, 8, INFINITY, -NAN, true});
     const DeviceImage before = m_sim->Image();
     const std::string folder = m_dir.File("data/orx-config/backups/");
     std::filesystem::create_directories(folder);
-    const std::string old =
-        m_dir.Write("data/orx-config/backups/ORX-1234567-20000101-000000.csv", "");
-    const std::string other = m_dir.Write("data/orx-config/backups/ORX-7-20000101-000000.csv", "");
     const std::string port = std::to_string(m_sim->Port());
     std::vector<std::string> made;
     for (const std::vector<std::string>& args :
@@ -120,9 +123,67 @@ TEST_F(CliDownload, DownloadWarnsAndBacksUpRestorePutsBackOldBackupsArePruned) {
             EXPECT_EQ(m_sim->Image().faults, before.faults);
         }
     }
-    for (const auto& [path, kept] :
-         {std::pair{old, false}, {other, true}, {made[0], false}, {made[1], true}, {made[2], true}})
+    for (const auto& [path, kept] : {std::pair{made[0], false}, {made[1], true}, {made[2], true}})
         EXPECT_EQ(std::filesystem::exists(path), kept) << path;
+}
+
+// A restore writes nothing from a backup without all 32 rows or of another serial number and
+// names the next older backup that would do, passing over another device's; given, that one
+// is restored.
+TEST_F(CliDownload, RestoreRefusesAPartialOrForeignBackupAndNamesAnOlderOne) {
+    const std::string folder = "data/orx-config/backups/ORX-1234567-";
+    std::filesystem::create_directories(m_dir.File("data/orx-config/backups"));
+    m_file = m_dir.Write(folder + "20000101-000000.csv", FullFileText());
+    const std::string foreign =
+        std::regex_replace(FullFileText(), std::regex("1234567"), "7654321");
+    m_dir.Write(folder + "20000101-000001.csv", foreign);
+    const std::pair<std::string, std::string> newest[] = {
+        {DOWNLOAD_FILE_HEADER + DistinctRows(1, ALARM_COUNT - 1), "holds 31 alarm rows, not 32"},
+        {foreign, "is not of ORX 1234567: its line 3 is \"Serial Number: 7654321\""}};
+    const std::string older =
+        "\nNext older backup of ORX 1234567 that would do: made 2000-01-01 00:00:00, ";
+    for (const auto& [text, reason] : newest) {
+        m_dir.Write(folder + "29991231-235959.csv", text);
+        const ProgramRun run =
+            Run(Words("restore --yes --port " + std::to_string(m_sim->Port()) + " 127.0.0.1"));
+        EXPECT_EQ(run.status, static_cast<int>(RESULT_CONFIG_ERROR));
+        EXPECT_NE(run.err.find("(the backup " + reason + ")" + older + m_file + "\n"), npos)
+            << run.err;
+        EXPECT_TRUE(RequestsOf(*m_sim, FN_WRITE_MULTIPLE_REGISTERS).empty() &&
+                    m_sim->CoilEvents().empty());
+    }
+    EXPECT_EQ(Run(Args("restore --yes")).status, 0);
+    EXPECT_EQ(DistinctAlarmsOn(*m_sim), ALARM_COUNT);
+}
+
+// Claims of one second get names of their own; pruning keeps the backup just made whatever the
+// time in its name and counts and removes only regular files; a relative XDG_DATA_HOME is
+// ignored.
+TEST_F(CliDownload, BackupNamesPruningAndFolder) {
+    const std::string folder = m_dir.File("backups"), name = folder + "/ORX-7-";
+    const std::string named = name + "29991231-235958.csv";
+    std::filesystem::create_directories(named);
+    std::filesystem::create_symlink("missing", name + "29991231-235957.csv");
+    const std::string future = m_dir.Write("backups/ORX-7-29991231-235959.csv", "");
+    const std::string old = m_dir.Write("backups/ORX-7-20000101-000000.csv", "");
+    const std::string other = m_dir.Write("backups/ORX-8-20000101-000000.csv", "");
+    std::string why;
+    CBackupClaim first, second;
+    const std::string made = first.Claim(folder, 7, 0, why),
+                      plain = made.substr(0, made.size() - 4);
+    EXPECT_EQ(second.Claim(folder, 7, 0, why), plain + "-2.csv");
+    first.Keep();
+    EXPECT_TRUE(std::filesystem::exists(CBackupClaim().Claim(folder, 7, 0, why)));
+    EXPECT_FALSE(std::filesystem::exists(plain + "-3.csv")) << "an unkept claim is removed";
+    EXPECT_TRUE(PruneBackups(folder, 7, 2, made, why)) << why;
+    for (const auto& [path, kept] :
+         {std::pair{made, true}, {future, true}, {old, false}, {other, true}, {named, true}})
+        EXPECT_EQ(std::filesystem::exists(path), kept) << path;
+    EXPECT_TRUE(std::filesystem::is_symlink(name + "29991231-235957.csv"));
+
+    setenv("XDG_DATA_HOME", "relative/data", 1);
+    EXPECT_EQ(DefaultBackupFolder(),
+              std::string(getenv("HOME")) + "/.local/share/orx-config/backups");
 }
 
 // Ctrl-C, SIGTERM and SIGHUP cancel alike: the alarm being written is finished and the abort

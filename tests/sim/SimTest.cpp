@@ -398,7 +398,7 @@ TEST(OrxSimProcess, PastItsOpenFilesRefusesAClientAtOnceAndServesAgainWhenFilesA
 // Exit codes before serving: 66 for a configuration that cannot be opened, 65 for a bad row.
 TEST(OrxSimProcess, FailuresBeforeServingHaveTheirOwnExitCodes) {
     const ScratchDir dir;
-    const std::string bad = dir.Write("bad.csv", HEADER + "1,7,2,1,0,0,0,0\n"),
+    const std::string bad = dir.Write("bad.csv", HEADER + "1,70000,2,1,0,0,0,0\n"),
                       folder = dir.File("folder"), fifo = dir.File("fifo");
     ASSERT_EQ(mkdir(folder.c_str(), S_IRWXU), 0);
     ASSERT_EQ(mkfifo(fifo.c_str(), S_IRUSR | S_IWUSR), 0);
@@ -408,21 +408,22 @@ TEST(OrxSimProcess, FailuresBeforeServingHaveTheirOwnExitCodes) {
 }
 
 // A short file leaves the alarms after it disabled and zero and the serial the device's own;
-// a bad row and an unwritable path are reported and change nothing.
+// values no download takes load as a device holds them; a bad row and an unwritable path are
+// reported and change nothing.
 TEST(SimConfigFile, ShortAndBadFiles) {
     const ScratchDir dir;
-    const std::string path = dir.Write("config.csv", HEADER + "1,1,2,1,0,5.0000,1.0000,1\n");
+    const std::string path = dir.Write("config.csv", HEADER + "1,7,0,1,9,5.0000,1e14,1\n");
     const DeviceImage before = DefaultDeviceImage();
     DeviceImage image = before;
     std::string error;
     ASSERT_EQ(LoadConfigFile(path, image, error), ConfigLoad::Loaded) << error;
-    EXPECT_EQ(GetAlarm(image, 1), (AlarmRecord{1, 2, 1, 0, 5.0f, 1.0f, true}));
+    EXPECT_EQ(GetAlarm(image, 1), (AlarmRecord{7, 0, 1, 9, 5.0f, 1e14f, true}));
     for (int n = 2; n <= ALARM_COUNT; ++n)
         EXPECT_EQ(GetAlarm(image, n), AlarmRecord{}) << "alarm " << n;
     EXPECT_EQ(image.serial, DEFAULT_SIM_SERIAL);
 
     image = before;
-    std::ofstream(path, std::ios::app) << "2,1,1,1,0,5.0000,1.0000,0\n";
+    std::ofstream(path, std::ios::app) << "2,1,65536,1,0,5.0000,1.0000,0\n";
     EXPECT_EQ(LoadConfigFile(path, image, error), ConfigLoad::BadRow);
     EXPECT_NE(error.find("row 2, line 7: field 3"), std::string::npos) << error;
     EXPECT_EQ(image, before);

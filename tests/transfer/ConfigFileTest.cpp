@@ -5,9 +5,12 @@
 #include "transfer/FieldRules.h"
 
 #include <array>
+#include <bit>
+#include <cfloat>
 #include <climits>
 #include <clocale>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -75,10 +78,12 @@ struct Fields {
     }
 };
 
-std::pair<AlarmRecord, RowProblem> Read(const Fields& f, RowOutcome expected = RowOutcome::Row) {
+std::pair<AlarmRecord, RowProblem> Read(const Fields& f, RowOutcome expected = RowOutcome::Row,
+                                        RowRules rules = RowRules::Download) {
     std::istringstream in(f.Text());
     std::pair<AlarmRecord, RowProblem> r;
-    EXPECT_EQ(ReadRow(in, r.first, &r.second), expected) << f.Text() << r.second.rule;
+    EXPECT_EQ(ReadRow(in, r.first, &r.second, nullptr, nullptr, 0, rules), expected)
+        << f.Text() << r.second.rule;
     return r;
 }
 
@@ -155,7 +160,7 @@ TEST(FieldRules, IntegerAndRealTexts) {
     float value = 0.0f;
     for (const std::string& text : {"1.5\r"s, "-"s, "1,5"s, "1.5\0"s, "1e"s})
         EXPECT_EQ(RealRule(text, value), RealRuleResult::NotNumber) << text;
-    for (const char* text : {"1e39", "-1e39", "1e400", "-1e400"})
+    for (const char* text : {"1e39", "-1e39", "1e400", "-1e400", "3.40282357e38"})
         EXPECT_EQ(RealRule(text, value), RealRuleResult::TooLarge) << text;
     // NaN and infinity keep their value and sign, for the alarms that may hold them.
     for (const char* text : {"nan", "-nan", "inf", "-inf"}) {
@@ -359,6 +364,30 @@ TEST(AlarmRow, ExactBytes) {
                  std::invalid_argument);
     EXPECT_EQ(AlarmRegisterAddress(ALARM_COUNT) + ALARM_STRIDE - 1, 3255); // the last register
     EXPECT_EQ(AlarmFlagAddress(ALARM_COUNT), 3031);
+}
+
+// A backup's reals are the shortest texts that read back as the same 32 bits, each within the
+// field limit: huge, tiny, denormal, negative zero, the longest; NaN and infinity as ever. A
+// restore reads any 16-bit word, but no more.
+TEST(AlarmRow, ExactRealsReadBackBitForBit) {
+    const auto Bits = [](float value) { return std::bit_cast<std::uint32_t>(value); };
+    for (const float real :
+         {1e14f, FLT_MAX, FLT_TRUE_MIN, -FLT_MIN, -0.0f, 0.1f, 3.0e-39f, 16777215.0f,
+          1.0f + FLT_EPSILON, -1.17549421e-38f, -7.038531e-26f, INFINITY, -NAN}) {
+        std::stringstream row;
+        WriteAlarmRow(row, 1, {7, 0, 65535, 9, real, -real, true}, RealFormat::Exact);
+        AlarmRecord r;
+        ASSERT_EQ(ReadRow(row, r, nullptr, nullptr, nullptr, 0, RowRules::Device), RowOutcome::Row);
+        EXPECT_EQ(std::pair(Bits(r.tripPoint), Bits(r.deadband)),
+                  std::pair(Bits(real), Bits(-real)))
+            << row.str();
+    }
+    EXPECT_EQ(Written([](std::ostream& o) {
+                  WriteAlarmRow(o, 2, {2, 4, 2, 5, 1e14f, -0.0f, false}, RealFormat::Exact);
+              }),
+              "2,2,4,2,5,1e+14,-0,0\n");
+    EXPECT_EQ(Read(Fields(RELAY, "65536"), RowOutcome::Unacceptable, RowRules::Device).second.rule,
+              "output relay must be 0 to 65535");
 }
 
 // Under a comma locale (C++ always, the C library's where one is installed) the file is

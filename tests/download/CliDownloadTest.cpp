@@ -7,9 +7,7 @@
 #include <cfloat>
 #include <chrono>
 #include <cmath>
-#include <csignal>
 #include <cstring>
-#include <limits>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <pty.h>
@@ -21,22 +19,31 @@ constexpr int SLOW_REPLY_MS = 40; // an alarm's writes outlast the wait for an a
 constexpr auto CANCEL_LIMIT = std::chrono::seconds(2); // the connect alone may last 5 s
 constexpr auto npos = std::string::npos;
 constexpr std::size_t ALARMS_BEFORE_INTERRUPT = 2;
+const std::string BYTE_ORDER_MARK = "\xEF\xBB\xBF";
 
 // Alarms begun: each begins with the write of its words.
 std::size_t AlarmsBegun(const OrxSimulator& sim) {
-    std::size_t count = 0;
-    for (const RequestSummary& r : RequestsOf(sim, FN_WRITE_MULTIPLE_REGISTERS))
-        count += r.quantity == ALARM_WORD_COUNT ? 1 : 0;
-    return count;
+    return std::ranges::count(RequestsOf(sim, FN_WRITE_MULTIPLE_REGISTERS), ALARM_WORD_COUNT,
+                              &RequestSummary::quantity);
 }
 
-// Words of a command line, separated by single spaces.
+// A device that holds nothing but an identity, one of its options changed.
+template <typename T>
+SimulatorOptions ZeroedWith(T SimulatorOptions::*option, std::type_identity_t<T> value) {
+    SimulatorOptions options = ZeroedDevice();
+    options.*option = value;
+    return options;
+}
+
+// The options naming a device on loopback at port.
+std::string At(unsigned port) {
+    return " --port " + std::to_string(port) + " 127.0.0.1";
+}
+
+// Words of a command line, separated by spaces.
 std::vector<std::string> Words(const std::string& line) {
-    std::vector<std::string> words;
     std::istringstream in(line);
-    for (std::string word; std::getline(in, word, ' ');)
-        words.push_back(word);
-    return words;
+    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
 }
 
 class CliDownload : public ::testing::Test {
@@ -47,11 +54,6 @@ protected:
                 const std::string& program = ORX_TRANSFER_PATH) {
         return SpawnProgram(args, m_outPath, m_errPath, program);
     }
-    ProgramRun Finish(pid_t pid) { return FinishProgram(pid, m_outPath, m_errPath); }
-    ProgramRun Run(const std::vector<std::string>& args,
-                   const std::string& program = ORX_TRANSFER_PATH) {
-        return Finish(Start(args, program));
-    }
     // Polls until reached() or a generous limit, to interrupt the program at a known point.
     static void WaitUntil(const std::function<bool()>& reached) {
         const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -59,13 +61,12 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 
-    // A program blocked for good (in opening a FIFO) is killed after WaitUntil's limit and
-    // fails the test instead of hanging it.
-    ProgramRun RunBounded(const std::vector<std::string>& args, const std::string& program) {
-        const pid_t pid = Start(args, program);
-        int status = 0;
+    // A program blocked for good (in opening a FIFO, or on output nobody reads) is killed after
+    // WaitUntil's limit and fails the test instead of hanging it. Not started: status -1.
+    ProgramRun Finish(pid_t pid) {
+        int status = -1;
         bool ended = false;
-        WaitUntil([&] { return ended = waitpid(pid, &status, WNOHANG) == pid; });
+        WaitUntil([&] { return ended = pid <= 0 || waitpid(pid, &status, WNOHANG) == pid; });
         if (!ended) {
             kill(pid, SIGKILL);
             waitpid(pid, &status, 0);
@@ -74,10 +75,14 @@ protected:
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(m_outPath),
                 ReadText(m_errPath)};
     }
+    ProgramRun Run(const std::vector<std::string>& args,
+                   const std::string& program = ORX_TRANSFER_PATH) {
+        return Finish(Start(args, program));
+    }
 
     // The words of line, then the simulator's address and the file.
     std::vector<std::string> Args(const std::string& line) const {
-        return Words(line + " --port " + std::to_string(m_sim->Port()) + " 127.0.0.1 " + m_file);
+        return Words(line + At(m_sim->Port()) + " " + m_file);
     }
 
     ScratchDir m_dir;
@@ -100,12 +105,9 @@ TEST_F(CliDownload, DownloadWarnsAndBacksUpRestorePutsBackOldBackupsArePruned) {
     m_sim->SetAlarm(3, {2, 17, 5, 8, INFINITY, -NAN, true});
     const DeviceImage before = m_sim->Image();
     const std::string folder = m_dir.File("data/orx-config/backups/");
-    std::filesystem::create_directories(folder);
-    const std::string port = std::to_string(m_sim->Port());
     std::vector<std::string> made;
     for (const std::vector<std::string>& args :
-         {Args("download --yes --keep 2"),
-          {"restore", "--yes", "--keep", "2", "--port", port, "127.0.0.1"},
+         {Args("download --yes --keep 2"), Words("restore --yes --keep 2" + At(m_sim->Port())),
           Args("download --yes --keep 2")}) {
         const ProgramRun run = Run(args);
         ASSERT_EQ(run.status, 0) << run.err;
@@ -116,12 +118,8 @@ TEST_F(CliDownload, DownloadWarnsAndBacksUpRestorePutsBackOldBackupsArePruned) {
             EXPECT_NE(run.err.find("warning: row 1, line 6: field 1 (alarm number) \"A\" ignored: "
                                    "the row configures alarm 1\nConnecting to ORX..."),
                       npos);
-            EXPECT_NE(run.err.find("Download Complete!"), npos) << run.err;
         }
-        if (made.size() == 2) {
-            EXPECT_EQ(m_sim->Image().alarmRegisters, before.alarmRegisters);
-            EXPECT_EQ(m_sim->Image().faults, before.faults);
-        }
+        EXPECT_TRUE(made.size() != 2 || m_sim->Image() == before) << "restored bit for bit";
     }
     for (const auto& [path, kept] : {std::pair{made[0], false}, {made[1], true}, {made[2], true}})
         EXPECT_EQ(std::filesystem::exists(path), kept) << path;
@@ -144,8 +142,7 @@ TEST_F(CliDownload, RestoreRefusesAPartialOrForeignBackupAndNamesAnOlderOne) {
         "\nNext older backup of ORX 1234567 that would do: made 2000-01-01 00:00:00, ";
     for (const auto& [text, reason] : newest) {
         m_dir.Write(folder + "29991231-235959.csv", text);
-        const ProgramRun run =
-            Run(Words("restore --yes --port " + std::to_string(m_sim->Port()) + " 127.0.0.1"));
+        const ProgramRun run = Run(Words("restore --yes" + At(m_sim->Port())));
         EXPECT_EQ(run.status, static_cast<int>(RESULT_CONFIG_ERROR));
         EXPECT_NE(run.err.find("(the backup " + reason + ")" + older + m_file + "\n"), npos)
             << run.err;
@@ -192,9 +189,8 @@ TEST_F(CliDownload, SignalsFinishTheAlarmAndSetTheAbortCoil) {
     for (const std::vector<int>& signals :
          {std::vector{SIGINT}, {SIGTERM}, {SIGHUP}, {SIGINT, SIGINT}}) {
         SCOPED_TRACE(::testing::PrintToString(signals));
-        SimulatorOptions options = ZeroedDevice();
-        options.delayMs = SLOW_REPLY_MS;
-        m_sim = std::make_unique<OrxSimulator>(options);
+        m_sim =
+            std::make_unique<OrxSimulator>(ZeroedWith(&SimulatorOptions::delayMs, SLOW_REPLY_MS));
         const pid_t pid = Start(Args("download --yes --no-backup"));
         ASSERT_GT(pid, 0);
         WaitUntil([&] { return AlarmsBegun(*m_sim) >= ALARMS_BEFORE_INTERRUPT; });
@@ -202,13 +198,11 @@ TEST_F(CliDownload, SignalsFinishTheAlarmAndSetTheAbortCoil) {
             kill(pid, signal); // acknowledged at once, so the next one is not merged with it
             WaitUntil([&] { return ReadText(m_errPath).find("Cancelling after alarm ") != npos; });
         }
-        const ProgramRun run = Finish(pid);
-
-        EXPECT_EQ(run.status, signals.size() > 1 ? EXIT_INTERRUPTED : int(RESULT_CANCELLED))
-            << run.err;
+        EXPECT_EQ(Finish(pid).status,
+                  signals.size() > 1 ? EXIT_INTERRUPTED : int(RESULT_CANCELLED));
         const std::vector<CoilEvent> coils = m_sim->CoilEvents();
-        ASSERT_FALSE(coils.empty());
-        EXPECT_EQ(coils.back(), (CoilEvent{COIL_DOWNLOAD_ABORTED, COIL_ON}));
+        EXPECT_EQ(coils.empty() ? CoilEvent{} : coils.back(),
+                  (CoilEvent{COIL_DOWNLOAD_ABORTED, COIL_ON}));
         EXPECT_LT(AlarmsBegun(*m_sim), static_cast<std::size_t>(ALARM_COUNT));
         EXPECT_EQ(coils.size(), AlarmsBegun(*m_sim) + 1) << "every alarm begun got its faults coil";
     }
@@ -216,8 +210,7 @@ TEST_F(CliDownload, SignalsFinishTheAlarmAndSetTheAbortCoil) {
 
 TEST_F(CliDownload, CtrlCWhileConnectingCancelsAtOnce) {
     const UnansweredPort unanswered;
-    const pid_t pid = Start(
-        {"download", "--yes", "--port", std::to_string(unanswered.Port()), "127.0.0.1", m_file});
+    const pid_t pid = Start(Words("download --yes" + At(unanswered.Port()) + " " + m_file));
     ASSERT_GT(pid, 0);
     WaitUntil([&] { return ReadText(m_errPath).find("Connecting to ORX...") != npos; });
     const auto interrupted = std::chrono::steady_clock::now();
@@ -225,7 +218,6 @@ TEST_F(CliDownload, CtrlCWhileConnectingCancelsAtOnce) {
     const ProgramRun run = Finish(pid);
     EXPECT_LT(std::chrono::steady_clock::now() - interrupted, CANCEL_LIMIT);
     EXPECT_EQ(run.status, static_cast<int>(RESULT_CANCELLED)) << run.err;
-    EXPECT_NE(run.err.find("Download Cancelled!"), npos) << run.err;
 }
 
 // A closed pipe for standard output and error ends no transfer half-way: the download sets its
@@ -237,7 +229,7 @@ TEST_F(CliDownload, AClosedPipeEndsNoTransfer) {
         std::optional<CoilEvent> newCoil; // the last of those the program set
     } cases[] = {
         {Args("download --yes --no-backup"), CoilEvent{COIL_DOWNLOAD_COMPLETE, COIL_ON}},
-        {Words("upload --port " + std::to_string(m_sim->Port()) + " 127.0.0.1 " + up), {}},
+        {Words("upload" + At(m_sim->Port()) + " " + up), {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args[0]);
@@ -245,9 +237,8 @@ TEST_F(CliDownload, AClosedPipeEndsNoTransfer) {
         int pipeFds[2];
         ASSERT_EQ(pipe(pipeFds), 0);
         close(pipeFds[0]);
-        const ProgramRun run = FinishProgram(SpawnProgram(c.args, pipeFds[1]), "/dev/null", "");
+        EXPECT_EQ(FinishProgram(SpawnProgram(c.args, pipeFds[1]), "/dev/null", "").status, 0);
         close(pipeFds[1]);
-        EXPECT_EQ(run.status, 0);
         const std::vector<CoilEvent> coils = m_sim->CoilEvents();
         EXPECT_EQ(coils.size() > coilsBefore ? std::optional(coils.back()) : std::nullopt,
                   c.newCoil);
@@ -260,8 +251,7 @@ TEST_F(CliDownload, AClosedPipeEndsNoTransfer) {
 // at once, whatever it waits for (here: output nobody reads).
 TEST_F(CliDownload, AnInterruptOutsideATransferEndsTheProgramAtOnce) {
     int pipeFds[2];
-    ASSERT_EQ(pipe(pipeFds), 0);
-    fcntl(pipeFds[1], F_SETFL, O_NONBLOCK);
+    ASSERT_EQ(pipe2(pipeFds, O_NONBLOCK), 0);
     const std::string filler(4096, 'x');
     while (write(pipeFds[1], filler.data(), filler.size()) > 0) {
     }
@@ -272,20 +262,13 @@ TEST_F(CliDownload, AnInterruptOutsideATransferEndsTheProgramAtOnce) {
         SCOPED_TRACE(line);
         const pid_t pid = SpawnProgram(Words(line), pipeFds[1]);
         ASSERT_GT(pid, 0);
-        const auto watched = [pid] { // the interrupts are blocked once the watch has them
+        WaitUntil([pid] { // the interrupts are blocked once the watch has them
             const std::string status = ReadText("/proc/" + std::to_string(pid) + "/status");
             const std::size_t mask = status.find("SigBlk:");
             return mask != npos && std::stoull(status.substr(mask + 7), nullptr, 16) & 2;
-        };
-        WaitUntil(watched);
+        });
         kill(pid, signal);
-        int status = 0;
-        WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; });
-        const bool ended = kill(pid, SIGKILL) != 0; // a hung program is ended, not waited for
-        if (!ended)
-            waitpid(pid, &status, 0);
-        EXPECT_TRUE(ended);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == EXIT_INTERRUPTED) << status;
+        EXPECT_EQ(Finish(pid).status, EXIT_INTERRUPTED);
     }
     close(pipeFds[0]);
     close(pipeFds[1]);
@@ -311,28 +294,21 @@ TEST_F(CliDownload, OnlyYesOnTheTerminalDownloads) {
     EXPECT_EQ(DistinctAlarmsOn(*m_sim), ALARM_COUNT);
 }
 
-// The options of the three programs, each run as a user runs it: usage errors, --version,
-// a host name, --timeout, -q, a trace, and the JSON reports read back.
+// The options of the three programs, each run as a user runs it (their --version is a test of
+// its own): usage errors, a host name, --timeout, -q, a trace, and the JSON reports read back.
 TEST_F(CliDownload, ProgramOptions) {
-    SimulatorOptions stalling = ZeroedDevice();
-    stalling.stallAfter = 0;
-    const OrxSimulator silent(stalling);
+    const OrxSimulator silent(ZeroedWith(&SimulatorOptions::stallAfter, 0));
     OrxSimulator nan; // a download would refuse alarm 3
-    nan.SetAlarm(3, {2, 4, 2, 5, std::numeric_limits<float>::quiet_NaN(), 1.25f, true});
-    SimulatorOptions ten = ZeroedDevice(); // HOST is read as upload reads it: 010 is ten
-    ten.listenAddress = "127.0.0.10";
-    const OrxSimulator tenth(ten);
-    SimulatorOptions dropping = ZeroedDevice();
-    dropping.dropAfter = 4; // identity and the three reads of alarm 1
-    const OrxSimulator dropped(dropping);
-    const std::string refusing = " --port " + std::to_string(RefusingPort()) + " 127.0.0.1";
-    const std::string port = std::to_string(m_sim->Port());
-    const std::string at = " --port " + port + " 127.0.0.1 ";
-    const std::string to = at + m_file;
-    const std::string stalled = " --timeout 50 --port " + std::to_string(silent.Port());
+    nan.SetAlarm(3, {2, 4, 2, 5, NAN, 1.25f, true});
+    // HOST is read as upload reads it: 010 is ten.
+    const OrxSimulator tenth(ZeroedWith(&SimulatorOptions::listenAddress, "127.0.0.10"));
+    // It drops the connection after the identity and alarm 1's three reads.
+    const OrxSimulator dropped(ZeroedWith(&SimulatorOptions::dropAfter, 4));
+    const std::string refusing = At(RefusingPort()), port = std::to_string(m_sim->Port());
+    const std::string at = At(m_sim->Port()) + " ", to = at + m_file;
+    const std::string stalled = " --timeout 50" + At(silent.Port());
     const std::string bad = m_dir.Write("bad.csv", DOWNLOAD_FILE_HEADER + "1,1,1,1,0,0,0,0\n");
-    const std::string up = " " + m_dir.File("up.csv");
-    const std::string atUp = " --port " + port + " 127.0.0.1" + up;
+    const std::string up = " " + m_dir.File("up.csv"), atUp = At(m_sim->Port()) + up;
     const std::string no = " " + m_dir.File("no/file");
     // The input under other names: a "./" spelling and a hard link.
     const std::string dotted = " " + m_dir.File(".") + "/config.csv";
@@ -340,70 +316,64 @@ TEST_F(CliDownload, ProgramOptions) {
     ASSERT_EQ(link(m_file.c_str(), linked.c_str() + 1), 0);
     const std::string fifo = " " + m_dir.File("fifo"); // without a reader: opening it blocks
     ASSERT_EQ(mkfifo(fifo.c_str() + 1, S_IRUSR | S_IWUSR), 0);
-    const std::string site = "orx-transfer backup --into " + m_dir.File("site");
+    const std::string site = "backup --into " + m_dir.File("site");
     const std::string big = " " + m_dir.Write("big.txt", std::string(1024 * 1024 + 1, '#'));
     const std::string longName = std::string(60, 'x') + ".invalid";
     const std::string hosts =
-        " --hosts " + m_dir.Write("hosts.txt", "\xEF\xBB\xBF"
-                                               "127.0.0.1 : " +
-                                                   port + "\n" + longName + "\n\x01\xff.invalid\n");
+        " --hosts " + m_dir.Write("hosts.txt", BYTE_ORDER_MARK + "127.0.0.1 : " + port + "\n" +
+                                                   longName + "\n\x01\xff.invalid\n");
     const int DEVICE = RESULT_DEVICE_ERROR, FILE = RESULT_FILE_ERROR, USAGE = EXIT_USAGE;
     const struct {
-        std::string line; // the program's name and its arguments
+        std::string line; // arguments of orx-transfer, or a program's name and its arguments
         int status;
         std::string text; // found in stdout or stderr
     } cases[] = {
         {"orx-transfer", USAGE, "usage: orx-transfer"},
-        {"orx-transfer upload 127.0.0.1", USAGE, "FILE"},
-        {"orx-transfer upload --port 0 127.0.0.1" + up, USAGE, "--port"},
-        {"orx-transfer upload --port 70000 127.0.0.1" + up, USAGE, "--port"},
-        {"orx-transfer upload --timeout 0 127.0.0.1" + up, USAGE, "--timeout"},
-        {"orx-transfer upload --bogus 127.0.0.1" + up, USAGE, "--bogus"},
-        {"orx-transfer upload 1.2.3" + up, USAGE, "not an IPv4 address"},
-        {"orx-transfer verify no-such-host.invalid" + up, USAGE, "no IPv4 address"},
-        {"orx-transfer download" + to, USAGE, "not on a terminal: give --yes"},
-        {"orx-transfer download --backup" + up + " --no-backup 127.0.0.1" + up, USAGE,
-         "--no-backup"},
-        {"orx-transfer restore 127.0.0.1", USAGE, "not on a terminal: give --yes"},
-        {"orx-transfer backup 127.0.0.1", USAGE, "--into"},
-        {"orx-transfer backup --into " + m_dir.File("") + " 127.0.0.1:0", USAGE, "not a port"},
-        {"orx-transfer backup --into " + m_dir.File("") + " 127.0.0.1:5o2", USAGE, "not a port"},
-        {"orx-transfer --help", 0, "download"},
-        {"orx-transfer --version", 0, "orx-transfer 1.0.00 ("},
-        {"orx-transfer upload --port " + std::to_string(nan.Port()) + " 127.0.0.1" + up, 0,
-         "Uploading Alarm 32/32...\nUpload Complete!\nwarning: a download would refuse row 3, "
-         "line 8: field 6 (trip point) \"nan\": trip point must be finite when mode is not 0\n"},
-        {"orx-transfer upload" + refusing + up, DEVICE,
+        {"upload 127.0.0.1", USAGE, "FILE"},
+        {"upload --port 0 127.0.0.1" + up, USAGE, "--port"},
+        {"upload --port 70000 127.0.0.1" + up, USAGE, "--port"},
+        {"upload --timeout 0 127.0.0.1" + up, USAGE, "--timeout"},
+        {"upload --bogus 127.0.0.1" + up, USAGE, "--bogus"},
+        {"upload 1.2.3" + up, USAGE, "not an IPv4 address"},
+        {"verify no-such-host.invalid" + up, USAGE, "no IPv4 address"},
+        {"download" + to, USAGE, "not on a terminal: give --yes"},
+        {"download --backup" + up + " --no-backup 127.0.0.1" + up, USAGE, "--no-backup"},
+        {"restore 127.0.0.1", USAGE, "not on a terminal: give --yes"},
+        {"backup 127.0.0.1", USAGE, "--into"},
+        {site + " 127.0.0.1:0", USAGE, "not a port"},
+        {site + " 127.0.0.1:5o2", USAGE, "not a port"},
+        {"--help", 0, "download"},
+        {"upload" + At(nan.Port()) + up, 0,
+         "Upload Complete!\nwarning: a download would refuse row 3, line 8: field 6 (trip point)"},
+        {"upload" + refusing + up, DEVICE,
          "Connecting to ORX...\nError connecting to ORX! (127.0.0.1:"},
-        {"orx-transfer verify" + refusing + " " + m_file, DEVICE, "Error connecting to ORX!"},
-        {"orx-transfer verify" + refusing + no, 2, ""},
-        {"orx-transfer verify --port " + std::to_string(tenth.Port()) + " 127.0.0.010 " + m_file,
+        {"verify" + refusing + no, 2, ""},
+        {"verify --port " + std::to_string(tenth.Port()) + " 127.0.0.010 " + m_file,
          RESULT_DIFFERENT, "The device differs from the file."},
-        {"orx-transfer verify --port " + std::to_string(dropped.Port()) + " 127.0.0.1 " + m_file,
-         DEVICE,
+        {"verify" + At(dropped.Port()) + " " + m_file, DEVICE,
          "Error reading alarm 2 from the ORX! (read input registers 3008 x4: the device "
          "closed the connection)\n"},
-        {"orx-transfer upload" + stalled + " 127.0.0.1" + up, DEVICE,
+        {"upload" + stalled + up, DEVICE,
          "This is not an ORX! (read input registers 3495 x4: no reply within 50 ms)\n"},
-        {"orx-transfer verify --trace -" + stalled + " 127.0.0.1 " + m_file, DEVICE,
+        {"verify --trace -" + stalled + " " + m_file, DEVICE,
          " us | read input registers 3495 x4 | identity | 01 04 0D A7 00 04 | - | 1001 Modbus "
          "TCP/IP: socket error: no reply within 50 ms\n"},
-        {"orx-transfer download --yes" + at + bad, RESULT_CONFIG_ERROR,
+        {"download --yes" + at + bad, RESULT_CONFIG_ERROR,
          "Configuration Error! (row 1, line 6: field 3 (source module) \"1\": source module must "
          "be 2 to 16 when mode is not 0)"},
-        {"orx-transfer download --yes --backup" + no + to, FILE,
+        {"download --yes --backup" + no + to, FILE,
          "Error writing to file! (no backup, nothing written:" + no},
-        {"orx-transfer upload --trace" + no + " 127.0.0.1" + up, FILE, "cannot write the trace"},
-        {"orx-transfer verify --trace " + m_file + to, USAGE,
+        {"upload --trace" + no + " 127.0.0.1" + up, FILE, "cannot write the trace"},
+        {"verify --trace " + m_file + to, USAGE,
          "--trace " + m_file + " and FILE " + m_file + " are one file"},
-        {"orx-transfer download --yes --backup" + dotted + to, USAGE,
+        {"download --yes --backup" + dotted + to, USAGE,
          "--backup" + dotted + " and FILE " + m_file + " are one file"},
-        {"orx-transfer upload --trace" + linked + to, USAGE, "--trace" + linked + " and FILE"},
-        {"orx-transfer download --yes --trace none.txt --backup ./none.txt" + to, USAGE,
+        {"upload --trace" + linked + to, USAGE, "--trace" + linked + " and FILE"},
+        {"download --yes --trace none.txt --backup ./none.txt" + to, USAGE,
          "--trace none.txt and --backup ./none.txt are one file"},
         {site + " --trace " + m_file + " --hosts" + dotted, USAGE, "and --hosts" + dotted},
-        {"orx-transfer upload --trace" + fifo + atUp, FILE, fifo + ": not a regular file"},
-        {"orx-transfer upload --trace /dev/null" + atUp, 0, "Upload Complete!"},
+        {"upload --trace" + fifo + atUp, FILE, fifo + ": not a regular file"},
+        {"upload --trace /dev/null" + atUp, 0, "Upload Complete!"},
         {site + " --hosts" + fifo, FILE, fifo + ": not a regular file"},
         {site + " --hosts /dev/zero", FILE, "not a regular file"},
         {site + " --hosts " + m_dir.File(""), FILE, "a folder"},
@@ -414,11 +384,8 @@ TEST_F(CliDownload, ProgramOptions) {
         {site + hosts, DEVICE, "(no IPv4 address for host name " + longName + ")\n"},
         {site + hosts, DEVICE, "(no IPv4 address for host name \\x01\\xff.invalid)\n"},
         {"orx-sim --save" + fifo, USAGE, fifo + ": not a regular file"},
-        {"orx-sim --version", 0, "orx-sim 1.0.00 ("},
         {"orx-sim --help", 0, "--fail-write"},
-        {"orx-sim --port 65536", USAGE, "--port"},
 #ifdef ORX_CONFIG_PATH
-        {"orx-config --version", 0, "orx-config 1.0.00 ("},
         {"orx-config --host 1.2.3", USAGE, "--host"},
         {"orx-config --timeout x", USAGE, "--timeout"},
         {"orx-config --trace" + no, 2, "cannot write the trace"},
@@ -432,8 +399,9 @@ TEST_F(CliDownload, ProgramOptions) {
                                     : args[0] == "orx-config" ? ORX_CONFIG_PATH
 #endif
                                                               : ORX_TRANSFER_PATH;
-        args.erase(args.begin());
-        const ProgramRun run = RunBounded(args, program);
+        if (args[0].starts_with("orx-"))
+            args.erase(args.begin());
+        const ProgramRun run = Run(args, program);
         EXPECT_EQ(run.status, c.status) << run.err;
         EXPECT_NE((run.out + run.err).find(c.text), npos) << run.out << run.err;
     }
@@ -441,7 +409,6 @@ TEST_F(CliDownload, ProgramOptions) {
     const ProgramRun quiet =
         Run(Words("upload -q --trace " + trace + " --port " + port + " localhost" + up));
     EXPECT_EQ(quiet.err, "") << "errors only, and none";
-    EXPECT_EQ(ReadLines(up.substr(1)).size(), 38u);
     const std::vector<std::string> traced = ReadLines(trace);
     ASSERT_EQ(traced.size(), 98u) << "one line per exchange";
     EXPECT_NE(traced[21].find(" | read input registers 3052 x4 | alarm 7 floats | 01 04 0B EC 00 "
@@ -458,8 +425,7 @@ TEST_F(CliDownload, ProgramOptions) {
               (nlohmann::json{{"alarm", 1}, {"field", "mode"}, {"file", "1"}, {"device", "0"}}));
     EXPECT_EQ(ReadText(m_file), FullFileText()) << "a file named twice is never written";
     // A report that cannot be written is a file error.
-    for (const std::string& line :
-         {"check " + bad, "verify" + to, site.substr(13) + " 127.0.0.1:" + port}) {
+    for (const std::string& line : {"check " + bad, "verify" + to, site + " 127.0.0.1:" + port}) {
         const ProgramRun run = FinishProgram(SpawnProgram(Words(line), "/dev/full", m_errPath),
                                              "/dev/null", m_errPath);
         EXPECT_EQ(run.status, FILE) << line;

@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -65,10 +66,7 @@ struct Session {
         CloseDevice();
         CloseRaw(listener);
     }
-    void CloseDevice() {
-        CloseRaw(device);
-        device = NO_RAW_SOCKET;
-    }
+    void CloseDevice() { CloseRaw(std::exchange(device, NO_RAW_SOCKET)); }
     void Send(const Bytes& bytes) const { SendRaw(device, bytes.data(), bytes.size()); }
     Bytes Received() const {
         Bytes all, chunk(MODBUS_TCP_BUFFER_SIZE);

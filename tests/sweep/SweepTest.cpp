@@ -32,40 +32,45 @@ constexpr long TRANSFER_MARGIN_MS = 1000;
 enum class FaultKind {
     Drop,      // the device closes the connection instead of answering exchange k
     Stall,     // the device takes exchange k in and never answers
-    Exception, // the device answers exchange k with exception 4
+    Exception, // the device answers exchange k of each connection with exception 4
+    Lost,      // the reply to the device's k-th request, all connections counted, is lost
 };
+using enum FaultKind;
+const char* const KIND_NAMES[] = {"Drop", "Stall", "Exception", "Lost"};
+// How the client names a fault as the cause of its failure.
+const char* const CAUSES[] = {"the device closed the connection", "no reply within 300 ms",
+                              "device exception 4 (server device failure)"};
 
 struct Fault {
     FaultKind kind;
     int exchange; // 1 = the first of the transfer
-    // How the client names the fault as the cause of its failure.
-    std::string Cause() const {
-        return std::vector<std::string>{
-            "the device closed the connection", "no reply within 300 ms",
-            "device exception 4 (server device failure)"}[static_cast<int>(kind)];
-    }
-    std::string Name() const {
-        return std::vector<std::string>{"Drop", "Stall", "Exception"}[static_cast<int>(kind)] +
-               "At" + std::to_string(exchange);
-    }
+    std::string Cause() const { return CAUSES[static_cast<int>(kind)]; }
     long WaitLimitMs() const {
-        return TRANSFER_MARGIN_MS + (kind == FaultKind::Stall ? EXCHANGE_TIMEOUT_MS : 0);
+        return TRANSFER_MARGIN_MS + (kind == Stall ? EXCHANGE_TIMEOUT_MS : 0);
     }
     SimulatorOptions Inject(SimulatorOptions options) const {
-        int* counts[] = {&options.dropAfter, &options.stallAfter, &options.failRequest};
-        *counts[static_cast<int>(kind)] = kind == FaultKind::Exception ? exchange : exchange - 1;
+        int* counts[] = {&options.dropAfter, &options.stallAfter, &options.failRequest,
+                         &options.loseReply};
+        *counts[static_cast<int>(kind)] = kind < Exception ? exchange - 1 : exchange;
         return options;
     }
 };
 
-// Every fault at exchanges 1 to count, but those after skipAfter and before skipBefore.
-std::vector<Fault> EveryFault(int count, int skipAfter = 0, int skipBefore = 0) {
+// Every fault of the kinds at exchanges 1 to count, but those after skipAfter and before
+// skipBefore.
+std::vector<Fault> EveryFault(int count, int skipAfter = 0, int skipBefore = 0,
+                              std::initializer_list<FaultKind> kinds = {Drop, Stall, Exception}) {
     std::vector<Fault> faults;
-    for (FaultKind kind : {FaultKind::Drop, FaultKind::Stall, FaultKind::Exception})
+    for (FaultKind kind : kinds)
         for (int k = 1; k <= count; ++k)
             if (k <= skipAfter || k >= skipBefore)
                 faults.push_back({kind, k});
     return faults;
+}
+
+std::string FaultName(const ::testing::TestParamInfo<Fault>& info) {
+    return KIND_NAMES[static_cast<int>(info.param.kind)] +
+           ("At" + std::to_string(info.param.exchange));
 }
 
 using Clock = std::chrono::steady_clock;
@@ -114,8 +119,7 @@ TEST_P(UploadSweep, EndsAsTheFaultRequires) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryExchange, UploadSweep,
-                         ::testing::ValuesIn(EveryFault(UPLOAD_EXCHANGES)),
-                         [](const auto& info) { return info.param.Name(); });
+                         ::testing::ValuesIn(EveryFault(UPLOAD_EXCHANGES)), FaultName);
 
 using UploadSplitReplies = UploadFixture;
 
@@ -154,7 +158,7 @@ End DownloadExpected(const Fault& fault) {
     // The end coils reach the device on a new connection when the one in use is lost; a
     // refused one is not sent again.
     const bool last = fault.exchange == DOWNLOAD_EXCHANGES; // the completion coil
-    if (last && fault.kind != FaultKind::Exception)
+    if (last && fault.kind != Exception)
         return {nullptr, "Download Complete!", ALARM_COUNT, ALARM_COUNT};
     const int n =
         last ? ALARM_COUNT
@@ -169,8 +173,13 @@ End DownloadExpected(const Fault& fault) {
     return end;
 }
 
-int CoilsAt(const std::vector<CoilEvent>& events, WORD address) {
-    return static_cast<int>(std::ranges::count(events, CoilEvent{address, COIL_ON}));
+using Counts = std::pair<long, long>;
+
+// How often the device was told that the download stopped, and that it finished.
+Counts EndCoils(const OrxSimulator& sim) {
+    const std::vector<CoilEvent> coils = sim.CoilEvents();
+    return {std::ranges::count(coils, CoilEvent{COIL_DOWNLOAD_ABORTED, COIL_ON}),
+            std::ranges::count(coils, CoilEvent{COIL_DOWNLOAD_COMPLETE, COIL_ON})};
 }
 
 class DownloadSweep : public DownloadFixture, public ::testing::WithParamInterface<Fault> {};
@@ -179,10 +188,9 @@ TEST_P(DownloadSweep, EndsAsTheFaultRequires) {
     const Fault fault = GetParam();
     StartSimulator(fault.Inject(ZeroedDevice()));
     const End expected = DownloadExpected(fault);
-    const std::string path = m_dir.Write("full.csv", FullFileText());
     const bool complete = expected.box == nullptr;
     const auto start = Clock::now();
-    EXPECT_EQ(Download(path), complete ? RESULT_OK : RESULT_DEVICE_ERROR);
+    EXPECT_EQ(DownloadFull(), complete ? RESULT_OK : RESULT_DEVICE_ERROR);
     EXPECT_LE(Clock::now() - start, Ms(fault.WaitLimitMs()));
 
     ExpectEnd(expected.box, expected.status.c_str(), expected.position);
@@ -196,19 +204,25 @@ TEST_P(DownloadSweep, EndsAsTheFaultRequires) {
         EXPECT_EQ(m_sim->Alarm(n), AlarmRecord{}) << "alarm " << n << " written";
     // Ended before the first write: none made.
     EXPECT_TRUE(expected.position > 0 || Requests(FN_WRITE_MULTIPLE_REGISTERS).empty());
-
-    const std::vector<CoilEvent> coils = m_sim->CoilEvents();
-    EXPECT_EQ(CoilsAt(coils, COIL_DOWNLOAD_ABORTED), expected.abortCoil ? 1 : 0);
-    EXPECT_EQ(CoilsAt(coils, COIL_DOWNLOAD_COMPLETE), complete ? 1 : 0);
+    EXPECT_EQ(EndCoils(*m_sim), Counts(expected.abortCoil, complete));
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryExchange, DownloadSweep,
                          ::testing::ValuesIn(EveryFault(DOWNLOAD_EXCHANGES, FIRST_BACKUP_ALARM_END,
                                                         LAST_BACKUP_EXCHANGE)),
-                         [](const auto& info) { return info.param.Name(); });
+                         FaultName);
 
 constexpr int CLIENTS = 6;
 constexpr int TIME_LINE = 1; // differs between uploads
+
+// A whole uploaded file but its time line.
+std::vector<std::string> UntimedLines(const std::string& path) {
+    std::vector<std::string> lines = ReadLines(path);
+    EXPECT_EQ(lines.size(), static_cast<std::size_t>(CONFIG_FILE_LINES)) << path;
+    lines.resize(CONFIG_FILE_LINES);
+    lines[TIME_LINE].clear();
+    return lines;
+}
 
 TEST(ConcurrentUploads, EveryClientGetsTheWholeConfiguration) {
     OrxSimulator sim;
@@ -218,15 +232,10 @@ TEST(ConcurrentUploads, EveryClientGetsTheWholeConfiguration) {
         pids.push_back(SpawnProgram({"upload", "--port", std::to_string(sim.Port()), "127.0.0.1",
                                      dir.File(std::to_string(c))},
                                     "/dev/null", "/dev/null"));
-    std::vector<std::string> first;
-    for (int c = 0; c < CLIENTS; ++c) {
-        EXPECT_EQ(FinishProgram(pids[c], "/dev/null", "/dev/null").status, int(RESULT_OK));
-        std::vector<std::string> lines = ReadLines(dir.File(std::to_string(c)));
-        ASSERT_EQ(lines.size(), static_cast<std::size_t>(CONFIG_FILE_LINES)) << "client " << c;
-        lines[TIME_LINE].clear();
-        first = c == 0 ? lines : first;
-        EXPECT_EQ(lines, first) << "client " << c;
-    }
+    for (pid_t pid : pids)
+        EXPECT_EQ(FinishProgram(pid, "/dev/null", "/dev/null").status, int(RESULT_OK));
+    for (int c = 1; c < CLIENTS; ++c)
+        EXPECT_EQ(UntimedLines(dir.File(std::to_string(c))), UntimedLines(dir.File("0")));
     // Each upload makes its own exchanges on its own connection.
     EXPECT_EQ(sim.Requests().size(), static_cast<std::size_t>(CLIENTS * UPLOAD_EXCHANGES));
 }
@@ -272,32 +281,17 @@ TEST(FailRequest, OnlyTheChosenRequestOfEachConnectionIsRefusedAndNothingIsDone)
     EXPECT_EQ(sim.CoilEvents(), (std::vector<CoilEvent>(2, {COIL_DOWNLOAD_COMPLETE, COIL_ON})));
 }
 
-// A fault of a slow link: the device refuses request k of its first connection (exception
-// 4), or the reply to its k-th request (all connections counted) is lost.
-struct LinkFault {
-    bool lost;
-    int exchange;
-    SimulatorOptions Inject(SimulatorOptions options) const {
-        (lost ? options.loseReply : options.failRequest) = exchange;
-        return options;
-    }
-    std::string Name() const { return (lost ? "LostAt" : "RefusedAt") + std::to_string(exchange); }
-};
-
-std::string LinkFaultName(const ::testing::TestParamInfo<LinkFault>& info) {
-    return info.param.Name();
-}
-
 // The block reads after identity and serial: 125, 125 and 6 registers, then the 32 bits.
 constexpr int FIRST_BLOCK_READ = 3;
 const char* const BLOCK_READ[] = {"125 registers", "125 registers", "6 registers", "32 bits"};
 
-class BlockReadSweep : public UploadFixture, public ::testing::WithParamInterface<LinkFault> {};
+class BlockReadSweep : public UploadFixture, public ::testing::WithParamInterface<Fault> {};
 
 // Refused or lost at any block read, the upload goes on per alarm, says so once, makes at most
 // the one failed exchange more than the per-alarm upload, and writes the per-alarm file.
 TEST_P(BlockReadSweep, FallsBackToPerAlarmReadsAndWritesTheSameFile) {
-    const LinkFault fault = GetParam();
+    const Fault fault = GetParam();
+    const bool lost = fault.kind == Lost;
     StartSimulator(fault.Inject({}));
     std::vector<std::string> remarks;
     m_dlg->m_modbus.SetExchangeObserver([&remarks](const ExchangeRecord& r) {
@@ -308,8 +302,8 @@ TEST_P(BlockReadSweep, FallsBackToPerAlarmReadsAndWritesTheSameFile) {
     EXPECT_EQ(Upload(), RESULT_OK);
     EXPECT_LE(m_sim->Requests().size(), static_cast<std::size_t>(UPLOAD_EXCHANGES + 1));
     const std::string read = BLOCK_READ[fault.exchange - FIRST_BLOCK_READ];
-    const std::string start = fault.lost ? "connection lost on a read of " + read + " ("
-                                         : "device refused a read of " + read + "; ";
+    const std::string start = lost ? "connection lost on a read of " + read + " ("
+                                   : "device refused a read of " + read + "; ";
     EXPECT_THAT(remarks,
                 ::testing::ElementsAre(::testing::AllOf(::testing::StartsWith(start),
                                                         ::testing::EndsWith("reading per alarm"))));
@@ -318,65 +312,59 @@ TEST_P(BlockReadSweep, FallsBackToPerAlarmReadsAndWritesTheSameFile) {
     m_dlg->m_bBlockReads = FALSE;
     const std::string perAlarm = m_dir.File("per-alarm.csv");
     ASSERT_EQ(Upload(perAlarm, plain.Port()), RESULT_OK);
-    std::vector<std::string> blocks = ReadLines(m_target), alarms = ReadLines(perAlarm);
-    ASSERT_EQ(blocks.size(), static_cast<std::size_t>(CONFIG_FILE_LINES));
-    blocks[TIME_LINE] = alarms[TIME_LINE] = "";
-    EXPECT_EQ(blocks, alarms);
+    EXPECT_EQ(UntimedLines(m_target), UntimedLines(perAlarm));
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryBlockRead, BlockReadSweep,
-                         ::testing::Values(LinkFault{false, 3}, LinkFault{false, 4},
-                                           LinkFault{false, 5}, LinkFault{false, 6},
-                                           LinkFault{true, 3}, LinkFault{true, 4},
-                                           LinkFault{true, 5}, LinkFault{true, 6}),
-                         LinkFaultName);
+                         ::testing::ValuesIn(EveryFault(FIRST_BLOCK_READ + 3, 0, FIRST_BLOCK_READ,
+                                                        {Exception, Lost})),
+                         FaultName);
 
 constexpr WORD RETRY_ATTEMPTS = 2;
 
-class UploadRetrySweep : public UploadFixture, public ::testing::WithParamInterface<LinkFault> {};
+std::vector<Fault> LostAt(std::initializer_list<int> exchanges, std::vector<Fault> more = {}) {
+    for (int k : exchanges)
+        more.push_back({Lost, k});
+    return more;
+}
+
+class UploadRetrySweep : public UploadFixture, public ::testing::WithParamInterface<Fault> {};
 
 // A lost reply is tried again on a fresh connection; a refusal is not.
 TEST_P(UploadRetrySweep, ALostReplyIsTriedAgainAndARefusalIsNot) {
-    const LinkFault fault = GetParam();
+    const Fault fault = GetParam();
+    const bool lost = fault.kind == Lost;
     StartSimulator(fault.Inject({}));
     m_dlg->m_wAttempts = RETRY_ATTEMPTS;
-    EXPECT_EQ(Upload(), fault.lost ? RESULT_OK : RESULT_DEVICE_ERROR);
+    EXPECT_EQ(Upload(), lost ? RESULT_OK : RESULT_DEVICE_ERROR);
     // Refused at alarm 1's first read, the upload ends after that alarm's reads.
-    const int exchanges = fault.lost ? UPLOAD_EXCHANGES + 1 : fault.exchange + 2;
+    const int exchanges = lost ? UPLOAD_EXCHANGES + 1 : fault.exchange + 2;
     EXPECT_EQ(m_sim->Requests().size(), static_cast<std::size_t>(exchanges));
-    EXPECT_EQ(ReadLines(m_target).size(),
-              fault.lost ? static_cast<std::size_t>(CONFIG_FILE_LINES) : 1u);
+    EXPECT_EQ(ReadLines(m_target).size(), lost ? static_cast<std::size_t>(CONFIG_FILE_LINES) : 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(SampleExchanges, UploadRetrySweep,
-                         ::testing::Values(LinkFault{true, 1}, LinkFault{true, 2},
-                                           LinkFault{true, 50}, LinkFault{true, UPLOAD_EXCHANGES},
-                                           LinkFault{false, 3}),
-                         LinkFaultName);
+                         ::testing::ValuesIn(LostAt({1, 2, 50, UPLOAD_EXCHANGES},
+                                                    {{Exception, 3}})),
+                         FaultName);
 
-class DownloadRetrySweep : public DownloadFixture,
-                           public ::testing::WithParamInterface<LinkFault> {};
+class DownloadRetrySweep : public DownloadFixture, public ::testing::WithParamInterface<Fault> {};
 
 // Writes are tried again too: the device ends holding the file, told once that it is complete
 // (twice when the completion coil's own reply was lost).
 TEST_P(DownloadRetrySweep, ALostReplyAnywhereStillLeavesTheDeviceHoldingTheFile) {
-    const LinkFault fault = GetParam();
+    const Fault fault = GetParam();
     StartSimulator(fault.Inject(ZeroedDevice()));
     m_dlg->m_wAttempts = RETRY_ATTEMPTS;
     EXPECT_EQ(DownloadFull(), RESULT_OK);
     EXPECT_EQ(DistinctAlarmsOnDevice(), ALARM_COUNT);
-    const std::vector<CoilEvent> coils = m_sim->CoilEvents();
-    EXPECT_EQ(CoilsAt(coils, COIL_DOWNLOAD_ABORTED), 0);
-    EXPECT_EQ(CoilsAt(coils, COIL_DOWNLOAD_COMPLETE), fault.exchange == DOWNLOAD_EXCHANGES ? 2 : 1);
+    EXPECT_EQ(EndCoils(*m_sim), Counts(0, fault.exchange == DOWNLOAD_EXCHANGES ? 2 : 1));
 }
 
 INSTANTIATE_TEST_SUITE_P(SampleExchanges, DownloadRetrySweep,
-                         ::testing::Values(LinkFault{true, 1}, LinkFault{true, 2},
-                                           LinkFault{true, 60},
-                                           LinkFault{true, LAST_BACKUP_EXCHANGE},
-                                           LinkFault{true, LAST_BACKUP_EXCHANGE + 1},
-                                           LinkFault{true, 150},
-                                           LinkFault{true, DOWNLOAD_EXCHANGES}),
-                         LinkFaultName);
+                         ::testing::ValuesIn(LostAt({1, 2, 60, LAST_BACKUP_EXCHANGE,
+                                                     LAST_BACKUP_EXCHANGE + 1, 150,
+                                                     DOWNLOAD_EXCHANGES})),
+                         FaultName);
 
 } // namespace

@@ -399,10 +399,8 @@ TEST(CommaLocale, WritingAndReadingStayClassic) {
     EXPECT_EQ(row, EXAMPLE_ROW);
     const std::string header = Written([](std::ostream& o) { WriteFileHeader(o, 4294967295u, 0); });
     EXPECT_NE(header.find("Serial Number: 4294967295\n"), std::string::npos);
-    std::ostringstream prepared;
-    PrepareFileStream(prepared);
-    prepared << 1.5 << ' ' << 12345;
-    EXPECT_EQ(prepared.str(), "1.5000 12345");
+    EXPECT_EQ(Written([](std::ostream& o) { PrepareFileStream(o), o << 1.5 << ' ' << 12345; }),
+              "1.5000 12345");
     EXPECT_EQ(ReadRows(FILE_HEADER + row).first, std::vector<AlarmRecord>{EXAMPLE});
     float value = 0.0f;
     EXPECT_EQ(RealRule("1,5", value), RealRuleResult::NotNumber);

@@ -63,11 +63,11 @@ TEST(CheckCommand, ReportsProblemsWarningsAndUnreadableFiles) {
         int status;
         std::string text; // in stdout or stderr
     } cases[] = {
-        {{"check", "--strict", lax}, CONFIG, ""},
+        {{"check", "--strict", lax}, CONFIG, "Refused for 11 warning(s) under --strict.\n"},
         {{"check", full, "--strict"}, 0, "OK: a download would write all 32 alarms.\n"},
         {{"check", dir.File("missing.csv")}, RESULT_FILE_ERROR, "cannot read"},
-        {{"check", dir.File("")}, RESULT_FILE_ERROR, ""},
-        {{"check", "/dev/null"}, CONFIG, ""},
+        {{"check", dir.File("")}, RESULT_FILE_ERROR, "not a regular file"},
+        {{"check", "/dev/null"}, CONFIG, "the file has no alarm row\n"},
         {{"check", dir.Write("long.csv", LONG_HEADER_LINE + FullFileText())}, CONFIG, "row 1: "}};
     for (const auto& c : cases) {
         const ProgramRun r = RunCommand(c.args);
@@ -84,36 +84,36 @@ TEST(CheckCommand, ReportsProblemsWarningsAndUnreadableFiles) {
     }
 }
 
-const AlarmRecord EXAMPLE{2, 4, 2, 5, 75.5f, 1.25f, true};
-
-Lines Describe(const AlarmRecord& file, const AlarmRecord& device) {
-    Lines texts;
-    for (const FieldDifference& d : CompareAlarm(ALARM, file, device))
-        texts.push_back(DescribeDifference(d));
-    return texts;
-}
-
+// Every differing field is named with both values, a disabled alarm's too; values alike at four
+// decimals show all their digits; the file keeps a NaN's sign, not its payload.
 TEST(CompareAlarm, EachFieldIsNamedWithBothValues) {
-    EXPECT_TRUE(CompareAlarm(ALARM, EXAMPLE, EXAMPLE).empty());
-    EXPECT_EQ(Describe(EXAMPLE, AlarmRecord{1, 7, 65535, 0, 75.4f, -1.25f, false}),
-              (Lines{"alarm 3 mode: file 2, device 1", "alarm 3 source module: file 4, device 7",
-                     "alarm 3 source channel: file 2, device 65535",
-                     "alarm 3 output relay: file 5, device 0",
-                     "alarm 3 trip point: file 75.5000, device 75.4000",
-                     "alarm 3 deadband: file 1.2500, device -1.2500",
-                     "alarm 3 enunciate system faults: file 1, device 0"}));
-    AlarmRecord close = EXAMPLE; // alike at four decimals: all digits are shown
-    close.tripPoint = 75.50001f;
-    EXPECT_EQ(Describe(EXAMPLE, close), Lines{"alarm 3 trip point: file 75.5, device 75.5000076"});
-    AlarmRecord disabled; // compared in every field all the same
-    disabled.sourceModule = 9;
-    EXPECT_EQ(Describe(disabled, AlarmRecord{}), Lines{"alarm 3 source module: file 9, device 0"});
-    AlarmRecord nan = disabled; // the file keeps a NaN's sign, not its payload
-    nan.tripPoint = std::numeric_limits<float>::quiet_NaN();
-    disabled.tripPoint = std::bit_cast<float>(0x7FC00001u);
-    EXPECT_TRUE(CompareAlarm(ALARM, nan, disabled).empty());
-    disabled.tripPoint = -disabled.tripPoint;
-    EXPECT_EQ(Describe(nan, disabled), Lines{"alarm 3 trip point: file nan, device -nan"});
+    const AlarmRecord example{2, 4, 2, 5, 75.5f, 1.25f, true};
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float payload = std::bit_cast<float>(0x7FC00001u);
+    const struct {
+        AlarmRecord file, device;
+        Lines texts;
+    } cases[] = {
+        {example, example, {}},
+        {example,
+         {1, 7, 65535, 0, 75.4f, -1.25f, false},
+         {"alarm 3 mode: file 2, device 1", "alarm 3 source module: file 4, device 7",
+          "alarm 3 source channel: file 2, device 65535", "alarm 3 output relay: file 5, device 0",
+          "alarm 3 trip point: file 75.5000, device 75.4000",
+          "alarm 3 deadband: file 1.2500, device -1.2500",
+          "alarm 3 enunciate system faults: file 1, device 0"}},
+        {example,
+         {2, 4, 2, 5, 75.50001f, 1.25f, true},
+         {"alarm 3 trip point: file 75.5, device 75.5000076"}},
+        {{0, 9}, {}, {"alarm 3 source module: file 9, device 0"}},
+        {{0, 9, 0, 0, nan}, {0, 9, 0, 0, payload}, {}},
+        {{0, 9, 0, 0, nan}, {0, 9, 0, 0, -payload}, {"alarm 3 trip point: file nan, device -nan"}}};
+    for (const auto& c : cases) {
+        Lines texts;
+        for (const FieldDifference& d : CompareAlarm(ALARM, c.file, c.device))
+            texts.push_back(DescribeDifference(d));
+        EXPECT_EQ(texts, c.texts);
+    }
 }
 
 // Files that the download, check and verify must all read alike, with what each must make
@@ -172,11 +172,11 @@ TEST_P(FileAgreement, DownloadCheckAndVerifyAgree) {
         return requests.size() - before;
     };
     const ConfigCheckResult check = CheckConfigFile(path);
-    EXPECT_EQ(check.Accepted(), accepted);
-    EXPECT_EQ(check.rowsWritten, c.rowsWritten);
-    EXPECT_EQ(check.written.size(), static_cast<std::size_t>(c.rowsWritten));
+    EXPECT_EQ(
+        std::tuple(check.Accepted(), check.rowsWritten, check.written.size(),
+                   check.problems.size()),
+        std::tuple(accepted, c.rowsWritten, std::size_t(c.rowsWritten), std::size_t(c.problems)));
     EXPECT_TRUE(c.rowsRead < 0 || check.rowsRead == c.rowsRead) << check.rowsRead;
-    EXPECT_EQ(check.problems.size(), static_cast<std::size_t>(c.problems));
     EXPECT_EQ(RunCommand({"check", path}).status, refused);
     verify(accepted ? static_cast<int>(RESULT_DIFFERENT) : refused,
            accepted ? "alarm 1 mode: file 1, device 0\n" : "");
@@ -195,14 +195,11 @@ TEST_P(FileAgreement, DownloadCheckAndVerifyAgree) {
     EXPECT_EQ(m_fe.Texts(IDC_STATUS), statuses);
     EXPECT_EQ(Requests(FN_WRITE_SINGLE_COIL).size(), c.rowsWritten + 1u) << "faults, then the end";
     ExpectEndCoil(COIL_DOWNLOAD_COMPLETE);
-    const std::string count = std::to_string(c.rowsWritten);
-    EXPECT_EQ(verify(0, "The device holds what the file says (" + count + " alarm(s) compared).\n"),
-              1u + 3u * c.rowsWritten)
-        << "only the file's rows";
-    EXPECT_EQ(verify(0, "The device holds what the file says (" + count + " alarm(s) compared).\n",
-                     "--block-reads"),
-              5u)
-        << "identity, the table in three reads, the faults bits in one";
+    // Only the file's rows; in blocks: identity, the table in three reads, the faults in one.
+    const std::string same = "The device holds what the file says (" +
+                             std::to_string(c.rowsWritten) + " alarm(s) compared).\n";
+    EXPECT_EQ(verify(0, same), 1u + 3u * c.rowsWritten);
+    EXPECT_EQ(verify(0, same, "--block-reads"), 5u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, FileAgreement, ::testing::ValuesIn(FileCases()),

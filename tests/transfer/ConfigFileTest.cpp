@@ -229,18 +229,15 @@ TEST(RowValues, WordsFlagRuleOrderAndFieldLimit) {
 
     f = Fields(1, "1234567890123456789").Set(TRIP, "1.00000000000000000");
     const AlarmRecord whole = Read(f.Set(FAULTS, std::string(18, '0') + "1")).first;
-    EXPECT_EQ(whole.tripPoint, 1.0f);
-    EXPECT_TRUE(whole.enunciateFaults);
+    EXPECT_EQ(std::pair(whole.tripPoint, whole.enunciateFaults), std::pair(1.0f, true));
     for (int field = 1; field <= FAULTS; ++field) {
         const RowProblem p =
             Read(Fields(field, std::string(19, '0') + "1"), RowOutcome::Unacceptable).second;
-        EXPECT_EQ(p.field, field);
-        EXPECT_EQ(p.rule, "field longer than 19 characters");
+        EXPECT_EQ(std::tie(p.field, p.rule), std::tuple(field, "field longer than 19 characters"));
         EXPECT_EQ(p.value.size(), 22u) << "19 characters and a cut mark: " << p.value;
     }
-    std::string accents; // ten two-byte characters: the cut falls inside the tenth
-    for (int i = 0; i < 10; ++i)
-        accents += "\xC3\xA9";
+    // Ten two-byte characters: the cut falls inside the tenth.
+    const std::string accents = "éééééééééé";
     EXPECT_EQ(Read(Fields(TRIP, accents), RowOutcome::Unacceptable).second.value,
               accents.substr(0, 18) + "...")
         << "whole characters only";
@@ -304,8 +301,7 @@ TEST(FileShape, RowLinesCountBlankLinesAndLineEnds) {
     for (const auto& [outcome, blankLines, lineEnds] : rows) {
         RowLines lines;
         EXPECT_EQ(ReadRow(in, record, nullptr, &lines), outcome);
-        EXPECT_EQ(lines.blankLines, blankLines);
-        EXPECT_EQ(lines.lineEnds, lineEnds);
+        EXPECT_EQ(std::pair(lines.blankLines, lines.lineEnds), std::pair(blankLines, lineEnds));
     }
     EXPECT_EQ(record.mode, 2);
 }
@@ -403,10 +399,8 @@ TEST(CommaLocale, WritingAndReadingStayClassic) {
     EXPECT_EQ(row, EXAMPLE_ROW);
     const std::string header = Written([](std::ostream& o) { WriteFileHeader(o, 4294967295u, 0); });
     EXPECT_NE(header.find("Serial Number: 4294967295\n"), std::string::npos);
-    std::ostringstream prepared;
-    PrepareFileStream(prepared);
-    prepared << 1.5 << ' ' << 12345;
-    EXPECT_EQ(prepared.str(), "1.5000 12345");
+    EXPECT_EQ(Written([](std::ostream& o) { PrepareFileStream(o), o << 1.5 << ' ' << 12345; }),
+              "1.5000 12345");
     EXPECT_EQ(ReadRows(FILE_HEADER + row).first, std::vector<AlarmRecord>{EXAMPLE});
     float value = 0.0f;
     EXPECT_EQ(RealRule("1,5", value), RealRuleResult::NotNumber);

@@ -50,10 +50,12 @@ TEST(Win32Program, OrxConfigUploadsThroughTheSystemsBoxAndSaveDialog) {
     probe::Send(DialogItem(save, probe::FILE_NAME_ID), WM_SETTEXT, 0,
                 reinterpret_cast<LPARAM>(name.c_str()));
     probe::Send(save, WM_COMMAND, IDOK);
-    EXPECT_TRUE(probe::Wait(
-        [&] { return Text(Caption, DialogItem(dialog, IDC_STATUS)) == "Upload Complete!"; }));
-    EXPECT_TRUE(probe::IsEnabled(DialogItem(dialog, IDC_UPLOAD)));
-    EXPECT_FALSE(probe::IsEnabled(DialogItem(dialog, IDC_CANCEL_TRANSFER)));
+    // The worker shows the status, then puts the buttons back: both are waited for.
+    EXPECT_TRUE(probe::Wait([&] {
+        return Text(Caption, DialogItem(dialog, IDC_STATUS)) == "Upload Complete!" &&
+               probe::IsEnabled(DialogItem(dialog, IDC_UPLOAD)) &&
+               !probe::IsEnabled(DialogItem(dialog, IDC_CANCEL_TRANSFER));
+    }));
     probe::Send(dialog, WM_CLOSE, 0, 0, true);
     // A worker that is still ending makes the close box ask first; Yes closes all the same.
     if (const auto question = probe::Wait(owned, std::chrono::seconds(1)))

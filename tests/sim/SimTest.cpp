@@ -119,7 +119,7 @@ TEST(Simulator, ClientsShareOneStoreAndEveryRequestIsLogged) {
 
 // Stop ends idle and stalled connections at once; over a thousand idle connections (past
 // select's reach) leave the device serving; a connection idle too long is closed.
-TEST(Simulator, StopsPromptlyServesBesideAThousandIdleConnectionsAndClosesOneIdleTooLong) {
+TEST(Simulator, ConnectionsStopServeBesideAThousandIdleEndWhenIdleAndFaultAsSeeded) {
     const Bytes request{0, 7, 0, 0, 0, 6, 1, 4, HIBYTE(REG_IDENTITY), LOBYTE(REG_IDENTITY), 0, 1};
     const Bytes reply{0, 7, 0, 0, 0, 5, 1, 4, 2, HIBYTE(IDENTITY_CODE), LOBYTE(IDENTITY_CODE)};
     EXPECT_THROW(OrxSimulator({.listenAddress = "not-an-address"}), std::runtime_error);
@@ -147,11 +147,10 @@ TEST(Simulator, StopsPromptlyServesBesideAThousandIdleConnectionsAndClosesOneIdl
     start = Clock::now();
     EXPECT_TRUE(quiet.Exchange({}).empty());
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(SHORT_IDLE_MS));
-}
 
-// Each connection draws its own reply delays from the seed, the same for the same seed; every
-// Nth request of a connection goes unanswered while it stays open; larger reads get exception 3.
-TEST(Simulator, LinkFaultsRepeatWithTheSeedAndCountPerConnection) {
+    // Each connection draws its own reply delays from the seed, the same for the same seed;
+    // every Nth request of a connection goes unanswered while it stays open; larger reads get
+    // exception 3.
     const auto delays = [](unsigned connection) { // 30 ms, varying by up to 20 ms
         LinkFaults link({.jitterMs = 20, .seed = 7}, connection);
         std::vector<int> drawn(16);
@@ -163,12 +162,12 @@ TEST(Simulator, LinkFaultsRepeatWithTheSeedAndCountPerConnection) {
     const auto [least, most] = std::ranges::minmax(delays(2));
     EXPECT_TRUE(least >= 10 && most <= 50 && least < most) << least << ' ' << most;
 
-    OrxSimulator sim({.link = {.loseEvery = 3, .maxRegisters = 8}});
+    OrxSimulator faulty({.link = {.loseEvery = 3, .maxRegisters = 8}});
     const auto frame = [](BYTE id, BYTE function, BYTE quantity) { // at 3000 (0x0BB8)
         return Bytes{0, id, 0, 0, 0, 6, 1, function, 0x0B, 0xB8, 0, quantity};
     };
     for (int connection = 0; connection < 2; ++connection) {
-        PlainClient client(sim.Port());
+        PlainClient client(faulty.Port());
         EXPECT_EQ(client.Exchange(frame(1, FN_READ_INPUT_REGISTERS, 8)).size(), 25u);
         EXPECT_EQ(client.Exchange(frame(2, FN_READ_DISCRETE_INPUTS, 9)),
                   (Bytes{0, 2, 0, 0, 0, 3, 1, 0x82, EXC_ILLEGAL_DATA_VALUE}));
@@ -177,7 +176,7 @@ TEST(Simulator, LinkFaultsRepeatWithTheSeedAndCountPerConnection) {
         EXPECT_EQ(client.Exchange(frame(4, FN_READ_DISCRETE_INPUTS, 8)),
                   (Bytes{0, 4, 0, 0, 0, 4, 1, 2, 1, 0x05}));
     }
-    EXPECT_EQ(sim.Requests().size(), 8u);
+    EXPECT_EQ(faulty.Requests().size(), 8u);
 }
 
 TEST(RequestHandler, RefusesWhatIsOutsideTheMapOfTheDefaultOrxAndSummarizesShortRequestsAsZero) {
@@ -206,8 +205,7 @@ TEST(RequestHandler, RefusesWhatIsOutsideTheMapOfTheDefaultOrxAndSummarizesShort
         for (const std::string_view hex : requests) {
             Bytes request; // two hex digits and a space per byte
             for (std::size_t i = 0; i < hex.size(); i += 3)
-                request.push_back(
-                    static_cast<BYTE>(std::stoi(std::string(hex.substr(i, 2)), 0, 16)));
+                request.push_back(std::stoi(std::string(hex.substr(i, 2)), 0, 16));
             EXPECT_EQ(HandleRequest(image, {}, request, events),
                       (Bytes{request[0], static_cast<BYTE>(request[1] | EXCEPTION_FLAG), code}))
                 << hex;
@@ -230,8 +228,7 @@ TEST(RequestHandler, RefusesWhatIsOutsideTheMapOfTheDefaultOrxAndSummarizesShort
 SimCommandLine Parse(const std::string& line) {
     std::istringstream in(line);
     CLI::App app;
-    return ParseCommandLine(
-        {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()}, app);
+    return ParseCommandLine({std::istream_iterator<std::string>(in), {}}, app);
 }
 
 // By default the Modbus port, as the default device without faults. The options whose effect
@@ -251,9 +248,9 @@ TEST(CommandLine, DefaultsEveryOptionAndUsageErrors) {
                        o.link.maxRegisters, o.link.seed),
               std::make_tuple(std::string("0.0.0.0"), std::optional<WORD>(IDENTITY_CODE), true,
                               std::vector<WORD>{3006, 3394}, 3, 0, 250, 5000, 20, 40, 16, 7u));
-    EXPECT_EQ(Parse("--identity 52C7").identity, IDENTITY_CODE);
-    EXPECT_EQ(Parse("--identity FFFF").identity, 0xFFFF);
-    EXPECT_EQ(Parse("--ports 200").devices, 200);
+    EXPECT_EQ(std::tuple(Parse("--identity 52C7").identity, Parse("--identity FFFF").identity,
+                         Parse("--ports 200").devices),
+              std::tuple(IDENTITY_CODE, 0xFFFF, 200));
     for (const char* bad :
          {"--bogus", "extra", "--port", "--port 65536", "--port -1", "--port 5o2",
           "--serial 4294967296", "--identity 10000", "--identity xyz", "--listen localhost",
@@ -311,14 +308,13 @@ struct SimProcess {
 
 TEST(OrxSimProcess, ServesLogsAndSavesItsAlarmsUntilSigtermSigintOrSighup) {
     const ScratchDir dir;
-    const std::string save = dir.File("saved.csv");
     std::vector<std::string> expected = ReadLines(SAMPLE_CONFIG_PATH);
     expected[HEADER_LINES + 4] = "5,0,0,0,7,0.0000,0.0000,1";
     expected[1] = "";
     expected[2] = "Serial Number: 65538";
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
         SimProcess sim({"--port", "0", "--serial", "65538", "--config", SAMPLE_CONFIG_PATH,
-                        "--save", save, "--log", "--locked"});
+                        "--save", dir.File("saved.csv"), "--log", "--locked"});
         const auto client = ConnectLibmodbus(sim.Port());
         uint8_t bit = 0;
         ASSERT_EQ(modbus_read_input_bits(client.get(), INPUT_CONFIG_LOCKED, 1, &bit), 1);
@@ -331,7 +327,7 @@ TEST(OrxSimProcess, ServesLogsAndSavesItsAlarmsUntilSigtermSigintOrSighup) {
         ASSERT_EQ(modbus_write_bit(client.get(), AlarmFlagAddress(5), TRUE), 1);
         kill(sim.pid, signal);
         EXPECT_EQ(sim.WaitForExit(), EXIT_SUCCESS);
-        std::vector<std::string> lines = ReadLines(save);
+        std::vector<std::string> lines = ReadLines(dir.File("saved.csv"));
         lines.at(1) = "";
         EXPECT_EQ(lines, expected) << signal;
     }

@@ -37,9 +37,7 @@ constexpr int MBAP_UNIT_OFFSET = 6;    // where the unit byte starts in a receiv
 constexpr int MANY_CONNECTIONS = 1100; // both ends of most of them past FD_SETSIZE (1024)
 constexpr int SHORT_IDLE_MS = 300;
 
-int ErrnoOf(int rc) {
-    return rc < 0 ? errno : 0;
-}
+const auto ErrnoOf = [](int rc) { return rc < 0 ? errno : 0; };
 
 // A plain loopback client: libmodbus waits in select, which cannot take the descriptor
 // numbers that many connections reach. No receive waits longer than 5 s.

@@ -3,18 +3,13 @@
 // [--block-reads] [--trace FILE] [--screenshot FILE] [--help] [--version], --screenshot where the
 // front end can take one.
 
-#include "transfer/TransferResults.h"
+#include "transfer/ConnectionOptions.h"
 
 #include <string>
 
-struct GuiOptions {
+struct GuiOptions : ConnectionOptions {
     std::string host; // "A.B.C.D"; empty: the address field starts at 0.0.0.0
-    WORD port = 0;    // 0: the device's port
-    DWORD timeoutMs = EXCHANGE_TIMEOUT_MS;
-    WORD attempts = DEFAULT_ATTEMPTS; // --retries: of each exchange
-    bool blockReads = false;
     std::string screenshot;
-    std::string trace; // "-": standard error; empty: none
 };
 
 // Exit status of a usage error, as the command-line tool uses.

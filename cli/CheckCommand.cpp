@@ -1,13 +1,19 @@
-// orx-transfer check [--strict] [--json] FILE
+// orx-transfer check [--strict] [--json] FILE: a file as a download would read it.
 
 #include "cli/CliCommands.h"
+#include "cli/Report.h"
 #include "transfer/ConfigCheck.h"
 
-#include <cerrno>
-#include <cstring>
+#include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
 namespace {
+
+struct CheckOptions {
+    std::string file;
+    bool strict = false; // warnings refuse the file too
+    bool json = false;
+};
 
 // Problems and warnings in the order of the file.
 void PrintRows(const ConfigCheckResult& result, std::ostream& out) {
@@ -70,25 +76,7 @@ nlohmann::json JsonReport(const std::string& path, const ConfigCheckResult& resu
     return report;
 }
 
-} // namespace
-
-void PrintJson(const nlohmann::json& report, std::ostream& out) {
-    constexpr int INDENT = 2;
-    out << report.dump(INDENT, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
-}
-
-bool FlushReport(const CliStreams& io, const char* command, int earlierError) {
-    errno = earlierError;
-    io.out.flush();
-    if (io.out)
-        return true;
-    io.err << "orx-transfer " << command
-           << ": cannot write the report: " << (errno != 0 ? std::strerror(errno) : "write error")
-           << '\n';
-    return false;
-}
-
-int RunCheckCommand(const CliOptions& options, const CliStreams& io) {
+int RunCheck(const CheckOptions& options, const CliStreams& io) {
     const ConfigCheckResult result = CheckConfigFile(options.file);
     int code = static_cast<int>(RESULT_OK);
     if (!result.fileError.empty()) {
@@ -107,4 +95,15 @@ int RunCheckCommand(const CliOptions& options, const CliStreams& io) {
     if (options.json)
         PrintJson(JsonReport(options.file, result, code), io.out);
     return FlushReport(io, "check") ? code : static_cast<int>(RESULT_FILE_ERROR);
+}
+
+} // namespace
+
+void AddCheckCommand(CLI::App& command, CommandRun& run) {
+    const auto options = std::make_shared<CheckOptions>();
+    command.add_flag("--strict", options->strict, "refuse the file for warnings too");
+    command.add_flag("--json", options->json, "the report as JSON on standard output");
+    AddFileArgument(command, options->file, "the configuration file to check");
+    command.footer(CHECK_HELP);
+    command.callback([options, &run] { run.status = RunCheck(*options, run.io); });
 }

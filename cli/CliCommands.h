@@ -1,56 +1,70 @@
 #pragma once
-// The commands of orx-transfer, each given its parsed options.
+// The commands of orx-transfer: each declares its options on its own subcommand and binds the
+// callback that runs it (a file of its own each, registered in OrxTransfer.cpp), and what
+// they share.
 
 #include "cli/OrxTransfer.h"
-#include "transfer/Backups.h"
-#include "transfer/DeviceAddress.h"
+#include "transfer/ConnectionOptions.h"
 #include "transfer/ExchangeTrace.h"
 
+#include <functional>
 #include <memory>
-#include <nlohmann/json_fwd.hpp>
-#include <vector>
 
-constexpr unsigned DEFAULT_BACKUP_JOBS = 8;
+namespace CLI {
+class App;
+class Option;
+} // namespace CLI
 
-struct CliOptions {
-    std::string host; // "A.B.C.D", also when given as a host name
-    WORD port = MODBUS_TCP_PORT;
-    DWORD timeoutMs = EXCHANGE_TIMEOUT_MS;
-    WORD attempts = DEFAULT_ATTEMPTS; // --retries: of each exchange
-    bool blockReads = false;
-    std::string file;
-    bool quiet = false;                  // errors only
-    bool yes = false;                    // download: confirmed beforehand
-    bool json = false;                   // check, verify: the report as JSON
-    bool strict = false;                 // check: warnings refuse the file too
-    std::string trace;                   // every command with a device: "-" for err
-    std::string backupFile;              // download: the backup's file
-    bool noBackup = false;               // download: none
-    int keep = DEFAULT_BACKUPS_KEPT;     // download, restore: backups kept per device
-    std::string into;                    // backup: the folder
-    unsigned jobs = DEFAULT_BACKUP_JOBS; // backup: devices at a time
-    std::string hostsFile;               // backup: HOST[:PORT] per line
-    std::vector<std::string> hosts;      // backup: HOST[:PORT]...
-
-    DeviceEndpoint Device() const { return {host, port, timeoutMs, attempts, blockReads}; }
+// Where a command's callback writes, and the exit status it leaves.
+struct CommandRun {
+    const CliStreams& io;
+    int status = static_cast<int>(RESULT_INTERNAL_ERROR);
 };
 
-int RunUploadCommand(const CliOptions& options, const CliStreams& io);
-int RunDownloadCommand(const CliOptions& options, const CliStreams& io);
-int RunCheckCommand(const CliOptions& options, const CliStreams& io);
-int RunVerifyCommand(const CliOptions& options, const CliStreams& io);
-int RunRestoreCommand(const CliOptions& options, const CliStreams& io);
-int RunBackupCommand(const CliOptions& options, const CliStreams& io);
+// Declares the command's options on command and binds its callback.
+using AddCommand = void (*)(CLI::App& command, CommandRun& run);
+void AddUploadCommand(CLI::App& command, CommandRun& run);
+void AddDownloadCommand(CLI::App& command, CommandRun& run);
+void AddCheckCommand(CLI::App& command, CommandRun& run);
+void AddVerifyCommand(CLI::App& command, CommandRun& run);
+void AddRestoreCommand(CLI::App& command, CommandRun& run);
+void AddSiteBackupCommand(CLI::App& command, CommandRun& run);
 
-// Runs body with the command's client, traced as --trace asks; without running it,
+// A device command's HOST (or HOST:PORT) and connection.
+struct DeviceOptions {
+    std::string host;  // "A.B.C.D", also when given as a host name
+    WORD hostPort = 0; // the port given in HOST, 0 when none
+    ConnectionOptions connection;
+
+    // The device; a usage error (CLI::ValidationError) when HOST and --port name two ports.
+    DeviceEndpoint Endpoint() const;
+};
+// The connection's options, then HOST.
+void AddDeviceOptions(CLI::App& command, DeviceOptions& options);
+void AddFileArgument(CLI::App& command, std::string& file, const char* help);
+void AddQuiet(CLI::App& command, bool& quiet);
+void AddYes(CLI::App& command, bool& yes);
+CLI::Option* AddKeep(CLI::App& command, int& keep);
+
+// A file that a command names, with the option that names it.
+struct NamedFile {
+    const char* option;
+    std::string path;
+};
+// Throws a usage error (CLI::ValidationError) naming both when two of the command's files are
+// one: writing one (a trace, a backup, an upload) would destroy the other before it is read, or
+// both would write over each other. Files with empty paths (not given) and "-" are left out.
+void RefuseSharedFiles(const std::vector<NamedFile>& files);
+
+// Runs body with the command's client, traced as trace asks; without running it,
 // RESULT_FILE_ERROR when the trace cannot be written.
-int WithClient(const CliOptions& options, const CliStreams& io,
+int WithClient(const std::string& trace, const CliStreams& io,
                const std::function<int(CModbus&)>& body);
 
 // The trace that --trace asks for, opened once per command and attached to each client.
 class CCommandTrace {
 public:
-    CCommandTrace(const CliOptions& options, const CliStreams& io);
+    CCommandTrace(const std::string& trace, const CliStreams& io);
     ~CCommandTrace(); // says on err when lines of it were lost
     CCommandTrace(const CCommandTrace&) = delete;
     CCommandTrace& operator=(const CCommandTrace&) = delete;
@@ -65,15 +79,6 @@ private:
     std::unique_ptr<CExchangeTrace> m_trace;
     bool m_opened = true;
 };
-
-// Flushes a command's report; false, with the reason on err, when any of it could not be
-// written (standard output on a full disk or a closed pipe). earlierError: the system's
-// reason when an earlier write of the report failed, 0 when unknown.
-bool FlushReport(const CliStreams& io, const char* command, int earlierError = 0);
-
-// A JSON report on out, valid for any bytes in its texts: a byte that is not part of a
-// UTF-8 character becomes U+FFFD.
-void PrintJson(const nlohmann::json& report, std::ostream& out);
 
 // What each command does and how it ends, for its --help.
 extern const char* const UPLOAD_HELP;

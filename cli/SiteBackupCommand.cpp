@@ -3,15 +3,16 @@
 
 #include "cli/CliCommands.h"
 #include "cli/InterruptWatch.h"
+#include "cli/Report.h"
 #include "modbus/RemoteModbus.h"
 #include "transfer/FileIdentity.h"
 #include "transfer/TransferJobs.h"
 #include "transfer/Utf8Text.h"
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -24,13 +25,24 @@
 
 namespace {
 
+constexpr unsigned DEFAULT_BACKUP_JOBS = 8;
+constexpr unsigned JOBS_MAX = 1024;
+
+struct SiteBackupOptions {
+    std::string into;                    // the folder
+    unsigned jobs = DEFAULT_BACKUP_JOBS; // devices at a time
+    std::string hostsFile;               // HOST[:PORT] per line
+    std::vector<std::string> hosts;      // HOST[:PORT]...
+    ConnectionOptions connection;
+};
+
 using Clock = std::chrono::steady_clock;
 
 // One entry of the list as given, with its port.
 struct SiteDevice {
     std::string given;
     std::string host;
-    WORD port = MODBUS_TCP_PORT;
+    WORD port = 0; // 0: --port's
 };
 
 struct Outcome {
@@ -77,27 +89,12 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(BLANKS) + 1 - first);
 }
 
-// "HOST" or "HOST:PORT", blanks around the colon allowed; false with why for a port that is
-// none or an IPv6 address, which a device on IPv4 never has.
-bool ParseEntry(const std::string& entry, WORD defaultPort, SiteDevice& device, std::string& why) {
-    device = {EscapedText(entry), entry, defaultPort};
-    const std::size_t colon = entry.find(':');
-    if (entry.starts_with('[') || (colon != std::string::npos && entry.rfind(':') != colon)) {
-        why = "not an IPv4 address: " + device.given + " (this tool speaks IPv4 only)";
+// One entry of the list.
+bool ParseEntry(const std::string& entry, SiteDevice& device, std::string& why) {
+    HostAndPort split;
+    if (!SplitHostAndPort(entry, split, why))
         return false;
-    }
-    if (colon == std::string::npos)
-        return true;
-    device.host = Trimmed(entry.substr(0, colon));
-    const std::string portText = Trimmed(entry.substr(colon + 1));
-    unsigned port = 0;
-    const char* end = portText.data() + portText.size();
-    const auto [stop, error] = std::from_chars(portText.data(), end, port);
-    if (error != std::errc() || stop != end || port < DEVICE_PORT_MIN || port > DEVICE_PORT_MAX) {
-        why = "not a port from 1 to 65535 in " + device.given;
-        return false;
-    }
-    device.port = static_cast<WORD>(port);
+    device = {EscapedText(entry), split.host, split.port};
     return true;
 }
 
@@ -135,7 +132,8 @@ int ReadHostsFile(const std::string& path, std::vector<std::string>& entries, st
 
 // The command line's entries, then those of the hosts file. RESULT_OK, or the exit status with
 // the reason on err: an unreadable file, an entry that is no HOST[:PORT].
-int ListDevices(const CliOptions& options, const CliStreams& io, std::vector<SiteDevice>& devices) {
+int ListDevices(const SiteBackupOptions& options, const CliStreams& io,
+                std::vector<SiteDevice>& devices) {
     std::vector<std::string> entries = options.hosts;
     if (!options.hostsFile.empty()) {
         std::string why;
@@ -148,7 +146,7 @@ int ListDevices(const CliOptions& options, const CliStreams& io, std::vector<Sit
     for (const std::string& entry : entries) {
         SiteDevice device;
         std::string why;
-        if (!ParseEntry(entry, options.port, device, why)) {
+        if (!ParseEntry(entry, device, why)) {
             io.err << "orx-transfer backup: " << why << '\n';
             return EXIT_USAGE;
         }
@@ -163,7 +161,7 @@ int ListDevices(const CliOptions& options, const CliStreams& io, std::vector<Sit
 
 class CSiteBackup {
 public:
-    CSiteBackup(const CliOptions& options, const CliStreams& io, CCommandTrace& trace,
+    CSiteBackup(const SiteBackupOptions& options, const CliStreams& io, CCommandTrace& trace,
                 std::vector<SiteDevice> devices)
         : m_options(options), m_io(io), m_trace(trace), m_devices(std::move(devices)),
           m_outcomes(m_devices.size()) {
@@ -187,7 +185,7 @@ private:
     void Print(const SiteDevice& device, const Outcome& outcome);
     void Write(const std::string& line);
 
-    const CliOptions& m_options;
+    const SiteBackupOptions& m_options;
     const CliStreams& m_io;
     CCommandTrace& m_trace;
     const std::vector<SiteDevice> m_devices;
@@ -235,8 +233,7 @@ Outcome CSiteBackup::BackUp(const SiteDevice& device) {
     const auto start = Clock::now();
     Outcome outcome;
     CQuietView view(m_cancelled);
-    DeviceEndpoint endpoint = m_options.Device();
-    endpoint.port = device.port;
+    DeviceEndpoint endpoint = m_options.connection.At({}, device.port);
     std::string why;
     outcome.text = "Upload Cancelled! (not started)";
     const bool resolved = !m_cancelled && ResolveDeviceHost(device.host, endpoint.host, why);
@@ -305,9 +302,8 @@ void CSiteBackup::Write(const std::string& line) {
         m_writeError = errno;
 }
 
-} // namespace
-
-int RunBackupCommand(const CliOptions& options, const CliStreams& io) {
+int RunSiteBackup(const SiteBackupOptions& options, const CliStreams& io) {
+    RefuseSharedFiles({{"--trace", options.connection.trace}, {"--hosts", options.hostsFile}});
     std::vector<SiteDevice> devices;
     if (const int listed = ListDevices(options, io, devices); listed != 0)
         return listed;
@@ -318,7 +314,7 @@ int RunBackupCommand(const CliOptions& options, const CliStreams& io) {
                << '\n';
         return static_cast<int>(RESULT_FILE_ERROR);
     }
-    CCommandTrace trace(options, io);
+    CCommandTrace trace(options.connection.trace, io);
     if (!trace.Opened())
         return static_cast<int>(RESULT_FILE_ERROR);
     CSiteBackup backup(options, io, trace, std::move(devices));
@@ -335,4 +331,27 @@ int RunBackupCommand(const CliOptions& options, const CliStreams& io) {
         return EXIT_INTERRUPTED;
     return FlushReport(io, "backup", backup.WriteError()) ? static_cast<int>(worst)
                                                           : static_cast<int>(RESULT_FILE_ERROR);
+}
+
+} // namespace
+
+void AddSiteBackupCommand(CLI::App& command, CommandRun& run) {
+    const auto options = std::make_shared<SiteBackupOptions>();
+    command.add_option("--into", options->into, "the folder of the backups")
+        ->required()
+        ->option_text("DIR");
+    command
+        .add_option("--jobs", options->jobs,
+                    "devices backed up at a time (default " + std::to_string(DEFAULT_BACKUP_JOBS) +
+                        ")")
+        ->option_text("N")
+        ->check(WholeNumber())
+        ->check(CLI::Range(1u, JOBS_MAX));
+    command.add_option("--hosts", options->hostsFile, "HOST[:PORT] per line, # comments")
+        ->option_text("FILE");
+    AddConnectionOptions(command, options->connection);
+    command.add_option("HOST", options->hosts, "HOST[:PORT] of a device (default port --port)")
+        ->type_name("");
+    command.footer(BACKUP_HELP);
+    command.callback([options, &run] { run.status = RunSiteBackup(*options, run.io); });
 }

@@ -1,8 +1,20 @@
 # The Windows programs as an installer (NSIS, with a Start menu entry, the icon and an
 # uninstaller; orx-transfer on the PATH if the user wants it) and as a zip, both with
-# stripped programs: what scripts/package makes with `cpack -G "NSIS;ZIP"` in a cross build.
+# stripped programs, the guide, a sample configuration file and the licence notices: what
+# scripts/package makes with `cpack -G "NSIS;ZIP"` in a cross build.
 install(TARGETS orx-config orx-transfer RUNTIME DESTINATION bin)
-install(FILES copyright DESTINATION . RENAME COPYRIGHT.txt)
+
+# The notices of what the programs are made of: ours and the libraries compiled in, then
+# the MinGW-w64 runtime that only the Windows programs carry. The installer shows them too.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS copyright copyright-windows)
+file(READ copyright notices)
+file(READ copyright-windows runtime_notices)
+set(ORX_WINDOWS_NOTICES ${CMAKE_CURRENT_BINARY_DIR}/COPYRIGHT.txt)
+file(WRITE ${ORX_WINDOWS_NOTICES} "${notices}${runtime_notices}")
+install(FILES ${ORX_WINDOWS_NOTICES} DESTINATION .)
+# The guide is Markdown, plain text to read in any editor.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/guide.md DESTINATION . RENAME Guide.txt)
+install(FILES ${PROJECT_SOURCE_DIR}/sim/sample-config.csv DESTINATION .)
 
 set(CPACK_GENERATOR "NSIS;ZIP")
 set(CPACK_PACKAGE_NAME orx-config)
@@ -12,7 +24,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "move the alarm configuration of ORX alarm
 set(CPACK_PACKAGE_FILE_NAME orx-config-${PROJECT_VERSION}-win64)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "ORX Configuration Transfer Utility")
 set(CPACK_PACKAGE_EXECUTABLES orx-config "ORX Configuration Transfer Utility")
-set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_SOURCE_DIR}/copyright)
+set(CPACK_RESOURCE_FILE_LICENSE ${ORX_WINDOWS_NOTICES})
+# A 64-bit installer: the programs are 64-bit, and a 64-bit Wine (wine64) runs it.
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 set(CPACK_NSIS_DISPLAY_NAME "ORX Configuration Transfer Utility")
 set(CPACK_NSIS_PACKAGE_NAME "ORX Configuration Transfer Utility ${ORX_VERSION_TEXT}")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")

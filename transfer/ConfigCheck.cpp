@@ -16,6 +16,7 @@ constexpr std::array<const char*, 9> FIELD_NAMES = {
     "output relay", "trip point",   "deadband", "enunciate system faults",
 };
 constexpr const char* NO_ROWS_RULE = "the file has no alarm row";
+constexpr std::size_t SHOWN_LINE_LIMIT = 40;
 constexpr int SERIAL_LINE = 3;
 
 std::string SystemReason(int error, const char* fallback) {
@@ -45,11 +46,28 @@ ConfigCheckResult FileError(std::string reason) {
     result.fileError = std::move(reason);
     return result;
 }
+
+// The rows of a file without its header would be read one header's length too late.
+ConfigCheckResult MissingHeader(const std::string& firstLine) {
+    ConfigCheckResult result;
+    const std::string shown =
+        firstLine.size() > SHOWN_LINE_LIMIT
+            ? firstLine.substr(0, CharacterStart(firstLine, SHOWN_LINE_LIMIT)) + "..."
+            : firstLine;
+    result.problems.push_back(
+        RowReport{0, 0,
+                  RowProblem{0, firstLine,
+                             "the five header lines are missing: the first line should be " +
+                                 Quoted(FILE_TITLE) + ", not " + Quoted(shown)}});
+    return result;
+}
 } // namespace
 
 ConfigCheckResult CheckConfigFile(std::istream& file, RowRules rules) {
     ConfigCheckResult result;
     CDownloadRows rows(file, rules);
+    if (IsRowNotHeader(rows.FirstLine()))
+        return MissingHeader(rows.FirstLine());
     while (rows.More()) {
         const int row = rows.Next();
         AlarmRecord record;

@@ -17,6 +17,8 @@
 // (at most 15 characters, within the reader's field limit).
 enum class RealFormat { FourDecimals, Exact };
 
+// Line 1.
+constexpr const char* FILE_TITLE = "ORX Configuration Transfer Utility Version 1.00.00";
 // Line 3 is this and the serial number.
 constexpr const char* SERIAL_NUMBER_PREFIX = "Serial Number: ";
 
@@ -46,10 +48,15 @@ void PrepareFileStream(std::ostream& stream);
 // Reads and drops the five header lines (fewer when the file ends inside them: the stream
 // is then at its end and there are no rows). Reads nothing from a failed stream. A line of
 // HEADER_LINE_LIMIT characters or more before its line end fails the stream, so that the
-// next ReadRow yields Unacceptable. Returns false exactly when the stream is failed.
+// next ReadRow yields Unacceptable. Returns false exactly when the stream is failed. The
+// first line, without its line end, goes to firstLine when given.
 constexpr int HEADER_LINES = 5;
 constexpr std::size_t HEADER_LINE_LIMIT = 200;
-bool SkipFileHeader(std::istream& stream);
+bool SkipFileHeader(std::istream& stream, std::string* firstLine = nullptr);
+// True when line, a file's first, reads as an alarm row rather than a header line (a number,
+// then the separators of eight fields): the file lacks its header, as one saved from a
+// spreadsheet's table alone.
+bool IsRowNotHeader(const std::string& line);
 
 // What reading a row gave.
 enum class RowOutcome {

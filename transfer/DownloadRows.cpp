@@ -1,7 +1,7 @@
 #include "transfer/DownloadRows.h"
 
 CDownloadRows::CDownloadRows(std::istream& file, RowRules rules) : m_file(file), m_rules(rules) {
-    SkipFileHeader(m_file);
+    SkipFileHeader(m_file, &m_firstLine);
     m_nextLine = HEADER_LINES + 1;
 }
 

@@ -7,6 +7,7 @@
 #include "transfer/ConfigFile.h"
 
 #include <istream>
+#include <string>
 
 class CDownloadRows {
 public:
@@ -28,6 +29,8 @@ public:
                     std::vector<LossyReading>* lossy = nullptr);
     // The line (from 1) on which the last row read began; 0 before the first.
     int RowLine() const { return m_rowLine; }
+    // The file's first line, which the header begins with.
+    const std::string& FirstLine() const { return m_firstLine; }
 
 private:
     std::istream& m_file;
@@ -36,4 +39,5 @@ private:
     int m_nextLine = 0; // line of the next unread character
     int m_rowLine = 0;
     bool m_ended = false;
+    std::string m_firstLine;
 };

@@ -2,6 +2,7 @@
 // then rows until no more rows, an unacceptable row, or the end.
 
 #include "transfer/ConfigFile.h"
+#include "transfer/ConfigCheck.h"
 #include "transfer/FieldRules.h"
 
 #include <array>
@@ -177,7 +178,11 @@ TEST(RowValues, RangeOfEveryFieldUnderEachMode) {
         std::vector<const char*> accepted, refused;
         std::string rule;
     } cases[] = {
-        {1, {"17", "x", ""}, {}, ""},
+        {1, {"17", "x", "", "1\t", " 1"}, {}, ""},
+        {1, {}, {"1;2", ";"}, "fields are separated by ';'; the file must use ','"},
+        {1, {}, {"1\t2", "1\t\t2 "}, "fields are separated by a tab; the file must use ','"},
+        {MODE, {}, {"\"1\"", " \"1"}, "mode is in quotes; numbers must be written without '\"'"},
+        {TRIP, {}, {"\"1.5\""}, "trip point is in quotes; numbers must be written without '\"'"},
         {MODE, {" 2", "2x"}, {"3", "-1", "65536", "99999999999"}, "mode must be 0 to 2"},
         {MODULE, {"2", "16"}, {"1", "17"}, "source module must be 2 to 16 when mode is not 0"},
         {CHANNEL, {"4"}, {"0", "5"}, "source channel must be 1 to 4 when mode is not 0"},
@@ -208,6 +213,26 @@ TEST(RowValues, RangeOfEveryFieldUnderEachMode) {
             }
         }
     }
+}
+
+// A spreadsheet's table saved alone would have its first rows taken for the header.
+TEST(ConfigCheck, AFileWithoutItsHeaderNamesWhatTheFirstLineShouldBe) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"1,2,2,1,1,75.5,1.25,1", R"("1,2,2,1,1,75.5,1.25,1")"},
+        {R"( "-1";"2";"2";"1";"1";"75,5000";"1,2500";"1")",
+         R"(" \"-1\";\"2\";\"2\";\"1\";\"1\";\"75,5000\";\"1,2500\"...")"}};
+    for (const auto& [first, shown] : cases) {
+        std::istringstream in(first + "\n" + Rows(6));
+        const ConfigCheckResult result = CheckConfigFile(in);
+        ASSERT_EQ(result.problems.size(), 1u) << first;
+        EXPECT_EQ(DescribeRowReport(result.problems[0]),
+                  "the five header lines are missing: the first line should be \"ORX "
+                  "Configuration Transfer Utility Version 1.00.00\", not " +
+                      shown);
+    }
+    std::istringstream titled("Alarms\n" + FILE_HEADER.substr(FILE_HEADER.find('\n') + 1) +
+                              Rows(1));
+    EXPECT_TRUE(CheckConfigFile(titled).Accepted());
 }
 
 // Words keep their low 16 bits; the faults flag is any non-zero integer up to the line end;

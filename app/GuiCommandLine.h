@@ -3,7 +3,7 @@
 // [--block-reads] [--trace FILE] [--screenshot FILE] [--help] [--version], --screenshot where the
 // front end can take one.
 
-#include "transfer/TransferResults.h"
+#include "transfer/DeviceAddress.h"
 
 #include <string>
 

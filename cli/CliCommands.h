@@ -5,6 +5,7 @@
 #include "transfer/Backups.h"
 #include "transfer/DeviceAddress.h"
 #include "transfer/ExchangeTrace.h"
+#include "transfer/TransferResults.h"
 
 #include <memory>
 #include <nlohmann/json_fwd.hpp>

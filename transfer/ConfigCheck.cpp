@@ -70,18 +70,15 @@ ConfigCheckResult CheckConfigFile(std::istream& file, RowRules rules) {
         return MissingHeader(rows.FirstLine());
     while (rows.More()) {
         const int row = rows.Next();
-        AlarmRecord record;
-        RowProblem problem;
-        std::vector<LossyReading> lossy;
-        const RowOutcome outcome = rows.Read(record, &problem, &lossy);
-        for (LossyReading& reading : lossy)
-            result.warnings.push_back(RowWarning{row, rows.RowLine(), std::move(reading)});
-        if (outcome == RowOutcome::Unacceptable) {
-            result.problems.push_back(RowReport{row, rows.RowLine(), problem});
-        } else if (outcome == RowOutcome::Row) {
+        RowReading reading = rows.Read();
+        for (LossyReading& lossy : reading.lossy)
+            result.warnings.push_back(RowWarning{row, rows.RowLine(), std::move(lossy)});
+        if (reading.outcome == RowOutcome::Unacceptable) {
+            result.problems.push_back(RowReport{row, rows.RowLine(), reading.problem});
+        } else if (reading.outcome == RowOutcome::Row) {
             ++result.rowsRead;
             ++result.rowsWritten;
-            result.written.push_back(record);
+            result.written.push_back(reading.record);
         }
     }
     if (result.rowsRead == 0 && result.problems.empty())

@@ -247,11 +247,11 @@ void NoteLossyReadings(const std::array<Field, ROW_FIELDS>& fields, const AlarmR
     NoteInteger(fields, FIELD_FAULTS, record.enunciateFaults ? 1 : 0, lossy);
 }
 
-// Where ReadRow's caller wants to learn more than the outcome; null pointers: not at all.
+// Where a row's problem and lossy readings go, and what the row is read by.
 struct RowNotes {
     RowProblem* problem;
     std::vector<LossyReading>* lossy;
-    int alarm;
+    int alarm; // 0: field 1 is not compared
     RowRules rules;
 };
 
@@ -304,25 +304,19 @@ bool IsRowNotHeader(const std::string& line) {
     return number && (separated(',') || separated(';') || separated('\t'));
 }
 
-RowOutcome ReadRow(std::istream& stream, AlarmRecord& record, RowProblem* problem, RowLines* lines,
-                   std::vector<LossyReading>* lossy, int alarm, RowRules rules) {
-    if (lines)
-        *lines = RowLines{};
+RowReading ReadRow(std::istream& stream, RowRules rules, std::optional<int> alarm) {
+    RowReading reading;
     if (stream.eof())
-        return RowOutcome::NoMoreRows;
-    if (!stream)
-        return Refuse(problem, 0, "",
-                      "file unreadable here (header line of 200 or more characters, or a "
-                      "read error)");
+        return reading;
+    if (!stream) {
+        reading.outcome = Refuse(&reading.problem, 0, "",
+                                 "file unreadable here (header line of 200 or more characters, "
+                                 "or a read error)");
+        return reading;
+    }
     CharSource in(stream);
-    int blankLines = 0;
-    const RowOutcome outcome =
-        ReadRowText(in, record, RowNotes{problem, lossy, alarm, rules}, blankLines);
-    if (lines)
-        *lines = RowLines{blankLines, in.LineEnds()};
-    return outcome;
-}
-
-bool ReadAlarmRow(std::istream& stream, AlarmRecord& record) {
-    return ReadRow(stream, record) == RowOutcome::Row;
+    const RowNotes notes{&reading.problem, &reading.lossy, alarm.value_or(0), rules};
+    reading.outcome = ReadRowText(in, reading.record, notes, reading.lines.blankLines);
+    reading.lines.lineEnds = in.LineEnds();
+    return reading;
 }

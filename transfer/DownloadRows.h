@@ -23,10 +23,8 @@ public:
     int Next() const { return m_taken + 1; }
     // Reads row Next() and looks one character ahead, so a file that ends after the row is
     // seen to end. Every outcome counts as taking the row, so a caller that reports every
-    // problem can read on; NoMoreRows also ends the walk. An acceptable row's lossy readings
-    // are appended to lossy.
-    RowOutcome Read(AlarmRecord& record, RowProblem* problem = nullptr,
-                    std::vector<LossyReading>* lossy = nullptr);
+    // problem can read on; NoMoreRows also ends the walk.
+    RowReading Read();
     // The line (from 1) on which the last row read began; 0 before the first.
     int RowLine() const { return m_rowLine; }
     // The file's first line, which the header begins with.

@@ -1,9 +1,12 @@
 // The configuration file's writer and reader, the reader looping as the download does: header,
-// then rows until no more rows, an unacceptable row, or the end.
+// then rows until no more rows, an unacceptable row, or the end; and the jobs that name a file.
 
 #include "transfer/ConfigFile.h"
+#include "modbus/RemoteModbus.h"
 #include "transfer/ConfigCheck.h"
 #include "transfer/FieldRules.h"
+#include "transfer/TransferJobs.h"
+#include "transfer/TransferResults.h"
 
 #include <array>
 #include <bit>
@@ -14,6 +17,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <limits>
 #include <locale>
@@ -41,14 +45,12 @@ ReadResult ReadRows(const std::string& text) {
     ReadResult result;
     SkipFileHeader(in);
     for (int k = 1; k <= ALARM_COUNT && !in.eof(); ++k) {
-        AlarmRecord record;
-        RowProblem problem;
-        const RowOutcome outcome = ReadRow(in, record, &problem);
-        if (outcome == RowOutcome::Unacceptable)
-            result.second = problem;
-        if (outcome != RowOutcome::Row)
+        const RowReading row = ReadRow(in);
+        if (row.outcome == RowOutcome::Unacceptable)
+            result.second = row.problem;
+        if (row.outcome != RowOutcome::Row)
             break;
-        result.first.push_back(record);
+        result.first.push_back(row.record);
         in.peek();
     }
     return result;
@@ -82,10 +84,9 @@ struct Fields {
 std::pair<AlarmRecord, RowProblem> Read(const Fields& f, RowOutcome expected = RowOutcome::Row,
                                         RowRules rules = RowRules::Download) {
     std::istringstream in(f.Text());
-    std::pair<AlarmRecord, RowProblem> r;
-    EXPECT_EQ(ReadRow(in, r.first, &r.second, nullptr, nullptr, 0, rules), expected)
-        << f.Text() << r.second.rule;
-    return r;
+    const RowReading row = ReadRow(in, rules);
+    EXPECT_EQ(row.outcome, expected) << f.Text() << row.problem.rule;
+    return {row.record, row.problem};
 }
 
 // Row n of a valid file, and the records that rows 1 to count read as.
@@ -249,11 +250,8 @@ TEST(RowValues, WordsFlagRuleOrderAndFieldLimit) {
     EXPECT_EQ(Read(f, RowOutcome::Unacceptable).second.field, MODE);
     f.Set(MODE, "1");
     EXPECT_EQ(Read(f, RowOutcome::Unacceptable).second.field, RELAY);
-    const AlarmRecord before{2, 4, 2, 5, 75.5f, 1.25f, true};
-    AlarmRecord record = before;
     std::istringstream in(f.Text());
-    EXPECT_FALSE(ReadAlarmRow(in, record));
-    EXPECT_EQ(record, before);
+    EXPECT_EQ(ReadRow(in).record, AlarmRecord{});
 
     f = Fields(1, "1234567890123456789").Set(TRIP, "1.00000000000000000");
     const AlarmRecord whole = Read(f.Set(FAULTS, std::string(18, '0') + "1")).first;
@@ -275,11 +273,10 @@ TEST(RowValues, WordsFlagRuleOrderAndFieldLimit) {
 // the end or to the first unacceptable row (field 0: the header broke the stream). The plain
 // shapes (five rows, no last line end, a blank line between rows) are the agreement tests'.
 TEST(FileShape, RowsReadAndTheFirstProblem) {
-    AlarmRecord record;
     for (std::size_t cut = 0; cut <= FILE_HEADER.size(); ++cut) {
         std::istringstream in(FILE_HEADER.substr(0, cut));
         EXPECT_TRUE(SkipFileHeader(in));
-        EXPECT_EQ(ReadRow(in, record), RowOutcome::NoMoreRows) << "cut at " << cut;
+        EXPECT_EQ(ReadRow(in).outcome, RowOutcome::NoMoreRows) << "cut at " << cut;
     }
     constexpr int NONE = -1;
     const std::string five = Rows(5), sixCut = Row(6).substr(0, Row(6).size() - 2);
@@ -311,7 +308,7 @@ TEST(FileShape, RowsReadAndTheFirstProblem) {
     }
     std::ifstream missing("/nonexistent/orx-config.csv");
     EXPECT_FALSE(SkipFileHeader(missing));
-    EXPECT_EQ(ReadRow(missing, record), RowOutcome::Unacceptable);
+    EXPECT_EQ(ReadRow(missing).outcome, RowOutcome::Unacceptable);
 }
 
 // Line 6: row 1; lines 7-8 blank; line 9: row 2, whose mode is on line 10; then a refused row
@@ -320,18 +317,21 @@ TEST(FileShape, RowLinesCountBlankLinesAndLineEnds) {
     std::istringstream in(FILE_HEADER + "1,1,2,1,0,1,1,0\r\n\n\r\n2,\n2,2,1,0,1,1,0\n" +
                           Fields(TRIP, std::string(500, '1')).Text() + "\n1,2,2,1,0,1,1,0\n");
     ASSERT_TRUE(SkipFileHeader(in));
-    AlarmRecord record;
+    RowReading row;
     const std::tuple<RowOutcome, int, int> rows[] = {{RowOutcome::Row, 0, 1},
                                                      {RowOutcome::Row, 2, 4},
                                                      {RowOutcome::Unacceptable, 0, 1},
                                                      {RowOutcome::Row, 1, 2},
                                                      {RowOutcome::NoMoreRows, 0, 0}};
     for (const auto& [outcome, blankLines, lineEnds] : rows) {
-        RowLines lines;
-        EXPECT_EQ(ReadRow(in, record, nullptr, &lines), outcome);
-        EXPECT_EQ(std::pair(lines.blankLines, lines.lineEnds), std::pair(blankLines, lineEnds));
+        const RowReading read = ReadRow(in);
+        EXPECT_EQ(read.outcome, outcome);
+        EXPECT_EQ(std::pair(read.lines.blankLines, read.lines.lineEnds),
+                  std::pair(blankLines, lineEnds));
+        if (read.outcome == RowOutcome::Row)
+            row = read;
     }
-    EXPECT_EQ(record.mode, 2);
+    EXPECT_EQ(row.record.mode, 2);
 }
 
 // Local time with a two-digit day; the serial is unsigned; a failed stream gets nothing.
@@ -400,8 +400,9 @@ TEST(AlarmRow, ExactRealsReadBackBitForBit) {
           1.0f + FLT_EPSILON, -1.17549421e-38f, -7.038531e-26f, INFINITY, -NAN}) {
         std::stringstream row;
         WriteAlarmRow(row, 1, {7, 0, 65535, 9, real, -real, true}, RealFormat::Exact);
-        AlarmRecord r;
-        ASSERT_EQ(ReadRow(row, r, nullptr, nullptr, nullptr, 0, RowRules::Device), RowOutcome::Row);
+        const RowReading read = ReadRow(row, RowRules::Device);
+        ASSERT_EQ(read.outcome, RowOutcome::Row);
+        const AlarmRecord& r = read.record;
         EXPECT_EQ(std::pair(Bits(r.tripPoint), Bits(r.deadband)),
                   std::pair(Bits(real), Bits(-real)))
             << row.str();
@@ -434,4 +435,30 @@ TEST(CommaLocale, WritingAndReadingStayClassic) {
     EXPECT_EQ(RealRule("1,5", value), RealRuleResult::NotNumber);
     std::locale::global(oldCpp);
     std::setlocale(LC_ALL, oldC.c_str());
+}
+
+// Every job that reads or writes a file refuses an empty path before it touches the device.
+TEST(FileJobs, AnEmptyPathIsRefusedBeforeTheDevice) {
+    struct EmptyPathView : CSilentView {
+        bool ChooseFile(bool, std::string& path) override {
+            path.clear();
+            return true;
+        }
+        void ShowError(const std::string& message, const std::string&) override { shown = message; }
+        std::string shown;
+    };
+    const std::function<UINT(CModbus&, CTransferView&)> jobs[] = {
+        [](CModbus& modbus, CTransferView& view) { return RunUploadJob({}, modbus, view); },
+        [](CModbus& modbus, CTransferView& view) { return RunDownloadJob({}, modbus, view, {}); },
+        [](CModbus& modbus, CTransferView& view) {
+            VerifyReport report;
+            return RunVerifyJob({}, modbus, view, report);
+        }};
+    for (const auto& job : jobs) {
+        CRemoteModbus modbus;
+        EmptyPathView view;
+        EXPECT_EQ(job(modbus, view), RESULT_NO_FILE);
+        EXPECT_EQ(view.shown, "Please select a file.");
+        EXPECT_FALSE(modbus.IsConnected());
+    }
 }

@@ -4,7 +4,6 @@
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/MessageBox.h"
 #include "transfer/RegisterMap.h"
-#include "transfer/TransferResults.h"
 
 namespace {
 constexpr UINT ERROR_BOX = MB_ICONEXCLAMATION | MB_OK;

@@ -4,7 +4,7 @@
 #include "app/GuiCommandLine.h"
 #include "modbus/RemoteModbus.h"
 #include "platform/ui/WinApp.h"
-#include "transfer/TransferResults.h"
+#include "transfer/DeviceAddress.h"
 
 class CORXConfigurationApp : public CWinAppEx {
     DECLARE_DYNAMIC(CORXConfigurationApp)

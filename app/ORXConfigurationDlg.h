@@ -13,6 +13,12 @@
 
 #include <atomic>
 
+// What the dialog's transfer is doing (m_transferState).
+constexpr int TRANSFER_IDLE = 0;
+constexpr int TRANSFER_UPLOAD = 1;
+constexpr int TRANSFER_DOWNLOAD = 2;
+constexpr int TRANSFER_CANCEL = 3;
+
 // Shown while the dialog waits for a running transfer before it closes.
 constexpr const char* CLOSING_STATUS_TEXT = "Stopping the transfer before closing...";
 // Asked when the close box is used while a transfer runs.

@@ -1,4 +1,5 @@
 #include "bench/Clients.h"
+#include "modbus/FunctionCodes.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -15,8 +16,6 @@ constexpr std::size_t LENGTH_HI = 4;
 constexpr std::size_t LENGTH_LO = 5;
 constexpr std::size_t FUNCTION = 7;
 constexpr std::size_t QUANTITY = 10;
-constexpr BYTE FN_READ_BITS = 2;
-constexpr BYTE FN_READ_REGISTERS = 4;
 constexpr std::size_t FRAME_LIMIT = 260;
 constexpr std::size_t ECHOED = 6;     // unit, function, address, quantity or value
 constexpr std::size_t BYTE_COUNT = 8; // of a read reply
@@ -60,9 +59,9 @@ bool ReceiveAll(int fd, BYTE* data, std::size_t length) {
 std::size_t ReplySizeFor(const BYTE* request) {
     const std::size_t quantity = std::size_t{request[QUANTITY]} << 8 | request[QUANTITY + 1];
     Step step{StepKind::Coil, 0, static_cast<WORD>(quantity)};
-    if (request[FUNCTION] == FN_READ_REGISTERS)
+    if (request[FUNCTION] == FN_READ_INPUT_REGISTERS)
         step.kind = StepKind::ReadRegisters;
-    else if (request[FUNCTION] == FN_READ_BITS)
+    else if (request[FUNCTION] == FN_READ_DISCRETE_INPUTS)
         step.kind = StepKind::ReadStatus;
     return ReplyFrameSize(step);
 }
@@ -74,7 +73,8 @@ void Echo(const BYTE* request, std::size_t requestBody, BYTE* reply, std::size_t
     reply[LENGTH_LO] = static_cast<BYTE>(size - MBAP);
     std::copy(request + MBAP, request + MBAP + std::min({requestBody, size - MBAP, ECHOED}),
               reply + MBAP);
-    if (request[FUNCTION] == FN_READ_REGISTERS || request[FUNCTION] == FN_READ_BITS)
+    if (request[FUNCTION] == FN_READ_INPUT_REGISTERS ||
+        request[FUNCTION] == FN_READ_DISCRETE_INPUTS)
         reply[BYTE_COUNT] = static_cast<BYTE>(size - MBAP - READ_REPLY_HEADER);
 }
 
@@ -146,9 +146,9 @@ bool RunPlanRaw(int fd, const Plan& plan) {
     for (const Step& s : plan) {
         const std::size_t size = RequestFrameSize(s);
         request[LENGTH_LO] = static_cast<BYTE>(size - MBAP);
-        request[FUNCTION] = s.kind == StepKind::ReadStatus ? FN_READ_BITS
+        request[FUNCTION] = s.kind == StepKind::ReadStatus ? FN_READ_DISCRETE_INPUTS
                             : s.kind == StepKind::ReadRegisters || s.kind == StepKind::ReadFloats
-                                ? FN_READ_REGISTERS
+                                ? FN_READ_INPUT_REGISTERS
                                 : 0;
         request[QUANTITY + 1] = static_cast<BYTE>(s.quantity);
         if (!SendAll(fd, request, size) || !ReceiveAll(fd, reply, ReplyFrameSize(s)))

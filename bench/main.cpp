@@ -6,6 +6,7 @@
 #include "bench/SummaryReporter.h"
 #include "modbus/RemoteModbus.h"
 #include "sim/OrxSimulator.h"
+#include "transfer/DeviceAddress.h"
 
 #include <benchmark/benchmark.h>
 #include <modbus/modbus.h>
@@ -16,7 +17,6 @@
 
 namespace {
 
-constexpr DWORD EXCHANGE_TIMEOUT_MS = 300; // what the tool connects with
 constexpr char LOOPBACK[] = "127.0.0.1";
 constexpr const char* DEFAULT_FLAGS[] = {"--benchmark_repetitions=10",
                                          "--benchmark_enable_random_interleaving=true",

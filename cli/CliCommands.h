@@ -6,6 +6,7 @@
 #include "cli/OrxTransfer.h"
 #include "transfer/ConnectionOptions.h"
 #include "transfer/ExchangeTrace.h"
+#include "transfer/TransferResults.h"
 
 #include <functional>
 #include <memory>

@@ -54,20 +54,13 @@ struct Outcome {
 
 // A device's transfer shown nowhere: its only trace is the summary line, made of its last
 // error; all devices share one cancel.
-class CQuietView : public CTransferView {
+class CQuietView : public CSilentView {
 public:
     explicit CQuietView(const std::atomic<bool>& cancelled) : m_cancelled(cancelled) {}
 
-    bool ChooseFile(bool, std::string&) override { return false; }
-    void BeginTransfer() override {}
-    void EndTransfer() override {}
-    void SetStatus(const std::string&) override {}
-    void StepProgress() override {}
-    void SetProgress(int) override {}
     void ShowError(const std::string& message, const std::string& cause) override {
         m_error = cause.empty() ? message : message + " (" + cause + ")";
     }
-    bool Confirm(const std::string&, const std::vector<std::string>&) override { return false; }
     bool IsCancelled() override { return m_cancelled.load(); }
 
     const std::string& Error() const { return m_error; }

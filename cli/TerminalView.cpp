@@ -3,23 +3,17 @@
 #include "cli/Terminal.h"
 #include "transfer/RegisterMap.h"
 
-#include <cstdlib>
-#include <cstring>
-
 namespace {
 
 constexpr int BAR_WIDTH = 32;
 constexpr const char* CLEAR_LINE = "\r\033[K";
-constexpr const char* ALARM_IN_STATUS = "Alarm "; // "Uploading Alarm 5/32...", "Downloading ..."
-constexpr int ANSWER_POLL_MS = 100;               // how soon a Ctrl-C at the question is seen
+constexpr int ANSWER_POLL_MS = 100; // how soon a Ctrl-C at the question is seen
 
-// The acknowledgement of a cancel: the alarm in progress is still finished.
-std::string CancelNotice(const std::string& status) {
-    const std::size_t alarm = status.find(ALARM_IN_STATUS);
-    if (alarm == std::string::npos)
+// The acknowledgement of a cancel: the alarm in progress (0: none) is still finished.
+std::string CancelNotice(int alarm) {
+    if (alarm == 0)
         return "Cancelling...";
-    const int n = std::atoi(status.c_str() + alarm + std::strlen(ALARM_IN_STATUS));
-    return "Cancelling after alarm " + std::to_string(n) + "...";
+    return "Cancelling after alarm " + std::to_string(alarm) + "...";
 }
 
 bool IsYes(const std::string& answer) {
@@ -50,6 +44,14 @@ void CTerminalView::EndTransfer() {
 }
 
 void CTerminalView::SetStatus(const std::string& text) {
+    ShowStatus(text, 0);
+}
+
+void CTerminalView::SetAlarmStatus(int alarm, const std::string& text) {
+    ShowStatus(text, alarm);
+}
+
+void CTerminalView::ShowStatus(const std::string& text, int alarm) {
     m_working = true;
     if (m_settings.quiet)
         return;
@@ -57,6 +59,7 @@ void CTerminalView::SetStatus(const std::string& text) {
     if (m_failed)
         return;
     m_status = text;
+    m_alarm = alarm;
     if (m_settings.redraw)
         DrawProgress();
     else
@@ -129,13 +132,13 @@ bool CTerminalView::AskOnTerminal(const std::string& question) {
 void CTerminalView::Interrupted(int count) {
     if (count == 1)
         m_cancelled = true;
-    std::string status;
+    int alarm = 0;
     {
         std::lock_guard lock(m_mutex);
-        status = m_status;
+        alarm = m_alarm;
     }
     // Acknowledged even when quiet: the user is waiting for the program to end.
-    Print(count == 1 ? CancelNotice(status)
+    Print(count == 1 ? CancelNotice(alarm)
                      : "Still cancelling; the program ends once that is done.");
 }
 

@@ -29,6 +29,7 @@ public:
     void BeginTransfer() override;
     void EndTransfer() override;
     void SetStatus(const std::string& text) override;
+    void SetAlarmStatus(int alarm, const std::string& text) override;
     void StepProgress() override;
     void SetProgress(int position) override;
     void ShowError(const std::string& message, const std::string& cause) override;
@@ -51,6 +52,7 @@ public:
     const Error& LastError() const { return m_lastError; }
 
 private:
+    void ShowStatus(const std::string& text, int alarm);
     bool AskOnTerminal(const std::string& question);
     void Print(const std::string& line); // a whole line, the progress line kept below it
     void DrawProgress();                 // with the lock held
@@ -62,6 +64,7 @@ private:
     std::atomic<bool> m_working{false};
     std::mutex m_mutex;
     std::string m_status;
+    int m_alarm = 0; // the alarm the status is about, 0: none
     int m_position = 0;
     bool m_lineShown = false; // a progress line waits for its line end
     bool m_failed = false;    // an error was shown: the status texts after it only repeat it

@@ -43,12 +43,10 @@ AlarmRecord WriteAndRead(int n, const AlarmRecord& record) {
     const std::string text = Written(n, record);
     FuzzCheck(!text.empty() && text.back() == '\n', "written row without its line end");
     std::istringstream in(text);
-    AlarmRecord back;
-    std::vector<LossyReading> lossy;
-    FuzzCheck(ReadRow(in, back, nullptr, nullptr, &lossy, n) == RowOutcome::Row,
-              "a written row is not read back");
-    FuzzCheck(lossy.empty(), "a written row reads with a lossy reading");
-    return back;
+    const RowReading back = ReadRow(in, RowRules::Download, n);
+    FuzzCheck(back.outcome == RowOutcome::Row, "a written row is not read back");
+    FuzzCheck(back.lossy.empty(), "a written row reads with a lossy reading");
+    return back.record;
 }
 
 bool Close(float written, float read) {
@@ -83,28 +81,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (file.eof())
         return 0; // the download then completes without rows
     for (int n = 1; n <= ALARM_COUNT; ++n) {
-        const AlarmRecord untouched{7, 7, 7, 7, 7.0f, 7.0f, true};
-        AlarmRecord record = untouched;
-        RowProblem problem;
-        std::vector<LossyReading> lossy;
-        const RowOutcome outcome = ReadRow(file, record, &problem, nullptr, &lossy, n);
-        for (const LossyReading& reading : lossy)
+        const RowReading row = ReadRow(file, RowRules::Download, n);
+        const RowProblem& problem = row.problem;
+        for (const LossyReading& reading : row.lossy)
             FuzzCheck(reading.field != FIELD_TRIP_POINT && reading.field != FIELD_DEADBAND &&
                           reading.field >= 1 && reading.field <= ROW_FIELDS &&
                           reading.value.size() < FIELD_LIMIT,
                       "lossy reading of no integer field, or of an overlong text");
-        if (outcome != RowOutcome::Row) {
-            FuzzCheck(lossy.empty(), "lossy readings of a row that was not accepted");
-            FuzzCheck(record == untouched, "a row that was not accepted changed the record");
-            FuzzCheck(outcome != RowOutcome::Unacceptable ||
+        if (row.outcome != RowOutcome::Row) {
+            FuzzCheck(row.lossy.empty(), "lossy readings of a row that was not accepted");
+            FuzzCheck(row.record == AlarmRecord{}, "a row that was not accepted has values");
+            FuzzCheck(row.outcome != RowOutcome::Unacceptable ||
                           (problem.field >= 0 && problem.field <= ROW_FIELDS &&
                            !problem.rule.empty() && problem.value.size() <= CUT_TEXT_LIMIT),
                       "problem names no field, has no rule, or its text is not cut");
             return 0;
         }
-        CheckRules(record);
-        if (InRange(record.tripPoint) && InRange(record.deadband))
-            CheckRoundTrip(n, record);
+        CheckRules(row.record);
+        if (InRange(row.record.tripPoint) && InRange(row.record.deadband))
+            CheckRoundTrip(n, row.record);
         file.peek();
         if (file.eof())
             return 0;

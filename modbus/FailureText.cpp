@@ -1,11 +1,9 @@
 #include "modbus/FailureText.h"
 
+#include "modbus/FunctionCodes.h"
+
 namespace {
 
-constexpr BYTE FC_READ_DISCRETE_INPUTS = 2;
-constexpr BYTE FC_READ_INPUT_REGISTERS = 4;
-constexpr BYTE FC_WRITE_SINGLE_COIL = 5;
-constexpr BYTE FC_WRITE_MULTIPLE_REGISTERS = 16;
 constexpr INT_PTR UNIT = 0;
 constexpr INT_PTR FUNCTION = 1;
 constexpr INT_PTR ADDRESS = 2;
@@ -42,13 +40,13 @@ const char* ExceptionName(int n) {
 
 const char* FunctionName(int function) {
     switch (function) {
-    case FC_READ_DISCRETE_INPUTS:
+    case FN_READ_DISCRETE_INPUTS:
         return "read discrete inputs";
-    case FC_READ_INPUT_REGISTERS:
+    case FN_READ_INPUT_REGISTERS:
         return "read input registers";
-    case FC_WRITE_SINGLE_COIL:
+    case FN_WRITE_SINGLE_COIL:
         return "write single coil";
-    case FC_WRITE_MULTIPLE_REGISTERS:
+    case FN_WRITE_MULTIPLE_REGISTERS:
         return "write multiple registers";
     default:
         return "function";
@@ -74,11 +72,11 @@ std::string Mismatch(const char* what, int got, int expected) {
 std::string DescribeRequest(const CByteArray& request) {
     const int function = ByteAt(request, FUNCTION);
     std::string text = FunctionName(function);
-    if (function != FC_READ_DISCRETE_INPUTS && function != FC_READ_INPUT_REGISTERS &&
-        function != FC_WRITE_SINGLE_COIL && function != FC_WRITE_MULTIPLE_REGISTERS)
+    if (function != FN_READ_DISCRETE_INPUTS && function != FN_READ_INPUT_REGISTERS &&
+        function != FN_WRITE_SINGLE_COIL && function != FN_WRITE_MULTIPLE_REGISTERS)
         text += ' ' + std::to_string(function);
     text += ' ' + std::to_string(WordAt(request, ADDRESS));
-    if (function != FC_WRITE_SINGLE_COIL)
+    if (function != FN_WRITE_SINGLE_COIL)
         text += " x" + std::to_string(WordAt(request, QUANTITY));
     return text;
 }
@@ -90,9 +88,9 @@ std::string WhyNotTheAnswer(const CByteArray& request, const CByteArray& respons
     if (ByteAt(response, FUNCTION) != function)
         return Mismatch("reply function", ByteAt(response, FUNCTION), function);
     const int quantity = WordAt(request, QUANTITY);
-    if (function == FC_READ_INPUT_REGISTERS)
+    if (function == FN_READ_INPUT_REGISTERS)
         return Mismatch("byte count", ByteAt(response, BYTE_COUNT), 2 * quantity);
-    if (function == FC_READ_DISCRETE_INPUTS)
+    if (function == FN_READ_DISCRETE_INPUTS)
         return Mismatch("byte count", ByteAt(response, BYTE_COUNT),
                         (quantity + BITS_PER_BYTE - 1) / BITS_PER_BYTE);
     for (INT_PTR i = ADDRESS; i < HEADER_BYTES; i += 2)

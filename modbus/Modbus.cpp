@@ -1,6 +1,7 @@
 #include "modbus/Modbus.h"
 
 #include "modbus/FailureText.h"
+#include "modbus/FunctionCodes.h"
 #include "modbus/ModbusException.h"
 #include "platform/Archive.h"
 
@@ -10,11 +11,6 @@
 IMPLEMENT_DYNAMIC(CModbus, CObject)
 
 namespace {
-
-constexpr BYTE FC_READ_DISCRETE_INPUTS = 2;
-constexpr BYTE FC_READ_INPUT_REGISTERS = 4;
-constexpr BYTE FC_WRITE_SINGLE_COIL = 5;
-constexpr BYTE FC_WRITE_MULTIPLE_REGISTERS = 16;
 
 constexpr WORD READ_REQUEST_LENGTH = 6;   // unit, function, address, quantity
 constexpr WORD READ_BYTE_COUNT_POS = 2;   // the number of data bytes that follow
@@ -153,7 +149,7 @@ std::string CModbus::FailureCause(WORD code) {
 
 WORD CModbus::ReadInputRegisters(WORD address, WORD quantity, CWordArray& values) {
     RequireSize(values.GetSize(), quantity, "ReadInputRegisters");
-    const CByteArray request = ReadRequest(FC_READ_INPUT_REGISTERS, address, quantity);
+    const CByteArray request = ReadRequest(FN_READ_INPUT_REGISTERS, address, quantity);
     const WORD responseLength =
         RequireFrameLength(READ_DATA_OFFSET + 2 * INT_PTR{quantity}, "ReadInputRegisters");
     return Transact(request, responseLength, [&](const CByteArray& response) {
@@ -183,7 +179,7 @@ WORD CModbus::ReadInputStatus(WORD address, CByteArray& values) {
 
 WORD CModbus::ReadInputStatuses(WORD address, WORD quantity, CByteArray& values) {
     RequireSize(values.GetSize(), quantity, "ReadInputStatus");
-    const CByteArray request = ReadRequest(FC_READ_DISCRETE_INPUTS, address, quantity);
+    const CByteArray request = ReadRequest(FN_READ_DISCRETE_INPUTS, address, quantity);
     const INT_PTR byteCount = (INT_PTR{quantity} + BITS_PER_BYTE - 1) / BITS_PER_BYTE;
     const WORD responseLength = RequireFrameLength(READ_DATA_OFFSET + byteCount, "ReadInputStatus");
     return Transact(request, responseLength, [&](const CByteArray& response) {
@@ -221,7 +217,7 @@ WORD CModbus::PresetMultipleRegisters(WORD address, WORD quantity, const CWordAr
     request.SetSize(
         RequireFrameLength(WRITE_HEADER_LENGTH + 2 * INT_PTR{quantity}, "PresetMultipleRegisters"));
     request[0] = MODBUS_UNIT_ID;
-    request[1] = FC_WRITE_MULTIPLE_REGISTERS;
+    request[1] = FN_WRITE_MULTIPLE_REGISTERS;
     PutWord(request, 2, address);
     PutWord(request, 4, quantity);
     request[6] = static_cast<BYTE>((2 * quantity) & 0xFF);
@@ -245,7 +241,7 @@ WORD CModbus::ForceSingleCoil(WORD address, BOOL on) {
     CByteArray request;
     request.SetSize(WRITE_RESPONSE_LENGTH);
     request[0] = MODBUS_UNIT_ID;
-    request[1] = FC_WRITE_SINGLE_COIL;
+    request[1] = FN_WRITE_SINGLE_COIL;
     PutWord(request, 2, address);
     PutWord(request, 4, on ? COIL_ON : COIL_OFF);
     return Transact(request, WRITE_RESPONSE_LENGTH, [&](const CByteArray& response) {

@@ -263,21 +263,21 @@ WORD CRemoteModbus::PeerClosed() {
 }
 
 std::string CRemoteModbus::ExchangeFailure(const CBlockingSocketException& e) const {
-    const std::string operation = e.m_strError.str();
     const std::string limit = " within " + std::to_string(ExchangeLimitMs()) + " ms";
-    if (operation == "Receive timeout")
+    if (e.Kind() == SocketFailure::ReceiveTimedOut)
         return "no reply" + limit;
-    if (operation == "Send timeout")
+    if (e.Kind() == SocketFailure::SendTimedOut)
         return "the request could not be sent" + limit;
     if (IsPeerGoneError(e.m_nError))
         return "the device closed the connection";
     if (e.Is(SocketError::NotSocket))
         return "the connection was closed by an earlier failure";
-    return (operation == "Send" ? "sending: " : "receiving: ") + SocketErrorText(e.m_nError);
+    return (e.Kind() == SocketFailure::Send ? "sending: " : "receiving: ") +
+           SocketErrorText(e.m_nError);
 }
 
 std::string CRemoteModbus::ConnectFailure(const CBlockingSocketException& e) {
-    if (e.m_strError == "GetHostByName")
+    if (e.Kind() == SocketFailure::HostLookup)
         return "no such host";
     if (e.Is(SocketError::TimedOut))
         return "no answer within " + std::to_string(CONNECT_TIMEOUT_MS) + " ms";

@@ -12,15 +12,39 @@ IMPLEMENT_DYNAMIC(CBlockingSocket, CObject)
 
 namespace {
 
-// The error number is read before new, which may itself change it.
-[[noreturn]] void Throw(const char* operation) {
-    const int error = netsys::LastError();
-    throw new CBlockingSocketException(operation, error);
+const char* OperationName(SocketFailure kind) {
+    switch (kind) {
+    case SocketFailure::Create:
+        return "Create";
+    case SocketFailure::Close:
+        return "Close";
+    case SocketFailure::Connect:
+        return "Connect";
+    case SocketFailure::Send:
+        return "Send";
+    case SocketFailure::SendTimedOut:
+        return "Send timeout";
+    case SocketFailure::Receive:
+        return "Receive";
+    case SocketFailure::ReceiveTimedOut:
+        return "Receive timeout";
+    case SocketFailure::LocalAddress:
+        return "GetSockName";
+    case SocketFailure::HostLookup:
+        return "GetHostByName";
+    }
+    return "Socket";
 }
 
-[[noreturn]] void Throw(const char* operation, SocketError error) {
+// The error number is read before new, which may itself change it.
+[[noreturn]] void Throw(SocketFailure kind) {
+    const int error = netsys::LastError();
+    throw new CBlockingSocketException(kind, error);
+}
+
+[[noreturn]] void Throw(SocketFailure kind, SocketError error) {
     netsys::SetLastError(SocketErrorNumber(error));
-    Throw(operation);
+    Throw(kind);
 }
 
 // RFC 6761: names under .invalid never resolve; don't wait on a resolver to say so.
@@ -50,11 +74,11 @@ sockaddr_in MakeSocketAddress(std::uint32_t address, std::uint16_t port) {
     return result;
 }
 
-CBlockingSocketException::CBlockingSocketException(const char* operation)
-    : CBlockingSocketException(operation, netsys::LastError()) {}
+CBlockingSocketException::CBlockingSocketException(SocketFailure kind)
+    : CBlockingSocketException(kind, netsys::LastError()) {}
 
-CBlockingSocketException::CBlockingSocketException(const char* operation, int error)
-    : m_nError(error), m_strError(operation) {}
+CBlockingSocketException::CBlockingSocketException(SocketFailure kind, int error)
+    : m_nError(error), m_strError(OperationName(kind)), m_kind(kind) {}
 
 BOOL CBlockingSocketException::GetErrorMessage(char* text, UINT maxChars,
                                                UINT* /*helpContext*/) const {
@@ -64,15 +88,15 @@ BOOL CBlockingSocketException::GetErrorMessage(char* text, UINT maxChars,
 void CBlockingSocket::Create() {
     SOCKET s = 0;
     if (!netsys::Open(s))
-        Throw("Create");
+        Throw(SocketFailure::Create);
     m_hSocket = s;
 }
 
 void CBlockingSocket::Close() {
     if (m_hSocket == 0)
-        Throw("Close", SocketError::NotSocket);
+        Throw(SocketFailure::Close, SocketError::NotSocket);
     if (!netsys::Close(m_hSocket))
-        Throw("Close");
+        Throw(SocketFailure::Close);
     m_hSocket = 0;
 }
 
@@ -85,13 +109,13 @@ void CBlockingSocket::Cleanup() {
 void CBlockingSocket::Connect(const sockaddr_in& peer, int timeoutMs,
                               const ConnectCancelled& cancelled) {
     if (m_hSocket == 0)
-        Throw("Connect", SocketError::NotSocket);
+        Throw(SocketFailure::Connect, SocketError::NotSocket);
     const int error = ConnectNonBlocking(peer, timeoutMs, cancelled);
     // The in-progress step of a connect that then succeeds is not a failure: keep it out of
     // the number that a later time-out reports.
     netsys::SetLastError(error);
     if (error != 0)
-        Throw("Connect");
+        Throw(SocketFailure::Connect);
 }
 
 // Returns 0 or the error number of the failed attempt.
@@ -139,44 +163,44 @@ int CBlockingSocket::Receive(void* data, int length, int seconds) {
 
 int CBlockingSocket::SendMs(const void* data, int length, int timeoutMs) {
     if (m_hSocket == 0)
-        Throw("Send", SocketError::NotSocket);
+        Throw(SocketFailure::Send, SocketError::NotSocket);
     // A socket that takes the data at once, the usual case, needs no readiness wait: one
     // system call per exchange fewer.
     int n = netsys::Send(m_hSocket, data, length);
     if (n >= 0)
         return n;
     if (!netsys::WouldBlock(netsys::LastError()))
-        Throw("Send");
+        Throw(SocketFailure::Send);
     if (!netsys::Wait(m_hSocket, netsys::Direction::Write, timeoutMs < 0 ? 0 : timeoutMs))
-        Throw("Send timeout");
+        Throw(SocketFailure::SendTimedOut);
     n = netsys::Send(m_hSocket, data, length);
     if (n < 0)
-        Throw("Send");
+        Throw(SocketFailure::Send);
     return n;
 }
 
 int CBlockingSocket::ReceiveMs(void* data, int length, int timeoutMs) {
     if (m_hSocket == 0)
-        Throw("Receive", SocketError::NotSocket);
+        Throw(SocketFailure::Receive, SocketError::NotSocket);
     if (!netsys::Wait(m_hSocket, netsys::Direction::Read, timeoutMs))
-        Throw("Receive timeout");
+        Throw(SocketFailure::ReceiveTimedOut);
     const int n = netsys::Receive(m_hSocket, data, length);
     if (n < 0)
-        Throw("Receive");
+        Throw(SocketFailure::Receive);
     return n;
 }
 
 void CBlockingSocket::GetSockName(sockaddr_in& local) {
     if (!netsys::LocalAddress(m_hSocket, local))
-        Throw("GetSockName");
+        Throw(SocketFailure::LocalAddress);
 }
 
 sockaddr_in CBlockingSocket::GetHostByName(const char* name, USHORT port) {
     if (name == nullptr || *name == '\0' || IsReservedInvalid(name))
-        Throw("GetHostByName", SocketError::NoSuchHost);
+        Throw(SocketFailure::HostLookup, SocketError::NoSuchHost);
     std::uint32_t address = 0;
     if (!netsys::Resolve(name, address))
-        Throw("GetHostByName");
+        Throw(SocketFailure::HostLookup);
     sockaddr_in result{};
     result.sin_family = IPV4_FAMILY;
     result.sin_port = NetOrder16(port);

@@ -1,7 +1,7 @@
 #pragma once
 // One IPv4 TCP connection with time-limited waits; every failure is thrown as a
-// CBlockingSocketException* naming the failed operation and carrying the system's error
-// number. The same on every system; the system's side is net/SystemSocket.h.
+// CBlockingSocketException* carrying the kind of failure, the failed operation's name and the
+// system's error number. The same on every system; the system's side is net/SystemSocket.h.
 
 #include "net/SocketTypes.h"
 #include "platform/Exception.h"
@@ -18,21 +18,38 @@ constexpr int CONNECT_CANCEL_CHECK_MS = 50;
 // True when a connection being made is no longer wanted.
 using ConnectCancelled = std::function<bool()>;
 
+// What failed: callers tell failures apart by this, never by the operation's name.
+enum class SocketFailure {
+    Create,
+    Close,
+    Connect,
+    Send,
+    SendTimedOut,
+    Receive,
+    ReceiveTimedOut,
+    LocalAddress,
+    HostLookup
+};
+
 class CBlockingSocketException : public CException {
     DECLARE_DYNAMIC(CBlockingSocketException)
 public:
     // Takes the error number of the thread's last socket call.
-    explicit CBlockingSocketException(const char* operation);
-    CBlockingSocketException(const char* operation, int error);
+    explicit CBlockingSocketException(SocketFailure kind);
+    CBlockingSocketException(SocketFailure kind, int error);
 
     BOOL GetErrorMessage(char* text, UINT maxChars, UINT* helpContext = nullptr) const override;
     bool Is(SocketError error) const { return m_nError == SocketErrorNumber(error); }
+    SocketFailure Kind() const { return m_kind; }
 
     int m_nError;
-    CString m_strError;
+    CString m_strError; // the failed operation's name, for a person ("Receive timeout")
 
 protected:
     ~CBlockingSocketException() override = default;
+
+private:
+    SocketFailure m_kind;
 };
 
 class CBlockingSocket : public CObject {

@@ -3,16 +3,13 @@
 // unit identifier and PDU of the reply out. No I/O, so the network server and in-process
 // callers share it.
 
+#include "modbus/FunctionCodes.h"
 #include "sim/DeviceImage.h"
 
 #include <vector>
 
 constexpr BYTE SIM_UNIT_ID = 1;
 
-constexpr BYTE FN_READ_DISCRETE_INPUTS = 2;
-constexpr BYTE FN_READ_INPUT_REGISTERS = 4;
-constexpr BYTE FN_WRITE_SINGLE_COIL = 5;
-constexpr BYTE FN_WRITE_MULTIPLE_REGISTERS = 16;
 constexpr BYTE EXCEPTION_FLAG = 0x80;
 
 constexpr BYTE EXC_ILLEGAL_FUNCTION = 1;

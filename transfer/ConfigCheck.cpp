@@ -16,6 +16,7 @@ constexpr std::array<const char*, 9> FIELD_NAMES = {
     "output relay", "trip point",   "deadband", "enunciate system faults",
 };
 constexpr const char* NO_ROWS_RULE = "the file has no alarm row";
+constexpr std::size_t SHOWN_LINE_LIMIT = 40;
 constexpr int SERIAL_LINE = 3;
 
 std::string SystemReason(int error, const char* fallback) {
@@ -45,25 +46,39 @@ ConfigCheckResult FileError(std::string reason) {
     result.fileError = std::move(reason);
     return result;
 }
+
+// The rows of a file without its header would be read one header's length too late.
+ConfigCheckResult MissingHeader(const std::string& firstLine) {
+    ConfigCheckResult result;
+    const std::string shown =
+        firstLine.size() > SHOWN_LINE_LIMIT
+            ? firstLine.substr(0, CharacterStart(firstLine, SHOWN_LINE_LIMIT)) + "..."
+            : firstLine;
+    result.problems.push_back(
+        RowReport{0, 0,
+                  RowProblem{0, firstLine,
+                             "the five header lines are missing: the first line should be " +
+                                 Quoted(FILE_TITLE) + ", not " + Quoted(shown)}});
+    return result;
+}
 } // namespace
 
 ConfigCheckResult CheckConfigFile(std::istream& file, RowRules rules) {
     ConfigCheckResult result;
     CDownloadRows rows(file, rules);
+    if (IsRowNotHeader(rows.FirstLine()))
+        return MissingHeader(rows.FirstLine());
     while (rows.More()) {
         const int row = rows.Next();
-        AlarmRecord record;
-        RowProblem problem;
-        std::vector<LossyReading> lossy;
-        const RowOutcome outcome = rows.Read(record, &problem, &lossy);
-        for (LossyReading& reading : lossy)
-            result.warnings.push_back(RowWarning{row, rows.RowLine(), std::move(reading)});
-        if (outcome == RowOutcome::Unacceptable) {
-            result.problems.push_back(RowReport{row, rows.RowLine(), problem});
-        } else if (outcome == RowOutcome::Row) {
+        RowReading reading = rows.Read();
+        for (LossyReading& lossy : reading.lossy)
+            result.warnings.push_back(RowWarning{row, rows.RowLine(), std::move(lossy)});
+        if (reading.outcome == RowOutcome::Unacceptable) {
+            result.problems.push_back(RowReport{row, rows.RowLine(), reading.problem});
+        } else if (reading.outcome == RowOutcome::Row) {
             ++result.rowsRead;
             ++result.rowsWritten;
-            result.written.push_back(record);
+            result.written.push_back(reading.record);
         }
     }
     if (result.rowsRead == 0 && result.problems.empty())

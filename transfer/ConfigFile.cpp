@@ -8,7 +8,6 @@
 #include <sstream>
 
 namespace {
-constexpr const char* TITLE_LINE = "ORX Configuration Transfer Utility Version 1.00.00\n";
 constexpr const char* COLUMNS_LINE_1 =
     "Alarm,Alarm,Source,Source,Output,Trip Point,Deadband,Enunciate System\n";
 constexpr const char* COLUMNS_LINE_2 = "Number,Mode,Module,Channel,Relay,,,Faults\n";
@@ -89,7 +88,8 @@ void WriteFileHeader(std::ostream& stream, DWORD serial, std::time_t now) {
         return;
     std::ostringstream text;
     SetFileFormat(text);
-    text << TITLE_LINE << TimeLine(now) << SERIAL_NUMBER_PREFIX << serial << '\n'
+    text << FILE_TITLE << '\n'
+         << TimeLine(now) << SERIAL_NUMBER_PREFIX << serial << '\n'
          << COLUMNS_LINE_1 << COLUMNS_LINE_2;
     Put(stream, text.str());
 }

@@ -5,6 +5,7 @@
 
 #include <ctime>
 #include <istream>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -17,6 +18,8 @@
 // (at most 15 characters, within the reader's field limit).
 enum class RealFormat { FourDecimals, Exact };
 
+// Line 1.
+constexpr const char* FILE_TITLE = "ORX Configuration Transfer Utility Version 1.00.00";
 // Line 3 is this and the serial number.
 constexpr const char* SERIAL_NUMBER_PREFIX = "Serial Number: ";
 
@@ -46,10 +49,15 @@ void PrepareFileStream(std::ostream& stream);
 // Reads and drops the five header lines (fewer when the file ends inside them: the stream
 // is then at its end and there are no rows). Reads nothing from a failed stream. A line of
 // HEADER_LINE_LIMIT characters or more before its line end fails the stream, so that the
-// next ReadRow yields Unacceptable. Returns false exactly when the stream is failed.
+// next ReadRow yields Unacceptable. Returns false exactly when the stream is failed. The
+// first line, without its line end, goes to firstLine when given.
 constexpr int HEADER_LINES = 5;
 constexpr std::size_t HEADER_LINE_LIMIT = 200;
-bool SkipFileHeader(std::istream& stream);
+bool SkipFileHeader(std::istream& stream, std::string* firstLine = nullptr);
+// True when line, a file's first, reads as an alarm row rather than a header line (a number,
+// then the separators of eight fields): the file lacks its header, as one saved from a
+// spreadsheet's table alone.
+bool IsRowNotHeader(const std::string& line);
 
 // What reading a row gave.
 enum class RowOutcome {
@@ -92,19 +100,21 @@ struct LossyReading {
 // beyond single precision.
 enum class RowRules { Download, Device };
 
-// Reads one row: blank characters (white space, blank lines) before it are skipped and do
-// not count towards field 1's limit; fields
-// 1-7 end at ',', field 8 at '\n' or the end of the file; a line end before a field's ','
-// belongs to the field. The call consumes exactly up to and including the '\n' after field
-// 8 (or to the end of the file), also when the row is unacceptable, so reading can go on
-// with the next row. The end of the file inside fields 1-7 makes the row unacceptable. The
-// record is changed only when the outcome is Row; the problem only when Unacceptable. The
-// lossy readings of an acceptable row are appended to lossy; field 1 is compared with alarm,
-// the alarm the row configures, unless that is 0.
-RowOutcome ReadRow(std::istream& stream, AlarmRecord& record, RowProblem* problem = nullptr,
-                   RowLines* lines = nullptr, std::vector<LossyReading>* lossy = nullptr,
-                   int alarm = 0, RowRules rules = RowRules::Download);
+// What reading one row gave.
+struct RowReading {
+    RowOutcome outcome = RowOutcome::NoMoreRows;
+    AlarmRecord record;              // the row's values when the outcome is Row, else untouched
+    RowProblem problem;              // why when the outcome is Unacceptable
+    RowLines lines;                  // where the row lay
+    std::vector<LossyReading> lossy; // the lossy readings of an acceptable row
+};
 
-// True with the record filled, false when the row is unacceptable or absent. Only for callers
-// that need not tell those two apart; the download needs ReadRow.
-bool ReadAlarmRow(std::istream& stream, AlarmRecord& record);
+// Reads one row: blank characters (white space, blank lines) before it are skipped and do
+// not count towards field 1's limit; fields 1-7 end at ',', field 8 at '\n' or the end of
+// the file; a line end before a field's ',' belongs to the field. The call consumes exactly
+// up to and including the '\n' after field 8 (or to the end of the file), also when the row
+// is unacceptable, so reading can go on with the next row. The end of the file inside fields
+// 1-7 makes the row unacceptable. Field 1 is compared with alarm, the alarm the row
+// configures, when given.
+RowReading ReadRow(std::istream& stream, RowRules rules = RowRules::Download,
+                   std::optional<int> alarm = std::nullopt);

@@ -3,6 +3,7 @@
 #include "transfer/FieldRules.h"
 #include "transfer/Utf8Text.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -57,8 +58,14 @@ private:
     int m_lineEnds = 0;
 };
 
+constexpr const char* BLANKS = " \t\n\v\f\r";
+
 bool IsBlank(int c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
 }
 
 struct Field {
@@ -93,7 +100,24 @@ RowOutcome Refuse(RowProblem* problem, int field, std::string value, std::string
     return RowOutcome::Unacceptable;
 }
 
-// The split rules: every field within its limit, the row not cut short by the end.
+// What a spreadsheet put between the fields instead of ',', seen in the first field, which
+// then holds the start of the row: a ';', or a tab between two values; nullptr when neither.
+const char* ForeignSeparator(const std::string& text) {
+    if (text.find(';') != std::string::npos)
+        return "';'";
+    const std::size_t first = text.find_first_not_of(BLANKS);
+    const std::size_t tab = first == std::string::npos ? first : text.find('\t', first);
+    return tab < text.find_last_not_of(BLANKS) ? "a tab" : nullptr;
+}
+
+// A spreadsheet's text cell: "75.5".
+bool IsQuoted(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(BLANKS);
+    return first != std::string::npos && text[first] == '"';
+}
+
+// The split rules: fields separated by ',', no number in quotes, every field within its limit,
+// the row not cut short by the end.
 RowOutcome SplitRow(CharSource& in, std::array<Field, ROW_FIELDS>& fields, RowProblem* problem) {
     int cutIn = 0;
     for (int f = 1; f <= ROW_FIELDS && cutIn == 0; ++f) {
@@ -101,6 +125,15 @@ RowOutcome SplitRow(CharSource& in, std::array<Field, ROW_FIELDS>& fields, RowPr
         if (!fields[f - 1].ended && f < ROW_FIELDS)
             cutIn = f;
     }
+    if (const char* separator = ForeignSeparator(fields[0].text))
+        return Refuse(problem, 1, fields[0].text,
+                      std::string("fields are separated by ") + separator +
+                          "; the file must use ','");
+    for (int f = 1; f <= ROW_FIELDS; ++f)
+        if (IsQuoted(fields[f - 1].text))
+            return Refuse(problem, f, fields[f - 1].text,
+                          std::string(RowFieldName(f)) +
+                              " is in quotes; numbers must be written without '\"'");
     for (int f = 1; f <= ROW_FIELDS; ++f)
         if (fields[f - 1].tooLong)
             return Refuse(problem, f, fields[f - 1].text, "field longer than 19 characters");
@@ -214,11 +247,11 @@ void NoteLossyReadings(const std::array<Field, ROW_FIELDS>& fields, const AlarmR
     NoteInteger(fields, FIELD_FAULTS, record.enunciateFaults ? 1 : 0, lossy);
 }
 
-// Where ReadRow's caller wants to learn more than the outcome; null pointers: not at all.
+// Where a row's problem and lossy readings go, and what the row is read by.
 struct RowNotes {
     RowProblem* problem;
     std::vector<LossyReading>* lossy;
-    int alarm;
+    int alarm; // 0: field 1 is not compared
     RowRules rules;
 };
 
@@ -239,7 +272,7 @@ RowOutcome ReadRowText(CharSource& in, AlarmRecord& record, const RowNotes& note
 }
 } // namespace
 
-bool SkipFileHeader(std::istream& stream) {
+bool SkipFileHeader(std::istream& stream, std::string* firstLine) {
     if (!stream)
         return false;
     CharSource in(stream);
@@ -247,6 +280,8 @@ bool SkipFileHeader(std::istream& stream) {
         std::size_t length = 0;
         int c = in.Get();
         for (; c != Traits::eof() && c != '\n'; c = in.Get()) {
+            if (line == 0 && firstLine)
+                firstLine->push_back(static_cast<char>(c));
             if (++length >= HEADER_LINE_LIMIT) {
                 stream.setstate(std::ios_base::failbit);
                 return false;
@@ -258,25 +293,30 @@ bool SkipFileHeader(std::istream& stream) {
     return true;
 }
 
-RowOutcome ReadRow(std::istream& stream, AlarmRecord& record, RowProblem* problem, RowLines* lines,
-                   std::vector<LossyReading>* lossy, int alarm, RowRules rules) {
-    if (lines)
-        *lines = RowLines{};
-    if (stream.eof())
-        return RowOutcome::NoMoreRows;
-    if (!stream)
-        return Refuse(problem, 0, "",
-                      "file unreadable here (header line of 200 or more characters, or a "
-                      "read error)");
-    CharSource in(stream);
-    int blankLines = 0;
-    const RowOutcome outcome =
-        ReadRowText(in, record, RowNotes{problem, lossy, alarm, rules}, blankLines);
-    if (lines)
-        *lines = RowLines{blankLines, in.LineEnds()};
-    return outcome;
+bool IsRowNotHeader(const std::string& line) {
+    std::size_t i = 0;
+    while (i < line.size() && (IsBlank(line[i]) || line[i] == '"'))
+        ++i;
+    const bool number = i < line.size() && (IsDigit(line[i]) || line[i] == '+' || line[i] == '-');
+    const auto separated = [&line](char c) {
+        return std::count(line.begin(), line.end(), c) >= ROW_FIELDS - 1;
+    };
+    return number && (separated(',') || separated(';') || separated('\t'));
 }
 
-bool ReadAlarmRow(std::istream& stream, AlarmRecord& record) {
-    return ReadRow(stream, record) == RowOutcome::Row;
+RowReading ReadRow(std::istream& stream, RowRules rules, std::optional<int> alarm) {
+    RowReading reading;
+    if (stream.eof())
+        return reading;
+    if (!stream) {
+        reading.outcome = Refuse(&reading.problem, 0, "",
+                                 "file unreadable here (header line of 200 or more characters, "
+                                 "or a read error)");
+        return reading;
+    }
+    CharSource in(stream);
+    const RowNotes notes{&reading.problem, &reading.lossy, alarm.value_or(0), rules};
+    reading.outcome = ReadRowText(in, reading.record, notes, reading.lines.blankLines);
+    reading.lines.lineEnds = in.LineEnds();
+    return reading;
 }

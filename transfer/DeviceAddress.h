@@ -4,9 +4,14 @@
 #include "modbus/Modbus.h"
 #include "modbus/TcpFrame.h"
 #include "platform/IpAddress.h"
-#include "transfer/TransferResults.h"
 
 #include <string>
+
+// How long an exchange may take, and how often it is tried, unless a person says otherwise;
+// the port is MODBUS_TCP_PORT.
+constexpr DWORD EXCHANGE_TIMEOUT_MS = 300;
+// One attempt per exchange, as the device's makers specified.
+constexpr WORD DEFAULT_ATTEMPTS = 1;
 
 // Where a transfer finds its device.
 struct DeviceEndpoint {

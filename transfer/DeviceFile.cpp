@@ -6,23 +6,23 @@
 namespace {
 
 std::string UploadStatus(int n) {
-    return "Uploading Alarm " + std::to_string(n) + "/32...";
+    return "Uploading Alarm " + std::to_string(n) + '/' + std::to_string(ALARM_COUNT) + "...";
 }
 
 } // namespace
 
 FileEnd WriteDeviceFile(CModbus& modbus, CTransferView& view, DWORD serial, CReplacingFile& file,
-                        bool showAlarms, bool blockReads, RealFormat format, std::string& why) {
+                        const DeviceFileOptions& options, std::string& why) {
     PrepareFileStream(file.Stream());
     WriteFileHeader(file.Stream(), serial);
     AlarmArrays alarm; // reused without clearing: a failed read repeats the previous values
-    CAlarmTableReader reader(modbus, view, blockReads);
+    CAlarmTableReader reader(modbus, view, options.blockReads);
     for (int n = 1; n <= ALARM_COUNT; ++n) {
-        if (showAlarms)
-            view.SetStatus(UploadStatus(n));
+        if (options.showAlarms)
+            view.SetAlarmStatus(n, UploadStatus(n));
         const bool read = reader.Read(n, alarm, &why);
-        WriteAlarmRow(file.Stream(), n, alarm.words, alarm.floats, alarm.faults, format);
-        if (showAlarms)
+        WriteAlarmRow(file.Stream(), n, alarm.words, alarm.floats, alarm.faults, options.format);
+        if (options.showAlarms)
             view.StepProgress();
         if (!read)
             return FileEnd::ReadFailed;
@@ -37,8 +37,9 @@ FileEnd WriteDeviceFile(CModbus& modbus, CTransferView& view, DWORD serial, CRep
     return FileEnd::Complete;
 }
 
-DeviceFileResult WriteDeviceFileFor(CModbus& modbus, CTransferView& view, bool blockReads,
-                                    const FileForSerial& fileFor, RealFormat format) {
+DeviceFileResult WriteDeviceFileFor(CModbus& modbus, CTransferView& view,
+                                    const DeviceFileOptions& options,
+                                    const FileForSerial& fileFor) {
     DeviceFileResult result;
     if (ReadSerialNumber(modbus, result.serial) != MODBUS_OK) {
         result.why = modbus.LastFailure();
@@ -55,7 +56,6 @@ DeviceFileResult WriteDeviceFileFor(CModbus& modbus, CTransferView& view, bool b
         result.why = file.Why();
         return result;
     }
-    result.end =
-        WriteDeviceFile(modbus, view, result.serial, file, false, blockReads, format, result.why);
+    result.end = WriteDeviceFile(modbus, view, result.serial, file, options, result.why);
     return result;
 }

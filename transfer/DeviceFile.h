@@ -12,14 +12,18 @@
 
 enum class FileEnd { Complete, ReadFailed, Refused, FileError, Cancelled };
 
+// How a device's configuration is read and written.
+struct DeviceFileOptions {
+    bool showAlarms = false; // "Uploading Alarm n/32..." and a progress step per alarm
+    bool blockReads = false; // the alarms as CAlarmTableReader's block reads bring them
+    RealFormat format = RealFormat::FourDecimals;
+};
+
 // The header with serial, then for each alarm its reads and its row (written before the
-// reads are judged) with its reals in format, the note, and the commit that puts the file in
-// place. The view shows
-// "Uploading Alarm n/32..." and steps its progress per alarm when showAlarms is set; a cancel
-// is seen after each alarm. why gets the cause of a failed read or of the file's failure.
-// blockReads: the alarms as CAlarmTableReader's block reads bring them.
+// reads are judged), the note, and the commit that puts the file in place. A cancel is seen
+// after each alarm. why gets the cause of a failed read or of the file's failure.
 FileEnd WriteDeviceFile(CModbus& modbus, CTransferView& view, DWORD serial, CReplacingFile& file,
-                        bool showAlarms, bool blockReads, RealFormat format, std::string& why);
+                        const DeviceFileOptions& options, std::string& why);
 
 // The file for a device's serial number; an empty path, with why set, refuses the device.
 using FileForSerial = std::function<std::string(DWORD serial, std::string& why)>;
@@ -31,7 +35,6 @@ struct DeviceFileResult {
     std::string why;  // the cause of any end but Complete and Cancelled
 };
 
-// Reads the serial number, has the file named for it, then writes it as WriteDeviceFile does
-// (without per-alarm status).
-DeviceFileResult WriteDeviceFileFor(CModbus& modbus, CTransferView& view, bool blockReads,
-                                    const FileForSerial& fileFor, RealFormat format);
+// Reads the serial number, has the file named for it, then writes it as WriteDeviceFile does.
+DeviceFileResult WriteDeviceFileFor(CModbus& modbus, CTransferView& view,
+                                    const DeviceFileOptions& options, const FileForSerial& fileFor);

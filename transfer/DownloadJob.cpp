@@ -45,7 +45,8 @@ AlarmsEnd DownloadAlarms(CModbus& modbus, CTransferView& view, const std::vector
                          int& written, std::string& why) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const int n = static_cast<int>(i) + 1;
-        view.SetStatus("Downloading Alarm " + std::to_string(n) + "/32");
+        view.SetAlarmStatus(n, "Downloading Alarm " + std::to_string(n) + '/' +
+                                   std::to_string(ALARM_COUNT));
         const bool done = WriteDeviceAlarm(modbus, n, rows[i], &why);
         view.StepProgress();
         if (!done)
@@ -55,14 +56,6 @@ AlarmsEnd DownloadAlarms(CModbus& modbus, CTransferView& view, const std::vector
             return AlarmsEnd::Cancelled;
     }
     return AlarmsEnd::Complete;
-}
-
-// Every refused row, one line each, as check reports them.
-std::string DescribeProblems(const ConfigCheckResult& file) {
-    std::string text;
-    for (const RowReport& report : file.problems)
-        text += (text.empty() ? "" : "\n") + DescribeRowReport(report);
-    return text;
 }
 
 std::vector<std::string> DescribeWarnings(const ConfigCheckResult& file) {
@@ -204,9 +197,8 @@ UINT CDownload::BackUp() {
                         NOTHING_WRITTEN + plan.path + ": " + error.message());
     }
     const DeviceFileResult backup = WriteDeviceFileFor(
-        m_modbus, m_view, m_device.blockReads,
-        [this](DWORD serial, std::string& why) { return BackupPath(serial, why); },
-        RealFormat::Exact);
+        m_modbus, m_view, {.blockReads = m_device.blockReads, .format = RealFormat::Exact},
+        [this](DWORD serial, std::string& why) { return BackupPath(serial, why); });
     switch (backup.end) {
     case FileEnd::Complete:
         break;
@@ -234,21 +226,16 @@ UINT CDownload::BackUp() {
 
 UINT CDownload::Run() {
     std::string path;
-    if (!m_view.ChooseFile(true, path))
-        return RESULT_NO_FILE;
-    m_view.BeginTransfer();
-    if (path.empty())
-        return RefuseEmptyPath(m_view);
+    if (const UINT begun = BeginWithFile(m_view, true, path); begun != RESULT_OK)
+        return begun;
     // The whole file is read and checked before the device is contacted, so that a file
     // with any unacceptable row writes nothing at all.
     const ConfigCheckResult file = m_options.requiredSerial
                                        ? CheckBackupFile(path, *m_options.requiredSerial)
                                        : CheckConfigFile(path);
-    if (!file.fileError.empty())
-        return Fail("Error opening file!", nullptr, RESULT_FILE_ERROR,
-                    path + ": " + file.fileError);
-    if (!file.Accepted())
-        return Fail("Configuration Error!", nullptr, RESULT_CONFIG_ERROR, DescribeProblems(file));
+    if (const UINT checked = RefuseUnacceptedFile(m_view, m_modbus, path, file);
+        checked != RESULT_OK)
+        return checked;
     if (!m_view.Confirm(DOWNLOAD_QUESTION, DescribeWarnings(file)))
         return EndTransfer(m_view, m_modbus, RESULT_CANCELLED);
 

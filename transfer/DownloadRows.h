@@ -7,6 +7,7 @@
 #include "transfer/ConfigFile.h"
 
 #include <istream>
+#include <string>
 
 class CDownloadRows {
 public:
@@ -22,12 +23,12 @@ public:
     int Next() const { return m_taken + 1; }
     // Reads row Next() and looks one character ahead, so a file that ends after the row is
     // seen to end. Every outcome counts as taking the row, so a caller that reports every
-    // problem can read on; NoMoreRows also ends the walk. An acceptable row's lossy readings
-    // are appended to lossy.
-    RowOutcome Read(AlarmRecord& record, RowProblem* problem = nullptr,
-                    std::vector<LossyReading>* lossy = nullptr);
+    // problem can read on; NoMoreRows also ends the walk.
+    RowReading Read();
     // The line (from 1) on which the last row read began; 0 before the first.
     int RowLine() const { return m_rowLine; }
+    // The file's first line, which the header begins with.
+    const std::string& FirstLine() const { return m_firstLine; }
 
 private:
     std::istream& m_file;
@@ -36,4 +37,5 @@ private:
     int m_nextLine = 0; // line of the next unread character
     int m_rowLine = 0;
     bool m_ended = false;
+    std::string m_firstLine;
 };

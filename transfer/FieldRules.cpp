@@ -32,9 +32,16 @@ std::size_t DigitsStart(std::string_view text) {
         ++i;
     return i;
 }
+// strtod's hexadecimal form ("0x10", "0x1p4"): not a number in a configuration file, where a
+// person means decimal, whatever the system's strtod would make of it.
+bool IsHexadecimalForm(std::string_view text) {
+    const std::size_t i = DigitsStart(text);
+    return i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X');
+}
+
 // The float nearest to a decimal text: the double nearest to it, rounded again, can miss by one
 // unit where the text lies next to the midpoint of two floats (-7.038531e-26). Texts that
-// from_chars does not take (leading white space or '+', hexadecimal) keep the double's float.
+// from_chars does not take (leading white space or '+') keep the double's float.
 float NearestFloat(const std::string& text, double number) {
     float nearest = 0.0f;
     const char* last = text.data() + text.size();
@@ -68,6 +75,8 @@ bool IsPlainInteger(std::string_view text) {
 }
 
 RealRuleResult RealRule(std::string_view text, float& value) {
+    if (IsHexadecimalForm(text))
+        return RealRuleResult::NotNumber;
     const std::string field(text); // strtod needs the terminator
     char* end = nullptr;
     errno = 0;

@@ -20,8 +20,9 @@ enum class RealRuleResult {
     TooLarge,  // a number whose magnitude is beyond single precision
 };
 
-// The strtod rule in the classic locale (leading white space, sign, fraction, exponent,
-// hexadecimal form, infinity and NaN), using up the whole text; an empty text gives 0. A
+// The strtod rule in the classic locale without its hexadecimal form (leading white space,
+// sign, decimal digits, fraction, exponent, infinity and NaN), using up the whole text; an
+// empty text gives 0. A
 // number is rounded to single precision; one that would round to infinity has no float to
 // stand for it.
 // Infinity and NaN are told apart from finite values, since only an alarm that never trips

@@ -1,5 +1,6 @@
 #include "transfer/RegisterMap.h"
 
+#include "modbus/FunctionCodes.h"
 #include "modbus/Modbus.h"
 
 #include <cstdio>
@@ -26,10 +27,6 @@ private:
     int m_failed = 0;
 };
 
-constexpr BYTE FN_READ_DISCRETE_INPUTS = 2;
-constexpr BYTE FN_READ_INPUT_REGISTERS = 4;
-constexpr BYTE FN_WRITE_SINGLE_COIL = 5;
-constexpr BYTE FN_WRITE_MULTIPLE_REGISTERS = 16;
 constexpr WORD FLOAT_WORDS = 2;
 
 // The part of alarm n's registers that starts at offset, read or written as quantity words.

@@ -6,6 +6,7 @@
 #include "transfer/Backups.h"
 #include "transfer/DeviceAddress.h"
 #include "transfer/DeviceCompare.h"
+#include "transfer/TransferResults.h"
 #include "transfer/TransferView.h"
 
 #include <functional>

@@ -1,5 +1,5 @@
 #pragma once
-// Results of the transfers (the command line's exit codes), and the dialog's transfer states.
+// Results of the transfers (the command line's exit codes).
 
 #include "platform/AfxTypes.h"
 
@@ -15,13 +15,3 @@ constexpr UINT RESULT_DIFFERENT = 7;
 // Something the transfer did not foresee (no memory, a failed stream), reported with its
 // text.
 constexpr UINT RESULT_INTERNAL_ERROR = 8;
-
-constexpr int TRANSFER_IDLE = 0;
-constexpr int TRANSFER_UPLOAD = 1;
-constexpr int TRANSFER_DOWNLOAD = 2;
-constexpr int TRANSFER_CANCEL = 3;
-
-// MODBUS_TCP_PORT (502) is in modbus/TcpFrame.h.
-constexpr DWORD EXCHANGE_TIMEOUT_MS = 300;
-// One attempt per exchange, as the device's makers specified.
-constexpr WORD DEFAULT_ATTEMPTS = 1;

@@ -61,10 +61,29 @@ UINT ReachOrx(CTransferView& view, CModbus& modbus, const DeviceEndpoint& device
     return RESULT_OK;
 }
 
-UINT RefuseEmptyPath(CTransferView& view) {
+UINT BeginWithFile(CTransferView& view, bool open, std::string& path) {
+    if (!view.ChooseFile(open, path))
+        return RESULT_NO_FILE;
+    view.BeginTransfer();
+    if (!path.empty())
+        return RESULT_OK;
     view.ShowError("Please select a file.", {});
     view.EndTransfer();
     return RESULT_NO_FILE;
+}
+
+UINT RefuseUnacceptedFile(CTransferView& view, CModbus& modbus, const std::string& path,
+                          const ConfigCheckResult& file) {
+    if (!file.fileError.empty())
+        return FailTransfer(view, modbus, "Error opening file!", nullptr, RESULT_FILE_ERROR,
+                            path + ": " + file.fileError);
+    if (file.Accepted())
+        return RESULT_OK;
+    std::string problems;
+    for (const RowReport& report : file.problems)
+        problems += (problems.empty() ? "" : "\n") + DescribeRowReport(report);
+    return FailTransfer(view, modbus, "Configuration Error!", nullptr, RESULT_CONFIG_ERROR,
+                        problems);
 }
 
 UINT GuardTransfer(CTransferView& view, CModbus& modbus, const char* box,

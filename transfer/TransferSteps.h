@@ -2,7 +2,9 @@
 // The steps that the jobs share: the ways a transfer ends.
 
 #include "modbus/Modbus.h"
+#include "transfer/ConfigCheck.h"
 #include "transfer/DeviceAddress.h"
+#include "transfer/TransferResults.h"
 #include "transfer/TransferView.h"
 
 #include <functional>
@@ -21,9 +23,16 @@ UINT FailTransfer(CTransferView& view, CModbus& modbus, const char* box, const c
 UINT ReachOrx(CTransferView& view, CModbus& modbus, const DeviceEndpoint& device,
               const char* cancelledStatus);
 
-// The empty-path end: "Please select a file." and the view at rest; the client is not
-// touched.
-UINT RefuseEmptyPath(CTransferView& view);
+// The beginning of a transfer with a file: the file chosen (to open or to write) and the
+// transfer begun. RESULT_OK with path set; RESULT_NO_FILE when none was chosen, or when the
+// path was empty ("Please select a file.", the view at rest, the client not touched).
+UINT BeginWithFile(CTransferView& view, bool open, std::string& path);
+
+// A file checked whole before the device is reached: RESULT_OK when it is accepted;
+// otherwise the transfer has ended ("Error opening file!" with why, or "Configuration Error!"
+// with every refused row, one per line, as check reports them) and its result is returned.
+UINT RefuseUnacceptedFile(CTransferView& view, CModbus& modbus, const std::string& path,
+                          const ConfigCheckResult& file);
 
 // Runs transfer and returns its result. An exception that leaves it ends the transfer as an
 // error instead: onFailure (if any), then box with the exception's text as its cause (and

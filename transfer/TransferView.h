@@ -20,6 +20,9 @@ public:
     // The transfer has ended, whichever way: back at rest.
     virtual void EndTransfer() = 0;
     virtual void SetStatus(const std::string& text) = 0;
+    // The status of the work on alarm n of ALARM_COUNT ("Uploading Alarm 5/32..."), for a
+    // front end that needs the number besides the text.
+    virtual void SetAlarmStatus(int /*alarm*/, const std::string& text) { SetStatus(text); }
     virtual void StepProgress() = 0;
     virtual void SetProgress(int position) = 0;
     // A failure: one of the tool's messages and, when known, its cause (one line, or one
@@ -32,4 +35,22 @@ public:
     virtual bool IsCancelled() = 0;
     // A remark on how the transfer goes, where the front end has room for one; none here.
     virtual void Notice(const std::string& /*text*/) {}
+};
+
+// A transfer shown nowhere and asked nothing: no file chosen, nothing confirmed, never
+// cancelled. The base of views that keep only part of what a transfer tells.
+class CSilentView : public CTransferView {
+public:
+    bool ChooseFile(bool /*open*/, std::string& /*path*/) override { return false; }
+    void BeginTransfer() override {}
+    void EndTransfer() override {}
+    void SetStatus(const std::string& /*text*/) override {}
+    void StepProgress() override {}
+    void SetProgress(int /*position*/) override {}
+    void ShowError(const std::string& /*message*/, const std::string& /*cause*/) override {}
+    bool Confirm(const std::string& /*question*/,
+                 const std::vector<std::string>& /*warnings*/) override {
+        return false;
+    }
+    bool IsCancelled() override { return false; }
 };

@@ -33,11 +33,8 @@ UINT FinishUpload(CTransferView& view, CModbus& modbus, FileEnd end, const std::
 
 UINT Upload(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view) {
     std::string path;
-    if (!view.ChooseFile(false, path))
-        return RESULT_NO_FILE;
-    view.BeginTransfer();
-    if (path.empty())
-        return RefuseEmptyPath(view);
+    if (const UINT begun = BeginWithFile(view, false, path); begun != RESULT_OK)
+        return begun;
     // The upload goes to a file beside the chosen one, which it replaces only when complete.
     CReplacingFile file;
     if (!file.Open(path))
@@ -52,8 +49,8 @@ UINT Upload(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view) 
         return FailTransfer(view, modbus, "Error uploading!", nullptr, RESULT_DEVICE_ERROR,
                             modbus.LastFailure());
     std::string why;
-    const FileEnd end = WriteDeviceFile(modbus, view, serial, file, true, device.blockReads,
-                                        RealFormat::FourDecimals, why);
+    const DeviceFileOptions options{.showAlarms = true, .blockReads = device.blockReads};
+    const FileEnd end = WriteDeviceFile(modbus, view, serial, file, options, why);
     return FinishUpload(view, modbus, end, path, why);
 }
 
@@ -65,14 +62,13 @@ UINT SiteBackup(const DeviceEndpoint& device, CModbus& modbus, CTransferView& vi
         return reached;
     // Exact, as every backup: the site's files are what puts a device back as it was.
     const DeviceFileResult backup = WriteDeviceFileFor(
-        modbus, view, device.blockReads,
+        modbus, view, {.blockReads = device.blockReads, .format = RealFormat::Exact},
         [&](DWORD read, std::string& why) {
             serial = read;
             why = claim ? claim(read) : std::string();
             const std::string name = "ORX-" + std::to_string(read) + ".csv";
             return why.empty() ? (std::filesystem::path(folder) / name).string() : std::string();
-        },
-        RealFormat::Exact);
+        });
     return FinishUpload(view, modbus, backup.end, backup.path, backup.why);
 }
 

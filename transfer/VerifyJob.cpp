@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr const char* VERIFY_CANCELLED = "Verify Cancelled!";
+
 // Alarms 1 to rows.size() of a connected ORX against the rows.
 UINT CompareAlarms(CModbus& modbus, CTransferView& view, bool blockReads,
                    const std::vector<AlarmRecord>& rows, VerifyReport& report) {
@@ -28,27 +30,13 @@ UINT CompareAlarms(CModbus& modbus, CTransferView& view, bool blockReads,
 UINT Verify(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view,
             VerifyReport& report) {
     std::string path;
-    if (!view.ChooseFile(true, path))
-        return RESULT_NO_FILE;
-    view.BeginTransfer();
+    if (const UINT begun = BeginWithFile(view, true, path); begun != RESULT_OK)
+        return begun;
     const ConfigCheckResult file = CheckConfigFile(path);
-    if (!file.fileError.empty())
-        return FailTransfer(view, modbus, "Error opening file!", nullptr, RESULT_FILE_ERROR,
-                            path + ": " + file.fileError);
-    if (!file.Accepted()) {
-        std::string problems;
-        for (const RowReport& problem : file.problems)
-            problems += (problems.empty() ? "" : "\n") + DescribeRowReport(problem);
-        return FailTransfer(view, modbus, "Configuration Error!", nullptr, RESULT_CONFIG_ERROR,
-                            problems);
-    }
-    std::string why;
-    if (!ConnectToOrx(
-            modbus, device, [&view] { return view.IsCancelled(); }, why))
-        return FailTransfer(view, modbus, "Error connecting to ORX!", nullptr, RESULT_DEVICE_ERROR,
-                            why);
-    if (!CheckDeviceIdentity(modbus, &why))
-        return FailTransfer(view, modbus, "This is not an ORX!", nullptr, RESULT_DEVICE_ERROR, why);
+    if (const UINT checked = RefuseUnacceptedFile(view, modbus, path, file); checked != RESULT_OK)
+        return checked;
+    if (const UINT reached = ReachOrx(view, modbus, device, VERIFY_CANCELLED); reached != RESULT_OK)
+        return reached;
     return CompareAlarms(modbus, view, device.blockReads, file.written, report);
 }
 

@@ -39,6 +39,18 @@ bool Fail(std::string& why, DWORD error = GetLastError()) {
     return false;
 }
 
+// path named from the drive on; path itself when the system cannot name it so, for the
+// operation to report.
+std::wstring FullPath(const std::wstring& path) {
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    const DWORD length = size == 0 ? 0 : GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size)
+        return path;
+    full.resize(length);
+    return full;
+}
+
 bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -93,10 +105,11 @@ Created CreateFor(const std::string& path, const std::string& /*destination*/, s
 }
 
 // ReplaceFileW keeps what the replaced file had (attributes, security, creation time); a new
-// destination is moved there, through the cache to the disk.
+// destination is moved there, through the cache to the disk. ReplaceFileW refuses a file named
+// without a folder ("The directory name is invalid"): both are named from the drive on.
 bool PutInPlace(const std::string& path, const std::string& destination, std::string& why) {
-    const std::wstring from = Wide(path);
-    const std::wstring to = Wide(destination);
+    const std::wstring from = FullPath(Wide(path));
+    const std::wstring to = FullPath(Wide(destination));
     if (!FlushToDisk(from))
         return Fail(why);
     const bool placed =

@@ -13,8 +13,8 @@ constexpr int SCREENSHOT_DELAY_MS = 500;
 // The desktop entry's name without ".desktop", which also names the window on Wayland.
 constexpr const char* DESKTOP_FILE_NAME = "org.example.orxconfig";
 
-// The original's system-menu entry "About ORX Configuration..." lives in the dialog's
-// context menu (the system menu's items) and on F1, both sending the same system command.
+// "About ORX Configuration..." is in the dialog's context menu (the system menu's items) and
+// on F1, both sending the same system command, so a user finds it where Windows puts it.
 void ConfigureGuiFrontEnd(orxqt::QtFrontEnd& frontEnd, const GuiOptions& options);
 
 // False when file (for --screenshot) holds something that is not a picture: it is kept.

@@ -1,6 +1,6 @@
 #pragma once
 // The application icon: a device panel with an alarm lamp and a transfer arrow,
-// drawn at run time in the two sizes the original icon resource holds.
+// drawn at run time in the two sizes a Windows icon resource holds.
 
 #include <QIcon>
 #include <QPixmap>

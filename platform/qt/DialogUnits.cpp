@@ -35,7 +35,7 @@ QFont DialogFont(const char* face, int points) {
     font.setStyleHint(QFont::SansSerif);
     font.setStyleStrategy(QFont::PreferDefault);
     // Pixel size rather than point size, so the layout does not depend on the
-    // screen's reported resolution (8 pt at 96 dpi is 11 px, as on the original).
+    // screen's reported resolution (8 pt at 96 dpi is 11 px, as on Windows).
     font.setPixelSize(MulDiv(points, DESIGN_DPI, POINTS_PER_INCH));
     return font;
 }

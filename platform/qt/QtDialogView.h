@@ -1,6 +1,6 @@
 #pragma once
 // The Qt window of one CDialog, laid out from the dialog's template. User input goes back
-// to the dialog as the original's window messages: a click is BM_CLICK on the bound button
+// to the dialog as Windows window messages: a click is BM_CLICK on the bound button
 // (WM_COMMAND for unbound ones), Enter (unless a button has the focus) and Esc are IDOK and
 // IDCANCEL, the close box is WM_CLOSE. Items are found by their template id.
 
@@ -38,7 +38,7 @@ public:
     void Refresh(CWnd& control);
     void RefreshAll();
 
-    // The system menu's items (the original's place for "About..."), offered as the
+    // The system menu's items (where Windows users look for "About..."), offered as the
     // dialog's context menu since window managers here have no such menu.
     std::unique_ptr<QMenu> BuildSystemMenu();
 

@@ -1,5 +1,5 @@
 #pragma once
-// The original's file-dialog filter ("Name|*.EXT|...") in Qt's form. File names are
+// A Windows file-dialog filter ("Name|*.EXT|...") in Qt's form. File names are
 // case-sensitive here, so each pattern is offered in its upper- and lower-case spelling:
 // "Comma Separated Values (*.CSV)|*.CSV|" shows both x.CSV and x.csv.
 

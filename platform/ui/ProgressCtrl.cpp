@@ -70,7 +70,7 @@ LRESULT CProgressCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case PBM_STEPIT:
         m_nPos += m_nStep;
-        // Past either end the bar starts over from the other, as the original does.
+        // Past either end the bar starts over from the other, as a Windows bar does.
         if (m_nPos > m_nUpper)
             m_nPos = m_nLower;
         else if (m_nPos < m_nLower)

@@ -1,7 +1,7 @@
 #pragma once
-// Progress bar with the original messages. Defaults: range 0 to 100, step 10, position 0.
-// The position is kept within the range; PBM_STEPIT past the upper bound starts over at
-// the lower bound, as the original bar does.
+// Progress bar driven by the Windows progress-bar messages (PBM_*). Defaults: range 0 to
+// 100, step 10, position 0. The position is kept within the range; PBM_STEPIT past the upper
+// bound starts over at the lower bound, as a Windows progress bar does.
 
 #include "platform/ui/Wnd.h"
 

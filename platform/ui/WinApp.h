@@ -1,5 +1,5 @@
 #pragma once
-// The application object and the start-up calls of the original platform. Controls need
+// The application object and the start-up calls a Windows application makes. Controls need
 // no set-up here (a front end registers what it shows); sockets do on Windows.
 
 #include "platform/ui/Wnd.h"

@@ -1,6 +1,6 @@
 #pragma once
 // Message numbers, style bits, message-box and file-dialog constants of the window layer,
-// with the values of the original platform so that code and templates read the same.
+// with the values Windows gives them, so that code and templates read the same on every system.
 
 #include "platform/AfxTypes.h"
 

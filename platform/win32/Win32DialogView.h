@@ -1,6 +1,6 @@
 #pragma once
 // The Win32 window of one CDialog, made from the dialog's template with the real controls.
-// What the user does goes back to the dialog as the original's window messages, as in the
+// What the user does goes back to the dialog as window messages, as in the
 // Qt view: a click is BM_CLICK on the bound button (WM_COMMAND for unbound ones, Enter and
 // Esc among them), a system-menu item of the dialog's own is WM_SYSCOMMAND, the close box
 // WM_CLOSE; typing into the address control sets its fields.

@@ -145,6 +145,20 @@ TEST(BlockingSocket, RefusedOrUnansweredConnectThrowsConnectWithTheSystemError) 
     }
 }
 
+// The client names why a connection could not be made by the kind of the socket's failure.
+TEST(RemoteModbusConnect, AFailedConnectNamesItsCause) {
+    const UnansweredPort unanswered;
+    const std::tuple<const char*, WORD, std::string> cases[] = {
+        {"orx.invalid", MODBUS_TCP_PORT, "orx.invalid:502: no such host"},
+        {LOOPBACK, unanswered.Port(),
+         LOOPBACK + (":" + std::to_string(unanswered.Port())) + ": cancelled"}};
+    for (const auto& [host, port, cause] : cases) {
+        CRemoteModbus client;
+        EXPECT_FALSE(client.Connect(host, port, TIMEOUT_MS, [] { return true; }));
+        EXPECT_EQ(client.LastFailure(), cause);
+    }
+}
+
 constexpr WORD READ_RESPONSE = 11;
 constexpr BYTE UNTOUCHED = 0xEE;
 const Bytes READ_REQUEST{0x01, 0x04, 0x0B, 0xB8, 0x00, 0x04};

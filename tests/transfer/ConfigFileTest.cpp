@@ -1,8 +1,12 @@
 // The configuration file's writer and reader, the reader looping as the download does: header,
-// then rows until no more rows, an unacceptable row, or the end.
+// then rows until no more rows, an unacceptable row, or the end; and the jobs that name a file.
 
 #include "transfer/ConfigFile.h"
+#include "modbus/RemoteModbus.h"
+#include "transfer/ConfigCheck.h"
 #include "transfer/FieldRules.h"
+#include "transfer/TransferJobs.h"
+#include "transfer/TransferResults.h"
 
 #include <array>
 #include <bit>
@@ -13,6 +17,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <limits>
 #include <locale>
@@ -40,14 +45,12 @@ ReadResult ReadRows(const std::string& text) {
     ReadResult result;
     SkipFileHeader(in);
     for (int k = 1; k <= ALARM_COUNT && !in.eof(); ++k) {
-        AlarmRecord record;
-        RowProblem problem;
-        const RowOutcome outcome = ReadRow(in, record, &problem);
-        if (outcome == RowOutcome::Unacceptable)
-            result.second = problem;
-        if (outcome != RowOutcome::Row)
+        const RowReading row = ReadRow(in);
+        if (row.outcome == RowOutcome::Unacceptable)
+            result.second = row.problem;
+        if (row.outcome != RowOutcome::Row)
             break;
-        result.first.push_back(record);
+        result.first.push_back(row.record);
         in.peek();
     }
     return result;
@@ -81,10 +84,9 @@ struct Fields {
 std::pair<AlarmRecord, RowProblem> Read(const Fields& f, RowOutcome expected = RowOutcome::Row,
                                         RowRules rules = RowRules::Download) {
     std::istringstream in(f.Text());
-    std::pair<AlarmRecord, RowProblem> r;
-    EXPECT_EQ(ReadRow(in, r.first, &r.second, nullptr, nullptr, 0, rules), expected)
-        << f.Text() << r.second.rule;
-    return r;
+    const RowReading row = ReadRow(in, rules);
+    EXPECT_EQ(row.outcome, expected) << f.Text() << row.problem.rule;
+    return {row.record, row.problem};
 }
 
 // Row n of a valid file, and the records that rows 1 to count read as.
@@ -148,17 +150,17 @@ TEST(FieldRules, IntegerAndRealTexts) {
     for (std::size_t i = 0; i < std::size(values); ++i)
         EXPECT_EQ(IntegerRule(integers[i]), values[i]) << integers[i];
     EXPECT_EQ(IntegerRule("1\0 2"s), 1);
-    const char* reals[] = {"",   "1e-50", "+1.5",       "0x1.8p0", "-1.5E-2",
-                           ".5", "0.1",   "-1234.5678", "3.4e38"};
+    const char* reals[] = {"", "1e-50", "+1.5", "-1.5E-2", ".5", "0.1", "-1234.5678", "3.4e38"};
     const float accepted[] = {
-        0.0f, 0.0f, 1.5f, 1.5f, -0.015f, 0.5f, float(0.1), float(-1234.5678), float(3.4e38)};
+        0.0f, 0.0f, 1.5f, -0.015f, 0.5f, float(0.1), float(-1234.5678), float(3.4e38)};
     for (std::size_t i = 0; i < std::size(accepted); ++i) {
         float value = -99.0f;
         EXPECT_EQ(RealRule(reals[i], value), RealRuleResult::Accepted) << reals[i];
         EXPECT_EQ(value, accepted[i]) << reals[i];
     }
     float value = 0.0f;
-    for (const std::string& text : {"1.5\r"s, "-"s, "1,5"s, "1.5\0"s, "1e"s})
+    for (const std::string& text :
+         {"1.5\r"s, "-"s, "1,5"s, "1.5\0"s, "1e"s, "0x10"s, " -0X1.8p0"s, "0x"s})
         EXPECT_EQ(RealRule(text, value), RealRuleResult::NotNumber) << text;
     for (const char* text : {"1e39", "-1e39", "1e400", "-1e400", "3.40282357e38"})
         EXPECT_EQ(RealRule(text, value), RealRuleResult::TooLarge) << text;
@@ -177,15 +179,22 @@ TEST(RowValues, RangeOfEveryFieldUnderEachMode) {
         std::vector<const char*> accepted, refused;
         std::string rule;
     } cases[] = {
-        {1, {"17", "x", ""}, {}, ""},
+        {1, {"17", "x", "", "1\t", " 1"}, {}, ""},
+        {1, {}, {"1;2", ";"}, "fields are separated by ';'; the file must use ','"},
+        {1, {}, {"1\t2", "1\t\t2 "}, "fields are separated by a tab; the file must use ','"},
+        {MODE, {}, {"\"1\"", " \"1"}, "mode is in quotes; numbers must be written without '\"'"},
+        {TRIP, {}, {"\"1.5\""}, "trip point is in quotes; numbers must be written without '\"'"},
         {MODE, {" 2", "2x"}, {"3", "-1", "65536", "99999999999"}, "mode must be 0 to 2"},
         {MODULE, {"2", "16"}, {"1", "17"}, "source module must be 2 to 16 when mode is not 0"},
         {CHANNEL, {"4"}, {"0", "5"}, "source channel must be 1 to 4 when mode is not 0"},
         {RELAY, {"8"}, {"9", "-1"}, "output relay must be 0 to 8"},
-        {TRIP, {"", " 1.5", "-2.5e1"}, {"1.5 ", "1.5x", " "}, "trip point is not a number"},
+        {TRIP, {"", " 1.5", "-2.5e1"}, {"1.5 ", "1.5x", " ", "0x10"}, "trip point is not a number"},
         {TRIP, {}, {"nan", "-nan", "inf", "-inf"}, "trip point must be finite when mode is not 0"},
         {TRIP, {}, {"1e39", "-1e400"}, "trip point is too large for single precision"},
-        {DEADBAND, {"", " 1.5", "-2.5e1"}, {"1.5 ", "1.5x", " "}, "deadband is not a number"},
+        {DEADBAND,
+         {"", " 1.5", "-2.5e1"},
+         {"1.5 ", "1.5x", " ", "+0X1"},
+         "deadband is not a number"},
         {DEADBAND, {}, {"nan", "-inf"}, "deadband must be finite when mode is not 0"},
         {DEADBAND, {}, {"1e39"}, "deadband is too large for single precision"}};
     for (const auto& c : cases) {
@@ -207,6 +216,26 @@ TEST(RowValues, RangeOfEveryFieldUnderEachMode) {
     }
 }
 
+// A spreadsheet's table saved alone would have its first rows taken for the header.
+TEST(ConfigCheck, AFileWithoutItsHeaderNamesWhatTheFirstLineShouldBe) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"1,2,2,1,1,75.5,1.25,1", R"("1,2,2,1,1,75.5,1.25,1")"},
+        {R"( "-1";"2";"2";"1";"1";"75,5000";"1,2500";"1")",
+         R"(" \"-1\";\"2\";\"2\";\"1\";\"1\";\"75,5000\";\"1,2500\"...")"}};
+    for (const auto& [first, shown] : cases) {
+        std::istringstream in(first + "\n" + Rows(6));
+        const ConfigCheckResult result = CheckConfigFile(in);
+        ASSERT_EQ(result.problems.size(), 1u) << first;
+        EXPECT_EQ(DescribeRowReport(result.problems[0]),
+                  "the five header lines are missing: the first line should be \"ORX "
+                  "Configuration Transfer Utility Version 1.00.00\", not " +
+                      shown);
+    }
+    std::istringstream titled("Alarms\n" + FILE_HEADER.substr(FILE_HEADER.find('\n') + 1) +
+                              Rows(1));
+    EXPECT_TRUE(CheckConfigFile(titled).Accepted());
+}
+
 // Words keep their low 16 bits; the faults flag is any non-zero integer up to the line end;
 // rules go in field order; 19 characters are read whole, 20 refuse the row in any field.
 TEST(RowValues, WordsFlagRuleOrderAndFieldLimit) {
@@ -221,11 +250,8 @@ TEST(RowValues, WordsFlagRuleOrderAndFieldLimit) {
     EXPECT_EQ(Read(f, RowOutcome::Unacceptable).second.field, MODE);
     f.Set(MODE, "1");
     EXPECT_EQ(Read(f, RowOutcome::Unacceptable).second.field, RELAY);
-    const AlarmRecord before{2, 4, 2, 5, 75.5f, 1.25f, true};
-    AlarmRecord record = before;
     std::istringstream in(f.Text());
-    EXPECT_FALSE(ReadAlarmRow(in, record));
-    EXPECT_EQ(record, before);
+    EXPECT_EQ(ReadRow(in).record, AlarmRecord{});
 
     f = Fields(1, "1234567890123456789").Set(TRIP, "1.00000000000000000");
     const AlarmRecord whole = Read(f.Set(FAULTS, std::string(18, '0') + "1")).first;
@@ -247,11 +273,10 @@ TEST(RowValues, WordsFlagRuleOrderAndFieldLimit) {
 // the end or to the first unacceptable row (field 0: the header broke the stream). The plain
 // shapes (five rows, no last line end, a blank line between rows) are the agreement tests'.
 TEST(FileShape, RowsReadAndTheFirstProblem) {
-    AlarmRecord record;
     for (std::size_t cut = 0; cut <= FILE_HEADER.size(); ++cut) {
         std::istringstream in(FILE_HEADER.substr(0, cut));
         EXPECT_TRUE(SkipFileHeader(in));
-        EXPECT_EQ(ReadRow(in, record), RowOutcome::NoMoreRows) << "cut at " << cut;
+        EXPECT_EQ(ReadRow(in).outcome, RowOutcome::NoMoreRows) << "cut at " << cut;
     }
     constexpr int NONE = -1;
     const std::string five = Rows(5), sixCut = Row(6).substr(0, Row(6).size() - 2);
@@ -283,7 +308,7 @@ TEST(FileShape, RowsReadAndTheFirstProblem) {
     }
     std::ifstream missing("/nonexistent/orx-config.csv");
     EXPECT_FALSE(SkipFileHeader(missing));
-    EXPECT_EQ(ReadRow(missing, record), RowOutcome::Unacceptable);
+    EXPECT_EQ(ReadRow(missing).outcome, RowOutcome::Unacceptable);
 }
 
 // Line 6: row 1; lines 7-8 blank; line 9: row 2, whose mode is on line 10; then a refused row
@@ -292,18 +317,21 @@ TEST(FileShape, RowLinesCountBlankLinesAndLineEnds) {
     std::istringstream in(FILE_HEADER + "1,1,2,1,0,1,1,0\r\n\n\r\n2,\n2,2,1,0,1,1,0\n" +
                           Fields(TRIP, std::string(500, '1')).Text() + "\n1,2,2,1,0,1,1,0\n");
     ASSERT_TRUE(SkipFileHeader(in));
-    AlarmRecord record;
+    RowReading row;
     const std::tuple<RowOutcome, int, int> rows[] = {{RowOutcome::Row, 0, 1},
                                                      {RowOutcome::Row, 2, 4},
                                                      {RowOutcome::Unacceptable, 0, 1},
                                                      {RowOutcome::Row, 1, 2},
                                                      {RowOutcome::NoMoreRows, 0, 0}};
     for (const auto& [outcome, blankLines, lineEnds] : rows) {
-        RowLines lines;
-        EXPECT_EQ(ReadRow(in, record, nullptr, &lines), outcome);
-        EXPECT_EQ(std::pair(lines.blankLines, lines.lineEnds), std::pair(blankLines, lineEnds));
+        const RowReading read = ReadRow(in);
+        EXPECT_EQ(read.outcome, outcome);
+        EXPECT_EQ(std::pair(read.lines.blankLines, read.lines.lineEnds),
+                  std::pair(blankLines, lineEnds));
+        if (read.outcome == RowOutcome::Row)
+            row = read;
     }
-    EXPECT_EQ(record.mode, 2);
+    EXPECT_EQ(row.record.mode, 2);
 }
 
 // Local time with a two-digit day; the serial is unsigned; a failed stream gets nothing.
@@ -372,8 +400,9 @@ TEST(AlarmRow, ExactRealsReadBackBitForBit) {
           1.0f + FLT_EPSILON, -1.17549421e-38f, -7.038531e-26f, INFINITY, -NAN}) {
         std::stringstream row;
         WriteAlarmRow(row, 1, {7, 0, 65535, 9, real, -real, true}, RealFormat::Exact);
-        AlarmRecord r;
-        ASSERT_EQ(ReadRow(row, r, nullptr, nullptr, nullptr, 0, RowRules::Device), RowOutcome::Row);
+        const RowReading read = ReadRow(row, RowRules::Device);
+        ASSERT_EQ(read.outcome, RowOutcome::Row);
+        const AlarmRecord& r = read.record;
         EXPECT_EQ(std::pair(Bits(r.tripPoint), Bits(r.deadband)),
                   std::pair(Bits(real), Bits(-real)))
             << row.str();
@@ -406,4 +435,30 @@ TEST(CommaLocale, WritingAndReadingStayClassic) {
     EXPECT_EQ(RealRule("1,5", value), RealRuleResult::NotNumber);
     std::locale::global(oldCpp);
     std::setlocale(LC_ALL, oldC.c_str());
+}
+
+// Every job that reads or writes a file refuses an empty path before it touches the device.
+TEST(FileJobs, AnEmptyPathIsRefusedBeforeTheDevice) {
+    struct EmptyPathView : CSilentView {
+        bool ChooseFile(bool, std::string& path) override {
+            path.clear();
+            return true;
+        }
+        void ShowError(const std::string& message, const std::string&) override { shown = message; }
+        std::string shown;
+    };
+    const std::function<UINT(CModbus&, CTransferView&)> jobs[] = {
+        [](CModbus& modbus, CTransferView& view) { return RunUploadJob({}, modbus, view); },
+        [](CModbus& modbus, CTransferView& view) { return RunDownloadJob({}, modbus, view, {}); },
+        [](CModbus& modbus, CTransferView& view) {
+            VerifyReport report;
+            return RunVerifyJob({}, modbus, view, report);
+        }};
+    for (const auto& job : jobs) {
+        CRemoteModbus modbus;
+        EmptyPathView view;
+        EXPECT_EQ(job(modbus, view), RESULT_NO_FILE);
+        EXPECT_EQ(view.shown, "Please select a file.");
+        EXPECT_FALSE(modbus.IsConnected());
+    }
 }

@@ -69,6 +69,8 @@ def sim_stop(folder):
 CASES = [
     ("upload", [], ["upload", "--port", "{port}", "127.0.0.1", "up.csv"], 0,
      "Uploading Alarm 32/32...\nUpload Complete!\n", 0),
+    ("upload replacing a file named without a folder", [],
+     ["upload", "-q", "--port", "{port}", "127.0.0.1", "up.csv"], 0, "", 0),
     ("quiet upload of a host name", [], ["upload", "-q", "--port", "{port}", "localhost", "q.csv"],
      0, "", 0),
     ("refused", None, ["upload", "--port", "{refusing}", "127.0.0.1", "x.csv"], 3,

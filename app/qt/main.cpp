@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     QSettings settings(QString::fromLatin1(SETTINGS_ORGANIZATION),
                        QString::fromLatin1(SETTINGS_APPLICATION));
     if (options.screenshot.empty()) {
-        LoadGuiSettings(settings, options, frontEnd);
+        LoadGuiSettings(settings, options);
         KeepGuiSettings(settings, frontEnd);
     }
 

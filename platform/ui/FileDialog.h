@@ -24,6 +24,11 @@ private:
     CString m_strPathName;
 };
 
+// The folder the next file dialog starts in: the folder of the last file chosen, or one set
+// (e.g. remembered from an earlier run); empty for the working folder. Any thread.
+CString AfxGetFileFolder();
+void AfxSetFileFolder(const CString& folder);
+
 // "Name|pattern;pattern|Name|pattern|" into (name, patterns) pairs; an unpaired last name
 // is dropped.
 std::vector<std::pair<CString, CString>> ParseFileFilter(const char* filter);

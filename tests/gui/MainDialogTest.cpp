@@ -155,7 +155,7 @@ TEST_F(MainDialogTest, KeyboardTabsInTemplateOrderAndEscOrEnterInTheAddressEndsT
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), Item(IDC_UPLOAD));
     int asked = 0;
-    frontEnd.SetMessageBoxAnswer([&](const CString&, UINT) {
+    answers.SetMessageBoxAnswer([&](const CString&, UINT) {
         ++asked;
         return static_cast<int>(IDNO);
     });

@@ -76,7 +76,7 @@ TEST_F(QtQuestionsTest, SaveDialogAddsTheExtensionAndAsksBeforeOverwriting) {
     QTemporaryDir dir;
     ASSERT_TRUE(QFile(dir.filePath(QStringLiteral("old.csv"))).open(QIODevice::WriteOnly));
     const CFileRequest request{FALSE, "csv", "*.csv", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                               CSV_FILTER};
+                               CSV_FILTER, ""};
     for (const QString& name : {QStringLiteral("fresh"), QStringLiteral("old")}) {
         CString path;
         const INT_PTR result = AskFromWorker<INT_PTR>(

@@ -217,8 +217,10 @@ void QtDialogView::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        // Enter on a focused button that is not the default one is no click (Space is).
-        if (qobject_cast<QPushButton*>(focusWidget()) == nullptr)
+        // Enter on a focused button presses it, as Space does; elsewhere it is IDOK.
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+            button->click();
+        else
             m_controller.Clicked(IDOK);
         return;
     case Qt::Key_Escape:

@@ -197,8 +197,10 @@ bool QtFrontEnd::ShowFileDialog(const CFileRequest& request, CString& path) {
     const bool save = request.bOpenFileDialog == FALSE;
     const QString folder = Text(request.strInitialDir);
     const bool folderKnown = !folder.isEmpty() && QDir(folder).exists();
-    QFileDialog dialog(TopWindow(), save ? tr("Save As") : tr("Open"),
-                       folderKnown ? folder : QDir::currentPath());
+    const QString title = !request.strTitle.IsEmpty() ? Text(request.strTitle)
+                          : save                      ? tr("Save As")
+                                                      : tr("Open");
+    QFileDialog dialog(TopWindow(), title, folderKnown ? folder : QDir::currentPath());
     // Qt's own dialog everywhere, so default extension and overwrite prompt behave alike.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

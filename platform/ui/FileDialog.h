@@ -16,6 +16,8 @@ public:
 
     // IDOK or IDCANCEL.
     INT_PTR DoModal();
+    // The dialog's title, saying what the file is for (lpstrTitle).
+    void SetTitle(const char* title) { m_request.strTitle = title; }
     CString GetPathName() const { return m_strPathName; }
     const CFileRequest& GetRequest() const { return m_request; }
 

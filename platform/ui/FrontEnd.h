@@ -34,6 +34,7 @@ struct CFileRequest {
     DWORD dwFlags = 0;           // OFN_*
     CString strFilter;           // "Text|*.TXT|...|" pairs
     CString strInitialDir;       // where the dialog starts; empty: the working folder
+    CString strTitle;            // what the choice is for; empty: the toolkit's own title
 };
 
 class CFrontEnd {

@@ -15,6 +15,7 @@ FileRequest NativeRequest(const CFileRequest& request) {
     native.open = request.bOpenFileDialog != FALSE;
     native.defaultExtension = request.strDefExt.str();
     native.fileName = request.strFileName.str();
+    native.title = request.strTitle.str();
     native.flags = request.dwFlags;
     for (const auto& [name, patterns] : ParseFileFilter(request.strFilter))
         native.filters.emplace_back(name.str(), patterns.str());

@@ -8,13 +8,16 @@
 namespace {
 constexpr UINT ERROR_BOX = MB_ICONEXCLAMATION | MB_OK;
 constexpr const char* CSV_EXTENSION = "csv";
-constexpr const char* CSV_INITIAL_NAME = "*.csv";
+constexpr const char* SAVE_TITLE = "Save Upload As";
+constexpr const char* OPEN_TITLE = "Choose File to Download";
 constexpr const char* CSV_FILTER = "Comma Separated Values (*.CSV)|*.CSV|";
 } // namespace
 
 bool CDialogTransferView::ChooseFile(bool open, std::string& path) {
-    CFileDialog dlgFile(open ? TRUE : FALSE, CSV_EXTENSION, CSV_INITIAL_NAME,
+    // The name field starts empty: the filter already shows the *.csv files.
+    CFileDialog dlgFile(open ? TRUE : FALSE, CSV_EXTENSION, nullptr,
                         OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, CSV_FILTER, nullptr, 0, TRUE);
+    dlgFile.SetTitle(open ? OPEN_TITLE : SAVE_TITLE);
     if (dlgFile.DoModal() != IDOK)
         return false;
     path = dlgFile.GetPathName().str();

@@ -20,9 +20,7 @@ CORXConfigurationDlg::CORXConfigurationDlg(CWnd* pParent) : CDialog(IDD, pParent
     m_hIcon = AfxLoadIcon(IDR_MAINFRAME);
 }
 
-CORXConfigurationDlg::~CORXConfigurationDlg() {
-    AfxWaitForWorkers();
-}
+CORXConfigurationDlg::~CORXConfigurationDlg() = default;
 
 void CORXConfigurationDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -119,12 +117,12 @@ void CORXConfigurationDlg::OnBnClickedDownload() {
 
 void CORXConfigurationDlg::StartTransfer(const char* question, int state, AFX_THREADPROC proc) {
     // One worker at a time: a second one would share the client and the controls.
-    if (m_bClosing || AfxGetWorkerCount() > 0)
+    if (m_bClosing || IsTransferRunning())
         return;
     if (AfxMessageBox(question, MB_YESNO) != static_cast<int>(IDYES))
         return;
     m_transferState = state;
-    AfxBeginThread(proc, this, THREAD_PRIORITY_NORMAL, 0, 0, nullptr);
+    m_worker.Start(proc, this);
 }
 
 void CORXConfigurationDlg::OnBnClickedCancel() {
@@ -146,22 +144,22 @@ void CORXConfigurationDlg::FinishTransfer() {
 }
 
 BOOL CORXConfigurationDlg::ContinueModal() {
-    return CDialog::ContinueModal() || AfxGetWorkerCount() > 0;
+    return CDialog::ContinueModal() || IsTransferRunning();
 }
 
 // Enter and Esc never end a running transfer; only the close box, after asking, does.
 void CORXConfigurationDlg::OnOK() {
-    if (AfxGetWorkerCount() == 0)
+    if (!IsTransferRunning())
         CDialog::OnOK();
 }
 
 void CORXConfigurationDlg::OnCancel() {
-    if (AfxGetWorkerCount() == 0)
+    if (!IsTransferRunning())
         CDialog::OnCancel();
 }
 
 void CORXConfigurationDlg::OnClose() {
-    if (AfxGetWorkerCount() == 0) {
+    if (!IsTransferRunning()) {
         CDialog::OnClose();
         return;
     }
@@ -174,7 +172,7 @@ void CORXConfigurationDlg::OnClose() {
 void CORXConfigurationDlg::OnEndSession(BOOL bEnding) {
     if (!bEnding)
         return;
-    if (AfxGetWorkerCount() > 0 && !m_bClosing)
+    if (IsTransferRunning() && !m_bClosing)
         CloseAfterTransfer();
     EndDialog(IDCANCEL);
 }

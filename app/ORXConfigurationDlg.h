@@ -34,6 +34,8 @@ public:
     explicit CORXConfigurationDlg(CWnd* pParent = nullptr);
     // Waits for a worker still running, since it uses the controls and the client.
     ~CORXConfigurationDlg() override;
+    // True while a transfer's worker runs.
+    bool IsTransferRunning() const { return m_worker.IsRunning(); }
 
     void OnBnClickedUpload();
     void OnBnClickedDownload();
@@ -83,4 +85,5 @@ private:
     void OpenBackupFolder();
 
     bool m_bClosing = false;
+    CWorker m_worker; // last: it goes first, waiting for a transfer still using the rest
 };

@@ -1,6 +1,7 @@
 #include "app/qt/GuiSettings.h"
 
 #include "app/ORXConfigurationDlg.h"
+#include "platform/ui/FileDialog.h"
 
 #include <cstdio>
 
@@ -15,7 +16,8 @@ QString Key(const char* key) {
     return QString::fromLatin1(key);
 }
 
-void Store(QSettings& settings, const CORXConfigurationDlg& dlg, const QString& folder) {
+void Store(QSettings& settings, const CORXConfigurationDlg& dlg) {
+    const QString folder = QString::fromStdString(AfxGetFileFolder().str());
     BYTE f0 = 0, f1 = 0, f2 = 0, f3 = 0;
     dlg.m_ipAddress.GetAddress(f0, f1, f2, f3);
     settings.setValue(Key(HOST_KEY), QStringLiteral("%1.%2.%3.%4").arg(f0).arg(f1).arg(f2).arg(f3));
@@ -30,18 +32,17 @@ void Store(QSettings& settings, const CORXConfigurationDlg& dlg, const QString& 
 
 } // namespace
 
-void LoadGuiSettings(const QSettings& settings, GuiOptions& options, orxqt::QtFrontEnd& frontEnd) {
+void LoadGuiSettings(const QSettings& settings, GuiOptions& options) {
     const std::string host = settings.value(Key(HOST_KEY)).toString().toStdString();
     DWORD address = 0;
     if (options.host.empty() && ParseDottedAddress(host.c_str(), address))
         options.host = host;
-    frontEnd.SetFileFolder(settings.value(Key(FOLDER_KEY)).toString());
+    AfxSetFileFolder(settings.value(Key(FOLDER_KEY)).toString().toStdString());
 }
 
 void KeepGuiSettings(QSettings& settings, orxqt::QtFrontEnd& frontEnd) {
-    frontEnd.AddViewDestroyHook([&settings, &frontEnd](orxqt::QtDialogView& view) {
+    frontEnd.AddViewDestroyHook([&settings](orxqt::QtDialogView& view) {
         if (view.Dialog().GetTemplateID() == IDD_TRANSFER_DIALOG)
-            Store(settings, static_cast<const CORXConfigurationDlg&>(view.Dialog()),
-                  frontEnd.FileFolder());
+            Store(settings, static_cast<const CORXConfigurationDlg&>(view.Dialog()));
     });
 }

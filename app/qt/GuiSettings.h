@@ -15,7 +15,7 @@ constexpr const char* SETTINGS_ORGANIZATION = "orx-config";
 constexpr const char* SETTINGS_APPLICATION = "orx-config";
 
 // Fills in the address that options leave open, and the file dialog's folder.
-void LoadGuiSettings(const QSettings& settings, GuiOptions& options, orxqt::QtFrontEnd& frontEnd);
+void LoadGuiSettings(const QSettings& settings, GuiOptions& options);
 // Stores the main dialog's address and the file dialog's folder when the dialog
 // closes; a file that cannot be written is named on stderr.
 void KeepGuiSettings(QSettings& settings, orxqt::QtFrontEnd& frontEnd);

@@ -1,7 +1,6 @@
 // orx-config: the ORX Configuration Transfer Utility with its Win32 window.
 #include "app/AppResources.h"
-#include "app/GuiCommandLine.h"
-#include "app/ORXConfigurationApp.h"
+#include "app/GuiStart.h"
 #include "app/win32/ParentConsole.h"
 #include "platform/win32/Win32FrontEnd.h"
 
@@ -22,14 +21,11 @@ const GuiFrontEndHelp WIN32_FRONT_END_HELP{
 
 int main(int argc, char** argv) {
     UseParentConsole();
-    GuiOptions options;
-    if (const int status = ParseGuiCommandLine(argc, argv, options, WIN32_FRONT_END_HELP);
-        status != GUI_RUN)
+    CGuiStart start;
+    if (const int status = start.Prepare(argc, argv, WIN32_FRONT_END_HELP); status != GUI_RUN)
         return status;
     orxwin::Win32FrontEnd frontEnd;
     frontEnd.SetMessageBoxCaption(MESSAGE_BOX_CAPTION);
     const CFrontEndScope installed(frontEnd);
-    theApp.UseCommandLine(options);
-    theApp.InitInstance();
-    return 0;
+    return start.Run();
 }

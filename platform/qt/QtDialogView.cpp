@@ -1,9 +1,6 @@
 #include "platform/qt/QtDialogView.h"
 
 #include "platform/qt/IpAddressEdit.h"
-#include "platform/ui/Dialog.h"
-#include "platform/ui/IPAddressCtrl.h"
-#include "platform/ui/ProgressCtrl.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -14,7 +11,6 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScopedValueRollback>
 
 #include <cstdlib>
 #include <cstring>
@@ -46,14 +42,15 @@ UINT IconIdOf(const char* caption) {
     return static_cast<UINT>(std::atoi(caption));
 }
 
-WPARAM Clicked(int id) {
-    return MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED);
+int FieldValue(const QLineEdit& field) {
+    const QString text = field.text();
+    return text.isEmpty() ? CIPAddressCtrl::BLANK : text.toInt();
 }
 
 } // namespace
 
 QtDialogView::QtDialogView(CDialog& dialog, const IconProvider& icons, QWidget* parent)
-    : QDialog(parent), m_dialog(dialog), m_icons(icons) {
+    : QDialog(parent), m_icons(icons), m_controller(dialog, *this) {
     const CDialogTemplate* dialogTemplate = dialog.GetTemplate();
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -86,11 +83,9 @@ QtDialogView::QtDialogView(CDialog& dialog, const IconProvider& icons, QWidget* 
             widget->setFocusPolicy(Qt::NoFocus);
         }
         m_items.emplace(item.nID, widget);
-        if (const CWnd* control = dialog.GetDlgItem(item.nID))
-            m_bound[control] = widget;
         ConnectInput(item, widget);
     }
-    RefreshAll();
+    m_controller.RefreshAll();
 }
 
 QWidget* QtDialogView::CreateItem(const CDialogItem& item) {
@@ -136,31 +131,17 @@ QWidget* QtDialogView::CreateStatic(const CDialogItem& item) {
 void QtDialogView::ConnectInput(const CDialogItem& item, QWidget* widget) {
     const int id = item.nID;
     if (auto* button = qobject_cast<QPushButton*>(widget)) {
-        connect(button, &QPushButton::clicked, this, [this, id] { Command(id); });
+        connect(button, &QPushButton::clicked, this, [this, id] { m_controller.Clicked(id); });
         return;
     }
-    auto* edit = qobject_cast<IpAddressEdit*>(widget);
-    auto* control = dynamic_cast<CIPAddressCtrl*>(m_dialog.GetDlgItem(id));
-    if (edit == nullptr || control == nullptr)
-        return;
-    connect(edit, &IpAddressEdit::addressChanged, this, [this, edit, control] {
-        if (m_refreshing)
-            return;
-        for (int i = 0; i < IpAddressEdit::FIELD_COUNT; ++i) {
-            const QString text = edit->field(i)->text();
-            const int value = text.isEmpty() ? CIPAddressCtrl::BLANK : text.toInt();
-            if (control->GetField(i) != value)
-                control->SetField(i, value);
-        }
-    });
-}
-
-void QtDialogView::Command(int id) {
-    // Posted, so that a handler's own dialogs do not run inside this widget's event.
-    if (CWnd* control = m_dialog.GetDlgItem(id))
-        control->PostMessage(BM_CLICK);
-    else
-        m_dialog.PostMessage(WM_COMMAND, Clicked(id));
+    if (auto* edit = qobject_cast<IpAddressEdit*>(widget)) {
+        connect(edit, &IpAddressEdit::addressChanged, this, [this, edit, id] {
+            CAddressFields fields{};
+            for (int i = 0; i < IpAddressEdit::FIELD_COUNT; ++i)
+                fields[static_cast<std::size_t>(i)] = FieldValue(*edit->field(i));
+            m_controller.AddressEdited(id, fields);
+        });
+    }
 }
 
 QWidget* QtDialogView::Item(int id) const {
@@ -168,70 +149,52 @@ QWidget* QtDialogView::Item(int id) const {
     return found == m_items.end() ? nullptr : found->second;
 }
 
-QWidget* QtDialogView::WidgetOf(const CWnd& control) const {
-    const auto found = m_bound.find(&control);
-    return found == m_bound.end() ? nullptr : found->second;
+void QtDialogView::ShowCaption(const CString& text) {
+    setWindowTitle(Text(text));
 }
 
-void QtDialogView::RefreshAll() {
-    Refresh(m_dialog);
-    for (const auto& [control, widget] : m_bound)
-        Refresh(*const_cast<CWnd*>(control));
+void QtDialogView::ShowIcon(UINT iconId) {
+    if (m_icons)
+        setWindowIcon(m_icons(iconId));
 }
 
-void QtDialogView::Refresh(CWnd& control) {
-    const QScopedValueRollback<bool> guard(m_refreshing, true);
-    if (&control == &m_dialog) {
-        setWindowTitle(Text(control.GetWindowText()));
-        const HICON icon = control.GetIcon(TRUE);
-        if (icon && m_icons)
-            setWindowIcon(m_icons(icon.nResourceId));
-        return;
-    }
-    QWidget* widget = WidgetOf(control);
-    if (widget == nullptr)
-        return;
-    widget->setEnabled(control.IsWindowEnabled() != FALSE);
+void QtDialogView::ShowEnabled(int id, bool enabled) {
+    if (QWidget* widget = Item(id))
+        widget->setEnabled(enabled);
+}
+
+void QtDialogView::ShowText(int id, const CString& text) {
+    QWidget* widget = Item(id);
     if (auto* label = qobject_cast<QLabel*>(widget); label && label->pixmap().isNull())
-        label->setText(Text(control.GetWindowText()));
+        label->setText(Text(text));
     else if (auto* button = qobject_cast<QPushButton*>(widget))
-        button->setText(Text(control.GetWindowText()));
+        button->setText(Text(text));
     else if (auto* group = qobject_cast<QGroupBox*>(widget))
-        group->setTitle(Text(control.GetWindowText()));
-    else if (auto* bar = qobject_cast<QProgressBar*>(widget)) {
-        if (auto* progress = dynamic_cast<CProgressCtrl*>(&control)) {
-            int lower = 0;
-            int upper = 0;
-            progress->GetRange(lower, upper);
-            bar->setRange(lower, upper);
-            bar->setValue(progress->GetPos());
-        }
-    } else if (qobject_cast<IpAddressEdit*>(widget) != nullptr) {
-        RefreshAddress(control, widget);
+        group->setTitle(Text(text));
+}
+
+void QtDialogView::ShowProgress(int id, const CProgressState& state) {
+    if (auto* bar = qobject_cast<QProgressBar*>(Item(id))) {
+        bar->setRange(state.lower, state.upper);
+        bar->setValue(state.pos);
     }
 }
 
-void QtDialogView::RefreshAddress(CWnd& control, QWidget* widget) {
-    auto* address = dynamic_cast<CIPAddressCtrl*>(&control);
-    auto* edit = static_cast<IpAddressEdit*>(widget);
-    if (address == nullptr)
+void QtDialogView::ShowAddress(int id, const CAddressFields& fields) {
+    auto* edit = qobject_cast<IpAddressEdit*>(Item(id));
+    if (edit == nullptr)
         return;
     for (int i = 0; i < IpAddressEdit::FIELD_COUNT; ++i) {
-        const int value = address->GetField(i);
+        const int value = fields[static_cast<std::size_t>(i)];
         QLineEdit* field = edit->field(i);
-        const QString text = field->text();
-        const int shown = text.isEmpty() ? CIPAddressCtrl::BLANK : text.toInt();
-        if (shown != value) // leaves a field being typed alone
+        if (FieldValue(*field) != value)
             field->setText(value == CIPAddressCtrl::BLANK ? QString() : QString::number(value));
     }
 }
 
 std::unique_ptr<QMenu> QtDialogView::BuildSystemMenu() {
     auto menu = std::make_unique<QMenu>(this);
-    CMenu* systemMenu = m_dialog.GetSystemMenu(FALSE);
-    if (systemMenu == nullptr)
-        return menu;
-    for (const CMenu::Item& item : systemMenu->Items()) {
+    for (const CMenu::Item& item : m_controller.SystemMenuItems()) {
         if ((item.nFlags & MF_SEPARATOR) != 0) {
             if (!menu->isEmpty())
                 menu->addSeparator();
@@ -239,8 +202,7 @@ std::unique_ptr<QMenu> QtDialogView::BuildSystemMenu() {
         }
         const UINT id = item.nID;
         QAction* action = menu->addAction(Text(item.strText));
-        connect(action, &QAction::triggered, this,
-                [this, id] { m_dialog.PostMessage(WM_SYSCOMMAND, id); });
+        connect(action, &QAction::triggered, this, [this, id] { m_controller.SysCommand(id); });
     }
     return menu;
 }
@@ -255,12 +217,14 @@ void QtDialogView::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        // Enter on a focused button that is not the default one is no click (Space is).
-        if (qobject_cast<QPushButton*>(focusWidget()) == nullptr)
-            Command(IDOK);
+        // Enter on a focused button presses it, as Space does; elsewhere it is IDOK.
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+            button->click();
+        else
+            m_controller.Clicked(IDOK);
         return;
     case Qt::Key_Escape:
-        Command(IDCANCEL);
+        m_controller.Clicked(IDCANCEL);
         return;
     default:
         QDialog::keyPressEvent(event);
@@ -268,17 +232,16 @@ void QtDialogView::keyPressEvent(QKeyEvent* event) {
 }
 
 void QtDialogView::closeEvent(QCloseEvent* event) {
-    // The dialog decides; it may first have to stop a transfer.
     event->ignore();
-    m_dialog.PostMessage(WM_CLOSE);
+    m_controller.Closed();
 }
 
 void QtDialogView::reject() {
-    Command(IDCANCEL);
+    m_controller.Clicked(IDCANCEL);
 }
 
 void QtDialogView::accept() {
-    Command(IDOK);
+    m_controller.Clicked(IDOK);
 }
 
 } // namespace orxqt

@@ -1,10 +1,10 @@
 #pragma once
-// The Qt window of one CDialog, laid out from the dialog's template. User input goes back
-// to the dialog as Windows window messages: a click is BM_CLICK on the bound button
-// (WM_COMMAND for unbound ones), Enter (unless a button has the focus) and Esc are IDOK and
-// IDCANCEL, the close box is WM_CLOSE. Items are found by their template id.
+// The Qt window of one CDialog, laid out from the dialog's template: it draws what its
+// controller tells it and hands the user's input to it. Enter (unless a button has the
+// focus) and Esc are IDOK and IDCANCEL. Items are found by their template id.
 
 #include "platform/qt/DialogUnits.h"
+#include "platform/ui/DialogController.h"
 #include "platform/ui/Resources.h"
 
 #include <QDialog>
@@ -23,22 +23,18 @@ namespace orxqt {
 
 using IconProvider = std::function<QIcon(UINT iconId)>;
 
-class QtDialogView : public QDialog {
+class QtDialogView : public QDialog, private CDialogWidgets {
     Q_OBJECT
 public:
     QtDialogView(CDialog& dialog, const IconProvider& icons, QWidget* parent = nullptr);
 
-    CDialog& Dialog() const { return m_dialog; }
+    CDialog& Dialog() const { return m_controller.Dialog(); }
+    CDialogController& Controller() { return m_controller; }
     const DialogBaseUnits& BaseUnits() const { return m_units; }
     // The widget of template item id (the first one for -1), or nullptr.
     QWidget* Item(int id) const;
-    // The widget that mirrors a bound control, or nullptr.
-    QWidget* WidgetOf(const CWnd& control) const;
-    // Brings the widget of control in line with the control's state.
-    void Refresh(CWnd& control);
-    void RefreshAll();
 
-    // The system menu's items (where Windows users look for "About..."), offered as the
+    // The system menu's items (where "About..." lives on Windows), offered as the
     // dialog's context menu since window managers here have no such menu.
     std::unique_ptr<QMenu> BuildSystemMenu();
 
@@ -54,15 +50,18 @@ private:
     QWidget* CreateButton(const CDialogItem& item);
     QWidget* CreateStatic(const CDialogItem& item);
     void ConnectInput(const CDialogItem& item, QWidget* widget);
-    void Command(int id);
-    void RefreshAddress(CWnd& control, QWidget* widget);
 
-    CDialog& m_dialog;
+    void ShowCaption(const CString& text) override;
+    void ShowIcon(UINT iconId) override;
+    void ShowEnabled(int id, bool enabled) override;
+    void ShowText(int id, const CString& text) override;
+    void ShowProgress(int id, const CProgressState& state) override;
+    void ShowAddress(int id, const CAddressFields& fields) override;
+
     IconProvider m_icons;
     DialogBaseUnits m_units;
     std::multimap<int, QWidget*> m_items;
-    std::map<const CWnd*, QWidget*> m_bound;
-    bool m_refreshing = false;
+    CDialogController m_controller;
 };
 
 } // namespace orxqt

@@ -8,7 +8,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QThread>
@@ -109,30 +108,23 @@ void QtFrontEnd::Post(std::function<void()> call) {
 }
 
 void QtFrontEnd::EndSession() {
-    m_ending = true;
+    StopAsking();
     for (QWidget* window : QApplication::topLevelWidgets()) {
         auto* box = qobject_cast<QDialog*>(window);
         if (box != nullptr && box->isVisible() && qobject_cast<QtDialogView*>(box) == nullptr)
             box->close();
     }
-    SendEndSession();
+    m_views.EndSession();
 }
 
 void QtFrontEnd::Abandon() {
-    m_ending = true;
+    StopAsking();
     {
         std::lock_guard lock(m_sendMutex);
         m_abandoned = true;
     }
     m_sendDone.notify_all();
-    SendEndSession();
-}
-
-void QtFrontEnd::SendEndSession() {
-    const std::vector<QPointer<QtDialogView>> views(m_views.rbegin(), m_views.rend());
-    for (const QPointer<QtDialogView>& view : views)
-        if (view)
-            view->Dialog().SendMessage(WM_ENDSESSION, TRUE);
+    m_views.EndSession();
 }
 
 void QtFrontEnd::RunUntil(const std::function<bool()>& done) {
@@ -142,41 +134,23 @@ void QtFrontEnd::RunUntil(const std::function<bool()>& done) {
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
-QtDialogView* QtFrontEnd::ViewOf(const CDialog& dlg) const {
-    for (const QPointer<QtDialogView>& view : m_views)
-        if (view && &view->Dialog() == &dlg)
-            return view;
-    return nullptr;
-}
-
-QWidget* QtFrontEnd::TopWindow() const {
-    for (auto it = m_views.rbegin(); it != m_views.rend(); ++it)
-        if (*it)
-            return *it;
-    return nullptr;
-}
-
-void QtFrontEnd::OnControlChanged(CWnd& wnd, UiChange /*change*/) {
-    if (m_abandoned)
-        return;
-    for (const QPointer<QtDialogView>& view : m_views)
-        if (view && (&view->Dialog() == &wnd || view->WidgetOf(wnd) != nullptr))
-            view->Refresh(wnd);
+void QtFrontEnd::OnControlChanged(CWnd& wnd, UiChange change) {
+    if (!m_abandoned)
+        CDialogViewFrontEnd::OnControlChanged(wnd, change);
 }
 
 void QtFrontEnd::OnDialogCreate(CDialog& dlg) {
     QWidget* owner = TopWindow();
-    auto* view = new QtDialogView(dlg, m_icons, owner);
+    auto& view = m_views.Add(std::make_unique<QtDialogView>(dlg, m_icons, owner));
     if (owner != nullptr)
-        view->setWindowModality(Qt::ApplicationModal);
-    m_views.emplace_back(view);
+        view.setWindowModality(Qt::ApplicationModal);
 }
 
 void QtFrontEnd::OnDialogShow(CDialog& dlg) {
     QtDialogView* view = ViewOf(dlg);
     if (view == nullptr)
         return;
-    view->RefreshAll();
+    view->Controller().RefreshAll();
     view->show();
     view->raise();
     view->activateWindow();
@@ -185,26 +159,12 @@ void QtFrontEnd::OnDialogShow(CDialog& dlg) {
 }
 
 void QtFrontEnd::OnDialogDestroy(CDialog& dlg) {
-    QtDialogView* view = ViewOf(dlg);
-    std::erase_if(m_views, [&](const QPointer<QtDialogView>& v) { return !v || v == view; });
-    if (view != nullptr) {
-        for (const ViewHook& hook : m_viewDestroy)
-            hook(*view);
-        view->hide();
-        delete view;
-    }
-}
-
-int QtFrontEnd::MessageBox(const char* text, UINT type, UINT /*helpId*/, const char* detail) {
-    const CString message(text);
-    const CString more(detail ? detail : "");
-    const LRESULT answer = Send([&] { // every answer is non-zero
-        if (m_ending)
-            return LRESULT{0};
-        return static_cast<LRESULT>(m_boxAnswer ? m_boxAnswer(message, type)
-                                                : ShowMessageBox(message, type, more));
-    });
-    return answer != 0 ? static_cast<int>(answer) : AnswerUnseen(text, type, detail);
+    const std::unique_ptr<QtDialogView> view = m_views.Remove(dlg);
+    if (view == nullptr)
+        return;
+    for (const ViewHook& hook : m_viewDestroy)
+        hook(*view);
+    view->hide();
 }
 
 int QtFrontEnd::ShowMessageBox(const CString& text, UINT type, const CString& detail) {
@@ -228,31 +188,19 @@ int QtFrontEnd::ShowMessageBox(const CString& text, UINT type, const CString& de
     }
 }
 
-INT_PTR QtFrontEnd::ChooseFile(const CFileRequest& request, CString& path) {
-    CString chosen;
-    const auto result = static_cast<INT_PTR>(Send([&] {
-        if (m_ending)
-            return static_cast<LRESULT>(IDCANCEL);
-        const INT_PTR answer =
-            m_fileAnswer ? m_fileAnswer(request, chosen) : ShowFileDialog(request, chosen);
-        if (answer == IDOK)
-            m_fileFolder = QFileInfo(Text(chosen)).absolutePath();
-        return static_cast<LRESULT>(answer);
-    }));
-    path = result == IDOK ? chosen : CString();
-    return result == IDOK ? IDOK : IDCANCEL;
-}
-
 bool QtFrontEnd::OpenFolder(const char* path) {
     const QUrl folder = QUrl::fromLocalFile(QString::fromLocal8Bit(path));
     return Send([&] { return static_cast<LRESULT>(QDesktopServices::openUrl(folder)); }) != 0;
 }
 
-INT_PTR QtFrontEnd::ShowFileDialog(const CFileRequest& request, CString& path) {
+bool QtFrontEnd::ShowFileDialog(const CFileRequest& request, CString& path) {
     const bool save = request.bOpenFileDialog == FALSE;
-    const bool folderKnown = !m_fileFolder.isEmpty() && QDir(m_fileFolder).exists();
-    QFileDialog dialog(TopWindow(), save ? tr("Save As") : tr("Open"),
-                       folderKnown ? m_fileFolder : QDir::currentPath());
+    const QString folder = Text(request.strInitialDir);
+    const bool folderKnown = !folder.isEmpty() && QDir(folder).exists();
+    const QString title = !request.strTitle.IsEmpty() ? Text(request.strTitle)
+                          : save                      ? tr("Save As")
+                                                      : tr("Open");
+    QFileDialog dialog(TopWindow(), title, folderKnown ? folder : QDir::currentPath());
     // Qt's own dialog everywhere, so default extension and overwrite prompt behave alike.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -268,9 +216,9 @@ INT_PTR QtFrontEnd::ShowFileDialog(const CFileRequest& request, CString& path) {
     if (!request.strFileName.IsEmpty())
         dialog.selectFile(Text(request.strFileName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return IDCANCEL;
+        return false;
     path = CString(dialog.selectedFiles().constFirst().toUtf8().toStdString());
-    return IDOK;
+    return true;
 }
 
 } // namespace orxqt

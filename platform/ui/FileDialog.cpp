@@ -1,5 +1,23 @@
 #include "platform/ui/FileDialog.h"
 
+#include <filesystem>
+#include <mutex>
+
+namespace {
+std::mutex g_folderMutex;
+CString g_fileFolder;
+} // namespace
+
+CString AfxGetFileFolder() {
+    std::lock_guard lock(g_folderMutex);
+    return g_fileFolder;
+}
+
+void AfxSetFileFolder(const CString& folder) {
+    std::lock_guard lock(g_folderMutex);
+    g_fileFolder = folder;
+}
+
 CFileDialog::CFileDialog(BOOL bOpenFileDialog, const char* lpszDefExt, const char* lpszFileName,
                          DWORD dwFlags, const char* lpszFilter, CWnd* /*pParentWnd*/,
                          DWORD /*dwSize*/, BOOL /*bVistaStyle*/) {
@@ -8,12 +26,19 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, const char* lpszDefExt, const cha
     m_request.strFileName = lpszFileName;
     m_request.dwFlags = dwFlags;
     m_request.strFilter = lpszFilter;
+    m_request.strInitialDir = AfxGetFileFolder();
 }
 
 INT_PTR CFileDialog::DoModal() {
     CString path;
     const INT_PTR result = AfxGetFrontEnd().ChooseFile(m_request, path);
     m_strPathName = result == IDOK ? path : CString();
+    if (result == IDOK) {
+        std::error_code error;
+        const std::filesystem::path chosen = std::filesystem::absolute(path.str(), error);
+        if (!error)
+            AfxSetFileFolder(chosen.parent_path().string());
+    }
     return result == IDOK ? IDOK : IDCANCEL;
 }
 

@@ -16,6 +16,8 @@ public:
 
     // IDOK or IDCANCEL.
     INT_PTR DoModal();
+    // The dialog's title, saying what the file is for (lpstrTitle).
+    void SetTitle(const char* title) { m_request.strTitle = title; }
     CString GetPathName() const { return m_strPathName; }
     const CFileRequest& GetRequest() const { return m_request; }
 
@@ -23,6 +25,11 @@ private:
     CFileRequest m_request;
     CString m_strPathName;
 };
+
+// The folder the next file dialog starts in: the folder of the last file chosen, or one set
+// (e.g. remembered from an earlier run); empty for the working folder. Any thread.
+CString AfxGetFileFolder();
+void AfxSetFileFolder(const CString& folder);
 
 // "Name|pattern;pattern|Name|pattern|" into (name, patterns) pairs; an unpaired last name
 // is dropped.

@@ -33,6 +33,8 @@ struct CFileRequest {
     CString strFileName;         // initial name, e.g. "*.csv"
     DWORD dwFlags = 0;           // OFN_*
     CString strFilter;           // "Text|*.TXT|...|" pairs
+    CString strInitialDir;       // where the dialog starts; empty: the working folder
+    CString strTitle;            // what the choice is for; empty: the toolkit's own title
 };
 
 class CFrontEnd {
@@ -82,6 +84,8 @@ public:
     // them where the front end can, and later ones are answered so without being shown
     // (their text on stderr).
     virtual void EndSession() {}
+    // True once the session ends: questions are answered unseen.
+    virtual bool IsEnding() const { return false; }
 };
 
 // The answer the Esc key gives to a message box of type: No, Cancel, or OK for an OK box.

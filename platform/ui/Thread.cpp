@@ -73,3 +73,37 @@ void AfxWaitForWorkerProcedures() {
     std::unique_lock lock(g_workerMutex);
     g_workersDone.wait(lock, [] { return g_proceduresRunning == 0; });
 }
+
+bool CWorker::Start(AFX_THREADPROC proc, LPVOID param) {
+    if (m_running)
+        return false;
+    m_proc = proc;
+    m_param = param;
+    m_running = true;
+    AfxBeginThread(Run, this);
+    return true;
+}
+
+UINT CWorker::Run(LPVOID worker) {
+    auto& self = *static_cast<CWorker*>(worker);
+    const UINT exitCode = self.m_proc(self.m_param);
+    // On the interface thread, so that a modal loop sees the worker end between its calls.
+    AfxGetFrontEnd().Post([&self] { self.Ended(); });
+    return exitCode;
+}
+
+void CWorker::Ended() {
+    std::lock_guard lock(m_mutex);
+    m_running = false;
+    m_ended.notify_all();
+}
+
+void CWorker::Wait() {
+    CFrontEnd& frontEnd = AfxGetFrontEnd();
+    if (frontEnd.IsUiThread()) {
+        frontEnd.RunUntil([this] { return !m_running; });
+        return;
+    }
+    std::unique_lock lock(m_mutex);
+    m_ended.wait(lock, [this] { return !m_running; });
+}

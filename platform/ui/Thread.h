@@ -4,6 +4,9 @@
 
 #include "platform/Object.h"
 
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 using AFX_THREADPROC = UINT (*)(LPVOID);
@@ -40,3 +43,31 @@ void AfxWaitForWorkers();
 // Blocks until every worker's procedure has returned, handling nothing: for an interface
 // thread that the program ends on, once the front end no longer makes workers wait for it.
 void AfxWaitForWorkerProcedures();
+
+// One worker of an owner (a dialog) that has to know whether its worker still runs and wait
+// for it before it goes away: one procedure at a time, running until the interface thread
+// has seen it return.
+class CWorker {
+public:
+    CWorker() = default;
+    ~CWorker() { Wait(); }
+    CWorker(const CWorker&) = delete;
+    CWorker& operator=(const CWorker&) = delete;
+
+    // Starts proc(param) with AfxBeginThread; false, starting nothing, while one runs.
+    // Interface thread.
+    bool Start(AFX_THREADPROC proc, LPVOID param);
+    bool IsRunning() const { return m_running; }
+    // Until the worker has ended; on the interface thread its queue is handled meanwhile.
+    void Wait();
+
+private:
+    static UINT Run(LPVOID worker);
+    void Ended();
+
+    AFX_THREADPROC m_proc = nullptr;
+    LPVOID m_param = nullptr;
+    std::atomic<bool> m_running{false};
+    std::mutex m_mutex;
+    std::condition_variable m_ended;
+};

@@ -109,6 +109,7 @@ struct FileRequest {
     bool open = true;
     std::string defaultExtension;                             // without the dot
     std::string fileName;                                     // initial text of the name box
+    std::string title;                                        // empty: the system's
     std::uint32_t flags = 0;                                  // OFN_*
     std::vector<std::pair<std::string, std::string>> filters; // name, patterns
 };

@@ -43,6 +43,7 @@ bool ShowFileDialog(Window owner, const FileRequest& request, std::string& path)
     const std::wstring filter = FilterText(request);
     const std::wstring extension = Widen(request.defaultExtension);
     std::wstring file = Widen(request.fileName);
+    const std::wstring title = Widen(request.title);
     file.resize(PATH_CHARS, L'\0');
 
     OPENFILENAMEW dialog{};
@@ -53,6 +54,7 @@ bool ShowFileDialog(Window owner, const FileRequest& request, std::string& path)
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = PATH_CHARS;
     dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+    dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
     // The working folder stays where it was, whichever folder the user visits.
     dialog.Flags =
         request.flags | OFN_EXPLORER | OFN_ENABLESIZING | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;

@@ -1,18 +1,14 @@
 #pragma once
-// The Win32 window of one CDialog, made from the dialog's template with the real controls.
-// What the user does goes back to the dialog as window messages, as in the
-// Qt view: a click is BM_CLICK on the bound button (WM_COMMAND for unbound ones, Enter and
-// Esc among them), a system-menu item of the dialog's own is WM_SYSCOMMAND, the close box
-// WM_CLOSE; typing into the address control sets its fields.
+// The Win32 window of one CDialog, made from the dialog's template with the real controls:
+// it draws what its controller tells it and hands the user's input to it (Enter and Esc
+// arrive as IDOK and IDCANCEL clicks, typing into the address control as edits).
 
-#include "platform/ui/FrontEnd.h"
+#include "platform/ui/DialogController.h"
 #include "platform/win32/Native.h"
-
-#include <map>
 
 namespace orxwin {
 
-class Win32DialogView : public DialogEvents {
+class Win32DialogView : public DialogEvents, private CDialogWidgets {
 public:
     // Creates the window hidden; owner, if any, is disabled while it is shown.
     Win32DialogView(CDialog& dialog, Window owner);
@@ -20,29 +16,34 @@ public:
     Win32DialogView(const Win32DialogView&) = delete;
     Win32DialogView& operator=(const Win32DialogView&) = delete;
 
-    CDialog& Dialog() const { return m_dialog; }
+    CDialogController& Controller() { return m_controller; }
     Window Handle() const { return m_hwnd; }
     // The window of template item id, or nullptr.
     Window Item(int id) const;
-    // True for the dialog and its bound controls.
-    bool Shows(const CWnd& wnd) const;
     // Brings the window in line with the dialog, adds the dialog's system-menu items and
     // shows it.
     void Show();
-    // Carries one change of the dialog or a bound control to its window.
-    void Refresh(CWnd& wnd, UiChange change);
-
-    void OnCommand(int id) override;
-    void OnAddressEdited(int id) override;
-    bool OnSysCommand(unsigned id) override;
-    void OnClose() override;
-    void OnEndSession() override;
 
 private:
-    CDialog& m_dialog;
+    void OnCommand(int id) override { m_controller.Clicked(id); }
+    void OnAddressEdited(int id) override;
+    bool OnSysCommand(unsigned id) override { return m_controller.SysCommand(id); }
+    void OnClose() override { m_controller.Closed(); }
+    void OnEndSession() override;
+
+    void ShowCaption(const CString& text) override { SetText(m_hwnd, text.str()); }
+    void ShowIcon(UINT iconId) override { SetWindowIcon(m_hwnd, iconId); }
+    void ShowEnabled(int id, bool enabled) override { SetEnabled(Item(id), enabled); }
+    void ShowText(int id, const CString& text) override { SetText(Item(id), text.str()); }
+    void ShowProgress(int id, const CProgressState& state) override {
+        SetProgress(Item(id), state.lower, state.upper, state.step, state.pos);
+    }
+    void ShowAddress(int id, const CAddressFields& fields) override {
+        SetAddressFields(Item(id), fields);
+    }
+
+    CDialogController m_controller;
     Window m_hwnd = nullptr;
-    std::map<const CWnd*, Window> m_bound;
-    bool m_refreshing = false;
 };
 
 } // namespace orxwin

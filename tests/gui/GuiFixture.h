@@ -6,6 +6,7 @@
 #include "app/qt/GuiShell.h"
 #include "platform/qt/IpAddressEdit.h"
 #include "platform/qt/QtFrontEnd.h"
+#include "support/AnsweringFrontEnd.h"
 
 #include <QTest>
 #include <QtWidgets>
@@ -52,7 +53,8 @@ protected:
     }
 
     orxqt::QtFrontEnd frontEnd;
-    CFrontEndScope m_scope{frontEnd};
+    CAnsweringFrontEnd answers{frontEnd}; // installed: answers the questions a test sets
+    CFrontEndScope m_scope{answers};
     CORXConfigurationDlg dlg;
     orxqt::QtDialogView* view = nullptr;
 };

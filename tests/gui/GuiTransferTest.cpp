@@ -35,7 +35,7 @@ TEST_F(GuiTest, ClosingDuringAnUploadCancelsItWithoutFreezingAndKeepsTheSettings
     dlg.m_wPortOverride = sim.Port();
     dlg.m_strInitialHost = "127.0.0.1";
     std::vector<CString> asked;
-    AnswerYes(frontEnd, asked, target);
+    AnswerYes(answers, asked, target);
     ASSERT_NO_FATAL_FAILURE(Open());
     EXPECT_TRUE(view->windowTitle().endsWith(QStringLiteral(" — port %1").arg(sim.Port())));
     QTest::mouseClick(Item(IDC_UPLOAD), Qt::LeftButton);
@@ -61,20 +61,19 @@ TEST_F(GuiTest, ClosingDuringAnUploadCancelsItWithoutFreezingAndKeepsTheSettings
     tick.start(1);
     ASSERT_TRUE(WaitUntil([&] { return !dlg.ContinueModal(); }));
     EXPECT_GT(ticks, 0);
-    EXPECT_EQ(AfxGetWorkerCount(), 0);
     std::ifstream in(target, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), PREVIOUS_CONTENT);
     dlg.DestroyWindow();
     view = nullptr;
 
-    orxqt::QtFrontEnd next;
     GuiOptions remembered, given;
     given.host = "1.2.3.4";
     given.port = MODBUS_TCP_PORT;
-    LoadGuiSettings(settings, remembered, next);
+    AfxSetFileFolder("");
+    LoadGuiSettings(settings, remembered);
     EXPECT_EQ(std::tie(remembered.host, remembered.port), std::make_tuple("10.9.8.7", WORD(0)));
-    EXPECT_EQ(next.FileFolder(), dir.path());
-    LoadGuiSettings(settings, given, next);
+    EXPECT_EQ(AfxGetFileFolder().str(), dir.path().toStdString());
+    LoadGuiSettings(settings, given);
     EXPECT_EQ(std::tie(given.host, given.port), std::make_tuple("1.2.3.4", MODBUS_TCP_PORT));
 }
 
@@ -92,7 +91,7 @@ TEST_F(GuiTest, SigtermDuringADownloadCancelsItAsTheCloseBoxDoes) {
     dlg.m_strInitialHost = "127.0.0.1";
     dlg.m_backup = {};
     std::vector<CString> asked;
-    AnswerYes(frontEnd, asked, file);
+    AnswerYes(answers, asked, file);
     SessionEnd sessionEnd(frontEnd);
     ASSERT_NO_FATAL_FAILURE(Open());
     const auto alarmsBegun = [&] { // each begins with the write of its words

@@ -2,6 +2,7 @@
 
 #include "platform/IpAddress.h"
 #include "platform/qt/AppIcon.h"
+#include "transfer/TransferJobs.h"
 
 using orxqt::DialogRectToPixels;
 
@@ -144,7 +145,7 @@ TEST_F(MainDialogTest, TypedAndPastedAddressesReachTheDialog) {
 }
 
 // The address field is one tab stop, whichever of its parts has the focus. No button is the
-// default one, so Enter on a focused button neither presses it nor ends the dialog.
+// default one; Enter on a focused button presses it and does not end the dialog.
 TEST_F(MainDialogTest, KeyboardTabsInTemplateOrderAndEscOrEnterInTheAddressEndsTheIdleDialog) {
     ShowWithFocusIn(0);
     for (const int expected : {IDC_UPLOAD, IDC_DOWNLOAD}) {
@@ -154,18 +155,19 @@ TEST_F(MainDialogTest, KeyboardTabsInTemplateOrderAndEscOrEnterInTheAddressEndsT
     Address()->field(2)->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), Item(IDC_UPLOAD));
-    int asked = 0;
-    frontEnd.SetMessageBoxAnswer([&](const CString&, UINT) {
-        ++asked;
+    std::vector<CString> asked;
+    answers.SetMessageBoxAnswer([&](const CString& text, UINT) {
+        asked.push_back(text);
         return static_cast<int>(IDNO);
     });
-    for (QPushButton* button : view->findChildren<QPushButton*>()) {
+    for (QPushButton* button : view->findChildren<QPushButton*>())
         EXPECT_FALSE(button->isDefault() || button->autoDefault());
-        button->setFocus();
-        QTest::keyClick(button, Qt::Key_Return);
+    for (const int id : {IDC_UPLOAD, IDC_DOWNLOAD}) {
+        Item(id)->setFocus();
+        QTest::keyClick(Item(id), Qt::Key_Return);
     }
-    QCoreApplication::processEvents();
-    EXPECT_EQ(asked, 0);
+    EXPECT_TRUE(WaitUntil([&] { return asked.size() == 2; }));
+    EXPECT_EQ(asked, (std::vector<CString>{UPLOAD_QUESTION, DOWNLOAD_QUESTION}));
     EXPECT_TRUE(dlg.ContinueModal());
 
     Address()->field(2)->setFocus();

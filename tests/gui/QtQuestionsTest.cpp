@@ -75,8 +75,9 @@ TEST(QtFileFilter, OffersBothSpellingsUnderTheSameName) {
 TEST_F(QtQuestionsTest, SaveDialogAddsTheExtensionAndAsksBeforeOverwriting) {
     QTemporaryDir dir;
     ASSERT_TRUE(QFile(dir.filePath(QStringLiteral("old.csv"))).open(QIODevice::WriteOnly));
-    const CFileRequest request{FALSE, "csv", "*.csv", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                               CSV_FILTER};
+    const CFileRequest request{
+        FALSE,      "csv", "*.csv",         OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+        CSV_FILTER, "",    "Save Upload As"};
     for (const QString& name : {QStringLiteral("fresh"), QStringLiteral("old")}) {
         CString path;
         const INT_PTR result = AskFromWorker<INT_PTR>(
@@ -85,6 +86,7 @@ TEST_F(QtQuestionsTest, SaveDialogAddsTheExtensionAndAsksBeforeOverwriting) {
                 auto* dialog = qobject_cast<QFileDialog*>(modal);
                 ASSERT_NE(dialog, nullptr);
                 EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+                EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Save Upload As"));
                 EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("csv"));
                 EXPECT_TRUE(dialog->nameFilters().constFirst().contains(QStringLiteral("*.csv")));
                 dialog->setDirectory(dir.path());

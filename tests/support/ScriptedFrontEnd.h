@@ -4,7 +4,7 @@
 // attached to a control's text runs once, on the interface thread inside the change: the
 // worker that made the change goes on only after it.
 
-#include "platform/ui/HeadlessFrontEnd.h"
+#include "support/HeadlessFrontEnd.h"
 
 #include <vector>
 

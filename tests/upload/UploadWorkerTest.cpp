@@ -28,10 +28,11 @@ TEST_F(UploadRun, SuccessWritesTheDevicesAlarmsAndReportsEachStep) {
     const auto files = m_fe.FileRequests();
     ASSERT_EQ(files.size(), 1u);
     const CFileRequest& r = files[0]; // a .csv file to save
-    EXPECT_EQ(std::tie(r.strDefExt, r.strFileName, r.strFilter, r.dwFlags, r.bOpenFileDialog),
-              std::make_tuple(CString("csv"), CString("*.csv"),
-                              CString("Comma Separated Values (*.CSV)|*.CSV|"),
-                              static_cast<DWORD>(OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT), FALSE));
+    EXPECT_EQ(
+        std::tie(r.strDefExt, r.strFileName, r.strTitle, r.strFilter, r.dwFlags, r.bOpenFileDialog),
+        std::make_tuple(CString("csv"), CString(""), CString("Save Upload As"),
+                        CString("Comma Separated Values (*.CSV)|*.CSV|"),
+                        static_cast<DWORD>(OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT), FALSE));
     std::vector<std::pair<int, int>> enabling,
         expected{{IDC_UPLOAD, 0}, {IDC_DOWNLOAD, 0}, {IDC_CANCEL_TRANSFER, 1},
                  {IDC_UPLOAD, 1}, {IDC_DOWNLOAD, 1}, {IDC_CANCEL_TRANSFER, 0}};

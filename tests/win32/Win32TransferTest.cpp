@@ -1,6 +1,7 @@
 // orx-config.exe against orx-sim on Linux (see programs.py), worked as a user works it: the
 // Upload button, the system's message box and Save dialog; then the controls at rest and the
-// file: the Linux upload but for its CR LF line ends and its time.
+// file: the Linux upload but for its CR LF line ends and its time; the trace: a line for each
+// exchange, as many as the Linux upload's.
 
 #include "NativeProbe.h"
 #include "app/AppResources.h"
@@ -27,9 +28,10 @@ std::string ReadAll(const std::string& path) {
 TEST(Win32Program, OrxConfigUploadsThroughTheSystemsBoxAndSaveDialog) {
     const std::string sim = std::getenv("ORX_SIM_DIR"), port = ReadAll(sim + "/port");
     const std::string file = (std::filesystem::temp_directory_path() / "orx-config-up").string();
+    const std::string trace = file + ".trace";
     std::remove((file + ".csv").c_str());
     const auto program = _spawnl(_P_NOWAIT, ORX_CONFIG_PATH, ORX_CONFIG_PATH, "--host", "127.0.0.1",
-                                 "--port", port.c_str(), nullptr);
+                                 "--port", port.c_str(), "--trace", trace.c_str(), nullptr);
     ASSERT_NE(program, -1);
     const auto dialog =
         probe::Wait([&] { return probe::TopWindow(APP_CAPTION + (" — port " + port)); });
@@ -72,7 +74,13 @@ TEST(Win32Program, OrxConfigUploadsThroughTheSystemsBoxAndSaveDialog) {
         return text.erase(second, text.find('\n', second) + 1 - second);
     };
     EXPECT_EQ(compared(upload), compared(ReadAll(sim + "/linux-upload.csv")));
+    const auto lines = [](const std::string& text) {
+        return std::count(text.begin(), text.end(), '\n');
+    };
+    EXPECT_GT(lines(ReadAll(trace)), 0);
+    EXPECT_EQ(lines(ReadAll(trace)), lines(ReadAll(sim + "/linux-trace")));
     std::remove((file + ".csv").c_str());
+    std::remove(trace.c_str());
 }
 
 } // namespace

@@ -54,7 +54,9 @@ def sim_start(folder, transfer):
     process, port = start_sim([], open(os.path.join(folder, "log"), "w"))
     write(os.path.join(folder, "pid"), str(process.pid))
     reference = os.path.join(folder, "linux-upload.csv")
-    subprocess.run([transfer, "upload", "-q", "--port", port, "127.0.0.1", reference],
+    trace = os.path.join(folder, "linux-trace")
+    subprocess.run([transfer, "upload", "-q", "--port", port, "--trace", trace, "127.0.0.1",
+                    reference],
                    check=True, timeout=LIMIT)
     write(os.path.join(folder, "port"), port)
 

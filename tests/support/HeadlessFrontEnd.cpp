@@ -1,4 +1,4 @@
-#include "platform/ui/HeadlessFrontEnd.h"
+#include "support/HeadlessFrontEnd.h"
 
 #include <chrono>
 #include <exception>

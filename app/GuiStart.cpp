@@ -1,0 +1,28 @@
+#include "app/GuiStart.h"
+
+#include "app/ORXConfigurationApp.h"
+
+#include <cstdio>
+#include <iostream>
+
+int CGuiStart::Prepare(int argc, char** argv, const GuiFrontEndHelp& help) {
+    if (const int status = ParseGuiCommandLine(argc, argv, m_options, help); status != GUI_RUN)
+        return status;
+    if (m_options.trace.empty())
+        return GUI_RUN;
+    std::string why;
+    m_trace = CExchangeTrace::Open(m_options.trace, std::cerr, why);
+    if (!m_trace) {
+        std::fprintf(stderr, "orx-config: cannot write the trace: %s\n", why.c_str());
+        return GUI_TRACE_EXIT;
+    }
+    return GUI_RUN;
+}
+
+int CGuiStart::Run() {
+    theApp.UseCommandLine(m_options);
+    if (m_trace)
+        theApp.m_exchangeObserver = [this](const ExchangeRecord& r) { m_trace->Write(r); };
+    theApp.InitInstance();
+    return 0;
+}

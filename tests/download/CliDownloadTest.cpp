@@ -2,7 +2,7 @@
 // download's confirmation on a terminal.
 
 #include "DownloadFixture.h"
-#include "upload/ProgramRun.h"
+#include "support/ProgramRun.h"
 
 #include <cfloat>
 #include <chrono>

@@ -7,8 +7,8 @@
 #include "sim/OrxSimulator.h"
 #include "sim/RequestHandler.h"
 #include "sim/SimConfigFile.h"
+#include "support/TestFiles.h"
 #include "transfer/ConfigFile.h"
-#include "upload/TestFiles.h"
 
 #include <algorithm>
 #include <arpa/inet.h>

@@ -5,8 +5,8 @@
 #include "download/DownloadFixture.h"
 #include "sim/LibmodbusClient.h"
 #include "sim/RequestHandler.h"
-#include "upload/ProgramRun.h"
-#include "upload/UploadFixture.h"
+#include "support/ProgramRun.h"
+#include "support/UploadFixture.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,6 +1,6 @@
 // The upload worker end to end: scripted front end, main dialog, simulated ORX.
 
-#include "UploadFixture.h"
+#include "support/UploadFixture.h"
 
 #include <climits>
 #include <csignal>

@@ -2,11 +2,11 @@
 // The main dialog, headless, under a scripted front end, with a simulated ORX on loopback:
 // the ground of the upload and download tests.
 
-#include "TestFiles.h"
 #include "app/AppResources.h"
 #include "app/ORXConfigurationDlg.h"
 #include "sim/OrxSimulator.h"
 #include "support/ScriptedFrontEnd.h"
+#include "support/TestFiles.h"
 #include "transfer/TransferJobs.h"
 
 #include <gtest/gtest.h>

@@ -151,7 +151,7 @@ struct Refusal {
     UINT result;
     const char* box;
     const char* status;            // nullptr: the status line is never set
-    const char* detail;            // how the box's detail ends
+    const char* detail;            // how the box's detail ends; nullptr: no detail
     const char* backups = nullptr; // the backup folder; nullptr: the fixture's
 };
 
@@ -167,7 +167,7 @@ TEST_P(DownloadRefused, WritesNothing) {
     EXPECT_TRUE(Requests(FN_WRITE_MULTIPLE_REGISTERS).empty() &&
                 Requests(FN_WRITE_SINGLE_COIL).empty());
     EXPECT_EQ(ErrorBoxes(), std::vector<CString>{c.box});
-    EXPECT_THAT(ErrorDetails().at(0).str(), ::testing::EndsWith(c.detail));
+    EXPECT_THAT(ErrorDetails().at(0).str(), DetailEnding(c.detail));
     using Texts = std::vector<CString>; // without a status the device is not contacted
     EXPECT_EQ(m_fe.Texts(IDC_STATUS), (c.status ? Texts{CONNECTING_TEXT, c.status} : Texts{}));
     EXPECT_TRUE(c.status || m_sim->Requests().empty());
@@ -176,13 +176,13 @@ TEST_P(DownloadRefused, WritesNothing) {
 
 const Refusal REFUSALS[] = {
     {"Locked", [](OrxSimulator& sim) { sim.SetLocked(true); }, nullptr, RESULT_LOCKED,
-     "Error! Configuration Locked!", "Error! Configuration Locked!", ""},
+     "Error! Configuration Locked!", "Error! Configuration Locked!", nullptr},
     {"NotAnOrx", [](OrxSimulator& sim) { sim.SetIdentity(NOT_AN_ORX); }, nullptr,
      RESULT_DEVICE_ERROR, "This is not an ORX!", "Error! Device was not an ORX!",
      "identity register 3495 holds 0x1234, 0x52C7 expected"},
     {"MissingFile", nullptr, "/nonexistent/missing.csv", RESULT_FILE_ERROR, "Error opening file!",
      nullptr, "/nonexistent/missing.csv: No such file or directory"},
-    {"EmptyPath", nullptr, "", RESULT_NO_FILE, "Please select a file.", nullptr, ""},
+    {"EmptyPath", nullptr, "", RESULT_NO_FILE, "Please select a file.", nullptr, nullptr},
     {"NoBackupFolder", nullptr, nullptr, RESULT_FILE_ERROR, "Error writing to file!", BACKUP_TEXT,
      "nothing written: /proc/orx-backups: No such file or directory", "/proc/orx-backups"}};
 

@@ -9,6 +9,7 @@
 #include "support/TestFiles.h"
 #include "transfer/TransferJobs.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <numeric>
 
@@ -34,6 +35,13 @@ inline std::vector<int> CountTo(int last) {
     std::vector<int> numbers(static_cast<std::size_t>(last) + 1);
     std::iota(numbers.begin(), numbers.end(), 0);
     return numbers;
+}
+
+// An error box's detail: one that ends with ending; nullptr: none.
+inline ::testing::Matcher<std::string> DetailEnding(const char* ending) {
+    if (ending == nullptr)
+        return ::testing::IsEmpty();
+    return ::testing::EndsWith(ending);
 }
 
 class TransferFixture : public ::testing::Test {

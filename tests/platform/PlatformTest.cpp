@@ -1,6 +1,7 @@
 // Strings, arrays and the lock that the Modbus classes are built on.
 #include "platform/Array.h"
 #include "platform/CriticalSection.h"
+#include "platform/String.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // download's confirmation on a terminal.
 
 #include "DownloadFixture.h"
-#include "upload/ProgramRun.h"
+#include "support/ProgramRun.h"
 
 #include <cfloat>
 #include <chrono>
@@ -347,7 +347,7 @@ TEST_F(CliDownload, ProgramOptions) {
          "Upload Complete!\nwarning: a download would refuse row 3, line 8: field 6 (trip point)"},
         {"upload" + refusing + up, DEVICE,
          "Connecting to ORX...\nError connecting to ORX! (127.0.0.1:"},
-        {"verify" + refusing + no, 2, ""},
+        {"verify" + refusing + no, FILE, "Error opening file! (" + no.substr(1) + ": No such"},
         {"verify --port " + std::to_string(tenth.Port()) + " 127.0.0.010 " + m_file,
          RESULT_DIFFERENT, "The device differs from the file."},
         {"verify" + At(dropped.Port()) + " " + m_file, DEVICE,

@@ -3,8 +3,8 @@
 // transfer fixture for downloads: the simulated ORX's alarms all start at zero.
 
 #include "cli/OrxTransfer.h"
+#include "support/TransferFixture.h"
 #include "transfer/ConfigFile.h"
-#include "upload/TransferFixture.h"
 
 #include <regex>
 

@@ -2,7 +2,6 @@
 // loopback: each socket failure names its operation and keeps the system's error number.
 #include "modbus/RemoteModbus.h"
 #include "net/BlockingSocket.h"
-#include "platform/Archive.h"
 #include "support/LoopbackPorts.h"
 
 #include <gmock/gmock.h>
@@ -314,23 +313,6 @@ TEST(RemoteModbusConnect, FailuresLeaveNoSocketAndEndFastAndEmptyArgumentsReuseT
     EXPECT_EQ(std::tuple(client.m_addrRemote.sin_port, client.m_dwTimeout,
                          client.m_socket.m_hSocket != 0),
               std::tuple(NetOrder16(device.port), TIMEOUT_MS, true));
-}
-
-// The base record (retries 0x0203, throw flag, reserved word), then the transport's settings:
-// auto reconnect, host after its length, port, time-out 300 ms, exception mapping off, base 0x40.
-TEST(RemoteModbusSerialize, LoadsAndStoresTheSettingsInOrderAndLoadingReconnects) {
-    const Session device;
-    const BYTE lo = LOBYTE(device.port), hi = HIBYTE(device.port);
-    Bytes record{3,   2,   1,   0,   0,   0,   0x0D, 0x0C, 0x0B, 0x0A, 1, 0, 0, 0, 9, '1', '2', '7',
-                 '.', '0', '.', '0', '.', '1', lo,   hi,   0x2C, 0x01, 0, 0, 0, 0, 0, 0,   0x40};
-    CRemoteModbus client;
-    CArchive load(record, CArchive::load);
-    client.Serialize(load);
-    EXPECT_NE(client.m_socket.m_hSocket, 0);
-    Bytes stored;
-    CArchive store(stored, CArchive::store);
-    client.Serialize(store);
-    EXPECT_EQ(stored, record);
 }
 
 } // namespace

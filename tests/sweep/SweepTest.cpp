@@ -1,17 +1,13 @@
-// The upload and download with the device failing at each of their exchanges in turn, several
-// orx-transfer uploads at the same time, a site's backup, and the simulator's exception at one
-// chosen request as libmodbus's client sees it.
+// The upload and download with the device failing at each of their exchanges in turn, with
+// block reads and with retries.
 
 #include "download/DownloadFixture.h"
-#include "sim/LibmodbusClient.h"
 #include "sim/RequestHandler.h"
-#include "upload/ProgramRun.h"
-#include "upload/UploadFixture.h"
+#include "support/UploadFixture.h"
 
 #include <algorithm>
 #include <chrono>
 #include <gmock/gmock.h>
-#include <memory>
 
 namespace {
 
@@ -121,26 +117,6 @@ TEST_P(UploadSweep, EndsAsTheFaultRequires) {
 INSTANTIATE_TEST_SUITE_P(EveryExchange, UploadSweep,
                          ::testing::ValuesIn(EveryFault(UPLOAD_EXCHANGES)), FaultName);
 
-using UploadSplitReplies = UploadFixture;
-
-// The second segment after the limit fails the first exchange; in time, the reply is whole.
-TEST_F(UploadSplitReplies, ReplyInTwoSegmentsIsReadWholeWithinTheLimit) {
-    SimulatorOptions options;
-    options.split = true;
-    options.splitPauseMs = static_cast<int>(EXCHANGE_TIMEOUT_MS) + TRANSFER_MARGIN_MS;
-    StartSimulator(options);
-    const auto start = Clock::now();
-    EXPECT_EQ(Upload(), RESULT_DEVICE_ERROR);
-    EXPECT_LE(Clock::now() - start, Ms(EXCHANGE_TIMEOUT_MS + TRANSFER_MARGIN_MS));
-    EXPECT_EQ(LastStatus(), "Error! Device was not an ORX!");
-    ExpectChosenFileUnchanged();
-    options.splitPauseMs = SimulatorOptions().splitPauseMs;
-    StartSimulator(options);
-    EXPECT_EQ(Upload(), RESULT_OK);
-    EXPECT_EQ(ReadLines(m_target).size(), static_cast<std::size_t>(CONFIG_FILE_LINES));
-    EXPECT_EQ(LastStatus(), "Upload Complete!");
-}
-
 constexpr int LOCK_EXCHANGE = 2;
 constexpr int LAST_BACKUP_EXCHANGE = LOCK_EXCHANGE + BACKUP_EXCHANGES;
 // The backup reads as an upload does, which its own sweep covers: here its serial number and
@@ -212,7 +188,6 @@ INSTANTIATE_TEST_SUITE_P(EveryExchange, DownloadSweep,
                                                         LAST_BACKUP_EXCHANGE)),
                          FaultName);
 
-constexpr int CLIENTS = 6;
 constexpr int TIME_LINE = 1; // differs between uploads
 
 // A whole uploaded file but its time line.
@@ -222,63 +197,6 @@ std::vector<std::string> UntimedLines(const std::string& path) {
     lines.resize(CONFIG_FILE_LINES);
     lines[TIME_LINE].clear();
     return lines;
-}
-
-TEST(ConcurrentUploads, EveryClientGetsTheWholeConfiguration) {
-    OrxSimulator sim;
-    ScratchDir dir;
-    std::vector<pid_t> pids;
-    for (int c = 0; c < CLIENTS; ++c)
-        pids.push_back(SpawnProgram({"upload", "--port", std::to_string(sim.Port()), "127.0.0.1",
-                                     dir.File(std::to_string(c))},
-                                    "/dev/null", "/dev/null"));
-    for (pid_t pid : pids)
-        EXPECT_EQ(FinishProgram(pid, "/dev/null", "/dev/null").status, int(RESULT_OK));
-    for (int c = 1; c < CLIENTS; ++c)
-        EXPECT_EQ(UntimedLines(dir.File(std::to_string(c))), UntimedLines(dir.File("0")));
-    // Each upload makes its own exchanges on its own connection.
-    EXPECT_EQ(sim.Requests().size(), static_cast<std::size_t>(CLIENTS * UPLOAD_EXCHANGES));
-}
-
-// A dead device does not stop the others; the exit status is its result.
-TEST(SiteBackup, EveryLiveDeviceIsBackedUpBesideADeadOne) {
-    ScratchDir dir;
-    std::vector<std::string> args{
-        "backup", "--into", dir.File("site"),
-        "--jobs", "2",      "127.0.0.1:" + std::to_string(RefusingPort())};
-    std::vector<std::unique_ptr<OrxSimulator>> sims;
-    for (DWORD serial = 1; serial <= 3; ++serial) {
-        SimulatorOptions options;
-        options.image.serial = serial;
-        sims.push_back(std::make_unique<OrxSimulator>(options));
-        args.push_back("127.0.0.1:" + std::to_string(sims.back()->Port()));
-    }
-    const ProgramRun run = FinishProgram(SpawnProgram(args, dir.File("out"), dir.File("err")),
-                                         dir.File("out"), dir.File("err"));
-    EXPECT_EQ(run.status, static_cast<int>(RESULT_DEVICE_ERROR)) << run.err;
-    for (DWORD serial = 1; serial <= 3; ++serial)
-        EXPECT_EQ(ReadLines(dir.File("site/ORX-" + std::to_string(serial) + ".csv")).size(),
-                  static_cast<std::size_t>(CONFIG_FILE_LINES));
-    EXPECT_NE(run.out.find("3 Error connecting to ORX!"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("3 of 4 device(s) backed up"), std::string::npos) << run.out;
-}
-
-// Counted on each connection; the refused request is logged but not carried out.
-TEST(FailRequest, OnlyTheChosenRequestOfEachConnectionIsRefusedAndNothingIsDone) {
-    SimulatorOptions options;
-    options.failRequest = 2;
-    OrxSimulator sim(options);
-    uint16_t words[IDENTITY_WORDS] = {};
-    for (int connection = 0; connection < 2; ++connection) {
-        const LibmodbusClient client = ConnectLibmodbus(sim.Port());
-        EXPECT_EQ(modbus_read_input_registers(client.get(), REG_IDENTITY, IDENTITY_WORDS, words),
-                  IDENTITY_WORDS);
-        EXPECT_EQ(modbus_write_bit(client.get(), COIL_DOWNLOAD_ABORTED, 1), -1);
-        EXPECT_EQ(errno, EMBXSFAIL) << "exception 4, server device failure";
-        EXPECT_EQ(modbus_write_bit(client.get(), COIL_DOWNLOAD_COMPLETE, 1), 1);
-    }
-    EXPECT_EQ(sim.Requests().size(), 6u);
-    EXPECT_EQ(sim.CoilEvents(), (std::vector<CoilEvent>(2, {COIL_DOWNLOAD_COMPLETE, COIL_ON})));
 }
 
 // The block reads after identity and serial: 125, 125 and 6 registers, then the 32 bits.

@@ -2,7 +2,7 @@
 // Runs orx-transfer (ORX_TRANSFER_PATH), or another program, as a child process with input
 // from /dev/null and its output caught in files.
 
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 
 #include <csignal>
 #include <fcntl.h>

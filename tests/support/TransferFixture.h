@@ -2,13 +2,14 @@
 // The main dialog, headless, under a scripted front end, with a simulated ORX on loopback:
 // the ground of the upload and download tests.
 
-#include "TestFiles.h"
 #include "app/AppResources.h"
 #include "app/ORXConfigurationDlg.h"
 #include "sim/OrxSimulator.h"
 #include "support/ScriptedFrontEnd.h"
+#include "support/TestFiles.h"
 #include "transfer/TransferJobs.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <numeric>
 
@@ -34,6 +35,13 @@ inline std::vector<int> CountTo(int last) {
     std::vector<int> numbers(static_cast<std::size_t>(last) + 1);
     std::iota(numbers.begin(), numbers.end(), 0);
     return numbers;
+}
+
+// An error box's detail: one that ends with ending; nullptr: none.
+inline ::testing::Matcher<std::string> DetailEnding(const char* ending) {
+    if (ending == nullptr)
+        return ::testing::IsEmpty();
+    return ::testing::EndsWith(ending);
 }
 
 class TransferFixture : public ::testing::Test {

@@ -2,7 +2,7 @@
 // The transfer fixture for uploads: the simulator holds its default alarms and the chosen
 // file already holds known content.
 
-#include "TransferFixture.h"
+#include "support/TransferFixture.h"
 
 constexpr const char* PREVIOUS_CONTENT = "previous configuration\n";
 constexpr const char* UPLOAD_STEP = "Uploading Alarm %d/32...";

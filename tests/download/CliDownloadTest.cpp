@@ -333,7 +333,13 @@ TEST_F(CliDownload, ProgramOptions) {
         {"upload --port 0 127.0.0.1" + up, USAGE, "--port"},
         {"upload --port 70000 127.0.0.1" + up, USAGE, "--port"},
         {"upload --timeout 0 127.0.0.1" + up, USAGE, "--timeout"},
-        {"upload --bogus 127.0.0.1" + up, USAGE, "--bogus"},
+        {"upload --bogus 127.0.0.1" + up, USAGE,
+         "--bogus\nusage: orx-transfer upload [OPTIONS] HOST[:PORT] FILE\nRun orx-transfer upload"},
+        {"upload --port abc 127.0.0.1" + up, USAGE, "--port: abc is not a number"},
+        {"verify -p 1 127.0.0.1:2 " + m_file, USAGE,
+         "HOST 127.0.0.1:2 and --port 1 name two ports: give one"},
+        {"upload -p " + port + " 127.0.0.1:" + port + up, 0, "Upload Complete!"},
+        {"verify localhost:" + port + " " + m_file, RESULT_DIFFERENT, "differs"},
         {"upload 1.2.3" + up, USAGE, "not an IPv4 address"},
         {"verify no-such-host.invalid" + up, USAGE, "no IPv4 address"},
         {"download" + to, USAGE, "not on a terminal: give --yes"},
@@ -404,6 +410,10 @@ TEST_F(CliDownload, ProgramOptions) {
         const ProgramRun run = Run(args, program);
         EXPECT_EQ(run.status, c.status) << run.err;
         EXPECT_NE((run.out + run.err).find(c.text), npos) << run.out << run.err;
+    }
+    for (const char* command : {"upload", "download", "check", "verify", "restore", "backup"}) {
+        const std::string help = Run({command, "--help"}).out;
+        EXPECT_TRUE(help.find("UINT") == npos && help.find("TEXT") == npos) << help;
     }
     const std::string trace = m_dir.File("trace.txt");
     const ProgramRun quiet =

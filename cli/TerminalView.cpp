@@ -105,7 +105,19 @@ bool CTerminalView::Confirm(const std::string& question, const std::vector<std::
 
 // One line from the terminal; no answer at its end, on an error or on an interrupt.
 bool CTerminalView::AskOnTerminal(const std::string& question) {
-    m_err << question + " [y/N] " << std::flush;
+    // Nothing to finish while asking: an interrupt ends the program at once.
+    m_working = false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_err << (m_lineShown ? CLEAR_LINE : "") + question + " [y/N] " << std::flush;
+        m_lineShown = false;
+    }
+    const bool yes = ReadAnswer();
+    m_working = true;
+    return yes;
+}
+
+bool CTerminalView::ReadAnswer() {
     std::string answer;
     for (;;) {
         if (IsCancelled())

@@ -52,6 +52,7 @@ public:
 
 private:
     bool AskOnTerminal(const std::string& question);
+    bool ReadAnswer();
     void Print(const std::string& line); // a whole line, the progress line kept below it
     void DrawProgress();                 // with the lock held
 

@@ -115,8 +115,8 @@ TEST_F(CliDownload, DownloadWarnsAndBacksUpRestorePutsBackOldBackupsArePruned) {
         made.push_back(run.out.substr(std::strlen("Backup: "), run.out.size() - 9));
         if (made.size() == 1) {
             EXPECT_EQ(DistinctAlarmsOn(*m_sim), ALARM_COUNT);
-            EXPECT_NE(run.err.find("warning: row 1, line 6: field 1 (alarm number) \"A\" ignored: "
-                                   "the row configures alarm 1\nConnecting to ORX..."),
+            EXPECT_NE(run.err.find("Connecting to ORX...\nwarning: row 1, line 6: field 1 (alarm "
+                                   "number) \"A\" ignored: the row configures alarm 1\n"),
                       npos);
         }
         EXPECT_TRUE(made.size() != 2 || m_sim->Image() == before) << "restored bit for bit";
@@ -274,23 +274,29 @@ TEST_F(CliDownload, AnInterruptOutsideATransferEndsTheProgramAtOnce) {
     close(pipeFds[1]);
 }
 
+// The question comes once the file is read and the device identified, and names both.
 TEST_F(CliDownload, OnlyYesOnTheTerminalDownloads) {
     const auto onTerminal = [&](const char* answer) { // the download in this process
         int master = -1, slave = -1;
         if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
-            return -1;
+            return ProgramRun{-1, "", "no terminal"};
         const auto length = static_cast<ssize_t>(std::strlen(answer));
-        const int result = write(master, answer, length) == length
-                               ? RunCommand(Args("download"), slave).status
-                               : -1;
+        const ProgramRun run = write(master, answer, length) == length
+                                   ? RunCommand(Args("download"), slave)
+                                   : ProgramRun{-1, "", "no answer written"};
         close(slave);
         close(master);
-        return result;
+        return run;
     };
-    for (const char* answer : {"n\n", "\n", "yep\n"})
-        EXPECT_EQ(onTerminal(answer), static_cast<int>(RESULT_CANCELLED)) << answer;
-    EXPECT_TRUE(m_sim->Requests().empty());
-    EXPECT_EQ(onTerminal("y\n"), 0);
+    const std::string question = "Write " + m_file + " (32 alarms) to ORX 1234567 at 127.0.0.1:" +
+                                 std::to_string(m_sim->Port()) + "? [y/N] ";
+    for (const char* answer : {"n\n", "\n", "yep\n"}) {
+        const ProgramRun run = onTerminal(answer);
+        EXPECT_EQ(run.status, static_cast<int>(RESULT_CANCELLED)) << answer;
+        EXPECT_NE(run.err.find("Connecting to ORX...\n" + question), npos) << run.err;
+    }
+    EXPECT_TRUE(RequestsOf(*m_sim, FN_WRITE_MULTIPLE_REGISTERS).empty());
+    EXPECT_EQ(onTerminal("y\n").status, 0);
     EXPECT_EQ(DistinctAlarmsOn(*m_sim), ALARM_COUNT);
 }
 

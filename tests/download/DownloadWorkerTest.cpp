@@ -44,6 +44,7 @@ TEST_F(DownloadRun, UploadedFileMakesTheChecksTheBackupAndEveryWriteInOrder) {
     };
     std::vector<RequestSummary> expected{
         request(FN_READ_INPUT_REGISTERS, REG_IDENTITY, IDENTITY_WORDS),
+        request(FN_READ_INPUT_REGISTERS, REG_SERIAL_NUMBER, SERIAL_NUMBER_WORDS),
         request(FN_READ_DISCRETE_INPUTS, INPUT_CONFIG_LOCKED, 1),
         request(FN_READ_INPUT_REGISTERS, REG_SERIAL_NUMBER, SERIAL_NUMBER_WORDS)};
     std::vector<RequestSummary> writes;
@@ -119,7 +120,7 @@ TEST_F(DownloadRun, CancelFinishesTheAlarmOrWritesNothingBeforeTheFirstWrite) {
     EXPECT_EQ(RunDownloadJob({"127.0.0.1", m_sim->Port()}, modbus, view,
                              {{BackupPlan::Kind::File, view.backup}, {}}, &report),
               RESULT_CANCELLED);
-    EXPECT_EQ(m_sim->Requests().size(), 99u) << "identity, lock and backup reads only";
+    EXPECT_EQ(m_sim->Requests().size(), 100u) << "identity, serial, lock and backup reads only";
     EXPECT_EQ(ReadLines(report.backupPath).size(), 38u) << "the backup stays and is named";
     EXPECT_THAT(err.str(), ::testing::EndsWith("Backing up ORX...\nDownload Cancelled!\n"));
 }

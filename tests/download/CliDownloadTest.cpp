@@ -2,6 +2,7 @@
 // download's confirmation on a terminal.
 
 #include "DownloadFixture.h"
+#include "cli/TerminalView.h"
 #include "upload/ProgramRun.h"
 
 #include <cfloat>
@@ -272,6 +273,15 @@ TEST_F(CliDownload, AnInterruptOutsideATransferEndsTheProgramAtOnce) {
     }
     close(pipeFds[0]);
     close(pipeFds[1]);
+}
+
+// The progress line never wraps: it leaves the terminal's last column free.
+TEST(ProgressLine, FitsTheTerminal) {
+    for (const auto& [columns, fitted] : {std::pair{0, "[#.] 1/32 Uploading"},
+                                          {40, "[#.] 1/32 Uploading"},
+                                          {19, "[#.] 1/32 Uploadin"},
+                                          {10, "[#.] 1/32"}})
+        EXPECT_EQ(FitToColumns("[#.] 1/32 Uploading", columns), fitted) << columns;
 }
 
 // The question comes once the file is read and the device identified, and names both.

@@ -449,6 +449,16 @@ TEST_F(CliDownload, ProgramOptions) {
     EXPECT_EQ(verify.at("result"), RESULT_DIFFERENT);
     EXPECT_EQ(verify.at("differences").at(0),
               (nlohmann::json{{"alarm", 1}, {"field", "mode"}, {"file", "1"}, {"device", "0"}}));
+    EXPECT_EQ(nlohmann::json::parse(Run(Words("check --json" + no)).out).at("error").at("message"),
+              "Error opening file!");
+    const nlohmann::json sited =
+        nlohmann::json::parse(Run(Words(site + " --json 127.0.0.1:" + port +
+                                        " 127.0.0.1:" + std::to_string(RefusingPort())))
+                                  .out);
+    EXPECT_EQ(sited.at("devices").at(0).at("file"), m_dir.File("site") + "/ORX-1234567.csv");
+    EXPECT_EQ(sited.at("devices").at(1).at("error").at("message"), "Error connecting to ORX!");
+    EXPECT_EQ(Run(Words(site + " -q 127.0.0.1:" + port)).out, "") << "errors only, and none";
+    EXPECT_EQ(Run(Words(site + " 127.0.0.1:" + port)).out.find("per device"), npos);
     EXPECT_EQ(ReadText(m_file), FullFileText()) << "a file named twice is never written";
     // A report that cannot be written is a file error.
     for (const std::string& line : {"check " + bad, "verify" + to, site + " 127.0.0.1:" + port}) {

@@ -95,14 +95,6 @@ private:
 constexpr std::size_t HOSTS_FILE_LIMIT = 1024 * 1024;
 constexpr const char* HOSTS_FILE_LIMIT_TEXT = "longer than 1 MiB";
 constexpr const char* UTF8_BYTE_ORDER_MARK = "\xEF\xBB\xBF";
-constexpr const char* BLANKS = " \t\r";
-
-std::string Trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(BLANKS);
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(BLANKS) + 1 - first);
-}
 
 // One entry of the list.
 bool ParseEntry(const std::string& entry, SiteDevice& device, std::string& why) {
@@ -138,7 +130,7 @@ int ReadHostsFile(const std::string& path, std::vector<std::string>& entries, st
         text.erase(0, std::strlen(UTF8_BYTE_ORDER_MARK));
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
-        line = Trimmed(line.substr(0, line.find('#')));
+        line = TrimmedBlanks(line.substr(0, line.find('#')));
         if (!line.empty())
             entries.push_back(line);
     }

@@ -72,7 +72,7 @@ nlohmann::json JsonReport(const std::string& path, const ConfigCheckResult& resu
                           {"problems", problems},
                           {"warnings", warnings}};
     if (!result.fileError.empty())
-        report["error"] = result.fileError;
+        report["error"] = {{"message", "Error opening file!"}, {"cause", result.fileError}};
     return report;
 }
 

@@ -1,5 +1,18 @@
 #include "cli/CliCommands.h"
 
+// Where this system keeps a user's backups.
+#ifdef _WIN32
+#define BACKUP_FOLDER_HELP "%LOCALAPPDATA%\\orx-config\\backups"
+#define DEFAULT_BACKUP_HELP BACKUP_FOLDER_HELP "\\ORX-<serial>-<YYYYMMDD-HHMMSS>.csv,\n"
+#define RESTORE_FOLDER_HELP "(" BACKUP_FOLDER_HELP ")"
+#else
+#define BACKUP_FOLDER_HELP "$XDG_DATA_HOME/orx-config/backups"
+#define DEFAULT_BACKUP_HELP                                                                        \
+    BACKUP_FOLDER_HELP "/ORX-<serial>-<YYYYMMDD-HHMMSS>.csv\n"                                     \
+                       "(~/.local/share/... when XDG_DATA_HOME is unset or relative),"
+#define RESTORE_FOLDER_HELP "(" BACKUP_FOLDER_HELP ", or\n~/.local/share/orx-config/backups)"
+#endif
+
 const char* const UPLOAD_HELP =
     "Reads the 32 alarm definitions, the serial number and the identity of the ORX device at\n"
     "HOST (A.B.C.D, or a host name) and saves them in FILE as comma-separated text. An\n"
@@ -33,9 +46,8 @@ const char* const DOWNLOAD_HELP =
     "once (130).\n"
     "\n"
     "Before its first write (after the lock check) the download reads the device's whole\n"
-    "configuration into a backup, as upload writes a file: by default\n"
-    "$XDG_DATA_HOME/orx-config/backups/ORX-<serial>-<YYYYMMDD-HHMMSS>.csv\n"
-    "(~/.local/share/... when XDG_DATA_HOME is unset or relative), keeping --keep (20)\n"
+    "configuration into a backup, as upload writes a file: by default\n" DEFAULT_BACKUP_HELP
+    " keeping --keep (20)\n"
     "backups of each device there: the one just made, whatever its time, and the newest\n"
     "others; --backup FILE puts it in FILE instead, --no-backup makes none. Backups are\n"
     "exact: each real is written with the digits that read back as the device's 32 bits.\n"
@@ -80,8 +92,8 @@ const char* const VERIFY_HELP =
 
 const char* const RESTORE_HELP =
     "Reads the serial number of the ORX device at HOST, finds the newest backup of that\n"
-    "device in the backup folder ($XDG_DATA_HOME/orx-config/backups, or\n"
-    "~/.local/share/orx-config/backups), shows when it was made and downloads it as\n"
+    "device in the backup folder " RESTORE_FOLDER_HELP
+    ", shows when it was made and downloads it as\n"
     "`download` does: after confirmation (--yes beforehand), with a backup of the device as it\n"
     "is now (so a restore can be undone by the next one), and never into a device of another\n"
     "serial number. Every value the backup holds is written back, also those a download\n"

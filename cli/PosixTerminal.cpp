@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 bool IsTerminal(int fd) {
@@ -22,4 +23,9 @@ int WaitForInput(int fd, int timeoutMs) {
 
 bool ReadByte(int fd, char& c) {
     return read(fd, &c, 1) == 1;
+}
+
+int TerminalColumns(int fd) {
+    winsize size{};
+    return ioctl(fd, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 }

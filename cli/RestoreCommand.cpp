@@ -37,7 +37,9 @@ int Restore(const RestoreOptions& options, const DeviceEndpoint& device, const C
     const TerminalSettings settings =
         Settings(options.quiet, options.yes, options.device.connection.trace, io);
     DWORD serial = 0;
-    CTerminalView identifying({}, io.err, settings);
+    TerminalSettings step = settings;
+    step.step = true;
+    CTerminalView identifying({}, io.err, step);
     const int identified = RunTransfer(
         [&serial](const DeviceEndpoint& endpoint, CModbus& client, CTransferView& view) {
             return RunIdentifyJob(endpoint, client, view, serial);

@@ -20,6 +20,7 @@
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <thread>
 
@@ -34,6 +35,8 @@ struct SiteBackupOptions {
     std::string hostsFile;               // HOST[:PORT] per line
     std::vector<std::string> hosts;      // HOST[:PORT]...
     ConnectionOptions connection;
+    bool quiet = false; // the devices that failed only
+    bool json = false;  // the report as JSON, once every device has ended
 };
 
 using Clock = std::chrono::steady_clock;
@@ -48,8 +51,17 @@ struct SiteDevice {
 struct Outcome {
     UINT result = RESULT_CANCELLED;
     std::optional<DWORD> serial;
-    std::string text; // the error and its cause, or the file written
+    WORD port = 0;
+    std::string message; // the tool's message when not backed up
+    std::string cause;   // and its cause, when known
     double seconds = 0;
+
+    // The message and its cause on one line, or what was done.
+    std::string Text() const {
+        if (result == RESULT_OK)
+            return "backed up";
+        return cause.empty() ? message : message + " (" + cause + ")";
+    }
 };
 
 // A device's transfer shown nowhere: its only trace is the summary line, made of its last
@@ -59,28 +71,23 @@ public:
     explicit CQuietView(const std::atomic<bool>& cancelled) : m_cancelled(cancelled) {}
 
     void ShowError(const std::string& message, const std::string& cause) override {
-        m_error = cause.empty() ? message : message + " (" + cause + ")";
+        m_message = message;
+        m_cause = cause;
     }
     bool IsCancelled() override { return m_cancelled.load(); }
 
-    const std::string& Error() const { return m_error; }
+    const std::string& Message() const { return m_message; }
+    const std::string& Cause() const { return m_cause; }
 
 private:
     const std::atomic<bool>& m_cancelled;
-    std::string m_error;
+    std::string m_message;
+    std::string m_cause;
 };
 
 constexpr std::size_t HOSTS_FILE_LIMIT = 1024 * 1024;
 constexpr const char* HOSTS_FILE_LIMIT_TEXT = "longer than 1 MiB";
 constexpr const char* UTF8_BYTE_ORDER_MARK = "\xEF\xBB\xBF";
-constexpr const char* BLANKS = " \t\r";
-
-std::string Trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(BLANKS);
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(BLANKS) + 1 - first);
-}
 
 // One entry of the list.
 bool ParseEntry(const std::string& entry, SiteDevice& device, std::string& why) {
@@ -116,7 +123,7 @@ int ReadHostsFile(const std::string& path, std::vector<std::string>& entries, st
         text.erase(0, std::strlen(UTF8_BYTE_ORDER_MARK));
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
-        line = Trimmed(line.substr(0, line.find('#')));
+        line = TrimmedBlanks(line.substr(0, line.find('#')));
         if (!line.empty())
             entries.push_back(line);
     }
@@ -176,6 +183,7 @@ private:
     void EndTransfer();
     std::string Claim(DWORD serial, const std::string& given);
     void Print(const SiteDevice& device, const Outcome& outcome);
+    nlohmann::json JsonReport(std::size_t backedUp, double seconds) const;
     void Write(const std::string& line);
 
     const SiteBackupOptions& m_options;
@@ -207,11 +215,15 @@ UINT CSiteBackup::Run() {
         worst = std::max(worst, outcome.result);
         backedUp += outcome.result == RESULT_OK ? 1 : 0;
     }
-    char total[160];
-    std::snprintf(total, sizeof total,
-                  "%zu of %zu device(s) backed up in %.3f s (%.1f ms per device)", backedUp,
-                  m_devices.size(), seconds, 1000 * seconds / m_devices.size());
-    Write(total);
+    if (m_options.json) {
+        std::lock_guard lock(m_mutex);
+        PrintJson(JsonReport(backedUp, seconds), m_io.out);
+    } else if (!m_options.quiet) {
+        char total[160];
+        std::snprintf(total, sizeof total, "%zu of %zu device(s) backed up in %.3f s", backedUp,
+                      m_devices.size(), seconds);
+        Write(total);
+    }
     return worst;
 }
 
@@ -228,20 +240,24 @@ Outcome CSiteBackup::BackUp(const SiteDevice& device) {
     CQuietView view(m_cancelled);
     DeviceEndpoint endpoint = m_options.connection.At({}, device.port);
     std::string why;
-    outcome.text = "Upload Cancelled! (not started)";
+    outcome.port = endpoint.port;
+    outcome.message = "Upload Cancelled!";
+    outcome.cause = "not started";
     const bool resolved = !m_cancelled && ResolveDeviceHost(device.host, endpoint.host, why);
     if (!why.empty()) {
         outcome.result = RESULT_DEVICE_ERROR;
-        outcome.text = "Error connecting to ORX! (" + why + ")";
+        outcome.message = "Error connecting to ORX!";
+        outcome.cause = why;
     } else if (resolved && BeginTransfer()) {
         CRemoteModbus modbus;
         m_trace.Attach(modbus);
         const auto claim = [&](DWORD serial) { return Claim(serial, device.given); };
         outcome.result =
             RunSiteBackupJob(endpoint, modbus, view, m_options.into, claim, outcome.serial);
-        outcome.text = outcome.result == RESULT_OK ? "backed up"
-                       : view.Error().empty()      ? "Upload Cancelled!"
-                                                   : view.Error();
+        outcome.cause = view.Cause();
+        outcome.message = outcome.result == RESULT_OK ? ""
+                          : view.Message().empty()    ? "Upload Cancelled!"
+                                                      : view.Message();
         EndTransfer();
     }
     outcome.seconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -277,15 +293,42 @@ std::string CSiteBackup::Claim(DWORD serial, const std::string& given) {
 
 void CSiteBackup::Print(const SiteDevice& device, const Outcome& outcome) {
     const std::string serial = outcome.serial ? std::to_string(*outcome.serial) : "-";
+    if (m_options.json || (m_options.quiet && outcome.result == RESULT_OK))
+        return;
     const std::string result = outcome.result == RESULT_OK
-                                   ? outcome.text
-                                   : std::to_string(outcome.result) + ' ' + outcome.text;
+                                   ? outcome.Text()
+                                   : std::to_string(outcome.result) + ' ' + outcome.Text();
     char columns[64]; // serial and time: their widths are bounded
     std::snprintf(columns, sizeof columns, "  %10s  %7.3f s  ", serial.c_str(), outcome.seconds);
     std::string line = device.given;
     line.resize(std::max(m_width, line.size()), ' ');
     line += columns + EscapedText(result);
     Write(line);
+}
+
+nlohmann::json CSiteBackup::JsonReport(std::size_t backedUp, double seconds) const {
+    nlohmann::json devices = nlohmann::json::array();
+    for (std::size_t i = 0; i < m_devices.size(); ++i) {
+        const Outcome& outcome = m_outcomes[i];
+        nlohmann::json device{{"host", m_devices[i].host},
+                              {"port", outcome.port},
+                              {"result", outcome.result},
+                              {"seconds", outcome.seconds}};
+        device["serial"] = outcome.serial ? nlohmann::json(*outcome.serial) : nullptr;
+        if (outcome.result == RESULT_OK)
+            device["file"] = (std::filesystem::path(m_options.into) /
+                              ("ORX-" + std::to_string(*outcome.serial) + ".csv"))
+                                 .string();
+        else
+            device["error"] = {{"message", outcome.message}, {"cause", outcome.cause}};
+        devices.push_back(device);
+    }
+    const double msPerDevice = 1000 * seconds / static_cast<double>(m_devices.size());
+    return {{"into", m_options.into},
+            {"backedUp", backedUp},
+            {"devices", devices},
+            {"seconds", seconds},
+            {"msPerDevice", msPerDevice}};
 }
 
 void CSiteBackup::Write(const std::string& line) {
@@ -343,6 +386,8 @@ void AddSiteBackupCommand(CLI::App& command, CommandRun& run) {
     command.add_option("--hosts", options->hostsFile, "HOST[:PORT] per line, # comments")
         ->option_text("FILE");
     AddConnectionOptions(command, options->connection);
+    AddQuiet(command, options->quiet);
+    command.add_flag("--json", options->json, "the report as JSON on standard output");
     command.add_option("HOST", options->hosts, "HOST[:PORT] of a device (default port --port)")
         ->type_name("");
     command.footer(BACKUP_HELP);

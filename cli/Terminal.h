@@ -14,3 +14,5 @@ bool PrepareRedrawing(int fd);
 int WaitForInput(int fd, int timeoutMs);
 // One byte from fd; false at its end or on an error.
 bool ReadByte(int fd, char& c);
+// The width of the terminal fd in columns; 0 when unknown.
+int TerminalColumns(int fd);

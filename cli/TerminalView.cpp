@@ -22,6 +22,12 @@ bool IsYes(const std::string& answer) {
 
 } // namespace
 
+std::string FitToColumns(const std::string& line, int columns) {
+    if (columns <= 0 || line.size() < static_cast<std::size_t>(columns))
+        return line;
+    return line.substr(0, static_cast<std::size_t>(columns) - 1);
+}
+
 CTerminalView::CTerminalView(std::string path, std::ostream& err, const TerminalSettings& settings)
     : m_path(std::move(path)), m_err(err), m_settings(settings) {}
 
@@ -39,7 +45,7 @@ void CTerminalView::BeginTransfer() {
 void CTerminalView::EndTransfer() {
     std::lock_guard lock(m_mutex);
     if (m_lineShown)
-        m_err << '\n' << std::flush;
+        m_err << (m_settings.step ? CLEAR_LINE : "\n") << std::flush;
     m_lineShown = false;
 }
 
@@ -108,7 +114,19 @@ bool CTerminalView::Confirm(const std::string& question, const std::vector<std::
 
 // One line from the terminal; no answer at its end, on an error or on an interrupt.
 bool CTerminalView::AskOnTerminal(const std::string& question) {
-    m_err << question + " [y/N] " << std::flush;
+    // Nothing to finish while asking: an interrupt ends the program at once.
+    m_working = false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_err << (m_lineShown ? CLEAR_LINE : "") + question + " [y/N] " << std::flush;
+        m_lineShown = false;
+    }
+    const bool yes = ReadAnswer();
+    m_working = true;
+    return yes;
+}
+
+bool CTerminalView::ReadAnswer() {
     std::string answer;
     for (;;) {
         if (IsCancelled())
@@ -157,10 +175,13 @@ void CTerminalView::Print(const std::string& line) {
 
 void CTerminalView::DrawProgress() {
     const int filled = std::min(m_position, ALARM_COUNT) * BAR_WIDTH / ALARM_COUNT;
-    std::string line = CLEAR_LINE;
-    line += '[' + std::string(static_cast<std::size_t>(filled), '#') +
-            std::string(static_cast<std::size_t>(BAR_WIDTH - filled), '.') + "] ";
-    line += std::to_string(m_position) + '/' + std::to_string(ALARM_COUNT) + ' ' + m_status;
-    m_err << line << std::flush;
+    const std::string text =
+        std::to_string(m_position) + '/' + std::to_string(ALARM_COUNT) + ' ' + m_status;
+    const std::string bar = '[' + std::string(static_cast<std::size_t>(filled), '#') +
+                            std::string(static_cast<std::size_t>(BAR_WIDTH - filled), '.') + "] ";
+    // On a narrow terminal the status is worth more than the bar.
+    const bool fits = m_settings.columns <= 0 ||
+                      bar.size() + text.size() < static_cast<std::size_t>(m_settings.columns);
+    m_err << CLEAR_LINE + FitToColumns(fits ? bar + text : text, m_settings.columns) << std::flush;
     m_lineShown = true;
 }

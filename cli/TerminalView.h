@@ -19,7 +19,12 @@ struct TerminalSettings {
     bool redraw = false; // err is a terminal: one progress line, redrawn
     bool yes = false;    // the download is confirmed beforehand
     int questionFd = -1; // the terminal to ask on when not confirmed beforehand
+    int columns = 0;     // the progress line's width; 0: not cut
+    bool step = false;   // a step before the transfer: its progress line goes when it ends
 };
+
+// line cut to fit columns without wrapping (the last column left free); 0 columns: whole.
+std::string FitToColumns(const std::string& line, int columns);
 
 class CTerminalView : public CTransferView {
 public:
@@ -54,6 +59,7 @@ public:
 private:
     void ShowStatus(const std::string& text, int alarm);
     bool AskOnTerminal(const std::string& question);
+    bool ReadAnswer();
     void Print(const std::string& line); // a whole line, the progress line kept below it
     void DrawProgress();                 // with the lock held
 

@@ -3,7 +3,22 @@
 #include "cli/InterruptWatch.h"
 #include "cli/Terminal.h"
 
+#include <cstdlib>
+
 namespace {
+
+constexpr long COLUMNS_MAX = 10000;
+
+// The width of the progress line: COLUMNS when set to a number, else the terminal's.
+int ProgressColumns() {
+    if (const char* given = std::getenv("COLUMNS"); given != nullptr && *given != '\0') {
+        char* end = nullptr;
+        const long columns = std::strtol(given, &end, 10);
+        if (*end == '\0' && columns > 0 && columns <= COLUMNS_MAX)
+            return static_cast<int>(columns);
+    }
+    return TerminalColumns(STANDARD_ERROR);
+}
 
 // The backup's path is the download's report: the undo of what it wrote.
 void ReportBackup(const DownloadReport& report, const CliStreams& io, CTerminalView& view) {
@@ -31,6 +46,7 @@ TerminalSettings Settings(bool quiet, bool yes, const std::string& trace, const 
     settings.quiet = quiet;
     // A trace on the terminal would cut through a redrawn line.
     settings.redraw = io.errIsTerminal && trace != "-";
+    settings.columns = settings.redraw ? ProgressColumns() : 0;
     settings.yes = yes;
     settings.questionFd = io.questionFd;
     return settings;

@@ -39,3 +39,10 @@ int WaitForInput(int fd, int timeoutMs) {
 bool ReadByte(int fd, char& c) {
     return _read(fd, &c, 1) == 1;
 }
+
+int TerminalColumns(int fd) {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (GetConsoleScreenBufferInfo(HandleOf(fd), &info) == FALSE)
+        return 0;
+    return info.srWindow.Right - info.srWindow.Left + 1;
+}

@@ -9,19 +9,19 @@ namespace {
 
 constexpr const char* BLANKS = " \t\r";
 
-std::string Trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(BLANKS);
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(BLANKS) + 1 - first);
-}
-
 std::string NotANumber(const std::string& text) {
     const bool digits = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
     return digits ? std::string() : EscapedText(text) + " is not a number";
 }
 
 } // namespace
+
+std::string TrimmedBlanks(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(BLANKS);
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(BLANKS) + 1 - first);
+}
 
 DeviceEndpoint ConnectionOptions::At(const std::string& host, WORD hostPort) const {
     const WORD given = hostPort != 0 ? hostPort : port;
@@ -64,8 +64,8 @@ bool SplitHostAndPort(const std::string& entry, HostAndPort& split, std::string&
     }
     if (colon == std::string::npos)
         return true;
-    split.host = Trimmed(entry.substr(0, colon));
-    const std::string portText = Trimmed(entry.substr(colon + 1));
+    split.host = TrimmedBlanks(entry.substr(0, colon));
+    const std::string portText = TrimmedBlanks(entry.substr(colon + 1));
     unsigned port = 0;
     const char* end = portText.data() + portText.size();
     const auto [stop, error] = std::from_chars(portText.data(), end, port);

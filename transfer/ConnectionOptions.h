@@ -34,3 +34,6 @@ struct HostAndPort {
     WORD port = 0;
 };
 bool SplitHostAndPort(const std::string& entry, HostAndPort& split, std::string& why);
+
+// text without the blanks (spaces, tabs, CR) around it, as lists of HOST[:PORT] are read.
+std::string TrimmedBlanks(const std::string& text);

@@ -86,6 +86,7 @@ private:
         return FailTransfer(m_view, m_modbus, box, status, result, cause);
     }
     UINT WriteRows(const std::vector<AlarmRecord>& rows);
+    std::string WriteQuestion(const std::string& path, std::size_t rows, DWORD serial) const;
     UINT BackUp();
     std::string BackupPath(DWORD serial, std::string& why);
     bool TellStopped(std::string& told);
@@ -224,6 +225,18 @@ UINT CDownload::BackUp() {
     return RESULT_OK;
 }
 
+// "Write edit.csv (32 alarms) to ORX 1234567 at 10.1.2.3?"; a restore names its backup.
+std::string CDownload::WriteQuestion(const std::string& path, std::size_t rows,
+                                     DWORD serial) const {
+    const std::string what = m_options.requiredSerial
+                                 ? "backup " + std::filesystem::path(path).filename().string()
+                                 : path;
+    const std::string port =
+        m_device.port == MODBUS_TCP_PORT ? std::string() : ':' + std::to_string(m_device.port);
+    return "Write " + what + " (" + std::to_string(rows) + (rows == 1 ? " alarm" : " alarms") +
+           ") to ORX " + std::to_string(serial) + " at " + m_device.host + port + '?';
+}
+
 UINT CDownload::Run() {
     std::string path;
     if (const UINT begun = BeginWithFile(m_view, true, path); begun != RESULT_OK)
@@ -236,12 +249,15 @@ UINT CDownload::Run() {
     if (const UINT checked = RefuseUnacceptedFile(m_view, m_modbus, path, file);
         checked != RESULT_OK)
         return checked;
-    if (!m_view.Confirm(DOWNLOAD_QUESTION, DescribeWarnings(file)))
-        return EndTransfer(m_view, m_modbus, RESULT_CANCELLED);
-
+    // Asked once the device is known, so that the question names what is written where.
     if (const UINT reached = ReachOrx(m_view, m_modbus, m_device, "Download Cancelled!");
         reached != RESULT_OK)
         return reached;
+    DWORD serial = 0;
+    if (ReadSerialNumber(m_modbus, serial) != MODBUS_OK)
+        return Fail("Error downloading!", nullptr, RESULT_DEVICE_ERROR, m_modbus.LastFailure());
+    if (!m_view.Confirm(WriteQuestion(path, file.written.size(), serial), DescribeWarnings(file)))
+        return EndTransfer(m_view, m_modbus, RESULT_CANCELLED);
     bool locked = false;
     // A device that does not tell whether it is locked may be: it is not written.
     if (const WORD code = ReadLock(m_modbus, locked); code != MODBUS_OK)

@@ -2,6 +2,7 @@
 // download's confirmation on a terminal.
 
 #include "DownloadFixture.h"
+#include "cli/TerminalView.h"
 #include "support/ProgramRun.h"
 
 #include <cfloat>
@@ -115,8 +116,8 @@ TEST_F(CliDownload, DownloadWarnsAndBacksUpRestorePutsBackOldBackupsArePruned) {
         made.push_back(run.out.substr(std::strlen("Backup: "), run.out.size() - 9));
         if (made.size() == 1) {
             EXPECT_EQ(DistinctAlarmsOn(*m_sim), ALARM_COUNT);
-            EXPECT_NE(run.err.find("warning: row 1, line 6: field 1 (alarm number) \"A\" ignored: "
-                                   "the row configures alarm 1\nConnecting to ORX..."),
+            EXPECT_NE(run.err.find("Connecting to ORX...\nwarning: row 1, line 6: field 1 (alarm "
+                                   "number) \"A\" ignored: the row configures alarm 1\n"),
                       npos);
         }
         EXPECT_TRUE(made.size() != 2 || m_sim->Image() == before) << "restored bit for bit";
@@ -274,23 +275,38 @@ TEST_F(CliDownload, AnInterruptOutsideATransferEndsTheProgramAtOnce) {
     close(pipeFds[1]);
 }
 
+// The progress line never wraps: it leaves the terminal's last column free.
+TEST(ProgressLine, FitsTheTerminal) {
+    for (const auto& [columns, fitted] : {std::pair{0, "[#.] 1/32 Uploading"},
+                                          {40, "[#.] 1/32 Uploading"},
+                                          {19, "[#.] 1/32 Uploadin"},
+                                          {10, "[#.] 1/32"}})
+        EXPECT_EQ(FitToColumns("[#.] 1/32 Uploading", columns), fitted) << columns;
+}
+
+// The question comes once the file is read and the device identified, and names both.
 TEST_F(CliDownload, OnlyYesOnTheTerminalDownloads) {
     const auto onTerminal = [&](const char* answer) { // the download in this process
         int master = -1, slave = -1;
         if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
-            return -1;
+            return ProgramRun{-1, "", "no terminal"};
         const auto length = static_cast<ssize_t>(std::strlen(answer));
-        const int result = write(master, answer, length) == length
-                               ? RunCommand(Args("download"), slave).status
-                               : -1;
+        const ProgramRun run = write(master, answer, length) == length
+                                   ? RunCommand(Args("download"), slave)
+                                   : ProgramRun{-1, "", "no answer written"};
         close(slave);
         close(master);
-        return result;
+        return run;
     };
-    for (const char* answer : {"n\n", "\n", "yep\n"})
-        EXPECT_EQ(onTerminal(answer), static_cast<int>(RESULT_CANCELLED)) << answer;
-    EXPECT_TRUE(m_sim->Requests().empty());
-    EXPECT_EQ(onTerminal("y\n"), 0);
+    const std::string question = "Write " + m_file + " (32 alarms) to ORX 1234567 at 127.0.0.1:" +
+                                 std::to_string(m_sim->Port()) + "? [y/N] ";
+    for (const char* answer : {"n\n", "\n", "yep\n"}) {
+        const ProgramRun run = onTerminal(answer);
+        EXPECT_EQ(run.status, static_cast<int>(RESULT_CANCELLED)) << answer;
+        EXPECT_NE(run.err.find("Connecting to ORX...\n" + question), npos) << run.err;
+    }
+    EXPECT_TRUE(RequestsOf(*m_sim, FN_WRITE_MULTIPLE_REGISTERS).empty());
+    EXPECT_EQ(onTerminal("y\n").status, 0);
     EXPECT_EQ(DistinctAlarmsOn(*m_sim), ALARM_COUNT);
 }
 
@@ -333,7 +349,13 @@ TEST_F(CliDownload, ProgramOptions) {
         {"upload --port 0 127.0.0.1" + up, USAGE, "--port"},
         {"upload --port 70000 127.0.0.1" + up, USAGE, "--port"},
         {"upload --timeout 0 127.0.0.1" + up, USAGE, "--timeout"},
-        {"upload --bogus 127.0.0.1" + up, USAGE, "--bogus"},
+        {"upload --bogus 127.0.0.1" + up, USAGE,
+         "--bogus\nusage: orx-transfer upload [OPTIONS] HOST[:PORT] FILE\nRun orx-transfer upload"},
+        {"upload --port abc 127.0.0.1" + up, USAGE, "--port: abc is not a number"},
+        {"verify -p 1 127.0.0.1:2 " + m_file, USAGE,
+         "HOST 127.0.0.1:2 and --port 1 name two ports: give one"},
+        {"upload -p " + port + " 127.0.0.1:" + port + up, 0, "Upload Complete!"},
+        {"verify localhost:" + port + " " + m_file, RESULT_DIFFERENT, "differs"},
         {"upload 1.2.3" + up, USAGE, "not an IPv4 address"},
         {"verify no-such-host.invalid" + up, USAGE, "no IPv4 address"},
         {"download" + to, USAGE, "not on a terminal: give --yes"},
@@ -405,6 +427,10 @@ TEST_F(CliDownload, ProgramOptions) {
         EXPECT_EQ(run.status, c.status) << run.err;
         EXPECT_NE((run.out + run.err).find(c.text), npos) << run.out << run.err;
     }
+    for (const char* command : {"upload", "download", "check", "verify", "restore", "backup"}) {
+        const std::string help = Run({command, "--help"}).out;
+        EXPECT_TRUE(help.find("UINT") == npos && help.find("TEXT") == npos) << help;
+    }
     const std::string trace = m_dir.File("trace.txt");
     const ProgramRun quiet =
         Run(Words("upload -q --trace " + trace + " --port " + port + " localhost" + up));
@@ -423,6 +449,16 @@ TEST_F(CliDownload, ProgramOptions) {
     EXPECT_EQ(verify.at("result"), RESULT_DIFFERENT);
     EXPECT_EQ(verify.at("differences").at(0),
               (nlohmann::json{{"alarm", 1}, {"field", "mode"}, {"file", "1"}, {"device", "0"}}));
+    EXPECT_EQ(nlohmann::json::parse(Run(Words("check --json" + no)).out).at("error").at("message"),
+              "Error opening file!");
+    const nlohmann::json sited =
+        nlohmann::json::parse(Run(Words(site + " --json 127.0.0.1:" + port +
+                                        " 127.0.0.1:" + std::to_string(RefusingPort())))
+                                  .out);
+    EXPECT_EQ(sited.at("devices").at(0).at("file"), m_dir.File("site") + "/ORX-1234567.csv");
+    EXPECT_EQ(sited.at("devices").at(1).at("error").at("message"), "Error connecting to ORX!");
+    EXPECT_EQ(Run(Words(site + " -q 127.0.0.1:" + port)).out, "") << "errors only, and none";
+    EXPECT_EQ(Run(Words(site + " 127.0.0.1:" + port)).out.find("per device"), npos);
     EXPECT_EQ(ReadText(m_file), FullFileText()) << "a file named twice is never written";
     // A report that cannot be written is a file error.
     for (const std::string& line : {"check " + bad, "verify" + to, site + " 127.0.0.1:" + port}) {

@@ -11,13 +11,14 @@
 
 namespace {
 
-constexpr int EXCHANGES_BEFORE_ALARMS = 2; // upload: identity, serial; download: identity, lock
+constexpr int EXCHANGES_BEFORE_ALARMS = 2; // upload: identity, serial
+constexpr int LOCK_EXCHANGE = 3;           // download: identity, serial (for its question), lock
 constexpr int UPLOAD_READS_PER_ALARM = 3;
 constexpr int DOWNLOAD_WRITES_PER_ALARM = 4;
 constexpr int UPLOAD_EXCHANGES = EXCHANGES_BEFORE_ALARMS + UPLOAD_READS_PER_ALARM * ALARM_COUNT;
 // The download's backup after the lock check: an upload's exchanges but the identity read.
 constexpr int BACKUP_EXCHANGES = UPLOAD_EXCHANGES - 1;
-constexpr int DOWNLOAD_EXCHANGES = EXCHANGES_BEFORE_ALARMS + BACKUP_EXCHANGES +
+constexpr int DOWNLOAD_EXCHANGES = LOCK_EXCHANGE + BACKUP_EXCHANGES +
                                    DOWNLOAD_WRITES_PER_ALARM * ALARM_COUNT + 1; // + completion coil
 
 // A whole transfer on loopback, sanitizers and a busy machine included, takes well under this;
@@ -117,7 +118,6 @@ TEST_P(UploadSweep, EndsAsTheFaultRequires) {
 INSTANTIATE_TEST_SUITE_P(EveryExchange, UploadSweep,
                          ::testing::ValuesIn(EveryFault(UPLOAD_EXCHANGES)), FaultName);
 
-constexpr int LOCK_EXCHANGE = 2;
 constexpr int LAST_BACKUP_EXCHANGE = LOCK_EXCHANGE + BACKUP_EXCHANGES;
 // The backup reads as an upload does, which its own sweep covers: here its serial number and
 // first alarm, and its last exchange.
@@ -127,7 +127,7 @@ constexpr int FIRST_BACKUP_ALARM_END = LOCK_EXCHANGE + 1 + UPLOAD_READS_PER_ALAR
 End DownloadExpected(const Fault& fault) {
     if (fault.exchange == 1) // the identity read
         return {"This is not an ORX!", "Error! Device was not an ORX!", 0};
-    if (fault.exchange == LOCK_EXCHANGE) // a device that may be locked is not written
+    if (fault.exchange <= LOCK_EXCHANGE) // an unknown device, or one that may be locked
         return {"Error downloading!", CONNECTING_TEXT, 0};
     if (fault.exchange <= LAST_BACKUP_EXCHANGE) // no backup, so nothing written at all
         return {"Error downloading!", BACKUP_TEXT, 0};
@@ -136,9 +136,10 @@ End DownloadExpected(const Fault& fault) {
     const bool last = fault.exchange == DOWNLOAD_EXCHANGES; // the completion coil
     if (last && fault.kind != Exception)
         return {nullptr, "Download Complete!", ALARM_COUNT, ALARM_COUNT};
-    const int n =
-        last ? ALARM_COUNT
-             : AlarmOfExchange(fault.exchange - BACKUP_EXCHANGES, DOWNLOAD_WRITES_PER_ALARM);
+    const int n = last ? ALARM_COUNT
+                       : AlarmOfExchange(fault.exchange - BACKUP_EXCHANGES -
+                                             (LOCK_EXCHANGE - EXCHANGES_BEFORE_ALARMS),
+                                         DOWNLOAD_WRITES_PER_ALARM);
     End end{"Error downloading!", DownloadStatus(n).str(), n, last ? n : n - 1, !last};
     const std::string written = n == 1   ? "no alarm was"
                                 : n == 2 ? "alarm 1 was"

@@ -8,6 +8,7 @@
 #include "modbus/RemoteModbus.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -57,8 +58,7 @@ WORD WordAt(const ByteVector& data, std::size_t at) {
 std::vector<WORD> PresetWords(Op op, BYTE p) {
     if (op == PRESET_FLOAT) { // low word first
         const float value = static_cast<float>(p) * 0.5f - 17.25f;
-        DWORD bits;
-        std::memcpy(&bits, &value, sizeof bits);
+        const auto bits = std::bit_cast<DWORD>(value);
         return {static_cast<WORD>(bits & 0xFFFF), static_cast<WORD>(bits >> 16)};
     }
     std::vector<WORD> values;
@@ -68,10 +68,7 @@ std::vector<WORD> PresetWords(Op op, BYTE p) {
 }
 
 Request MakeRequest(Op op, BYTE p, bool large) {
-    Request r{};
-    r.op = op;
-    r.p = p;
-    r.pdu = {1, FUNCTION[op]};
+    Request r{.op = op, .p = p, .words = {}, .pdu = {1, FUNCTION[op]}};
     Push(r.pdu, static_cast<WORD>(BASE_ADDRESS + p));
     if (op == READ_REGISTERS || op == READ_FLOATS) {
         r.quantity = op == READ_FLOATS ? 4 : static_cast<WORD>(p + (large ? LARGE_QUANTITY : 0));

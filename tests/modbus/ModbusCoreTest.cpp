@@ -119,6 +119,7 @@ TEST(Retry, AttemptsTheSameRequestUntilSuccessOrTheLimit) {
         SCOPED_TRACE(c.attempts);
         ScriptedModbus modbus;
         modbus.m_wRetries = c.retries;
+        modbus.m_bThrowException = c.code == MODBUS_OK; // success after failures never throws
         for (const ScriptedReply& r : c.script)
             r.code == MODBUS_OK ? modbus.Reply(r.bytes) : modbus.Fail(r.code);
         CWordArray values;
@@ -158,14 +159,7 @@ TEST(ThrowFlag, ThrowsAfterTheLastAttemptWithCodeAndText) {
         }
         EXPECT_EQ(modbus.requests.size(), RETRIES);
     }
-    ScriptedModbus modbus;
-    modbus.m_bThrowException = TRUE;
-    modbus.Reply(GOOD_REGISTERS);
-    CWordArray values;
-    values.SetSize(FOUR_REGISTERS);
-    EXPECT_NO_THROW(
-        EXPECT_EQ(modbus.ReadInputRegisters(REGISTER_ADDRESS, FOUR_REGISTERS, values), MODBUS_OK));
-    EXPECT_EQ(modbus.CModbus::ErrorMessage(MODBUS_OK), "Ok");
+    EXPECT_EQ(ScriptedModbus().CModbus::ErrorMessage(MODBUS_OK), "Ok");
 }
 
 // The number follows the text unless it is 0, which the socket's messages show; the message

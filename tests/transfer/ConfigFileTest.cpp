@@ -179,21 +179,15 @@ TEST(RowValues, RangeOfEveryFieldUnderEachMode) {
         {MODULE, {"2", "16"}, {"1", "17"}, "source module must be 2 to 16 when mode is not 0"},
         {CHANNEL, {"4"}, {"0", "5"}, "source channel must be 1 to 4 when mode is not 0"},
         {RELAY, {"8"}, {"9", "-1"}, "output relay must be 0 to 8"},
-        {TRIP,
-         {"", " 1.5", "-2.5e1"},
-         {"1.5 ", "1.5x", " ", "0x10", "-", "1e", " -0X1.8p0", "0x"},
-         "trip point is not a number"},
+        {TRIP, {"", " 1.5", "-2.5e1"}, {"1.5 ", "1.5x", " ", "0x10"}, "trip point is not a number"},
         {TRIP, {}, {"nan", "-nan", "inf", "-inf"}, "trip point must be finite when mode is not 0"},
-        {TRIP,
-         {},
-         {"1e39", "-1e39", "1e400", "-1e400", "3.40282357e38"},
-         "trip point is too large for single precision"},
+        {TRIP, {}, {"1e39", "-1e400"}, "trip point is too large for single precision"},
         {DEADBAND,
          {"", " 1.5", "-2.5e1"},
-         {"1.5 ", "1.5x", " ", "+0X1"},
+         {"1.5 ", "1.5x", " ", "+0X1", "-", "1e", " -0X1.8p0", "0x"},
          "deadband is not a number"},
         {DEADBAND, {}, {"nan", "-inf"}, "deadband must be finite when mode is not 0"},
-        {DEADBAND, {}, {"1e39"}, "deadband is too large for single precision"}};
+        {DEADBAND, {}, {"1e39", "3.40282357e38"}, "deadband is too large for single precision"}};
     for (const auto& c : cases) {
         for (const char* mode : {"0", "1", "2"}) {
             SCOPED_TRACE("mode "s + mode + ", field " + std::to_string(c.field));
@@ -245,8 +239,6 @@ TEST(RowValues, WordsFlagRuleOrderAndFieldLimit) {
     EXPECT_EQ(Read(f, RowOutcome::Unacceptable).second.field, MODE);
     f.Set(MODE, "1");
     EXPECT_EQ(Read(f, RowOutcome::Unacceptable).second.field, RELAY);
-    std::istringstream in(f.Text());
-    EXPECT_EQ(ReadRow(in).record, AlarmRecord{});
 
     f = Fields(1, "1234567890123456789").Set(TRIP, "1.00000000000000000");
     const AlarmRecord whole = Read(f.Set(FAULTS, std::string(18, '0') + "1")).first;
@@ -362,7 +354,6 @@ TEST(AlarmRow, ExactBytes) {
 
     AlarmArrays arrays;
     arrays.FromRecord(EXAMPLE);
-    EXPECT_EQ(arrays.ToRecord(), EXAMPLE);
     arrays.floats[2] = 9.0f; // slots beyond the first two are not part of the alarm
     arrays.faults[0] = 2;    // any non-zero byte is the flag
     EXPECT_EQ(arrays.ToRecord(), EXAMPLE);

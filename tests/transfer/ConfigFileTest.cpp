@@ -141,11 +141,9 @@ struct CommaPunct : std::numpunct<char> {
 // strtod rule in the classic locale, accepted only when it uses up the whole text.
 TEST(FieldRules, IntegerAndRealTexts) {
     const char* integers[] = {
-        "",           "abc", "-",  "--1",   "\t\r\n 12",  "12abc",      "1\r",
-        "1.9",        "-1",  "+7", "65536", "2147483648", "4294967297", "9999999999999999999",
-        "-2147483649"};
-    const int values[] = {0,  0, 0,     0,       12,      12,      1,      1,
-                          -1, 7, 65536, INT_MAX, INT_MAX, INT_MAX, INT_MIN};
+        "",   "-",          "--1",        "\t\r\n 12",           "12abc",      "1\r", "1.9",
+        "+7", "2147483648", "4294967297", "9999999999999999999", "-2147483649"};
+    const int values[] = {0, 0, 0, 12, 12, 1, 1, 7, INT_MAX, INT_MAX, INT_MAX, INT_MIN};
     for (std::size_t i = 0; i < std::size(values); ++i)
         EXPECT_EQ(IntegerRule(integers[i]), values[i]) << integers[i];
     EXPECT_EQ(IntegerRule("1\0 2"s), 1);

@@ -38,12 +38,12 @@ const char* const DOWNLOAD_HELP =
     "was told that the download stopped. `orx-transfer check FILE` names the refused rows.\n"
     "Fields that the download reads otherwise than their text says are named in warnings\n"
     "before anything is written.\n"
-    "Before writing it asks for confirmation on the terminal; without a terminal it writes\n"
-    "only with --yes. Ctrl-C, SIGTERM or SIGHUP cancels: the alarm being written is finished\n"
-    "and the abort coil set (a second one makes the exit status 130; the coil is still set);\n"
-    "before the first write, also while the backup is being saved, nothing is written.\n"
-    "Before the device is contacted (reading FILE, at the question) it ends the program at\n"
-    "once (130).\n"
+    "Once the device is identified it asks on the terminal, e.g. \"Write edit.csv (32 alarms)\n"
+    "to ORX 1234567 at 10.1.2.3?\"; without a terminal it writes only with --yes. Ctrl-C,\n"
+    "SIGTERM or SIGHUP cancels: the alarm being written is finished and the abort coil set (a\n"
+    "second one makes the exit status 130; the coil is still set); before the first write,\n"
+    "also while the backup is being saved, nothing is written. While FILE is read and at the\n"
+    "question it ends the program at once (130).\n"
     "\n"
     "Before its first write (after the lock check) the download reads the device's whole\n"
     "configuration into a backup, as upload writes a file: by default\n" DEFAULT_BACKUP_HELP
@@ -59,7 +59,7 @@ const char* const DOWNLOAD_HELP =
     "error (no connection, not an ORX, lock input not readable, failed read of the backup,\n"
     "failed write), 4 device configuration locked, 5 cancelled or not confirmed, 6 a row of\n"
     "FILE refused, 8 internal error, 64 usage error or no confirmation possible (no terminal\n"
-    "and no --yes), 130 second Ctrl-C, or one before the device was contacted.\n";
+    "and no --yes), 130 second Ctrl-C, or one while FILE is read or at the question.\n";
 
 const char* const CHECK_HELP =
     "Reads FILE as a download would, without a device, and reports every row that a\n"
@@ -110,9 +110,11 @@ const char* const BACKUP_HELP =
     "DIR/ORX-<serial>.csv, --jobs devices at a time. Each file is written beside its place and\n"
     "put there only when complete, replacing the device's previous backup; a device that fails\n"
     "leaves its previous file as it was and never stops the others. One line per device on\n"
-    "stdout as it ends (host, serial number, time, result), then a total. Ctrl-C, SIGTERM or\n"
-    "SIGHUP cancels every device; while no\n"
-    "device is being read (host names being looked up) it ends the program at once (130).\n"
+    "stdout as it ends (host, serial number, time, result), then a total; with -q only the\n"
+    "devices that fail. --json prints one report instead: into, backedUp, seconds,\n"
+    "msPerDevice and devices, each with host, port, serial, result, seconds, and file or\n"
+    "error (message, cause). Ctrl-C, SIGTERM or SIGHUP cancels every device; while no device\n"
+    "is being read (host names being looked up) it ends the program at once (130).\n"
     "Over slow or lossy links (VPNs, cellular routers) give --block-reads and --retries 3.\n"
     "\n"
     "Exit status: the worst (highest) result of the devices: 0 all backed up, 2 a file error,\n"

@@ -35,9 +35,10 @@ void ScheduleScreenshot(orxqt::QtDialogView& view, const QString& file) {
 } // namespace
 
 const GuiFrontEndHelp QT_FRONT_END_HELP{
-    "The dialog remembers the last address, a port given with --port and the folder of\n"
-    "the last file chosen; --host and --port override them. The window title names a port\n"
-    "other than 502. About ORX Configuration: F1, or the dialog's context menu (right click).\n"
+    "The dialog remembers the last address and the folder of the last file chosen; --host\n"
+    "overrides the address. A port given with --port is for that run only, and the window\n"
+    "title names a port other than 502. About ORX Configuration: F1, or the dialog's context\n"
+    "menu (right click).\n"
     "\n"
     "Every download first saves the device's configuration in\n"
     "$XDG_DATA_HOME/orx-config/backups (~/.local/share/orx-config/backups when unset) as\n"

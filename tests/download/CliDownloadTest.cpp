@@ -411,6 +411,7 @@ TEST_F(CliDownload, ProgramOptions) {
         {"orx-config --host 1.2.3", USAGE, "--host"},
         {"orx-config --timeout x", USAGE, "--timeout"},
         {"orx-config --trace" + no, 2, "cannot write the trace"},
+        {"orx-config --help", 0, "A port given with --port is for that run only"},
 #endif
     };
     for (const auto& c : cases) {

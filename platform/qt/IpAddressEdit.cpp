@@ -140,10 +140,12 @@ bool IpAddressEdit::eventFilter(QObject* watched, QEvent* event) {
         onFocusIn(edit, static_cast<QFocusEvent*>(event)->reason());
         break;
     case QEvent::FocusOut:
+        m_wholeSelected = false;
         m_advancedTo = nullptr;
         m_selectOnPress = nullptr;
         break;
     case QEvent::MouseButtonPress:
+        m_wholeSelected = false;
         m_advancedTo = nullptr;
         if (m_selectOnPress == edit) {
             m_selectOnPress = nullptr;
@@ -175,6 +177,12 @@ bool IpAddressEdit::onKeyPress(int index, const QKeyEvent& key) {
         copy();
         return true;
     }
+    if (key.matches(QKeySequence::SelectAll)) {
+        selectWhole();
+        return true;
+    }
+    if (replaceWhole(key))
+        return key.key() == Qt::Key_Backspace || key.key() == Qt::Key_Delete;
     const bool atStart = edit->cursorPosition() == 0 && !edit->hasSelectedText();
     const bool atEnd = edit->cursorPosition() == edit->text().size() && !edit->hasSelectedText();
     const bool hasNext = index + 1 < FIELD_COUNT;
@@ -202,6 +210,27 @@ bool IpAddressEdit::onKeyPress(int index, const QKeyEvent& key) {
     default:
         return false;
     }
+}
+
+// Ctrl+A takes the whole address, as in any one-line field: typing then replaces all of it,
+// not one part of it.
+void IpAddressEdit::selectWhole() {
+    focusField(0, false);
+    for (QLineEdit* field : m_fields)
+        field->selectAll();
+    m_wholeSelected = true;
+}
+
+bool IpAddressEdit::replaceWhole(const QKeyEvent& key) {
+    if (!m_wholeSelected)
+        return false;
+    m_wholeSelected = false;
+    const bool digit = key.text().size() == 1 && key.text()[0].isDigit();
+    if (!digit && key.key() != Qt::Key_Backspace && key.key() != Qt::Key_Delete)
+        return false;
+    for (QLineEdit* field : m_fields)
+        field->clear();
+    return true;
 }
 
 void IpAddressEdit::showContextMenu(int index, const QContextMenuEvent& event) {

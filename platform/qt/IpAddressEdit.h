@@ -46,6 +46,9 @@ private:
     void showContextMenu(int index, const QContextMenuEvent& event);
     void paste(int index);
     void copy() const;
+    void selectWhole();
+    // True when the key replaced a whole selected address (it is cleared first).
+    bool replaceWhole(const QKeyEvent& key);
 
     std::array<QLineEdit*, FIELD_COUNT> m_fields{};
     // The field a third digit moved to, until the next key: a separator there is swallowed.
@@ -53,6 +56,8 @@ private:
     // The field just entered, nothing typed there yet: the first click into it selects it
     // rather than placing the cursor, so typing replaces the old value.
     QLineEdit* m_selectOnPress = nullptr;
+    // Ctrl+A selected every field: the next digit starts a new address in the first one.
+    bool m_wholeSelected = false;
 };
 
 } // namespace orxqt

@@ -142,6 +142,9 @@ TEST_F(MainDialogTest, TypedAndPastedAddressesReachTheDialog) {
     Type(QStringLiteral("\b\b"));
     EXPECT_EQ(QApplication::focusWidget(), Address()->field(2));
     ExpectAddress("10.0.7.", "10.0.7.0");
+    QTest::keyClick(Address()->field(2), Qt::Key_A, Qt::ControlModifier);
+    Type(QStringLiteral("192.168.1.5"));
+    ExpectAddress("192.168.1.5");
 }
 
 // The address field is one tab stop, whichever of its parts has the focus. No button is the

@@ -16,26 +16,35 @@
 #include <iterator>
 #include <unistd.h>
 
+// Options are given by name; the ones left out keep their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 // Slow replies keep a transfer running long enough to close the window in its middle.
 constexpr int SLOW_REPLY_MS = 40;
 constexpr const char* PREVIOUS_CONTENT = "previous configuration\n";
 
+// A slow simulator on loopback, the dialog pointed at it, and a user who answers Yes and
+// chooses file.
+class GuiTransferTest : public GuiTest {
+protected:
+    GuiTransferTest() {
+        dlg.m_wPortOverride = sim.Port();
+        dlg.m_strInitialHost = "127.0.0.1";
+        AnswerYes(answers, asked, file);
+    }
+    QTemporaryDir dir;
+    const std::string file = (dir.path() + QStringLiteral("/alarms.csv")).toStdString();
+    OrxSimulator sim{SimulatorOptions{.delayMs = SLOW_REPLY_MS}};
+    std::vector<CString> asked;
+};
+
 // Enter and Esc leave the upload alone, the close box asks, and the window keeps painting
 // while it waits for the worker. The address the dialog closed with and the folder of the file
 // chosen come back at the next start, unless the command line gives them; the port never does.
-TEST_F(GuiTest, ClosingDuringAnUploadCancelsItWithoutFreezingAndKeepsTheSettings) {
-    QTemporaryDir dir;
-    const std::string target = (dir.path() + QStringLiteral("/alarms.csv")).toStdString();
+TEST_F(GuiTransferTest, ClosingDuringAnUploadCancelsItWithoutFreezingAndKeepsTheSettings) {
     QSettings settings(dir.filePath(QStringLiteral("orx-config.conf")), QSettings::IniFormat);
     KeepGuiSettings(settings, frontEnd);
-    SimulatorOptions options;
-    options.delayMs = SLOW_REPLY_MS;
-    OrxSimulator sim(std::move(options));
-    std::ofstream(target) << PREVIOUS_CONTENT;
-    dlg.m_wPortOverride = sim.Port();
-    dlg.m_strInitialHost = "127.0.0.1";
-    std::vector<CString> asked;
-    AnswerYes(answers, asked, target);
+    std::ofstream(file) << PREVIOUS_CONTENT;
     ASSERT_NO_FATAL_FAILURE(Open());
     EXPECT_TRUE(view->windowTitle().endsWith(QStringLiteral(" — port %1").arg(sim.Port())));
     QTest::mouseClick(Item(IDC_UPLOAD), Qt::LeftButton);
@@ -61,7 +70,7 @@ TEST_F(GuiTest, ClosingDuringAnUploadCancelsItWithoutFreezingAndKeepsTheSettings
     tick.start(1);
     ASSERT_TRUE(WaitUntil([&] { return !dlg.ContinueModal(); }));
     EXPECT_GT(ticks, 0);
-    std::ifstream in(target, std::ios::binary);
+    std::ifstream in(file, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), PREVIOUS_CONTENT);
     dlg.DestroyWindow();
     view = nullptr;
@@ -80,18 +89,9 @@ TEST_F(GuiTest, ClosingDuringAnUploadCancelsItWithoutFreezingAndKeepsTheSettings
 // SIGTERM (log-out, a terminal closing) during a download is the close box answered Yes: the
 // alarm in progress is finished, the abort coil set, nothing more asked, and the dialog
 // closes once the worker has ended.
-TEST_F(GuiTest, SigtermDuringADownloadCancelsItAsTheCloseBoxDoes) {
-    QTemporaryDir dir;
-    const std::string file = (dir.path() + QStringLiteral("/alarms.csv")).toStdString();
-    SimulatorOptions options;
-    options.delayMs = SLOW_REPLY_MS;
-    OrxSimulator sim(std::move(options));
+TEST_F(GuiTransferTest, SigtermDuringADownloadCancelsItAsTheCloseBoxDoes) {
     ASSERT_TRUE(SaveConfigFile(file, sim.Image()));
-    dlg.m_wPortOverride = sim.Port();
-    dlg.m_strInitialHost = "127.0.0.1";
     dlg.m_backup = {};
-    std::vector<CString> asked;
-    AnswerYes(answers, asked, file);
     SessionEnd sessionEnd(frontEnd);
     ASSERT_NO_FATAL_FAILURE(Open());
     const auto alarmsBegun = [&] { // each begins with the write of its words

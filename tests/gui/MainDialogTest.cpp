@@ -216,8 +216,8 @@ TEST_F(MainDialogTest, AboutBoxFromContextMenuAndF1) {
     EXPECT_TRUE(dlg.ContinueModal()); // the About box's OK does not end the main dialog
 }
 
-// Base units of the original dialog font at 96 dpi: rounding halves up as there.
-TEST(DialogUnits, ConvertLikeTheOriginalPlatformFromTheEightPointTemplateFont) {
+// Base units of the template's shell dialog font at 96 dpi; halves round up.
+TEST(DialogUnits, ConvertFromTheEightPointTemplateFontRoundingHalvesUp) {
     constexpr orxqt::DialogBaseUnits SHELL_DLG_UNITS{6, 13};
     EXPECT_EQ(DialogRectToPixels(SHELL_DLG_UNITS, 6, 6, 320, 110), QRect(9, 10, 480, 179));
     EXPECT_EQ(orxqt::DialogYToPixels(SHELL_DLG_UNITS, 1), 2); // 1.625

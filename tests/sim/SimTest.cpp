@@ -354,13 +354,10 @@ TEST(SimConfigFile, ShortAndBadFilesAndTheProgramsExitCodes) {
     EXPECT_FALSE(SaveConfigFile(dir.File("no-such-dir/saved.csv"), image));
     ASSERT_EQ(mkdir(folder.c_str(), S_IRWXU), 0);
     ASSERT_EQ(mkfifo(fifo.c_str(), S_IRUSR | S_IWUSR), 0);
-    for (const auto& [config, code] :
-         std::vector<std::pair<std::string, int>>{{dir.File("missing.csv"), 66},
-                                                  {folder, 66},
-                                                  {fifo, 66},
-                                                  {"/dev/zero", 66},
-                                                  {path, 65}})
-        EXPECT_EQ(SimProcess({"--port", "0", "--config", config}).WaitForExit(), code) << config;
+    for (const std::string& config :
+         {dir.File("missing.csv"), folder, fifo, std::string("/dev/zero")})
+        EXPECT_EQ(SimProcess({"--port", "0", "--config", config}).WaitForExit(), 66) << config;
+    EXPECT_EQ(SimProcess({"--port", "0", "--config", path}).WaitForExit(), 65);
 }
 
 } // namespace

@@ -39,9 +39,8 @@ inline std::vector<int> CountTo(int last) {
 
 // An error box's detail: one that ends with ending; nullptr: none.
 inline ::testing::Matcher<std::string> DetailEnding(const char* ending) {
-    if (ending == nullptr)
-        return ::testing::IsEmpty();
-    return ::testing::EndsWith(ending);
+    return ending ? ::testing::EndsWith(ending)
+                  : ::testing::Matcher<std::string>(::testing::IsEmpty());
 }
 
 class TransferFixture : public ::testing::Test {

@@ -51,9 +51,8 @@ class CliDownload : public ::testing::Test {
 protected:
     // Downloads back the device up into the scratch folder, never into the user's.
     CliDownload() { setenv("XDG_DATA_HOME", m_dir.File("data").c_str(), 1); }
-    pid_t Start(const std::vector<std::string>& args,
-                const std::string& program = ORX_TRANSFER_PATH) {
-        return SpawnProgram(args, m_outPath, m_errPath, program);
+    pid_t Start(const std::vector<std::string>& args) {
+        return SpawnProgram(args, m_outPath, m_errPath);
     }
     // Polls until reached() or a generous limit, to interrupt the program at a known point.
     static void WaitUntil(const std::function<bool()>& reached) {
@@ -78,7 +77,7 @@ protected:
     }
     ProgramRun Run(const std::vector<std::string>& args,
                    const std::string& program = ORX_TRANSFER_PATH) {
-        return Finish(Start(args, program));
+        return Finish(SpawnProgram(args, m_outPath, m_errPath, program));
     }
 
     // The words of line, then the simulator's address and the file.
@@ -277,11 +276,9 @@ TEST_F(CliDownload, AnInterruptOutsideATransferEndsTheProgramAtOnce) {
 
 // The progress line never wraps: it leaves the terminal's last column free.
 TEST(ProgressLine, FitsTheTerminal) {
-    for (const auto& [columns, fitted] : {std::pair{0, "[#.] 1/32 Uploading"},
-                                          {40, "[#.] 1/32 Uploading"},
-                                          {19, "[#.] 1/32 Uploadin"},
-                                          {10, "[#.] 1/32"}})
-        EXPECT_EQ(FitToColumns("[#.] 1/32 Uploading", columns), fitted) << columns;
+    const std::string line = "[#.] 1/32 Uploading"; // 19 characters
+    for (const auto& [columns, kept] : {std::pair{0, 19}, {40, 19}, {19, 18}, {10, 9}})
+        EXPECT_EQ(FitToColumns(line, columns), line.substr(0, kept)) << columns;
 }
 
 // The question comes once the file is read and the device identified, and names both.
@@ -321,6 +318,7 @@ TEST_F(CliDownload, ProgramOptions) {
     // It drops the connection after the identity and alarm 1's three reads.
     const OrxSimulator dropped(ZeroedWith(&SimulatorOptions::dropAfter, 4));
     const std::string refusing = At(RefusingPort()), port = std::to_string(m_sim->Port());
+    const std::string refused = " 127.0.0.1:" + std::to_string(RefusingPort());
     const std::string at = At(m_sim->Port()) + " ", to = at + m_file;
     const std::string stalled = " --timeout 50" + At(silent.Port());
     const std::string bad = m_dir.Write("bad.csv", DOWNLOAD_FILE_HEADER + "1,1,1,1,0,0,0,0\n");
@@ -405,6 +403,12 @@ TEST_F(CliDownload, ProgramOptions) {
         {site + hosts, DEVICE, "  backed up\n"},
         {site + hosts, DEVICE, "(no IPv4 address for host name " + longName + ")\n"},
         {site + hosts, DEVICE, "(no IPv4 address for host name \\x01\\xff.invalid)\n"},
+        {"check --json " + bad, RESULT_CONFIG_ERROR, "\"fieldName\": \"source module\""},
+        {"check --json" + no, FILE, "\"message\": \"Error opening file!\""},
+        {site + " --json 127.0.0.1:" + port + refused, DEVICE,
+         "\"file\": \"" + m_dir.File("site") + "/ORX-1234567.csv\""},
+        {site + " --json 127.0.0.1:" + port + refused, DEVICE,
+         "\"message\": \"Error connecting to ORX!\""},
         {"orx-sim --save" + fifo, USAGE, fifo + ": not a regular file"},
         {"orx-sim --help", 0, "--fail-write"},
 #ifdef ORX_CONFIG_PATH
@@ -443,21 +447,10 @@ TEST_F(CliDownload, ProgramOptions) {
               npos);
     EXPECT_NE(traced[4].find("| read discrete inputs 3000 x1 | alarm 1 faults bit |"), npos);
     EXPECT_EQ(AlarmsBegun(*m_sim), 0u) << "only read, and never without a confirmation";
-    const nlohmann::json check = nlohmann::json::parse(Run({"check", "--json", bad}).out);
-    EXPECT_EQ(check.at("result"), RESULT_CONFIG_ERROR);
-    EXPECT_EQ(check.at("problems").at(0).at("fieldName"), "source module");
     const nlohmann::json verify = nlohmann::json::parse(Run(Words("verify --json" + to)).out);
     EXPECT_EQ(verify.at("result"), RESULT_DIFFERENT);
     EXPECT_EQ(verify.at("differences").at(0),
               (nlohmann::json{{"alarm", 1}, {"field", "mode"}, {"file", "1"}, {"device", "0"}}));
-    EXPECT_EQ(nlohmann::json::parse(Run(Words("check --json" + no)).out).at("error").at("message"),
-              "Error opening file!");
-    const nlohmann::json sited =
-        nlohmann::json::parse(Run(Words(site + " --json 127.0.0.1:" + port +
-                                        " 127.0.0.1:" + std::to_string(RefusingPort())))
-                                  .out);
-    EXPECT_EQ(sited.at("devices").at(0).at("file"), m_dir.File("site") + "/ORX-1234567.csv");
-    EXPECT_EQ(sited.at("devices").at(1).at("error").at("message"), "Error connecting to ORX!");
     EXPECT_EQ(Run(Words(site + " -q 127.0.0.1:" + port)).out, "") << "errors only, and none";
     EXPECT_EQ(Run(Words(site + " 127.0.0.1:" + port)).out.find("per device"), npos);
     EXPECT_EQ(ReadText(m_file), FullFileText()) << "a file named twice is never written";

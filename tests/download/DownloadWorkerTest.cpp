@@ -122,7 +122,7 @@ TEST_F(DownloadRun, UnexpectedExceptionEndsTheTransferAsAnError) {
 struct Refusal {
     const char* name;
     void (*arrange)(OrxSimulator&);
-    const char* file; // nullptr: a full file
+    const char* file; // nullptr: a full file; an empty path is the file jobs' test
     UINT result;
     const char* box;
     const char* status;            // nullptr: the status line is never set
@@ -138,7 +138,7 @@ TEST_P(DownloadRefused, WritesNothing) {
         c.arrange(*m_sim);
     if (c.backups)
         m_dlg->m_backup.path = c.backups;
-    ASSERT_EQ(Download(c.file ? c.file : m_dir.Write("full.csv", FullFileText())), c.result);
+    ASSERT_EQ(c.file ? Download(c.file) : DownloadFull(), c.result);
     EXPECT_TRUE(Requests(FN_WRITE_MULTIPLE_REGISTERS).empty() &&
                 Requests(FN_WRITE_SINGLE_COIL).empty());
     EXPECT_EQ(ErrorBoxes(), std::vector<CString>{c.box});
@@ -157,7 +157,6 @@ const Refusal REFUSALS[] = {
      "identity register 3495 holds 0x1234, 0x52C7 expected"},
     {"MissingFile", nullptr, "/nonexistent/missing.csv", RESULT_FILE_ERROR, "Error opening file!",
      nullptr, "/nonexistent/missing.csv: No such file or directory"},
-    {"EmptyPath", nullptr, "", RESULT_NO_FILE, "Please select a file.", nullptr, nullptr},
     {"NoBackupFolder", nullptr, nullptr, RESULT_FILE_ERROR, "Error writing to file!", BACKUP_TEXT,
      "nothing written: /proc/orx-backups: No such file or directory", "/proc/orx-backups"}};
 

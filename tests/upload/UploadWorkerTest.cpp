@@ -18,7 +18,6 @@ using UploadRun = UploadFixture;
 TEST_F(UploadRun, SuccessWritesTheDevicesAlarmsAndReportsEachStep) {
     ASSERT_EQ(Upload(), RESULT_OK); // its rows: the download's round trip
     EXPECT_EQ(ReadLines(m_target).at(2), "Serial Number: " + std::to_string(DEFAULT_SIM_SERIAL));
-    EXPECT_EQ(m_dir.Entries(), std::vector<std::string>{"config.csv"}) << "no temporary left";
     std::vector<CString> statuses = Steps(UPLOAD_STEP, ALARM_COUNT);
     statuses.push_back("Upload Complete!");
     EXPECT_EQ(m_fe.Texts(IDC_STATUS), statuses);
@@ -33,12 +32,11 @@ TEST_F(UploadRun, SuccessWritesTheDevicesAlarmsAndReportsEachStep) {
         std::make_tuple(CString("csv"), CString(""), CString("Save Upload As"),
                         CString("Comma Separated Values (*.CSV)|*.CSV|"),
                         static_cast<DWORD>(OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT), FALSE));
-    std::vector<std::pair<int, int>> enabling,
-        expected{{IDC_UPLOAD, 0}, {IDC_DOWNLOAD, 0}, {IDC_CANCEL_TRANSFER, 1},
-                 {IDC_UPLOAD, 1}, {IDC_DOWNLOAD, 1}, {IDC_CANCEL_TRANSFER, 0}};
+    std::vector<int> enabling; // button id, then 0 or 1
     for (const CUiEvent& e : m_fe.Events(CUiEvent::Enabled))
-        enabling.emplace_back(e.id, e.value);
-    EXPECT_EQ(enabling, expected);
+        enabling.insert(enabling.end(), {e.id, e.value});
+    EXPECT_EQ(enabling, (std::vector{IDC_UPLOAD, 0, IDC_DOWNLOAD, 0, IDC_CANCEL_TRANSFER, 1,
+                                     IDC_UPLOAD, 1, IDC_DOWNLOAD, 1, IDC_CANCEL_TRANSFER, 0}));
     EXPECT_EQ(m_dlg->GetIcon(FALSE).nResourceId, static_cast<UINT>(IDR_MAINFRAME));
     EXPECT_EQ(m_dlg->GetSystemMenu(FALSE)->Items().at(0).nFlags, static_cast<UINT>(MF_SEPARATOR));
     ExpectEnd(nullptr, "Upload Complete!", ALARM_COUNT);
@@ -60,7 +58,8 @@ TEST_F(UploadRun, NoOrDismissedFileDialogChangesNothing) {
     ExpectChosenFileUnchanged();
 }
 
-// Refused before the device is contacted: an empty name, or a file that cannot be opened.
+// Refused before the device is contacted: a file that cannot be opened (an empty name is the
+// file jobs' test).
 TEST_F(UploadRun, UnusableFileNamesStopBeforeTheDevice) {
     std::filesystem::create_directory(m_dir.Path() / "folder.csv");
     const struct {
@@ -68,8 +67,7 @@ TEST_F(UploadRun, UnusableFileNamesStopBeforeTheDevice) {
         UINT result;
         const char* box;
         const char* cause; // how the box's detail ends; nullptr: no detail
-    } cases[] = {{"", RESULT_NO_FILE, "Please select a file.", nullptr},
-                 {m_dir.File("missing/config.csv"), RESULT_FILE_ERROR, "Error writing to file!",
+    } cases[] = {{m_dir.File("missing/config.csv"), RESULT_FILE_ERROR, "Error writing to file!",
                   "missing/config.csv: No such file or directory"},
                  {m_dir.File("folder.csv"), RESULT_FILE_ERROR, "Error writing to file!",
                   "folder.csv: not a regular file"}};
@@ -81,7 +79,7 @@ TEST_F(UploadRun, UnusableFileNamesStopBeforeTheDevice) {
         EXPECT_TRUE(m_fe.Texts(IDC_STATUS).empty() && m_sim->Requests().empty());
         ExpectIdleArrangement();
     }
-    EXPECT_EQ(ErrorBoxes().size(), 3u);
+    EXPECT_EQ(ErrorBoxes().size(), 2u);
     EXPECT_TRUE(std::filesystem::is_directory(m_dir.Path() / "folder.csv"));
     EXPECT_EQ(ReadText(m_target), PREVIOUS_CONTENT);
 }

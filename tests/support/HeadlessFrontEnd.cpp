@@ -1,8 +1,7 @@
 #include "support/HeadlessFrontEnd.h"
 
 #include <chrono>
-#include <future>
-#include <memory>
+#include <exception>
 #include <stdexcept>
 
 namespace {
@@ -21,12 +20,34 @@ bool CHeadlessFrontEnd::IsUiThread() const {
 LRESULT CHeadlessFrontEnd::Send(const std::function<LRESULT()>& call) {
     if (IsUiThread())
         return call();
-    // The queued call shares the task, so that the task outlives the asker's wait whichever
-    // thread lets go of it last; an exception reaches the asker through the future.
-    const auto task = std::make_shared<std::packaged_task<LRESULT()>>(call);
-    std::future<LRESULT> result = task->get_future();
-    Post([task] { (*task)(); });
-    return result.get();
+    struct Reply {
+        std::mutex mutex;
+        std::condition_variable ready;
+        bool done = false;
+        LRESULT value = 0;
+        std::exception_ptr error;
+    } reply;
+    Post([&] {
+        LRESULT value = 0;
+        std::exception_ptr error;
+        try {
+            value = call();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        // The exception is handed over whole, so that only the asking thread still holds it;
+        // the notify is under the lock, since the reply goes away once the asker has it.
+        std::lock_guard lock(reply.mutex);
+        reply.value = value;
+        reply.error = std::move(error);
+        reply.done = true;
+        reply.ready.notify_one();
+    });
+    std::unique_lock lock(reply.mutex);
+    reply.ready.wait(lock, [&] { return reply.done; });
+    if (reply.error)
+        std::rethrow_exception(reply.error);
+    return reply.value;
 }
 
 void CHeadlessFrontEnd::Post(std::function<void()> call) {

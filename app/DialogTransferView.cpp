@@ -1,6 +1,5 @@
 #include "app/DialogTransferView.h"
 
-#include "app/ORXConfigurationDlg.h"
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/MessageBox.h"
 #include "transfer/RegisterMap.h"
@@ -13,7 +12,7 @@ constexpr const char* OPEN_TITLE = "Choose File to Download";
 constexpr const char* CSV_FILTER = "Comma Separated Values (*.CSV)|*.CSV|";
 } // namespace
 
-bool CDialogTransferView::ChooseFile(bool open, std::string& path) {
+bool CORXConfigurationDlg::CDialogTransferView::ChooseFile(bool open, std::string& path) {
     // The name field starts empty: the filter already shows the *.csv files.
     CFileDialog dlgFile(open ? TRUE : FALSE, CSV_EXTENSION, nullptr,
                         OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, CSV_FILTER, nullptr, 0, TRUE);
@@ -24,7 +23,7 @@ bool CDialogTransferView::ChooseFile(bool open, std::string& path) {
     return true;
 }
 
-void CDialogTransferView::BeginTransfer() {
+void CORXConfigurationDlg::CDialogTransferView::BeginTransfer() {
     m_dlg.m_btnUpload.EnableWindow(FALSE);
     m_dlg.m_btnDownload.EnableWindow(FALSE);
     m_dlg.m_btnCancel.EnableWindow(TRUE);
@@ -33,26 +32,27 @@ void CDialogTransferView::BeginTransfer() {
     m_dlg.m_progress.SendMessage(PBM_SETPOS, 0, 0);
 }
 
-void CDialogTransferView::EndTransfer() {
+void CORXConfigurationDlg::CDialogTransferView::EndTransfer() {
     m_dlg.FinishTransfer();
 }
 
-void CDialogTransferView::SetStatus(const std::string& text) {
+void CORXConfigurationDlg::CDialogTransferView::SetStatus(const std::string& text) {
     m_dlg.m_status.SetWindowText(text.c_str());
 }
 
-void CDialogTransferView::StepProgress() {
+void CORXConfigurationDlg::CDialogTransferView::StepProgress() {
     m_dlg.m_progress.SendMessage(PBM_STEPIT);
 }
 
-void CDialogTransferView::SetProgress(int position) {
+void CORXConfigurationDlg::CDialogTransferView::SetProgress(int position) {
     m_dlg.m_progress.SendMessage(PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
-void CDialogTransferView::ShowError(const std::string& message, const std::string& cause) {
+void CORXConfigurationDlg::CDialogTransferView::ShowError(const std::string& message,
+                                                          const std::string& cause) {
     AfxMessageBox(message.c_str(), ERROR_BOX, 0, cause.c_str());
 }
 
-bool CDialogTransferView::IsCancelled() {
+bool CORXConfigurationDlg::CDialogTransferView::IsCancelled() {
     return m_dlg.m_transferState == TRANSFER_CANCEL;
 }

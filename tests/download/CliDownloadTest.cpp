@@ -80,9 +80,6 @@ protected:
         posix_spawnattr_destroy(&attributes);
         return spawned == 0 ? pid : -1;
     }
-    pid_t StartInto(int pipeFd, const std::vector<std::string>& args) {
-        return Start(args, "", "", ORX_TRANSFER_PATH, pipeFd);
-    }
     // Polls until reached() or a generous limit, to interrupt the program at a known point.
     static void WaitUntil(const std::function<bool()>& reached) {
         const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -266,7 +263,7 @@ TEST_F(CliDownload, AClosedPipeEndsNoTransfer) {
         int pipeFds[2];
         ASSERT_EQ(pipe(pipeFds), 0);
         close(pipeFds[0]);
-        EXPECT_EQ(Finish(StartInto(pipeFds[1], c.args)).status, 0);
+        EXPECT_EQ(Finish(Start(c.args, "", "", ORX_TRANSFER_PATH, pipeFds[1])).status, 0);
         close(pipeFds[1]);
         const std::vector<CoilEvent> coils = m_sim->CoilEvents();
         EXPECT_EQ(coils.size() > coilsBefore ? std::optional(coils.back()) : std::nullopt,
@@ -289,7 +286,7 @@ TEST_F(CliDownload, AnInterruptOutsideATransferEndsTheProgramAtOnce) {
                                        {"upload --bogus 127.0.0.1 " + m_file, SIGTERM},
                                        {"check " + m_file, SIGHUP}}) {
         SCOPED_TRACE(line);
-        const pid_t pid = StartInto(pipeFds[1], Words(line));
+        const pid_t pid = Start(Words(line), "", "", ORX_TRANSFER_PATH, pipeFds[1]);
         ASSERT_GT(pid, 0);
         WaitUntil([pid] { // the interrupts are blocked once the watch has them
             const std::string status = ReadText("/proc/" + std::to_string(pid) + "/status");

@@ -29,8 +29,9 @@ protected:
         return condition();
     }
 
-    // The main dialog, created by Open and shown through its Qt view.
+    // The main dialog with settings, created by Open and shown through its Qt view.
     void Open() {
+        dlg.UseSettings(settings);
         ASSERT_TRUE(dlg.Create());
         view = frontEnd.ViewOf(dlg);
         ASSERT_NE(view, nullptr);
@@ -55,6 +56,7 @@ protected:
     orxqt::QtFrontEnd frontEnd;
     CAnsweringFrontEnd answers{frontEnd}; // installed: answers the questions a test sets
     CFrontEndScope m_scope{answers};
+    TransferDialogSettings settings;
     CORXConfigurationDlg dlg;
     orxqt::QtDialogView* view = nullptr;
 };

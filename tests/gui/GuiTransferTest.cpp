@@ -12,6 +12,7 @@
 #include "transfer/TransferJobs.h"
 #include "transfer/TransferResults.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <unistd.h>
@@ -29,14 +30,12 @@ class GuiTransferTest : public GuiTest {
 protected:
     GuiTransferTest() {
         settings.device = {"127.0.0.1", sim.Port()};
-        dlg.UseSettings(settings);
         AnswerYes(answers, asked, file);
     }
     QTemporaryDir dir;
     const std::string file = (dir.path() + QStringLiteral("/alarms.csv")).toStdString();
     OrxSimulator sim{SimulatorOptions{.delayMs = SLOW_REPLY_MS}};
     std::vector<CString> asked;
-    TransferDialogSettings settings;
 };
 
 // Enter and Esc leave the upload alone, the close box asks, and the window keeps painting
@@ -93,15 +92,12 @@ TEST_F(GuiTransferTest, ClosingDuringAnUploadCancelsItWithoutFreezingAndKeepsThe
 TEST_F(GuiTransferTest, SigtermDuringADownloadCancelsItAsTheCloseBoxDoes) {
     ASSERT_TRUE(SaveConfigFile(file, sim.Image()));
     settings.backup = {};
-    dlg.UseSettings(settings);
     SessionEnd sessionEnd(frontEnd);
     ASSERT_NO_FATAL_FAILURE(Open());
     const auto alarmsBegun = [&] { // each begins with the write of its words
-        std::size_t count = 0;
-        for (const RequestSummary& request : sim.Requests())
-            count += request.function == FN_WRITE_MULTIPLE_REGISTERS &&
-                     request.quantity == ALARM_WORD_COUNT;
-        return count;
+        return static_cast<std::size_t>(std::ranges::count_if(sim.Requests(), [](const auto& r) {
+            return r.function == FN_WRITE_MULTIPLE_REGISTERS && r.quantity == ALARM_WORD_COUNT;
+        }));
     };
     QTest::mouseClick(Item(IDC_DOWNLOAD), Qt::LeftButton);
     ASSERT_TRUE(WaitUntil([&] { return alarmsBegun() >= 2; }));

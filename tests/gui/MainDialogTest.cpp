@@ -50,9 +50,7 @@ static void PasteFromContextMenu(QLineEdit* field) {
 class MainDialogTest : public GuiTest {
 protected:
     void SetUp() override {
-        TransferDialogSettings settings;
         settings.device.host = "10.1.2.250";
-        dlg.UseSettings(settings);
         Open();
     }
     // The address as its four parts show it and as a transfer would use it (used: as shown).

@@ -57,8 +57,6 @@ protected:
         m_sim.reset();
         m_sim = std::make_unique<OrxSimulator>(std::move(options));
     }
-    // The dialog's control with this id, as a person sees and works it.
-    CWnd& Control(int id) const { return *m_dlg->GetDlgItem(id); }
     // With m_settings at port: confirms, answers the file dialog with path, clicks the button
     // and waits for the worker.
     UINT Run(int button, const std::string& path, WORD port) {
@@ -67,7 +65,7 @@ protected:
         m_dlg->UseSettings(m_settings);
         m_fe.AnswerMessageBox(IDYES);
         m_fe.AnswerFileDialog(CString(path.c_str()));
-        Control(button).SendMessage(BM_CLICK);
+        m_dlg->GetDlgItem(button)->SendMessage(BM_CLICK);
         AfxWaitForWorkers();
         const std::vector<UINT> codes = m_fe.ExitCodes(); // exactly one worker ran
         return codes.size() == before + 1 ? codes.back() : NO_WORKER_RESULT;
@@ -75,21 +73,21 @@ protected:
     // Press Cancel when the status line first shows text.
     void CancelAt(const CString& text) {
         m_fe.OnText(IDC_STATUS, text,
-                    [this] { Control(IDC_CANCEL_TRANSFER).SendMessage(BM_CLICK); });
+                    [this] { m_dlg->GetDlgItem(IDC_CANCEL_TRANSFER)->SendMessage(BM_CLICK); });
     }
 
     void ExpectIdleArrangement() {
         EXPECT_FALSE(m_dlg->IsTransferRunning());
-        EXPECT_TRUE(Control(IDC_UPLOAD).IsWindowEnabled());
-        EXPECT_TRUE(Control(IDC_DOWNLOAD).IsWindowEnabled());
-        EXPECT_FALSE(Control(IDC_CANCEL_TRANSFER).IsWindowEnabled());
+        EXPECT_TRUE(m_dlg->GetDlgItem(IDC_UPLOAD)->IsWindowEnabled());
+        EXPECT_TRUE(m_dlg->GetDlgItem(IDC_DOWNLOAD)->IsWindowEnabled());
+        EXPECT_FALSE(m_dlg->GetDlgItem(IDC_CANCEL_TRANSFER)->IsWindowEnabled());
         EXPECT_FALSE(m_dlg->IsConnectedToDevice()) << "socket left open";
     }
     // One error box (nullptr: none), the last status text and the progress bar, at rest.
     void ExpectEnd(const char* box, const CString& status, int position) {
         EXPECT_EQ(ErrorBoxes(), box ? std::vector<CString>{box} : std::vector<CString>{});
         EXPECT_EQ(LastStatus(), status);
-        EXPECT_EQ(Control(IDC_PROGRESS).SendMessage(PBM_GETPOS), position);
+        EXPECT_EQ(m_dlg->GetDlgItem(IDC_PROGRESS)->SendMessage(PBM_GETPOS), position);
         ExpectIdleArrangement();
     }
     CString LastStatus() const {

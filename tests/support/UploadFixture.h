@@ -17,8 +17,8 @@ protected:
     UploadFixture() : TransferFixture({}) { WriteText(m_target, PREVIOUS_CONTENT); }
 
     UINT Upload(const std::string& path, WORD port) { return Run(IDC_UPLOAD, path, port); }
-    UINT Upload(WORD port) { return Upload(m_target, port); }
-    UINT Upload() { return Upload(m_sim->Port()); }
+    // Into m_target, from the simulator unless port is given.
+    UINT Upload(WORD port = 0) { return Upload(m_target, port ? port : m_sim->Port()); }
 
     void ExpectChosenFileUnchanged() {
         EXPECT_EQ(ReadText(m_target), PREVIOUS_CONTENT);

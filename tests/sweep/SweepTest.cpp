@@ -213,7 +213,6 @@ using BlockReadSweep = FaultSweep<UploadFixture>;
 // Refused or lost at any block read, the upload goes on per alarm, says so once, makes at most
 // the one failed exchange more than the per-alarm upload, and writes the per-alarm file.
 TEST_P(BlockReadSweep, FallsBackToPerAlarmReadsAndWritesTheSameFile) {
-    const bool lost = fault.kind == Lost;
     std::vector<std::string> remarks;
     m_settings.exchangeObserver = [&remarks](const ExchangeRecord& r) {
         if (r.request.GetSize() == 0)
@@ -223,8 +222,8 @@ TEST_P(BlockReadSweep, FallsBackToPerAlarmReadsAndWritesTheSameFile) {
     EXPECT_EQ(Upload(), RESULT_OK);
     EXPECT_LE(m_sim->Requests().size(), static_cast<std::size_t>(UPLOAD_EXCHANGES + 1));
     const std::string read = BLOCK_READ[fault.exchange - FIRST_BLOCK_READ];
-    const std::string start = lost ? "connection lost on a read of " + read + " ("
-                                   : "device refused a read of " + read + "; ";
+    const std::string start = fault.kind == Lost ? "connection lost on a read of " + read + " ("
+                                                 : "device refused a read of " + read + "; ";
     EXPECT_THAT(remarks,
                 ::testing::ElementsAre(::testing::AllOf(::testing::StartsWith(start),
                                                         ::testing::EndsWith("reading per alarm"))));

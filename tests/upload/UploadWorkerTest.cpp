@@ -45,11 +45,11 @@ TEST_F(UploadRun, SuccessWritesTheDevicesAlarmsAndReportsEachStep) {
 // A No to the confirmation starts nothing; a dismissed file dialog ends the worker at once.
 TEST_F(UploadRun, NoOrDismissedFileDialogChangesNothing) {
     m_fe.AnswerMessageBox(IDNO);
-    Control(IDC_UPLOAD).SendMessage(BM_CLICK);
+    m_dlg->GetDlgItem(IDC_UPLOAD)->SendMessage(BM_CLICK);
     EXPECT_TRUE(m_fe.FileRequests().empty() && !m_dlg->IsTransferRunning());
     m_fe.AnswerMessageBox(IDYES);
     m_fe.CancelFileDialog();
-    Control(IDC_UPLOAD).SendMessage(BM_CLICK);
+    m_dlg->GetDlgItem(IDC_UPLOAD)->SendMessage(BM_CLICK);
     AfxWaitForWorkers();
     EXPECT_EQ(m_fe.ExitCodes(), std::vector<UINT>{RESULT_NO_FILE});
     EXPECT_TRUE(ErrorBoxes().empty() && m_fe.Events(CUiEvent::Enabled).empty() &&
@@ -134,7 +134,7 @@ TEST_F(UploadRun, RefusedConnectionAndImpossibleAddressesKeepTheFile) {
     everywhere.listenAddress = "0.0.0.0";
     StartSimulator(everywhere);
     for (const DWORD address : {0x00000000u, 0xFFFFFFFFu, 0xE0000001u}) {
-        Control(IDC_IPADDRESS).SendMessage(IPM_SETADDRESS, 0, address);
+        m_dlg->GetDlgItem(IDC_IPADDRESS)->SendMessage(IPM_SETADDRESS, 0, address);
         EXPECT_EQ(Upload(), RESULT_DEVICE_ERROR);
     }
     EXPECT_EQ(ErrorBoxes(), std::vector<CString>(5, "Error connecting to ORX!"));

@@ -79,9 +79,8 @@ TEST(Win32Dialog, RealControlsOfTheTemplateWorkedByAWorkerClicksKeysAndTyping) {
     AfxBeginThread(
         [](LPVOID param) -> UINT {
             auto& [shown, dialog] = *static_cast<Worker*>(param);
-            auto& progress = dynamic_cast<CProgressCtrl&>(*shown.GetDlgItem(IDC_PROGRESS));
-            progress.SetRange(0, 32);
-            progress.SetPos(17);
+            shown.GetDlgItem(IDC_PROGRESS)->SendMessage(PBM_SETRANGE, 0, MAKELPARAM(0, 32));
+            shown.GetDlgItem(IDC_PROGRESS)->SendMessage(PBM_SETPOS, 17);
             EXPECT_EQ(probe::Send(orxwin::DialogItem(dialog, IDC_PROGRESS), PBM_GETPOS), 17);
             shown.GetDlgItem(IDC_STATUS)->SetWindowText("Uploading Alarm 17/32...");
             EXPECT_EQ(probe::Text(probe::Caption, orxwin::DialogItem(dialog, IDC_STATUS)),

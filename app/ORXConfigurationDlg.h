@@ -18,6 +18,8 @@ constexpr int TRANSFER_IDLE = 0;
 constexpr int TRANSFER_UPLOAD = 1;
 constexpr int TRANSFER_DOWNLOAD = 2;
 constexpr int TRANSFER_CANCEL = 3;
+constexpr int TRANSFER_RESTORE = 4;
+constexpr int TRANSFER_VERIFY = 5;
 
 // Shown while the dialog waits for a running transfer before it closes.
 constexpr const char* CLOSING_STATUS_TEXT = "Stopping the transfer before closing...";
@@ -78,6 +80,7 @@ protected:
     void OnSysCommand(UINT nID, LPARAM lParam) override;
 
 private:
+    // A worker, unless one runs; question (if any) is asked first.
     void StartTransfer(const char* question, int state, AFX_THREADPROC proc);
     // The close box, confirmed while a worker runs: cancel it; the dialog closes once it has
     // ended.

@@ -89,6 +89,25 @@ protected:
     }
     UINT DownloadFull() { return Download(m_dir.Write("full.csv", FullFileText())); }
     UINT Upload(const std::string& path) { return Run(m_dlg->m_btnUpload, path, m_sim->Port()); }
+    // An entry of the dialog's system menu chosen.
+    UINT Menu(UINT command) { return RunWorker(*m_dlg, WM_SYSCOMMAND, command, m_sim->Port()); }
+    std::vector<BackupFile> Backups() const {
+        return ListBackups(m_dlg->m_backup.path, DEFAULT_SIM_SERIAL);
+    }
+    std::string NewestBackupName() const {
+        const std::vector<BackupFile> backups = Backups();
+        return backups.empty() ? ""
+                               : std::filesystem::path(backups.back().path).filename().string();
+    }
+    // The message boxes of type: their texts, or another part.
+    std::vector<CString> BoxesOf(UINT type, CString CUiEvent::*part = &CUiEvent::text) const {
+        std::vector<CString> boxes;
+        for (const CUiEvent& box : m_fe.Events(CUiEvent::MessageBox))
+            if (box.value == static_cast<int>(type))
+                boxes.push_back(box.*part);
+        return boxes;
+    }
+    std::vector<CString> Offers() const { return BoxesOf(RESTORE_OFFER_BOX); }
     std::vector<RequestSummary> Requests(BYTE function) const {
         return RequestsOf(*m_sim, function);
     }

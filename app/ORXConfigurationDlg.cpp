@@ -24,7 +24,7 @@ constexpr MenuEntry MENU_ENTRIES[] = {
     {IDM_ABOUTBOX, IDS_ABOUTBOX, nullptr},
     {IDM_OPENBACKUPS, IDS_OPENBACKUPS, nullptr},
     {IDM_RESTORE, IDS_RESTORE, "Ctrl+R"},
-    {IDM_VERIFY, IDS_VERIFY, "Ctrl+E"},
+    {IDM_VERIFY, IDS_VERIFY, "Ctrl+Shift+V"},
 };
 } // namespace
 

@@ -13,6 +13,7 @@ constexpr const char* VERIFY_TITLE = "Choose File to Verify";
 constexpr const char* CANCELLED_STATUS = "Download Cancelled!";
 constexpr const char* COMPLETE_STATUS = "Download Complete!";
 constexpr const char* VERIFIED_STATUS = "Verify Complete!";
+constexpr const char* RESTORE_CANCELLED = "Restore Cancelled!";
 constexpr UINT QUESTION_BOX = MB_YESNO | MB_ICONQUESTION;
 constexpr UINT WARNING_BOX = MB_ICONEXCLAMATION | MB_OK;
 constexpr std::size_t MINUTES_OF_MADE = 16; // "2026-12-07 14:03" of "2026-12-07 14:03:11"
@@ -77,7 +78,8 @@ UINT DownloadWithOffer(CORXConfigurationDlg& dlg, const std::string& file,
     }
     const std::string headline = view.Message().empty() ? CANCELLED_STATUS : view.Message();
     const std::string text = OfferText(headline, *report.stop, report.backupPath);
-    if (AfxMessageBox(text.c_str(), RESTORE_OFFER_BOX, 0, view.Cause().c_str()) != static_cast<int>(IDYES))
+    if (AfxMessageBox(text.c_str(), RESTORE_OFFER_BOX, 0, view.Cause().c_str()) !=
+        static_cast<int>(IDYES))
         return result;
     return RestoreBackup(dlg, report.backupPath);
 }
@@ -99,6 +101,7 @@ UINT RestoreBackup(CORXConfigurationDlg& dlg, const std::string& backup) {
     const UINT found = RunRestoreLookup(device, dlg.m_modbus, view, folder, backup, target);
     if (found == RESULT_NO_FILE) {
         const std::string text = "No backup of ORX " + std::to_string(target.serial) + '.';
+        view.SetStatus(text);
         AfxMessageBox(text.c_str(), WARNING_BOX, 0,
                       folder.empty() ? NO_BACKUP_FOLDER : folder.c_str());
         return found;
@@ -109,8 +112,10 @@ UINT RestoreBackup(CORXConfigurationDlg& dlg, const std::string& backup) {
     if (view.IsCancelled())
         return RESULT_CANCELLED;
     if (backup.empty() && AfxMessageBox(RestoreQuestion(target, device).c_str(), QUESTION_BOX) !=
-                              static_cast<int>(IDYES))
+                              static_cast<int>(IDYES)) {
+        view.SetStatus(RESTORE_CANCELLED);
         return RESULT_CANCELLED;
+    }
     return DownloadWithOffer(dlg, target.path, RestoreDownload(target, folder, dlg.m_backup.keep));
 }
 

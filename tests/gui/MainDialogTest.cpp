@@ -209,9 +209,9 @@ TEST_F(MainDialogTest, AboutBoxFromContextMenuAndF1) {
     QStringList texts;
     for (const QAction* action : actions)
         texts << action->text() + ' ' + action->shortcut().toString();
-    EXPECT_EQ(texts,
-              QStringList({"&About ORX Configuration... ", "Open &Backup Folder ",
-                           "&Restore Last Backup... Ctrl+R", "&Verify Against File... Ctrl+E"}));
+    EXPECT_EQ(texts, QStringList({"&About ORX Configuration... ", "Open &Backup Folder ",
+                                  "&Restore Last Backup... Ctrl+R",
+                                  "&Verify Against File... Ctrl+Shift+V"}));
     actions[0]->trigger();
     EXPECT_TRUE(WaitUntil([&] { return shown == 1; }));
 
@@ -229,7 +229,7 @@ TEST_F(MainDialogTest, AboutBoxFromContextMenuAndF1) {
     });
     view->activateWindow();
     QApplication::setActiveWindow(view);
-    QTest::keyClick(view, Qt::Key_E, Qt::ControlModifier);
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(WaitUntil([&] { return !asked.IsEmpty() && !dlg.IsTransferRunning(); }));
     EXPECT_EQ(asked, "Choose File to Verify");
 }

@@ -5,8 +5,6 @@
 #include "platform/ui/MessageBox.h"
 #include "transfer/TransferJobs.h"
 
-#include <filesystem>
-
 namespace {
 
 constexpr const char* VERIFY_TITLE = "Choose File to Verify";
@@ -14,8 +12,10 @@ constexpr const char* CANCELLED_STATUS = "Download Cancelled!";
 constexpr const char* COMPLETE_STATUS = "Download Complete!";
 constexpr const char* VERIFIED_STATUS = "Verify Complete!";
 constexpr const char* RESTORE_CANCELLED = "Restore Cancelled!";
+const std::string BACKUP_IS = "Backup of the previous configuration: ";
 constexpr UINT QUESTION_BOX = MB_YESNO | MB_ICONQUESTION;
 constexpr UINT WARNING_BOX = MB_ICONEXCLAMATION | MB_OK;
+constexpr std::size_t DIFFERENCES_SHOWN = 20;
 constexpr std::size_t MINUTES_OF_MADE = 16; // "2026-12-07 14:03" of "2026-12-07 14:03:11"
 
 CORXConfigurationDlg& Dialog(LPVOID pParam) {
@@ -58,8 +58,7 @@ UINT RestoreBackup(CORXConfigurationDlg& dlg, const std::string& backup);
 std::string OfferText(const std::string& headline, const DownloadStop& stop,
                       const std::string& backup) {
     return headline + "\n\n" + AsSentence(DescribeWritten(stop)) + '\n' +
-           AsSentence(DescribeTold(stop)) + "\nBackup of the previous configuration: " + backup +
-           "\n\n" + RESTORE_OFFER;
+           AsSentence(DescribeTold(stop)) + "\n" + BACKUP_IS + backup + "\n\n" + RESTORE_OFFER;
 }
 
 // A download of file (chosen in the file dialog when empty). One that stopped after its first
@@ -71,9 +70,10 @@ UINT DownloadWithOffer(CORXConfigurationDlg& dlg, const std::string& file,
     const UINT result = RunDownloadJob(dlg.DeviceToConnect(), dlg.m_modbus, view, options, &report);
     if (!report.stop || report.backupPath.empty()) {
         view.ShowHeldError();
+        // The status line has no room for where the backup is.
         if (result == RESULT_OK && !report.backupPath.empty())
-            view.SetStatus(std::string(COMPLETE_STATUS) + " Backup: " +
-                           std::filesystem::path(report.backupPath).filename().string());
+            AfxMessageBox(COMPLETE_STATUS, MB_ICONINFORMATION | MB_OK, 0,
+                          (BACKUP_IS + report.backupPath).c_str());
         return result;
     }
     const std::string headline = view.Message().empty() ? CANCELLED_STATUS : view.Message();
@@ -119,10 +119,15 @@ UINT RestoreBackup(CORXConfigurationDlg& dlg, const std::string& backup) {
     return DownloadWithOffer(dlg, target.path, RestoreDownload(target, folder, dlg.m_backup.keep));
 }
 
+// One line per difference, as many as a box can show.
 std::string DifferencesText(const VerifyReport& report) {
     std::string text;
-    for (const FieldDifference& difference : report.differences)
-        text += (text.empty() ? "" : "\n") + DescribeDifference(difference);
+    const std::size_t count = report.differences.size();
+    for (std::size_t i = 0; i < count && i < DIFFERENCES_SHOWN; ++i)
+        text += (text.empty() ? "" : "\n") + DescribeDifference(report.differences[i]);
+    if (count > DIFFERENCES_SHOWN)
+        text += "\n... and " + std::to_string(count - DIFFERENCES_SHOWN) +
+                " more (orx-transfer verify lists them all)";
     return text;
 }
 

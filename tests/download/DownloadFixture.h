@@ -94,11 +94,6 @@ protected:
     std::vector<BackupFile> Backups() const {
         return ListBackups(m_dlg->m_backup.path, DEFAULT_SIM_SERIAL);
     }
-    std::string NewestBackupName() const {
-        const std::vector<BackupFile> backups = Backups();
-        return backups.empty() ? ""
-                               : std::filesystem::path(backups.back().path).filename().string();
-    }
     // The message boxes of type: their texts, or another part.
     std::vector<CString> BoxesOf(UINT type, CString CUiEvent::*part = &CUiEvent::text) const {
         std::vector<CString> boxes;
@@ -108,6 +103,9 @@ protected:
         return boxes;
     }
     std::vector<CString> Offers() const { return BoxesOf(RESTORE_OFFER_BOX); }
+    std::vector<CString> Notes(CString CUiEvent::*part = &CUiEvent::text) const {
+        return BoxesOf(MB_ICONINFORMATION | MB_OK, part);
+    }
     std::vector<RequestSummary> Requests(BYTE function) const {
         return RequestsOf(*m_sim, function);
     }

@@ -188,7 +188,6 @@ TEST_P(FileAgreement, DownloadCheckAndVerifyAgree) {
     std::vector<CString> statuses = Steps(DOWNLOAD_STEP, c.rowsWritten);
     statuses.insert(statuses.begin() + 1, BACKUP_TEXT);
     statuses.push_back("Download Complete!");
-    statuses.push_back(("Download Complete! Backup: " + NewestBackupName()).c_str());
     EXPECT_EQ(m_fe.Texts(IDC_STATUS), statuses);
     EXPECT_EQ(Requests(FN_WRITE_SINGLE_COIL).size(), c.rowsWritten + 1u) << "faults, then the end";
     ExpectEndCoil(COIL_DOWNLOAD_COMPLETE);

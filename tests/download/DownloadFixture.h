@@ -94,17 +94,14 @@ protected:
     std::vector<BackupFile> Backups() const {
         return ListBackups(m_dlg->m_backup.path, DEFAULT_SIM_SERIAL);
     }
-    // The message boxes of type: their texts, or another part.
-    std::vector<CString> BoxesOf(UINT type, CString CUiEvent::*part = &CUiEvent::text) const {
+    // The message boxes of type (default: notes): their texts, or another part.
+    std::vector<CString> BoxesOf(UINT type = MB_ICONINFORMATION | MB_OK,
+                                 CString CUiEvent::*part = &CUiEvent::text) const {
         std::vector<CString> boxes;
         for (const CUiEvent& box : m_fe.Events(CUiEvent::MessageBox))
             if (box.value == static_cast<int>(type))
                 boxes.push_back(box.*part);
         return boxes;
-    }
-    std::vector<CString> Offers() const { return BoxesOf(RESTORE_OFFER_BOX); }
-    std::vector<CString> Notes(CString CUiEvent::*part = &CUiEvent::text) const {
-        return BoxesOf(MB_ICONINFORMATION | MB_OK, part);
     }
     std::vector<RequestSummary> Requests(BYTE function) const {
         return RequestsOf(*m_sim, function);

@@ -36,7 +36,8 @@ TEST_F(DownloadRun, AnUploadedFileDownloadsIntoTheSameAlarms) {
     ExpectEndCoil(COIL_DOWNLOAD_COMPLETE);
     ExpectEnd(nullptr, "Download Complete!", ALARM_COUNT);
     const std::string backup = "Backup of the previous configuration: " + Backups().at(0).path;
-    EXPECT_EQ(Notes(&CUiEvent::detail), std::vector<CString>{backup.c_str()});
+    EXPECT_EQ(BoxesOf(MB_ICONINFORMATION | MB_OK, &CUiEvent::detail),
+              std::vector<CString>{backup.c_str()});
     EXPECT_TRUE(m_fe.FileRequests().back().bOpenFileDialog);
 }
 
@@ -58,7 +59,7 @@ TEST_F(DownloadRun, RejectedDeadbandWriteStillMakesTheAlarmsLaterWrites) {
                             "to 32 still hold the device's previous configuration; the ORX "
                             "was not told the download stopped (abort coil not set): write "
                             "single coil 3394: device exception 4 (server device failure)"));
-    EXPECT_THAT(Offers().at(0).str(),
+    EXPECT_THAT(BoxesOf(RESTORE_OFFER_BOX).at(0).str(),
                 ::testing::StartsWith("Error downloading!\n\nAlarms 1 to 9 were written; alarm 10 "
                                       "may be partly written; 11 to 32 still hold the device's "
                                       "previous configuration.\nThe ORX was not told the download "
@@ -125,8 +126,8 @@ TEST_F(DownloadRun, StoppedDownloadOffersItsBackupAndYesPutsItBack) {
                               "download stopped (abort coil set).\nBackup of the previous "
                               "configuration: " +
                               made[0].path + "\n\nRestore this backup now?";
-    EXPECT_EQ(Offers(), std::vector<CString>{offer.c_str()});
-    EXPECT_EQ(Notes(), std::vector<CString>{"Download Complete!"});
+    EXPECT_EQ(BoxesOf(RESTORE_OFFER_BOX), std::vector<CString>{offer.c_str()});
+    EXPECT_EQ(BoxesOf(), std::vector<CString>{"Download Complete!"});
     ExpectIdleArrangement();
 }
 
@@ -141,7 +142,7 @@ TEST_F(DownloadRun, MenuRestoresTheNewestBackupAndVerifiesAFile) {
     ASSERT_EQ(Download(full), RESULT_OK);
     m_fe.AnswerFileDialog(full.c_str());
     EXPECT_EQ(Menu(IDM_VERIFY), RESULT_OK);
-    EXPECT_EQ(Notes().back(), VERIFY_SAME);
+    EXPECT_EQ(BoxesOf().back(), VERIFY_SAME);
     m_fe.AnswerMessageBox(IDYES);
     EXPECT_EQ(Menu(IDM_RESTORE), RESULT_OK);
     EXPECT_EQ(DistinctAlarmsOnDevice(), 0);

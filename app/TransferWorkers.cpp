@@ -71,9 +71,10 @@ UINT DownloadWithOffer(CORXConfigurationDlg& dlg, const std::string& file,
     if (!report.stop || report.backupPath.empty()) {
         view.ShowHeldError();
         // The status line has no room for where the backup is.
+        const std::string warning = report.warning.empty() ? "" : "\nWarning: " + report.warning;
         if (result == RESULT_OK && !report.backupPath.empty())
             AfxMessageBox(COMPLETE_STATUS, MB_ICONINFORMATION | MB_OK, 0,
-                          (BACKUP_IS + report.backupPath).c_str());
+                          (BACKUP_IS + report.backupPath + warning).c_str());
         return result;
     }
     const std::string headline = view.Message().empty() ? CANCELLED_STATUS : view.Message();

@@ -15,9 +15,9 @@ constexpr std::array<CDialogItem, 8> TRANSFER_ITEMS{{
     {IDC_IP_GROUP, WC_BUTTON, "ORX IP Address", WS_VISIBLE | BS_GROUPBOX, 6, 6, 306, 36},
     {IDC_IPADDRESS, WC_IPADDRESS, "", WS_VISIBLE | WS_TABSTOP, 12, 18, 100, 15},
     {IDC_TRANSFER_GROUP, WC_BUTTON, "Upload/Download", WS_VISIBLE | BS_GROUPBOX, 6, 48, 306, 54},
-    {IDC_UPLOAD, WC_BUTTON, "Upload from ORX", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 12, 60, 84,
+    {IDC_UPLOAD, WC_BUTTON, "&Upload from ORX", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 12, 60, 84,
      14},
-    {IDC_DOWNLOAD, WC_BUTTON, "Download to ORX", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 102, 60,
+    {IDC_DOWNLOAD, WC_BUTTON, "&Download to ORX", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 102, 60,
      84, 14},
     {IDC_CANCEL_TRANSFER, WC_BUTTON, "Cancel",
      WS_VISIBLE | WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, 192, 60, 50, 14},
@@ -41,10 +41,12 @@ constexpr std::array<CDialogTemplate, 2> DIALOGS{{
      DIALOG_POINT_SIZE, ABOUT_ITEMS},
 }};
 
-constexpr std::array<CStringResource, 3> STRINGS{{
+constexpr std::array<CStringResource, 5> STRINGS{{
     {IDS_ABOUTBOX, "&About ORX Configuration..."},
     {IDP_SOCKETS_INIT_FAILED, "Windows sockets initialization failed."},
     {IDS_OPENBACKUPS, "Open &Backup Folder"},
+    {IDS_RESTORE, "&Restore Last Backup..."},
+    {IDS_VERIFY, "&Verify Against File..."},
 }};
 
 constexpr std::array<int, 2> ICON_SIZES{32, 16};

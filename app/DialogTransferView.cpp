@@ -16,7 +16,7 @@ bool CORXConfigurationDlg::CDialogTransferView::ChooseFile(bool open, std::strin
     // The name field starts empty: the filter already shows the *.csv files.
     CFileDialog dlgFile(open ? TRUE : FALSE, CSV_EXTENSION, nullptr,
                         OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, CSV_FILTER, nullptr, 0, TRUE);
-    dlgFile.SetTitle(open ? OPEN_TITLE : SAVE_TITLE);
+    dlgFile.SetTitle(!open ? SAVE_TITLE : m_openTitle ? m_openTitle : OPEN_TITLE);
     if (dlgFile.DoModal() != IDOK)
         return false;
     path = dlgFile.GetPathName().str();

@@ -9,7 +9,9 @@
 
 class CORXConfigurationDlg::CDialogTransferView : public CTransferView {
 public:
-    explicit CDialogTransferView(CORXConfigurationDlg& dlg) : m_dlg(dlg) {}
+    // openTitle: the open dialog's title when it is not the download's.
+    explicit CDialogTransferView(CORXConfigurationDlg& dlg, const char* openTitle = nullptr)
+        : m_dlg(dlg), m_openTitle(openTitle) {}
 
     bool ChooseFile(bool open, std::string& path) override;
     void BeginTransfer() override;
@@ -24,4 +26,5 @@ public:
 
 private:
     CORXConfigurationDlg& m_dlg;
+    const char* m_openTitle;
 };

@@ -12,6 +12,19 @@ IMPLEMENT_DYNAMIC(CORXConfigurationDlg, CDialog)
 namespace {
 // The caption when the dialog talks to another port than the device's: caption, port.
 constexpr const char* PORT_CAPTION_FORMAT = "%s — port %u";
+
+// The dialog's own entries of the system menu, each with its keyboard shortcut, if any.
+struct MenuEntry {
+    UINT command;
+    UINT text;
+    const char* shortcut;
+};
+constexpr MenuEntry MENU_ENTRIES[] = {
+    {IDM_ABOUTBOX, IDS_ABOUTBOX, nullptr},
+    {IDM_OPENBACKUPS, IDS_OPENBACKUPS, nullptr},
+    {IDM_RESTORE, IDS_RESTORE, "Ctrl+R"},
+    {IDM_VERIFY, IDS_VERIFY, "Ctrl+Shift+V"},
+};
 } // namespace
 
 CORXConfigurationDlg::CORXConfigurationDlg(CWnd* pParent) : CDialog(IDD, pParent) {
@@ -39,14 +52,12 @@ void CORXConfigurationDlg::DoDataExchange(CDataExchange* pDX) {
 BOOL CORXConfigurationDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     if (CMenu* pSysMenu = GetSystemMenu(FALSE)) {
-        CString strAboutMenu;
-        CString strBackupsMenu;
-        AfxLoadString(IDS_ABOUTBOX, strAboutMenu);
-        AfxLoadString(IDS_OPENBACKUPS, strBackupsMenu);
-        if (!strAboutMenu.IsEmpty()) {
-            pSysMenu->AppendMenu(MF_SEPARATOR);
-            pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
-            pSysMenu->AppendMenu(MF_STRING, IDM_OPENBACKUPS, strBackupsMenu);
+        pSysMenu->AppendMenu(MF_SEPARATOR);
+        for (const MenuEntry& entry : MENU_ENTRIES) {
+            CString text;
+            if (!AfxLoadString(entry.text, text))
+                continue;
+            pSysMenu->AppendMenu(MF_STRING, entry.command, text, entry.shortcut);
         }
     }
     SetIcon(m_hIcon, TRUE);
@@ -94,6 +105,15 @@ void CORXConfigurationDlg::OnSysCommand(UINT nID, LPARAM lParam) {
         OpenBackupFolder();
         return;
     }
+    // Each asks its own questions on its worker, once it knows what it is about.
+    if ((nID & SC_MASK) == IDM_RESTORE) {
+        StartTransfer(nullptr, TRANSFER_RESTORE, RestoreThreadProc);
+        return;
+    }
+    if ((nID & SC_MASK) == IDM_VERIFY) {
+        StartTransfer(nullptr, TRANSFER_VERIFY, VerifyThreadProc);
+        return;
+    }
     CDialog::OnSysCommand(nID, lParam);
 }
 
@@ -123,7 +143,7 @@ void CORXConfigurationDlg::StartTransfer(const char* question, int state, AFX_TH
     // One worker at a time: a second one would share the client and the controls.
     if (m_bClosing || IsTransferRunning())
         return;
-    if (AfxMessageBox(question, MB_YESNO) != static_cast<int>(IDYES))
+    if (question != nullptr && AfxMessageBox(question, MB_YESNO) != static_cast<int>(IDYES))
         return;
     m_transferState = state;
     m_worker.Start(proc, this);

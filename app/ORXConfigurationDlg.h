@@ -13,11 +13,15 @@
 
 #include <atomic>
 
+struct DownloadOptions;
+
 // What the dialog's transfer is doing (m_transferState).
 constexpr int TRANSFER_IDLE = 0;
 constexpr int TRANSFER_UPLOAD = 1;
 constexpr int TRANSFER_DOWNLOAD = 2;
 constexpr int TRANSFER_CANCEL = 3;
+constexpr int TRANSFER_RESTORE = 4;
+constexpr int TRANSFER_VERIFY = 5;
 
 // What the dialog is given before it runs: the device its address field starts with and how
 // to reach it, where a download backs the device up, and who sees its client's exchanges.
@@ -26,6 +30,13 @@ struct TransferDialogSettings {
     BackupPlan backup = BackupPlan::IntoFolder(DefaultBackupFolder());
     ExchangeObserver exchangeObserver;
 };
+
+// The restore offered after a download stopped part way (its first line the download's
+// error, or "Download Cancelled!"; No by default), and what verify says of a file the device
+// holds.
+constexpr UINT RESTORE_OFFER_BOX = MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2;
+constexpr const char* RESTORE_OFFER = "Restore this backup now?";
+constexpr const char* VERIFY_SAME = "The ORX holds exactly this file.";
 
 // Shown while the dialog waits for a running transfer before it closes.
 constexpr const char* CLOSING_STATUS_TEXT = "Stopping the transfer before closing...";
@@ -69,13 +80,24 @@ protected:
 
 private:
     class CDialogTransferView; // the transfer shown in these controls
+    class CWorkerView;         // ... that holds its error box for the worker's own end
     static UINT UploadThreadProc(LPVOID pParam);
+    // A download that stopped after its first write offers to put back its backup.
     static UINT DownloadThreadProc(LPVOID pParam);
+    // The device's newest backup back into it, after a question that names its date.
+    static UINT RestoreThreadProc(LPVOID pParam);
+    // A chosen file against the device, read-only; the differences are listed in a box.
+    static UINT VerifyThreadProc(LPVOID pParam);
+    // On the worker: file (chosen in the file dialog when empty) into the device.
+    UINT DownloadWithOffer(const std::string& file, const DownloadOptions& options);
+    // On the worker: backup, or else the device's newest after a question.
+    UINT RestoreBackup(const std::string& backup);
 
     void OnBnClickedUpload();
     void OnBnClickedDownload();
     void OnBnClickedCancel();
     void FinishTransfer();
+    // A worker, unless one runs; question (if any) is asked first.
     void StartTransfer(const char* question, int state, AFX_THREADPROC proc);
     // The close box, confirmed while a worker runs: cancel it; the dialog closes once it has
     // ended.

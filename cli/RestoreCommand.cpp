@@ -1,10 +1,8 @@
 // orx-transfer restore [OPTIONS] HOST[:PORT] [BACKUP]: the device's newest backup back into it.
 
 #include "cli/TransferRun.h"
-#include "transfer/ConfigCheck.h"
 
 #include <CLI/CLI.hpp>
-#include <iterator>
 
 namespace {
 
@@ -17,16 +15,13 @@ struct RestoreOptions {
 };
 
 // After the newest backup was refused: the next older one a restore would take, if any.
-void NameOlderBackup(const std::vector<BackupFile>& backups, DWORD serial, const CliStreams& io) {
-    for (auto older = std::next(backups.rbegin()); older != backups.rend(); ++older) {
-        if (CheckBackupFile(older->path, serial).Accepted()) {
-            io.err << "Next older backup of ORX " << serial << " that would do: made "
-                   << older->Made() << ", " << older->path << '\n'
-                   << std::flush;
-            return;
-        }
-    }
-    io.err << "No older backup of ORX " << serial << " would do\n" << std::flush;
+void NameOlderBackup(const RestoreTarget& target, const CliStreams& io) {
+    if (const BackupFile* older = OlderUsableBackup(target))
+        io.err << "Next older backup of ORX " << target.serial << " that would do: made "
+               << older->Made() << ", " << older->path << '\n'
+               << std::flush;
+    else
+        io.err << "No older backup of ORX " << target.serial << " would do\n" << std::flush;
 }
 
 // The device's serial number first, to find its newest backup (or to check the one given); the
@@ -36,34 +31,34 @@ int Restore(const RestoreOptions& options, const DeviceEndpoint& device, const C
             CModbus& modbus) {
     const TerminalSettings settings =
         Settings(options.quiet, options.yes, options.device.connection.trace, io);
-    DWORD serial = 0;
     TerminalSettings step = settings;
     step.step = true;
     CTerminalView identifying({}, io.err, step);
-    const int identified = RunTransfer(
-        [&serial](const DeviceEndpoint& endpoint, CModbus& client, CTransferView& view) {
-            return RunIdentifyJob(endpoint, client, view, serial);
+    const std::string folder = DefaultBackupFolder();
+    RestoreTarget target;
+    const int found = RunTransfer(
+        [&](const DeviceEndpoint& endpoint, CModbus& client, CTransferView& view) {
+            return RunRestoreLookup(endpoint, client, view, folder, options.backup, target);
         },
         device, modbus, identifying);
-    if (identified != static_cast<int>(RESULT_OK))
-        return identified;
-    const std::string folder = DefaultBackupFolder();
-    const DownloadOptions restore{BackupPlan::IntoFolder(folder, options.keep), serial};
+    if (found == static_cast<int>(RESULT_NO_FILE)) {
+        io.err << "orx-transfer restore: no backup of ORX " << target.serial << " in " << folder
+               << '\n'
+               << std::flush;
+        return found;
+    }
+    if (found != static_cast<int>(RESULT_OK))
+        return found;
+    const DownloadOptions restore = RestoreDownload(target, folder, options.keep);
     if (!options.backup.empty())
         return Download(device, settings, io, modbus, options.backup, restore);
-    const std::vector<BackupFile> backups = ListBackups(folder, serial);
-    if (backups.empty()) {
-        io.err << "orx-transfer restore: no backup of ORX " << serial << " in " << folder << '\n'
-               << std::flush;
-        return static_cast<int>(RESULT_NO_FILE);
-    }
     // Shown even when quiet: it is what the confirmation is about.
-    io.err << "Newest backup of ORX " << serial << ": made " << backups.back().Made() << ", "
-           << backups.back().path << '\n'
+    io.err << "Newest backup of ORX " << target.serial << ": made " << target.backups.back().Made()
+           << ", " << target.path << '\n'
            << std::flush;
-    const int restored = Download(device, settings, io, modbus, backups.back().path, restore);
+    const int restored = Download(device, settings, io, modbus, target.path, restore);
     if (restored == static_cast<int>(RESULT_CONFIG_ERROR))
-        NameOlderBackup(backups, serial, io);
+        NameOlderBackup(target, io);
     return restored;
 }
 

@@ -14,21 +14,11 @@ constexpr const char* NOTHING_WRITTEN = "no backup, nothing written: ";
 
 enum class AlarmsEnd { Complete, WriteFailed, Cancelled };
 
-// The ends the device is told of, and what a person learns of the telling.
-constexpr const char* TOLD_STOPPED = "the device was told that the download stopped";
-constexpr const char* NOT_TOLD_STOPPED = "the device could not be told that the download stopped";
 constexpr const char* NOT_TOLD_FINISHED = "the device could not be told that the download finished";
 
 // "alarm 1", "alarms 1 to n".
 std::string AlarmsUpTo(int n) {
     return n == 1 ? "alarm 1" : "alarms 1 to " + std::to_string(n);
-}
-
-// What the device holds of the file once a download stopped after written whole alarms.
-std::string WrittenBeforeStop(int written) {
-    if (written == 0)
-        return "no alarm was written";
-    return AlarmsUpTo(written) + (written == 1 ? " was written" : " were written");
 }
 
 // The result of the lock input's read; locked only means something when it succeeded.
@@ -40,18 +30,19 @@ WORD ReadLock(CModbus& modbus, bool& locked) {
     return code;
 }
 
-// written counts the alarms whose writes all succeeded.
+// progress counts the alarms whose writes all succeeded, and whether one is being written.
 AlarmsEnd DownloadAlarms(CModbus& modbus, CTransferView& view, const std::vector<AlarmRecord>& rows,
-                         int& written, std::string& why) {
+                         DownloadStop& progress, std::string& why) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const int n = static_cast<int>(i) + 1;
         view.SetAlarmStatus(n, "Downloading Alarm " + std::to_string(n) + '/' +
                                    std::to_string(ALARM_COUNT));
+        progress.partial = true;
         const bool done = WriteDeviceAlarm(modbus, n, rows[i], &why);
         view.StepProgress();
         if (!done)
             return AlarmsEnd::WriteFailed;
-        written = n;
+        progress = {.written = n};
         if (view.IsCancelled())
             return AlarmsEnd::Cancelled;
     }
@@ -99,7 +90,7 @@ private:
     const DownloadOptions& m_options;
     DownloadReport& m_report;
     bool m_abortOwed = false; // from the first write until an end coil was tried
-    int m_written = 0;        // alarms whose writes all succeeded
+    DownloadStop m_progress;  // the alarms written
     CBackupClaim m_backupName;
 };
 
@@ -130,12 +121,15 @@ std::string CDownload::SetEndCoil(WORD coil) {
     return why + "; reconnecting: " + (again.empty() ? m_modbus.LastFailure() : again);
 }
 
-// The abort coil; told gets how far the download got and whether the device knows it stopped.
+// The abort coil; told gets how far the download got and whether the device knows it stopped,
+// as the report has it.
 bool CDownload::TellStopped(std::string& told) {
     m_abortOwed = false;
     const std::string why = SetEndCoil(COIL_DOWNLOAD_ABORTED);
-    told = WrittenBeforeStop(m_written) + "; " +
-           (why.empty() ? std::string(TOLD_STOPPED) : NOT_TOLD_STOPPED + (": " + why));
+    m_progress.told = why.empty();
+    m_report.stop = m_progress;
+    told = DescribeWritten(m_progress) + "; " + DescribeTold(m_progress) +
+           (why.empty() ? "" : ": " + why);
     return why.empty();
 }
 
@@ -144,7 +138,7 @@ UINT CDownload::WriteRows(const std::vector<AlarmRecord>& rows) {
     m_abortOwed = true;
     std::string why;
     std::string told;
-    switch (DownloadAlarms(m_modbus, m_view, rows, m_written, why)) {
+    switch (DownloadAlarms(m_modbus, m_view, rows, m_progress, why)) {
     case AlarmsEnd::WriteFailed:
         TellStopped(told);
         return Fail("Error downloading!", nullptr, RESULT_DEVICE_ERROR, why + "; " + told);
@@ -162,7 +156,7 @@ UINT CDownload::WriteRows(const std::vector<AlarmRecord>& rows) {
     // a failure, not "Download Complete!".
     if (why = SetEndCoil(COIL_DOWNLOAD_COMPLETE); !why.empty())
         return Fail("Error downloading!", nullptr, RESULT_DEVICE_ERROR,
-                    "the whole file was written (" + AlarmsUpTo(m_written) + "); " +
+                    "the whole file was written (" + AlarmsUpTo(m_progress.written) + "); " +
                         NOT_TOLD_FINISHED + ": " + why);
     m_view.SetProgress(ALARM_COUNT);
     m_view.SetStatus("Download Complete!");

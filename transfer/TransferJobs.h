@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 constexpr const char* UPLOAD_QUESTION = "Please verify you wish to upload the ORX's configuration.";
@@ -32,9 +33,24 @@ struct DownloadOptions {
     std::optional<DWORD> requiredSerial;
 };
 
+// How far a download got that stopped once writing had begun (cancelled or failed).
+struct DownloadStop {
+    int written = 0;      // alarms 1 to written hold the file
+    bool partial = false; // alarm written + 1 was being written: it may hold part of its row
+    bool told = false;    // the device took the abort coil
+};
+
+// "alarms 1 to 7 were written; 8 to 32 still hold the device's previous configuration"
+std::string DescribeWritten(const DownloadStop& stop);
+// "the ORX was told the download stopped (abort coil set)", or that it was not.
+std::string DescribeTold(const DownloadStop& stop);
+// A clause above as a sentence of its own: capital first, full stop last.
+std::string AsSentence(std::string clause);
+
 struct DownloadReport {
     std::string backupPath; // the backup made, if any
     std::string warning;    // a failure after the backup was made that did not stop the download
+    std::optional<DownloadStop> stop; // set when the download stopped after its first write
 };
 
 // File to device: the whole file is checked first, the download confirmed, a locked device
@@ -53,6 +69,24 @@ UINT RunSiteBackupJob(const DeviceEndpoint& device, CModbus& modbus, CTransferVi
 // Connects, checks the identity and reads the serial number, as the first steps of a restore.
 UINT RunIdentifyJob(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view,
                     DWORD& serial);
+
+// What a restore puts back into a device: its newest backup, or one given.
+struct RestoreTarget {
+    DWORD serial = 0;
+    std::vector<BackupFile> backups; // the serial's backups in the folder, oldest first
+    std::string path;                // the backup to write
+};
+
+// A restore's first steps: the device identified, its serial number read, its backups in
+// folder listed and the one to write chosen (given, or else the newest). RESULT_OK with target
+// set; RESULT_NO_FILE, with nothing shown, when the folder holds no backup of the serial.
+UINT RunRestoreLookup(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view,
+                      const std::string& folder, const std::string& given, RestoreTarget& target);
+// The download that puts target back: its serial number required, the device backed up into
+// folder first, as before any download.
+DownloadOptions RestoreDownload(const RestoreTarget& target, const std::string& folder, int keep);
+// After target's backup was refused: the next older one a restore would take, or nullptr.
+const BackupFile* OlderUsableBackup(const RestoreTarget& target);
 
 struct VerifyReport {
     int compared = 0; // alarms read and compared

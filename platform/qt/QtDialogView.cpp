@@ -11,9 +11,11 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace orxqt {
 
@@ -202,9 +204,23 @@ std::unique_ptr<QMenu> QtDialogView::BuildSystemMenu() {
         }
         const UINT id = item.nID;
         QAction* action = menu->addAction(Text(item.strText));
+        action->setShortcut(QKeySequence(Text(item.strShortcut)));
         connect(action, &QAction::triggered, this, [this, id] { m_controller.SysCommand(id); });
     }
     return menu;
+}
+
+void QtDialogView::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (std::exchange(m_shortcutsBound, true))
+        return;
+    for (const CMenu::Item& item : m_controller.SystemMenuItems()) {
+        if (item.strShortcut.IsEmpty())
+            continue;
+        const UINT id = item.nID;
+        auto* shortcut = new QShortcut(QKeySequence(Text(item.strShortcut)), this);
+        connect(shortcut, &QShortcut::activated, this, [this, id] { m_controller.SysCommand(id); });
+    }
 }
 
 void QtDialogView::contextMenuEvent(QContextMenuEvent* event) {

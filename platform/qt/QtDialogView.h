@@ -42,6 +42,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // The system menu's keyboard shortcuts work from the first show on, menu open or not.
+    void showEvent(QShowEvent* event) override;
     void reject() override;
     void accept() override;
 
@@ -62,6 +64,7 @@ private:
     DialogBaseUnits m_units;
     std::multimap<int, QWidget*> m_items;
     CDialogController m_controller;
+    bool m_shortcutsBound = false;
 };
 
 } // namespace orxqt

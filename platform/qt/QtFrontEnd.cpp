@@ -172,14 +172,16 @@ int QtFrontEnd::ShowMessageBox(const CString& text, UINT type, const CString& de
     box.setTextFormat(Qt::PlainText);
     if (!detail.IsEmpty())
         SetPlainInformativeText(box, Text(detail));
+    const bool secondIsDefault = (type & MB_DEFMASK) == MB_DEFBUTTON2;
     switch (type & MB_TYPEMASK) {
     case MB_YESNO:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(secondIsDefault ? QMessageBox::No : QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
         return box.exec() == QMessageBox::Yes ? IDYES : IDNO;
     case MB_OKCANCEL:
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setDefaultButton(secondIsDefault ? QMessageBox::Cancel : QMessageBox::Ok);
         return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
     default:
         box.setStandardButtons(QMessageBox::Ok);

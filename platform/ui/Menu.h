@@ -12,10 +12,12 @@ public:
         UINT nFlags; // MF_STRING or MF_SEPARATOR
         UINT nID;
         CString strText;
+        CString strShortcut; // "Ctrl+R", for front ends that offer keyboard shortcuts; or empty
     };
 
-    BOOL AppendMenu(UINT flags, UINT id = 0, const char* text = nullptr) {
-        m_items.push_back({flags, id, CString(text)});
+    BOOL AppendMenu(UINT flags, UINT id = 0, const char* text = nullptr,
+                    const char* shortcut = nullptr) {
+        m_items.push_back({flags, id, CString(text), CString(shortcut)});
         return TRUE;
     }
     const std::vector<Item>& Items() const { return m_items; }

@@ -55,6 +55,8 @@ constexpr UINT MB_ICONQUESTION = 0x20;
 constexpr UINT MB_ICONEXCLAMATION = 0x30;
 constexpr UINT MB_ICONINFORMATION = 0x40;
 constexpr UINT MB_ICONMASK = 0xF0;
+constexpr UINT MB_DEFBUTTON2 = 0x100; // the second button (No, Cancel) is the default
+constexpr UINT MB_DEFMASK = 0xF00;
 
 // File-dialog flags
 constexpr DWORD OFN_READONLY = 0x0001;

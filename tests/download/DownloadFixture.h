@@ -87,6 +87,20 @@ protected:
     UINT Download(const std::string& path) { return Run(IDC_DOWNLOAD, path, m_sim->Port()); }
     UINT DownloadFull() { return Download(m_dir.Write("full.csv", FullFileText())); }
     UINT Upload(const std::string& path) { return Run(IDC_UPLOAD, path, m_sim->Port()); }
+    // An entry of the dialog's system menu chosen.
+    UINT Menu(UINT command) { return RunWorker(*m_dlg, WM_SYSCOMMAND, command, m_sim->Port()); }
+    std::vector<BackupFile> Backups() const {
+        return ListBackups(m_settings.backup.path, DEFAULT_SIM_SERIAL);
+    }
+    // The message boxes of type (default: notes): their texts, or another part.
+    std::vector<CString> BoxesOf(UINT type = MB_ICONINFORMATION | MB_OK,
+                                 CString CUiEvent::*part = &CUiEvent::text) const {
+        std::vector<CString> boxes;
+        for (const CUiEvent& box : m_fe.Events(CUiEvent::MessageBox))
+            if (box.value == static_cast<int>(type))
+                boxes.push_back(box.*part);
+        return boxes;
+    }
     std::vector<RequestSummary> Requests(BYTE function) const {
         return RequestsOf(*m_sim, function);
     }

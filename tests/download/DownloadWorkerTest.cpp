@@ -35,6 +35,9 @@ TEST_F(DownloadRun, AnUploadedFileDownloadsIntoTheSameAlarms) {
     EXPECT_EQ(m_sim->Image().faults, source.faults);
     ExpectEndCoil(COIL_DOWNLOAD_COMPLETE);
     ExpectEnd(nullptr, "Download Complete!", ALARM_COUNT);
+    const std::string backup = "Backup of the previous configuration: " + Backups().at(0).path;
+    EXPECT_EQ(BoxesOf(MB_ICONINFORMATION | MB_OK, &CUiEvent::detail),
+              std::vector<CString>{backup.c_str()});
     EXPECT_TRUE(m_fe.FileRequests().back().bOpenFileDialog);
 }
 
@@ -50,10 +53,18 @@ TEST_F(DownloadRun, RejectedDeadbandWriteStillMakesTheAlarmsLaterWrites) {
     EXPECT_EQ(m_sim->Alarm(FAILING_ALARM), expected);
     EXPECT_EQ(m_sim->CoilEvents().back().address, AlarmFlagAddress(FAILING_ALARM));
     EXPECT_EQ(Requests(FN_WRITE_SINGLE_COIL).size(), FAILING_ALARM + 1u);
-    EXPECT_THAT(ErrorDetails().back().str(),
-                ::testing::EndsWith("alarms 1 to 9 were written; the device could not be told that "
-                                    "the download stopped: write single coil 3394: device "
-                                    "exception 4 (server device failure)"));
+    EXPECT_THAT(
+        ErrorDetails().back().str(),
+        ::testing::EndsWith("alarms 1 to 9 were written; alarm 10 may be partly written; 11 "
+                            "to 32 still hold the device's previous configuration; the ORX "
+                            "was not told the download stopped (abort coil not set): write "
+                            "single coil 3394: device exception 4 (server device failure)"));
+    EXPECT_THAT(BoxesOf(RESTORE_OFFER_BOX).at(0).str(),
+                ::testing::StartsWith("Error downloading!\n\nAlarms 1 to 9 were written; alarm 10 "
+                                      "may be partly written; 11 to 32 still hold the device's "
+                                      "previous configuration.\nThe ORX was not told the download "
+                                      "stopped (abort coil not set).\nBackup of the previous "
+                                      "configuration: "));
 }
 
 // Cancelled once the backup is in place, as by a Ctrl-C while it is synced, renamed or pruned.
@@ -82,8 +93,9 @@ TEST_F(DownloadRun, CancelFinishesTheAlarmOrWritesNothingBeforeTheFirstWrite) {
     CancelAt(DownloadStatus(CANCELLED_ALARM));
     ASSERT_EQ(DownloadFull(), RESULT_CANCELLED);
     EXPECT_THAT(ErrorDetails().at(0).str(),
-                ::testing::StartsWith("cancelled; alarms 1 to 7 were written; the device could "
-                                      "not be told that the download stopped: "));
+                ::testing::StartsWith("cancelled; alarms 1 to 7 were written; 8 to 32 still hold "
+                                      "the device's previous configuration; the ORX was not told "
+                                      "the download stopped (abort coil not set): "));
     EXPECT_EQ(LastStatus(), "Download Cancelled!");
     StartSimulator(m_device);
     std::ostringstream err;
@@ -97,6 +109,57 @@ TEST_F(DownloadRun, CancelFinishesTheAlarmOrWritesNothingBeforeTheFirstWrite) {
     EXPECT_EQ(m_sim->Requests().size(), 100u) << "identity, serial, lock and backup reads only";
     EXPECT_EQ(ReadLines(report.backupPath).size(), 38u) << "the backup stays and is named";
     EXPECT_THAT(err.str(), ::testing::EndsWith("Backing up ORX...\nDownload Cancelled!\n"));
+}
+
+// A download stopped after its first write says how far it got, whether the device was told and
+// where its backup is, and offers it back (No by default: the cancel above left the device
+// alone); Yes puts it back on the same worker.
+TEST_F(DownloadRun, StoppedDownloadOffersItsBackupAndYesPutsItBack) {
+    CancelAt(DownloadStatus(CANCELLED_ALARM));
+    m_fe.AnswerMessageBox(IDYES);
+    ASSERT_EQ(DownloadFull(), RESULT_OK);
+    EXPECT_EQ(DistinctAlarmsOnDevice(), 0) << "the device as it was before the download";
+    const std::vector<BackupFile> made = Backups(); // before the download, before the restore
+    ASSERT_EQ(made.size(), 2u);
+    const std::string offer = "Download Cancelled!\n\nAlarms 1 to 7 were written; 8 to 32 still "
+                              "hold the device's previous configuration.\nThe ORX was told the "
+                              "download stopped (abort coil set).\nBackup of the previous "
+                              "configuration: " +
+                              made[0].path + "\n\nRestore this backup now?";
+    EXPECT_EQ(BoxesOf(RESTORE_OFFER_BOX), std::vector<CString>{offer.c_str()});
+    EXPECT_EQ(BoxesOf(), std::vector<CString>{"Download Complete!"});
+    ExpectIdleArrangement();
+}
+
+// The menu's restore names the newest backup's date and puts it back; its verify says that the
+// device holds the file or lists the differences; neither starts while a transfer runs.
+TEST_F(DownloadRun, MenuRestoresTheNewestBackupAndVerifiesAFile) {
+    EXPECT_EQ(Menu(IDM_RESTORE), RESULT_NO_FILE);
+    EXPECT_EQ(ErrorBoxes(), std::vector<CString>{"No backup of ORX 1234567."});
+    const std::string full = m_dir.Write("full.csv", FullFileText());
+    m_fe.OnText(IDC_STATUS, DownloadStatus(2),
+                [this] { m_dlg->SendMessage(WM_SYSCOMMAND, IDM_VERIFY); });
+    ASSERT_EQ(Download(full), RESULT_OK);
+    m_fe.AnswerFileDialog(full.c_str());
+    EXPECT_EQ(Menu(IDM_VERIFY), RESULT_OK);
+    EXPECT_EQ(BoxesOf().back(), VERIFY_SAME);
+    m_fe.AnswerMessageBox(IDYES);
+    EXPECT_EQ(Menu(IDM_RESTORE), RESULT_OK);
+    EXPECT_EQ(DistinctAlarmsOnDevice(), 0);
+    const std::string question = "Restore the backup of ORX 1234567 made " +
+                                 Backups().at(0).Made().substr(0, 16) +
+                                 " to the ORX at 127.0.0.1:" + std::to_string(m_sim->Port()) + '?';
+    EXPECT_EQ(BoxesOf(MB_YESNO | MB_ICONQUESTION), std::vector<CString>{question.c_str()});
+    m_fe.AnswerFileDialog(full.c_str());
+    EXPECT_EQ(Menu(IDM_VERIFY), RESULT_DIFFERENT);
+    EXPECT_EQ(m_fe.FileRequests().back().strTitle, "Choose File to Verify");
+    EXPECT_THAT(
+        ErrorDetails().back().str(), // 20 lines, as many as a box can show
+        ::testing::AllOf(::testing::StartsWith("alarm 1 mode: file 1, device 0\n"),
+                         ::testing::EndsWith(" more (orx-transfer verify lists them all)")));
+    EXPECT_THAT(ErrorBoxes().back().str(),
+                ::testing::StartsWith("The ORX differs from this file in "));
+    ExpectIdleArrangement();
 }
 
 // An exception in a worker (here one that the interface thread meets while it shows a status
@@ -113,8 +176,9 @@ TEST_F(DownloadRun, UnexpectedExceptionEndsTheTransferAsAnError) {
     EXPECT_EQ(DownloadFull(), RESULT_INTERNAL_ERROR);
     ExpectEndCoil(COIL_DOWNLOAD_ABORTED);
     EXPECT_EQ(ErrorBoxes().back(), "Error downloading!");
-    EXPECT_EQ(ErrorDetails().back(), "out of order; alarms 1 to 6 were written; the device was "
-                                     "told that the download stopped");
+    EXPECT_EQ(ErrorDetails().back(), "out of order; alarms 1 to 6 were written; 7 to 32 still "
+                                     "hold the device's previous configuration; the ORX was told "
+                                     "the download stopped (abort coil set)");
     ExpectIdleArrangement();
 }
 

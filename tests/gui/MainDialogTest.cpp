@@ -19,8 +19,8 @@ constexpr ExpectedItem MAIN_ITEMS[] = {
     {IDC_IP_GROUP, "QGroupBox", "ORX IP Address", true, 6, 6, 306, 36},
     {IDC_IPADDRESS, "orxqt::IpAddressEdit", "", true, 12, 18, 100, 15},
     {IDC_TRANSFER_GROUP, "QGroupBox", "Upload/Download", true, 6, 48, 306, 54},
-    {IDC_UPLOAD, "QPushButton", "Upload from ORX", true, 12, 60, 84, 14},
-    {IDC_DOWNLOAD, "QPushButton", "Download to ORX", true, 102, 60, 84, 14},
+    {IDC_UPLOAD, "QPushButton", "&Upload from ORX", true, 12, 60, 84, 14},
+    {IDC_DOWNLOAD, "QPushButton", "&Download to ORX", true, 102, 60, 84, 14},
     {IDC_CANCEL_TRANSFER, "QPushButton", "Cancel", false, 192, 60, 50, 14},
     {IDC_STATUS, "QLabel", "", true, 120, 21, 186, 8},
     {IDC_PROGRESS, "QProgressBar", nullptr, true, 12, 78, 294, 14},
@@ -167,8 +167,11 @@ TEST_F(MainDialogTest, KeyboardTabsInTemplateOrderAndEscOrEnterInTheAddressEndsT
         Item(id)->setFocus();
         QTest::keyClick(Item(id), Qt::Key_Return);
     }
-    EXPECT_TRUE(WaitUntil([&] { return asked.size() == 2; }));
-    EXPECT_EQ(asked, (std::vector<CString>{UPLOAD_QUESTION, DOWNLOAD_QUESTION}));
+    QTest::keyClick(view, Qt::Key_U, Qt::AltModifier); // the captions' mnemonics
+    QTest::keyClick(view, Qt::Key_D, Qt::AltModifier);
+    EXPECT_TRUE(WaitUntil([&] { return asked.size() == 4; }));
+    EXPECT_EQ(asked, (std::vector<CString>{UPLOAD_QUESTION, DOWNLOAD_QUESTION, UPLOAD_QUESTION,
+                                           DOWNLOAD_QUESTION}));
     EXPECT_TRUE(dlg.ContinueModal());
 
     Address()->field(2)->setFocus();
@@ -201,9 +204,12 @@ TEST_F(MainDialogTest, AboutBoxFromContextMenuAndF1) {
 
     const std::unique_ptr<QMenu> menu = view->BuildSystemMenu();
     const QList<QAction*> actions = menu->actions();
-    ASSERT_EQ(actions.size(), 2);
-    EXPECT_EQ(actions[0]->text(), QStringLiteral("&About ORX Configuration..."));
-    EXPECT_EQ(actions[1]->text(), QStringLiteral("Open &Backup Folder"));
+    QStringList texts;
+    for (const QAction* action : actions)
+        texts << action->text() + ' ' + action->shortcut().toString();
+    EXPECT_EQ(texts, QStringList({"&About ORX Configuration... ", "Open &Backup Folder ",
+                                  "&Restore Last Backup... Ctrl+R",
+                                  "&Verify Against File... Ctrl+Shift+V"}));
     actions[0]->trigger();
     EXPECT_TRUE(WaitUntil([&] { return shown == 1; }));
 
@@ -212,6 +218,18 @@ TEST_F(MainDialogTest, AboutBoxFromContextMenuAndF1) {
     QTest::keyClick(view, Qt::Key_F1);
     EXPECT_TRUE(WaitUntil([&] { return shown == 2; }));
     EXPECT_TRUE(dlg.ContinueModal()); // the About box's OK does not end the main dialog
+
+    // A shortcut works with the menu closed: the verify asks for its file.
+    CString asked;
+    answers.SetFileAnswer([&](const CFileRequest& request, CString&) {
+        asked = request.strTitle;
+        return INT_PTR{IDCANCEL};
+    });
+    view->activateWindow();
+    QApplication::setActiveWindow(view);
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(WaitUntil([&] { return !asked.IsEmpty() && !dlg.IsTransferRunning(); }));
+    EXPECT_EQ(asked, "Choose File to Verify");
 }
 
 // Base units of the template's shell dialog font at 96 dpi; halves round up.

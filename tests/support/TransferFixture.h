@@ -57,15 +57,18 @@ protected:
         m_sim.reset();
         m_sim = std::make_unique<OrxSimulator>(std::move(options));
     }
-    // With m_settings at port: confirms, answers the file dialog with path, clicks the button
-    // and waits for the worker.
+    // Confirms, answers the file dialog with path, clicks the button and waits for the worker.
     UINT Run(int button, const std::string& path, WORD port) {
+        m_fe.AnswerMessageBox(IDYES);
+        m_fe.AnswerFileDialog(CString(path.c_str()));
+        return RunWorker(*m_dlg->GetDlgItem(button), BM_CLICK, 0, port);
+    }
+    // With m_settings at port: sends message to wnd and waits for the worker it starts.
+    UINT RunWorker(CWnd& wnd, UINT message, WPARAM wParam, WORD port) {
         const std::size_t before = m_fe.ExitCodes().size();
         m_settings.device.port = port;
         m_dlg->UseSettings(m_settings);
-        m_fe.AnswerMessageBox(IDYES);
-        m_fe.AnswerFileDialog(CString(path.c_str()));
-        m_dlg->GetDlgItem(button)->SendMessage(BM_CLICK);
+        wnd.SendMessage(message, wParam);
         AfxWaitForWorkers();
         const std::vector<UINT> codes = m_fe.ExitCodes(); // exactly one worker ran
         return codes.size() == before + 1 ? codes.back() : NO_WORKER_RESULT;
@@ -114,14 +117,25 @@ protected:
     std::unique_ptr<CORXConfigurationDlg> m_dlg = std::make_unique<CORXConfigurationDlg>();
 
 private:
+    // A restore offer after a download that failed part way stands for the failure's error box:
+    // its first line and its cause; one after a cancel the device was told of has no cause.
     std::vector<CString> Boxes(CString CUiEvent::*part) const {
         std::vector<CString> boxes;
         for (const CUiEvent& box : m_fe.Events(CUiEvent::MessageBox)) {
-            if (box.value == static_cast<int>(MB_YESNO)) {
+            const UINT type = static_cast<UINT>(box.value);
+            if (type == MB_YESNO) {
                 EXPECT_TRUE(box.text == UPLOAD_QUESTION || box.text == DOWNLOAD_QUESTION);
                 continue;
             }
-            EXPECT_EQ(box.value, static_cast<int>(MB_ICONEXCLAMATION | MB_OK)) << box.text.str();
+            if (type == RESTORE_OFFER_BOX && !box.detail.IsEmpty()) {
+                const std::string text = (box.*part).str();
+                boxes.emplace_back(part == &CUiEvent::text ? text.substr(0, text.find('\n'))
+                                                           : text);
+                continue;
+            }
+            if (type == RESTORE_OFFER_BOX || (type & MB_ICONMASK) != MB_ICONEXCLAMATION)
+                continue; // questions and notes, checked where they are asked
+            EXPECT_EQ(type, MB_ICONEXCLAMATION | MB_OK) << box.text.str();
             boxes.push_back(box.*part);
         }
         return boxes;

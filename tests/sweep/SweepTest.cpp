@@ -147,12 +147,19 @@ End DownloadExpected(const Fault& fault) {
                                              (LOCK_EXCHANGE - EXCHANGES_BEFORE_ALARMS),
                                          DOWNLOAD_WRITES_PER_ALARM);
     End end{"Error downloading!", DownloadStatus(n).str(), n, last ? n : n - 1, !last};
-    const std::string written = n == 1   ? "no alarm was"
-                                : n == 2 ? "alarm 1 was"
-                                         : "alarms 1 to " + std::to_string(n - 1) + " were";
+    const std::string written = n == 1 ? ""
+                                : n == 2
+                                    ? "alarm 1 was written; "
+                                    : "alarms 1 to " + std::to_string(n - 1) + " were written; ";
+    const std::string kept =
+        n == ALARM_COUNT ? ""
+        : n + 1 == ALARM_COUNT
+            ? "32 still holds the device's previous configuration; "
+            : std::to_string(n + 1) + " to 32 still hold the device's previous configuration; ";
     end.told = last ? "the whole file was written (alarms 1 to 32); the device could not be told "
                       "that the download finished"
-                    : written + " written; the device was told that the download stopped";
+                    : written + "alarm " + std::to_string(n) + " may be partly written; " + kept +
+                          "the ORX was told the download stopped (abort coil set)";
     return end;
 }
 

@@ -38,8 +38,8 @@ TEST(Win32Dialog, RealControlsOfTheTemplateWorkedByAWorkerClicksKeysAndTyping) {
         EXPECT_EQ(probe::IsEnabled(control), (item.dwStyle & WS_DISABLED) == 0);
     }
     EXPECT_EQ(probe::Text(probe::Caption, window), APP_CAPTION);
-    EXPECT_EQ(probe::Text(probe::Caption, view->Item(IDC_UPLOAD)), "Upload from ORX");
-    EXPECT_EQ(probe::Text(probe::LastMenuItem, window), "Open &Backup Folder");
+    EXPECT_EQ(probe::Text(probe::Caption, view->Item(IDC_UPLOAD)), "&Upload from ORX");
+    EXPECT_EQ(probe::Text(probe::LastMenuItem, window), "&Verify Against File...");
     EXPECT_NE(probe::Send(window, probe::GET_ICON, ICON_BIG), 0);
     EXPECT_NE(probe::Send(window, probe::GET_ICON, ICON_SMALL), 0);
     EXPECT_EQ(probe::CodePage(), 65001u) << "UTF-8, as the manifest asks";

@@ -3,13 +3,16 @@
 // boxes with the cause as their detail, and the common file dialog. Called on the worker
 // thread; the controls carry the changes out on the interface thread.
 
+#include "transfer/DeviceAddress.h"
 #include "transfer/TransferView.h"
 
 class CORXConfigurationDlg;
 
 class CDialogTransferView : public CTransferView {
 public:
-    explicit CDialogTransferView(CORXConfigurationDlg& dlg) : m_dlg(dlg) {}
+    // device: where the transfer goes, with the settings that the advice of a failure names.
+    CDialogTransferView(CORXConfigurationDlg& dlg, DeviceEndpoint device)
+        : m_dlg(dlg), m_device(std::move(device)) {}
 
     bool ChooseFile(bool open, std::string& path) override;
     void BeginTransfer() override;
@@ -18,10 +21,15 @@ public:
     void StepProgress() override;
     void SetProgress(int position) override;
     void ShowError(const std::string& message, const std::string& cause) override;
-    // The dialog asked before it started the worker.
-    bool Confirm(const std::string&, const std::vector<std::string>&) override { return true; }
+    // The advice goes below the cause, on a line of its own.
+    void ShowFailure(const std::string& message, const std::string& cause,
+                     FailureKind kind) override;
+    // The dialog asked before it started the worker; a file with warnings is asked about
+    // again, with the warnings, before anything is written.
+    bool Confirm(const std::string& question, const std::vector<std::string>& warnings) override;
     bool IsCancelled() override;
 
 private:
     CORXConfigurationDlg& m_dlg;
+    DeviceEndpoint m_device;
 };

@@ -13,12 +13,14 @@ CORXConfigurationDlg& Dialog(LPVOID pParam) {
 } // namespace
 
 UINT UploadThreadProc(LPVOID pParam) {
-    CDialogTransferView view(Dialog(pParam));
-    return RunUploadJob(Dialog(pParam).DeviceToConnect(), Dialog(pParam).m_modbus, view);
+    const DeviceEndpoint device = Dialog(pParam).DeviceToConnect();
+    CDialogTransferView view(Dialog(pParam), device);
+    return RunUploadJob(device, Dialog(pParam).m_modbus, view);
 }
 
 UINT DownloadThreadProc(LPVOID pParam) {
     CORXConfigurationDlg& dlg = Dialog(pParam);
-    CDialogTransferView view(dlg);
-    return RunDownloadJob(dlg.DeviceToConnect(), dlg.m_modbus, view, {dlg.m_backup, {}});
+    const DeviceEndpoint device = dlg.DeviceToConnect();
+    CDialogTransferView view(dlg, device);
+    return RunDownloadJob(device, dlg.m_modbus, view, {dlg.m_backup, {}});
 }

@@ -4,6 +4,7 @@
 #include "platform/qt/QtFileFilter.h"
 #include "platform/ui/Dialog.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>

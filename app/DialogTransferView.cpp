@@ -1,6 +1,5 @@
 #include "app/DialogTransferView.h"
 
-#include "app/ORXConfigurationDlg.h"
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/MessageBox.h"
 #include "transfer/RegisterMap.h"
@@ -33,7 +32,7 @@ std::string WarningsDetail(const std::vector<std::string>& warnings) {
 }
 } // namespace
 
-bool CDialogTransferView::ChooseFile(bool open, std::string& path) {
+bool CORXConfigurationDlg::CDialogTransferView::ChooseFile(bool open, std::string& path) {
     // The name field starts empty: the filter already shows the *.csv files.
     CFileDialog dlgFile(open ? TRUE : FALSE, CSV_EXTENSION, nullptr,
                         OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, CSV_FILTER, nullptr, 0, TRUE);
@@ -44,7 +43,7 @@ bool CDialogTransferView::ChooseFile(bool open, std::string& path) {
     return true;
 }
 
-void CDialogTransferView::BeginTransfer() {
+void CORXConfigurationDlg::CDialogTransferView::BeginTransfer() {
     m_dlg.m_btnUpload.EnableWindow(FALSE);
     m_dlg.m_btnDownload.EnableWindow(FALSE);
     m_dlg.m_btnCancel.EnableWindow(TRUE);
@@ -53,34 +52,36 @@ void CDialogTransferView::BeginTransfer() {
     m_dlg.m_progress.SendMessage(PBM_SETPOS, 0, 0);
 }
 
-void CDialogTransferView::EndTransfer() {
+void CORXConfigurationDlg::CDialogTransferView::EndTransfer() {
     m_dlg.FinishTransfer();
 }
 
-void CDialogTransferView::SetStatus(const std::string& text) {
+void CORXConfigurationDlg::CDialogTransferView::SetStatus(const std::string& text) {
     m_dlg.m_status.SetWindowText(text.c_str());
 }
 
-void CDialogTransferView::StepProgress() {
+void CORXConfigurationDlg::CDialogTransferView::StepProgress() {
     m_dlg.m_progress.SendMessage(PBM_STEPIT);
 }
 
-void CDialogTransferView::SetProgress(int position) {
+void CORXConfigurationDlg::CDialogTransferView::SetProgress(int position) {
     m_dlg.m_progress.SendMessage(PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
-void CDialogTransferView::ShowError(const std::string& message, const std::string& cause) {
+void CORXConfigurationDlg::CDialogTransferView::ShowError(const std::string& message,
+                                                          const std::string& cause) {
     AfxMessageBox(message.c_str(), ERROR_BOX, 0, cause.c_str());
 }
 
-void CDialogTransferView::ShowFailure(const std::string& message, const std::string& cause,
-                                      FailureKind kind) {
+void CORXConfigurationDlg::CDialogTransferView::ShowFailure(const std::string& message,
+                                                            const std::string& cause,
+                                                            FailureKind kind) {
     const std::string advice = FailureAdvice(kind, m_device);
     ShowError(message, advice.empty() ? cause : cause + (cause.empty() ? "" : "\n") + advice);
 }
 
-bool CDialogTransferView::Confirm(const std::string& /*question*/,
-                                  const std::vector<std::string>& warnings) {
+bool CORXConfigurationDlg::CDialogTransferView::Confirm(const std::string& /*question*/,
+                                                        const std::vector<std::string>& warnings) {
     if (warnings.empty())
         return true;
     const std::string detail = WarningsDetail(warnings);
@@ -91,6 +92,6 @@ bool CDialogTransferView::Confirm(const std::string& /*question*/,
     return false;
 }
 
-bool CDialogTransferView::IsCancelled() {
+bool CORXConfigurationDlg::CDialogTransferView::IsCancelled() {
     return m_dlg.m_transferState == TRANSFER_CANCEL;
 }

@@ -1,14 +1,14 @@
 #pragma once
 // A transfer shown in the main dialog: its buttons, status line and progress bar, message
 // boxes with the cause as their detail, and the common file dialog. Called on the worker
-// thread; the controls carry the changes out on the interface thread.
+// thread; the controls carry the changes out on the interface thread. The dialog's own part:
+// only its workers make one.
 
+#include "app/ORXConfigurationDlg.h"
 #include "transfer/DeviceAddress.h"
 #include "transfer/TransferView.h"
 
-class CORXConfigurationDlg;
-
-class CDialogTransferView : public CTransferView {
+class CORXConfigurationDlg::CDialogTransferView : public CTransferView {
 public:
     // device: where the transfer goes, with the settings that the advice of a failure names.
     CDialogTransferView(CORXConfigurationDlg& dlg, DeviceEndpoint device)

@@ -22,7 +22,9 @@ int CGuiStart::Prepare(int argc, char** argv, const GuiFrontEndHelp& help) {
 int CGuiStart::Run() {
     theApp.UseCommandLine(m_options);
     if (m_trace)
-        theApp.m_exchangeObserver = [this](const ExchangeRecord& r) { m_trace->Write(r); };
+        theApp.m_dialogSettings.exchangeObserver = [this](const ExchangeRecord& r) {
+            m_trace->Write(r);
+        };
     theApp.InitInstance();
     return 0;
 }

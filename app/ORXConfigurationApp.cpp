@@ -16,12 +16,7 @@ CORXConfigurationApp theApp;
 CORXConfigurationApp::CORXConfigurationApp() = default;
 
 void CORXConfigurationApp::UseCommandLine(const GuiOptions& options) {
-    m_strInitialHost = options.host.c_str();
-    if (options.port != 0)
-        m_wPort = options.port;
-    m_dwTimeout = options.timeoutMs;
-    m_wAttempts = options.attempts;
-    m_bBlockReads = options.blockReads;
+    m_dialogSettings.device = options.At(options.host);
 }
 
 BOOL CORXConfigurationApp::InitInstance() {
@@ -37,12 +32,7 @@ BOOL CORXConfigurationApp::InitInstance() {
     SetRegistryKey(REGISTRY_KEY);
 
     CORXConfigurationDlg dlg;
-    dlg.m_wPortOverride = m_wPort;
-    dlg.m_dwExchangeTimeout = m_dwTimeout;
-    dlg.m_wAttempts = m_wAttempts;
-    dlg.m_bBlockReads = m_bBlockReads;
-    dlg.m_strInitialHost = m_strInitialHost;
-    dlg.m_modbus.SetExchangeObserver(m_exchangeObserver);
+    dlg.UseSettings(m_dialogSettings);
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_pMainWnd = nullptr;

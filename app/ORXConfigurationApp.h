@@ -2,9 +2,8 @@
 // The application object: sets up the platform and runs the main dialog.
 
 #include "app/GuiCommandLine.h"
-#include "modbus/RemoteModbus.h"
+#include "app/ORXConfigurationDlg.h"
 #include "platform/ui/WinApp.h"
-#include "transfer/DeviceAddress.h"
 
 class CORXConfigurationApp : public CWinAppEx {
     DECLARE_DYNAMIC(CORXConfigurationApp)
@@ -16,13 +15,9 @@ public:
     // The host, port, time-out, attempts and way of reading of the command line.
     void UseCommandLine(const GuiOptions& options);
 
-    // Host ("A.B.C.D", empty for none) and port given on the command line.
-    CString m_strInitialHost;
-    WORD m_wPort = MODBUS_TCP_PORT;
-    DWORD m_dwTimeout = EXCHANGE_TIMEOUT_MS; // of each exchange
-    WORD m_wAttempts = DEFAULT_ATTEMPTS;     // of each exchange
-    BOOL m_bBlockReads = FALSE;
-    ExchangeObserver m_exchangeObserver; // sees every exchange of the dialog's client
+    // The host, port, time-out, attempts and way of reading of the command line, and who
+    // sees every exchange of the dialog's client.
+    TransferDialogSettings m_dialogSettings;
 };
 
 extern CORXConfigurationApp theApp;

@@ -2,7 +2,6 @@
 
 #include "app/AboutDlg.h"
 #include "app/AppResources.h"
-#include "app/TransferWorkers.h"
 #include "platform/ui/MessageBox.h"
 #include "transfer/TransferJobs.h"
 
@@ -21,6 +20,11 @@ CORXConfigurationDlg::CORXConfigurationDlg(CWnd* pParent) : CDialog(IDD, pParent
 }
 
 CORXConfigurationDlg::~CORXConfigurationDlg() = default;
+
+void CORXConfigurationDlg::UseSettings(TransferDialogSettings settings) {
+    m_settings = std::move(settings);
+    m_modbus.SetExchangeObserver(m_settings.exchangeObserver);
+}
 
 void CORXConfigurationDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -49,13 +53,13 @@ BOOL CORXConfigurationDlg::OnInitDialog() {
     SetIcon(m_hIcon, FALSE);
     m_ipAddress.SendMessage(IPM_SETADDRESS, 0, 0);
     DWORD address = 0;
-    if (ParseDottedAddress(m_strInitialHost, address))
+    if (ParseDottedAddress(m_settings.device.host.c_str(), address))
         m_ipAddress.SetAddress(address);
     // A port other than the device's is easily forgotten once the window is open.
-    if (m_wPortOverride != MODBUS_TCP_PORT) {
+    if (m_settings.device.port != MODBUS_TCP_PORT) {
         CString caption;
         caption.Format(PORT_CAPTION_FORMAT, GetWindowText().GetString(),
-                       static_cast<unsigned>(m_wPortOverride));
+                       static_cast<unsigned>(m_settings.device.port));
         SetWindowText(caption);
     }
     return TRUE;
@@ -95,7 +99,7 @@ void CORXConfigurationDlg::OnSysCommand(UINT nID, LPARAM lParam) {
 
 // Made first, so that the file manager has a folder to show before the first download.
 void CORXConfigurationDlg::OpenBackupFolder() {
-    const std::string& folder = m_backup.path;
+    const std::string& folder = m_settings.backup.path;
     std::error_code error;
     if (!folder.empty())
         std::filesystem::create_directories(folder, error);
@@ -129,11 +133,12 @@ void CORXConfigurationDlg::OnBnClickedCancel() {
     m_transferState = TRANSFER_CANCEL;
 }
 
-DeviceEndpoint CORXConfigurationDlg::DeviceToConnect() {
+DeviceEndpoint CORXConfigurationDlg::DeviceToConnect() const {
     DWORD address = 0;
     m_ipAddress.GetAddress(address);
-    return {DottedAddress(address).str(), m_wPortOverride, m_dwExchangeTimeout, m_wAttempts,
-            m_bBlockReads != FALSE};
+    DeviceEndpoint device = m_settings.device;
+    device.host = DottedAddress(address).str();
+    return device;
 }
 
 void CORXConfigurationDlg::FinishTransfer() {

@@ -1,6 +1,6 @@
 #pragma once
 // The main dialog: address field, the two transfer buttons and Cancel, status line and
-// progress bar; it owns the Modbus client that both workers use.
+// progress bar; it owns the Modbus client and the worker of its transfers.
 
 #include "app/Resource.h"
 #include "modbus/RemoteModbus.h"
@@ -19,6 +19,14 @@ constexpr int TRANSFER_UPLOAD = 1;
 constexpr int TRANSFER_DOWNLOAD = 2;
 constexpr int TRANSFER_CANCEL = 3;
 
+// What the dialog is given before it runs: the device its address field starts with and how
+// to reach it, where a download backs the device up, and who sees its client's exchanges.
+struct TransferDialogSettings {
+    DeviceEndpoint device; // host: "A.B.C.D" put in the address field at start-up, if valid
+    BackupPlan backup = BackupPlan::IntoFolder(DefaultBackupFolder());
+    ExchangeObserver exchangeObserver;
+};
+
 // Shown while the dialog waits for a running transfer before it closes.
 constexpr const char* CLOSING_STATUS_TEXT = "Stopping the transfer before closing...";
 // Asked when the close box is used while a transfer runs; it closes itself, as "No", when the
@@ -35,36 +43,18 @@ public:
     explicit CORXConfigurationDlg(CWnd* pParent = nullptr);
     // Waits for a worker still running, since it uses the controls and the client.
     ~CORXConfigurationDlg() override;
+    // For the transfers started from now on, given while none runs; the host is put in the
+    // address field when the dialog is created.
+    void UseSettings(TransferDialogSettings settings);
     // True while a transfer's worker runs.
     bool IsTransferRunning() const { return m_worker.IsRunning(); }
-
-    void OnBnClickedUpload();
-    void OnBnClickedDownload();
-    void OnBnClickedCancel();
-    // The address field's device, at the port and with the exchange time-out set.
-    DeviceEndpoint DeviceToConnect();
-    void FinishTransfer();
-    HICON OnQueryDragIcon() { return m_hIcon; }
+    // True while the client holds a connection to the device.
+    bool IsConnectedToDevice() const { return m_modbus.m_socket.m_hSocket != 0; }
+    // The device a transfer would reach: the address field's, at the port and time-out set.
+    DeviceEndpoint DeviceToConnect() const;
 
     // The dialog stays open while a worker runs; it closes once the worker has ended.
     BOOL ContinueModal() override;
-
-    HICON m_hIcon;
-    CIPAddressCtrl m_ipAddress;
-    CProgressCtrl m_progress;
-    CStatic m_status;
-    std::atomic<int> m_transferState{0}; // TRANSFER_*; whole-value reads and writes
-    CRemoteModbus m_modbus;
-    CButton m_btnUpload;
-    CButton m_btnDownload;
-    CButton m_btnCancel;
-    WORD m_wPortOverride = MODBUS_TCP_PORT; // the device's port; other values for simulators
-    DWORD m_dwExchangeTimeout = EXCHANGE_TIMEOUT_MS;
-    WORD m_wAttempts = DEFAULT_ATTEMPTS;
-    BOOL m_bBlockReads = FALSE;
-    CString m_strInitialHost; // "A.B.C.D" put in the address field at start-up, if valid
-    // Where every download keeps the device's configuration before its first write.
-    BackupPlan m_backup = BackupPlan::IntoFolder(DefaultBackupFolder());
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -79,12 +69,30 @@ protected:
     void OnSysCommand(UINT nID, LPARAM lParam) override;
 
 private:
+    class CDialogTransferView; // the transfer shown in these controls
+    static UINT UploadThreadProc(LPVOID pParam);
+    static UINT DownloadThreadProc(LPVOID pParam);
+
+    void OnBnClickedUpload();
+    void OnBnClickedDownload();
+    void OnBnClickedCancel();
+    void FinishTransfer();
     void StartTransfer(const char* question, int state, AFX_THREADPROC proc);
     // The close box, confirmed while a worker runs: cancel it; the dialog closes once it has
     // ended.
     void CloseAfterTransfer();
     void OpenBackupFolder();
 
+    HICON m_hIcon;
+    CIPAddressCtrl m_ipAddress;
+    CProgressCtrl m_progress;
+    CStatic m_status;
+    CButton m_btnUpload;
+    CButton m_btnDownload;
+    CButton m_btnCancel;
+    std::atomic<int> m_transferState{0}; // TRANSFER_*; whole-value reads and writes
+    CRemoteModbus m_modbus;
+    TransferDialogSettings m_settings;
     bool m_bClosing = false;
     CWorker m_worker; // last: it goes first, waiting for a transfer still using the rest
 };

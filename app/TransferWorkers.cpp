@@ -1,26 +1,20 @@
-#include "app/TransferWorkers.h"
+// The two transfer workers; the parameter is the main dialog. Each runs its job with the
+// dialog's client, address, port and time-out, presented by the dialog's controls, and
+// returns a RESULT_* code.
 
 #include "app/DialogTransferView.h"
-#include "app/ORXConfigurationDlg.h"
 #include "transfer/TransferJobs.h"
 
-namespace {
-
-CORXConfigurationDlg& Dialog(LPVOID pParam) {
-    return *static_cast<CORXConfigurationDlg*>(pParam);
-}
-
-} // namespace
-
-UINT UploadThreadProc(LPVOID pParam) {
-    const DeviceEndpoint device = Dialog(pParam).DeviceToConnect();
-    CDialogTransferView view(Dialog(pParam), device);
-    return RunUploadJob(device, Dialog(pParam).m_modbus, view);
-}
-
-UINT DownloadThreadProc(LPVOID pParam) {
-    CORXConfigurationDlg& dlg = Dialog(pParam);
+UINT CORXConfigurationDlg::UploadThreadProc(LPVOID pParam) {
+    auto& dlg = *static_cast<CORXConfigurationDlg*>(pParam);
     const DeviceEndpoint device = dlg.DeviceToConnect();
     CDialogTransferView view(dlg, device);
-    return RunDownloadJob(device, dlg.m_modbus, view, {dlg.m_backup, {}});
+    return RunUploadJob(device, dlg.m_modbus, view);
+}
+
+UINT CORXConfigurationDlg::DownloadThreadProc(LPVOID pParam) {
+    auto& dlg = *static_cast<CORXConfigurationDlg*>(pParam);
+    const DeviceEndpoint device = dlg.DeviceToConnect();
+    CDialogTransferView view(dlg, device);
+    return RunDownloadJob(device, dlg.m_modbus, view, {dlg.m_settings.backup, {}});
 }

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
@@ -55,10 +54,13 @@ WORD WordAt(const ByteVector& data, std::size_t at) {
     return static_cast<WORD>(data[at] << 8 | data[at + 1]);
 }
 
+float PresetValue(BYTE p) {
+    return static_cast<float>(p) * 0.5f - 17.25f;
+}
+
 std::vector<WORD> PresetWords(Op op, BYTE p) {
     if (op == PRESET_FLOAT) { // low word first
-        const float value = static_cast<float>(p) * 0.5f - 17.25f;
-        const auto bits = std::bit_cast<DWORD>(value);
+        const auto bits = std::bit_cast<DWORD>(PresetValue(p));
         return {static_cast<WORD>(bits & 0xFFFF), static_cast<WORD>(bits >> 16)};
     }
     std::vector<WORD> values;
@@ -127,6 +129,7 @@ Outcome ModelReply(const ByteVector& stream, std::size_t& pos, const Request& r)
 void RunOp(CRemoteModbus& client, const Request& r, const Outcome& expected) {
     const bool ok = expected.code == MODBUS_OK;
     const WORD address = static_cast<WORD>(BASE_ADDRESS + r.p);
+    const auto word = [&](std::size_t i) { return WordAt(expected.data, 3 + 2 * i); };
     WORD code = 0;
     if (r.op == READ_REGISTERS) {
         CWordArray values;
@@ -135,23 +138,18 @@ void RunOp(CRemoteModbus& client, const Request& r, const Outcome& expected) {
             values[i] = static_cast<WORD>(SENTINEL ^ i);
         code = client.ReadInputRegisters(address, r.quantity, values);
         for (INT_PTR i = 0; i < values.GetSize(); ++i)
-            FuzzCheck(values[i] == (ok && i < r.quantity
-                                        ? WordAt(expected.data, 3 + 2 * static_cast<std::size_t>(i))
-                                        : static_cast<WORD>(SENTINEL ^ i)),
+            FuzzCheck(values[i] == (ok && i < r.quantity ? word(static_cast<std::size_t>(i))
+                                                         : static_cast<WORD>(SENTINEL ^ i)),
                       "register values: the reply's words, else untouched");
     } else if (r.op == READ_FLOATS) {
-        CArray<float, float> values;
+        CArray<float, float> values; // filled, so that a read that leaves them is seen
         for (int k = 0; k < 4; ++k)
             values.Add(SENTINEL);
         code = client.ReadInputFloats(address, values);
-        for (std::size_t k = 0; k < 4; ++k) { // two floats, low word first; else 0.0
-            const std::size_t at = 3 + 4 * k;
-            const DWORD bits =
-                ok && k < 2 ? WordAt(expected.data, at) | DWORD{WordAt(expected.data, at + 2)} << 16
-                            : DWORD{0};
-            FuzzCheck(std::memcmp(&values[static_cast<INT_PTR>(k)], &bits, sizeof bits) == 0,
+        for (std::size_t k = 0; k < 4; ++k) // two floats, low word first; else 0.0
+            FuzzCheck(std::bit_cast<DWORD>(values[static_cast<INT_PTR>(k)]) ==
+                          (ok && k < 2 ? word(2 * k) | DWORD{word(2 * k + 1)} << 16 : DWORD{0}),
                       "float values: the reply's, else 0.0");
-        }
     } else if (r.op == READ_STATUS) {
         CByteArray values;
         values.Add(SENTINEL);
@@ -163,7 +161,7 @@ void RunOp(CRemoteModbus& client, const Request& r, const Outcome& expected) {
     } else if (r.op == COIL) {
         code = client.ForceSingleCoil(address, r.p & 1);
     } else if (r.op == PRESET_FLOAT) {
-        code = client.PresetFloat(address, static_cast<float>(r.p) * 0.5f - 17.25f);
+        code = client.PresetFloat(address, PresetValue(r.p));
     } else {
         CWordArray values;
         for (WORD v : r.words)

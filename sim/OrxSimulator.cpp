@@ -351,9 +351,3 @@ std::vector<RequestSummary> OrxSimulator::Requests() const {
     std::lock_guard lock(m_memoryMutex);
     return m_requests;
 }
-
-void OrxSimulator::ClearLogs() {
-    std::lock_guard lock(m_memoryMutex);
-    m_coilEvents.clear();
-    m_requests.clear();
-}

@@ -68,7 +68,6 @@ public:
 
     std::vector<CoilEvent> CoilEvents() const;
     std::vector<RequestSummary> Requests() const;
-    void ClearLogs();
 
 private:
     struct Connection {

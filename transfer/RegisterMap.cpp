@@ -90,16 +90,6 @@ AlarmRecord AlarmArrays::ToRecord() const {
     return r;
 }
 
-void AlarmArrays::FromRecord(const AlarmRecord& record) {
-    words[0] = record.mode;
-    words[1] = record.sourceModule;
-    words[2] = record.sourceChannel;
-    words[3] = record.outputRelay;
-    floats[TRIP_POINT] = record.tripPoint;
-    floats[DEADBAND] = record.deadband;
-    faults[0] = record.enunciateFaults ? 1 : 0;
-}
-
 WORD ReadSerialNumber(CModbus& modbus, DWORD& serial) {
     CWordArray words;
     words.SetSize(SERIAL_NUMBER_WORDS);

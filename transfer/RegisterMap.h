@@ -53,7 +53,6 @@ struct AlarmArrays {
     CByteArray faults;
 
     AlarmRecord ToRecord() const;
-    void FromRecord(const AlarmRecord& record);
 };
 
 // The 32-bit serial number from its two registers; never negative.

@@ -18,9 +18,7 @@ QString Key(const char* key) {
 
 void Store(QSettings& settings, const CORXConfigurationDlg& dlg) {
     const QString folder = QString::fromStdString(AfxGetFileFolder().str());
-    BYTE f0 = 0, f1 = 0, f2 = 0, f3 = 0;
-    dlg.m_ipAddress.GetAddress(f0, f1, f2, f3);
-    settings.setValue(Key(HOST_KEY), QStringLiteral("%1.%2.%3.%4").arg(f0).arg(f1).arg(f2).arg(f3));
+    settings.setValue(Key(HOST_KEY), QString::fromStdString(dlg.DeviceToConnect().host));
     settings.remove(Key(PORT_KEY));
     if (!folder.isEmpty())
         settings.setValue(Key(FOLDER_KEY), folder);

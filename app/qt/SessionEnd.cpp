@@ -69,17 +69,18 @@ SessionEnd::~SessionEnd() {
 void SessionEnd::OnSignal() {
     char byte = 0;
     while (read(g_signalPipe[0], &byte, 1) == 1) {
-        if (AfxGetWorkerCount() == 0) {
+        m_frontEnd.EndSession();
+        if (!m_frontEnd.IsTransferRunning()) {
             std::signal(byte, SIG_DFL);
             std::raise(byte);
         }
-        m_frontEnd.EndSession();
     }
 }
 
 void SessionEnd::FinishWorkers() {
-    if (!m_frontEnd.IsUiThread() || AfxGetWorkerCount() == 0)
+    if (!m_frontEnd.IsUiThread())
         return;
     m_frontEnd.Abandon();
-    AfxWaitForWorkerProcedures();
+    if (m_frontEnd.IsTransferRunning())
+        AfxWaitForWorkerProcedures();
 }

@@ -33,6 +33,9 @@ public:
     void SetMessageBoxCaption(const QString& caption) { m_boxCaption = caption; }
 
     void EndSession() override;
+    // Once the session's end has reached the dialogs (EndSession, Abandon): true while one of
+    // them waits for its transfer to end. Interface thread.
+    bool IsTransferRunning() const { return m_views.AnyContinues(); }
     // Interface thread, which handles nothing from now on (the program ends there): as
     // EndSession, and workers no longer wait for this thread; their control changes and posted
     // calls are dropped.

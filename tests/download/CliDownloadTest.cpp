@@ -3,16 +3,23 @@
 
 #include "DownloadFixture.h"
 #include "cli/TerminalView.h"
-#include "support/ProgramRun.h"
 
 #include <cfloat>
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <fcntl.h>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <pty.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+
+// Options are given by name; the ones left out keep their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+extern char** environ;
 
 namespace {
 
@@ -26,14 +33,6 @@ const std::string BYTE_ORDER_MARK = "\xEF\xBB\xBF";
 std::size_t AlarmsBegun(const OrxSimulator& sim) {
     return std::ranges::count(RequestsOf(sim, FN_WRITE_MULTIPLE_REGISTERS), ALARM_WORD_COUNT,
                               &RequestSummary::quantity);
-}
-
-// A device that holds nothing but an identity, one of its options changed.
-template <typename T>
-SimulatorOptions ZeroedWith(T SimulatorOptions::*option, std::type_identity_t<T> value) {
-    SimulatorOptions options = ZeroedDevice();
-    options.*option = value;
-    return options;
 }
 
 // The options naming a device on loopback at port.
@@ -51,8 +50,35 @@ class CliDownload : public ::testing::Test {
 protected:
     // Downloads back the device up into the scratch folder, never into the user's.
     CliDownload() { setenv("XDG_DATA_HOME", m_dir.File("data").c_str(), 1); }
-    pid_t Start(const std::vector<std::string>& args) {
-        return SpawnProgram(args, m_outPath, m_errPath);
+    // Starts program with input from /dev/null and every signal's default action, as from a
+    // shell; its output goes to the files out and err (by default the scratch ones), or both
+    // into the pipe whose writing end is pipeFd. -1: not started.
+    pid_t Start(std::vector<std::string> args, std::string out = "", std::string err = "",
+                const std::string& program = ORX_TRANSFER_PATH, int pipeFd = -1) {
+        args.insert(args.begin(), program);
+        std::vector<char*> argv;
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        sigset_t all;
+        sigfillset(&all);
+        posix_spawnattr_setsigdefault(&attributes, &all);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        for (const auto& [fd, path] : {std::pair{STDOUT_FILENO, out.empty() ? m_outPath : out},
+                                       {STDERR_FILENO, err.empty() ? m_errPath : err}})
+            pipeFd >= 0 ? posix_spawn_file_actions_adddup2(&actions, pipeFd, fd)
+                        : posix_spawn_file_actions_addopen(&actions, fd, path.c_str(),
+                                                           O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        pid_t pid = -1;
+        const int spawned = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
+        return spawned == 0 ? pid : -1;
     }
     // Polls until reached() or a generous limit, to interrupt the program at a known point.
     static void WaitUntil(const std::function<bool()>& reached) {
@@ -77,7 +103,7 @@ protected:
     }
     ProgramRun Run(const std::vector<std::string>& args,
                    const std::string& program = ORX_TRANSFER_PATH) {
-        return Finish(SpawnProgram(args, m_outPath, m_errPath, program));
+        return Finish(Start(args, "", "", program));
     }
 
     // The words of line, then the simulator's address and the file.
@@ -190,7 +216,7 @@ TEST_F(CliDownload, SignalsFinishTheAlarmAndSetTheAbortCoil) {
          {std::vector{SIGINT}, {SIGTERM}, {SIGHUP}, {SIGINT, SIGINT}}) {
         SCOPED_TRACE(::testing::PrintToString(signals));
         m_sim =
-            std::make_unique<OrxSimulator>(ZeroedWith(&SimulatorOptions::delayMs, SLOW_REPLY_MS));
+            std::make_unique<OrxSimulator>(SimulatorOptions{.image = {}, .delayMs = SLOW_REPLY_MS});
         const pid_t pid = Start(Args("download --yes --no-backup"));
         ASSERT_GT(pid, 0);
         WaitUntil([&] { return AlarmsBegun(*m_sim) >= ALARMS_BEFORE_INTERRUPT; });
@@ -237,7 +263,7 @@ TEST_F(CliDownload, AClosedPipeEndsNoTransfer) {
         int pipeFds[2];
         ASSERT_EQ(pipe(pipeFds), 0);
         close(pipeFds[0]);
-        EXPECT_EQ(FinishProgram(SpawnProgram(c.args, pipeFds[1]), "/dev/null", "").status, 0);
+        EXPECT_EQ(Finish(Start(c.args, "", "", ORX_TRANSFER_PATH, pipeFds[1])).status, 0);
         close(pipeFds[1]);
         const std::vector<CoilEvent> coils = m_sim->CoilEvents();
         EXPECT_EQ(coils.size() > coilsBefore ? std::optional(coils.back()) : std::nullopt,
@@ -260,7 +286,7 @@ TEST_F(CliDownload, AnInterruptOutsideATransferEndsTheProgramAtOnce) {
                                        {"upload --bogus 127.0.0.1 " + m_file, SIGTERM},
                                        {"check " + m_file, SIGHUP}}) {
         SCOPED_TRACE(line);
-        const pid_t pid = SpawnProgram(Words(line), pipeFds[1]);
+        const pid_t pid = Start(Words(line), "", "", ORX_TRANSFER_PATH, pipeFds[1]);
         ASSERT_GT(pid, 0);
         WaitUntil([pid] { // the interrupts are blocked once the watch has them
             const std::string status = ReadText("/proc/" + std::to_string(pid) + "/status");
@@ -310,13 +336,13 @@ TEST_F(CliDownload, OnlyYesOnTheTerminalDownloads) {
 // The options of the three programs, each run as a user runs it (their --version is a test of
 // its own): usage errors, a host name, --timeout, -q, a trace, and the JSON reports read back.
 TEST_F(CliDownload, ProgramOptions) {
-    const OrxSimulator silent(ZeroedWith(&SimulatorOptions::stallAfter, 0));
+    const OrxSimulator silent({.image = {}, .stallAfter = 0});
     OrxSimulator nan; // a download would refuse alarm 3
     nan.SetAlarm(3, {2, 4, 2, 5, NAN, 1.25f, true});
     // HOST is read as upload reads it: 010 is ten.
-    const OrxSimulator tenth(ZeroedWith(&SimulatorOptions::listenAddress, "127.0.0.10"));
+    const OrxSimulator tenth({.listenAddress = "127.0.0.10", .image = {}});
     // It drops the connection after the identity and alarm 1's three reads.
-    const OrxSimulator dropped(ZeroedWith(&SimulatorOptions::dropAfter, 4));
+    const OrxSimulator dropped({.image = {}, .dropAfter = 4});
     const std::string refusing = At(RefusingPort()), port = std::to_string(m_sim->Port());
     const std::string refused = " 127.0.0.1:" + std::to_string(RefusingPort());
     const std::string at = At(m_sim->Port()) + " ", to = at + m_file;
@@ -456,8 +482,7 @@ TEST_F(CliDownload, ProgramOptions) {
     EXPECT_EQ(ReadText(m_file), FullFileText()) << "a file named twice is never written";
     // A report that cannot be written is a file error.
     for (const std::string& line : {"check " + bad, "verify" + to, site + " 127.0.0.1:" + port}) {
-        const ProgramRun run = FinishProgram(SpawnProgram(Words(line), "/dev/full", m_errPath),
-                                             "/dev/null", m_errPath);
+        const ProgramRun run = Finish(Start(Words(line), "/dev/full"));
         EXPECT_EQ(run.status, FILE) << line;
         EXPECT_NE(run.err.find("cannot write"), npos) << run.err;
     }

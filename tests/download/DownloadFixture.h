@@ -84,11 +84,9 @@ class DownloadFixture : public TransferFixture {
 protected:
     DownloadFixture() : TransferFixture(ZeroedDevice()) {}
 
-    UINT Download(const std::string& path) {
-        return Run(m_dlg->m_btnDownload, path, m_sim->Port());
-    }
+    UINT Download(const std::string& path) { return Run(IDC_DOWNLOAD, path, m_sim->Port()); }
     UINT DownloadFull() { return Download(m_dir.Write("full.csv", FullFileText())); }
-    UINT Upload(const std::string& path) { return Run(m_dlg->m_btnUpload, path, m_sim->Port()); }
+    UINT Upload(const std::string& path) { return Run(IDC_UPLOAD, path, m_sim->Port()); }
     std::vector<RequestSummary> Requests(BYTE function) const {
         return RequestsOf(*m_sim, function);
     }

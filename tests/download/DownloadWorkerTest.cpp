@@ -71,7 +71,7 @@ TEST_F(DownloadRun, CancelFinishesTheAlarmOrWritesNothingBeforeTheFirstWrite) {
     EXPECT_EQ(DistinctAlarmsOnDevice(), CANCELLED_ALARM);
     ExpectEndCoil(COIL_DOWNLOAD_ABORTED);
     ExpectEnd(nullptr, "Download Cancelled!", CANCELLED_ALARM);
-    StartSimulator(ZeroedDevice());
+    StartSimulator(m_device);
     CancelAt(CONNECTING_TEXT);
     ASSERT_EQ(DownloadFull(), RESULT_CANCELLED);
     EXPECT_TRUE(m_sim->Requests().empty());
@@ -85,7 +85,7 @@ TEST_F(DownloadRun, CancelFinishesTheAlarmOrWritesNothingBeforeTheFirstWrite) {
                 ::testing::StartsWith("cancelled; alarms 1 to 7 were written; the device could "
                                       "not be told that the download stopped: "));
     EXPECT_EQ(LastStatus(), "Download Cancelled!");
-    StartSimulator(ZeroedDevice());
+    StartSimulator(m_device);
     std::ostringstream err;
     CancelledOnceBackedUp view(m_dir.Write("full.csv", FullFileText()), err, {false, false, true});
     view.backup = m_dir.File("backup.csv");
@@ -161,7 +161,7 @@ TEST_P(DownloadRefused, WritesNothing) {
     if (c.arrange)
         c.arrange(*m_sim);
     if (c.backups)
-        m_dlg->m_backup.path = c.backups;
+        m_settings.backup.path = c.backups;
     ASSERT_EQ(c.file ? Download(c.file) : DownloadFull(), c.result);
     EXPECT_TRUE(Requests(FN_WRITE_MULTIPLE_REGISTERS).empty() &&
                 Requests(FN_WRITE_SINGLE_COIL).empty());

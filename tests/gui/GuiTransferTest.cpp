@@ -28,14 +28,15 @@ constexpr const char* PREVIOUS_CONTENT = "previous configuration\n";
 class GuiTransferTest : public GuiTest {
 protected:
     GuiTransferTest() {
-        dlg.m_wPortOverride = sim.Port();
-        dlg.m_strInitialHost = "127.0.0.1";
+        settings.device = {"127.0.0.1", sim.Port()};
+        dlg.UseSettings(settings);
         AnswerYes(answers, asked, file);
     }
     QTemporaryDir dir;
     const std::string file = (dir.path() + QStringLiteral("/alarms.csv")).toStdString();
     OrxSimulator sim{SimulatorOptions{.delayMs = SLOW_REPLY_MS}};
     std::vector<CString> asked;
+    TransferDialogSettings settings;
 };
 
 // Enter and Esc leave the upload alone, the close box asks, and the window keeps painting
@@ -56,7 +57,7 @@ TEST_F(GuiTransferTest, ClosingDuringAnUploadCancelsItWithoutFreezingAndKeepsThe
     EXPECT_GE(bar->value(), 1);
     EXPECT_TRUE(Item(IDC_CANCEL_TRANSFER)->isEnabled());
     EXPECT_FALSE(Item(IDC_UPLOAD)->isEnabled());
-    dlg.m_ipAddress.SetAddress(10, 9, 8, 7);
+    dlg.GetDlgItem(IDC_IPADDRESS)->SendMessage(IPM_SETADDRESS, 0, 0x0A090807);
     Address()->field(0)->setFocus();
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape})
         QTest::keyClick(Address()->field(0), key);
@@ -91,7 +92,8 @@ TEST_F(GuiTransferTest, ClosingDuringAnUploadCancelsItWithoutFreezingAndKeepsThe
 // closes once the worker has ended.
 TEST_F(GuiTransferTest, SigtermDuringADownloadCancelsItAsTheCloseBoxDoes) {
     ASSERT_TRUE(SaveConfigFile(file, sim.Image()));
-    dlg.m_backup = {};
+    settings.backup = {};
+    dlg.UseSettings(settings);
     SessionEnd sessionEnd(frontEnd);
     ASSERT_NO_FATAL_FAILURE(Open());
     const auto alarmsBegun = [&] { // each begins with the write of its words

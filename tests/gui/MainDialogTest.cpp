@@ -50,7 +50,9 @@ static void PasteFromContextMenu(QLineEdit* field) {
 class MainDialogTest : public GuiTest {
 protected:
     void SetUp() override {
-        dlg.m_strInitialHost = "10.1.2.250";
+        TransferDialogSettings settings;
+        settings.device.host = "10.1.2.250";
+        dlg.UseSettings(settings);
         Open();
     }
     // The address as its four parts show it and as a transfer would use it (used: as shown).
@@ -59,9 +61,7 @@ protected:
         for (int i = 0; i < orxqt::IpAddressEdit::FIELD_COUNT; ++i)
             parts << Address()->field(i)->text();
         EXPECT_EQ(parts.join(QLatin1Char('.')), QString::fromLatin1(shown));
-        DWORD address = 0;
-        dlg.m_ipAddress.GetAddress(address);
-        EXPECT_EQ(DottedAddress(address), used ? used : shown);
+        EXPECT_EQ(dlg.DeviceToConnect().host, used ? used : shown);
     }
 };
 

@@ -27,10 +27,6 @@ auto MsSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
-auto Between(long low, long high) {
-    return ::testing::AllOf(::testing::Ge(low), ::testing::Lt(high));
-}
-
 using Failure = std::pair<std::string, int>; // the operation and the system's error number
 
 // Runs an operation that must throw (or may, when optional); returns what the exception said and
@@ -97,7 +93,7 @@ TEST(BlockingSocket, WaitsTimeOutInTheirSecondsAndReceiveSeesThePeerClose) {
     char in[4] = {};
     const auto start = Clock::now();
     EXPECT_EQ(Caught([&] { s.socket.Receive(in, 1, 1); }), (Failure{"Receive timeout", 0}));
-    EXPECT_THAT(MsSince(start), Between(900, 3000));
+    EXPECT_THAT(MsSince(start), ::testing::AllOf(::testing::Ge(900), ::testing::Lt(3000)));
     s.CloseDevice();
     EXPECT_EQ(s.socket.Receive(in, sizeof in, 1), 0);
 
@@ -235,7 +231,7 @@ TEST(RemoteModbusExchange, StalledDeviceFailsThisAndEveryLaterExchange) {
         CByteArray response;
         auto start = Clock::now();
         EXPECT_EQ(Exchange(s.client, response), MODBUS_TCP_SOCKET_ERROR);
-        EXPECT_THAT(MsSince(start), Between(250, 1500));
+        EXPECT_THAT(MsSince(start), ::testing::AllOf(::testing::Ge(250), ::testing::Lt(1500)));
         EXPECT_TRUE(s.client.IsConnected());
         s.Send(FULL_REPLY);
         start = Clock::now();

@@ -16,7 +16,6 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <iterator>
-#include <mutex>
 #include <poll.h>
 #include <sstream>
 #include <stdexcept>
@@ -59,42 +58,6 @@ struct PlainClient {
         return Bytes(reply, reply + std::max<ssize_t>(recv(fd, reply, sizeof reply, 0), 0));
     }
 };
-
-// Requests are logged in order, exceptions keep the connection in step, a download coil is an
-// event, and the writes that cover a fail-write address are refused.
-TEST(Simulator, EveryRequestIsLoggedAndWritesCoveringAFailWriteAddressAreRefused) {
-    std::vector<std::string> lines;
-    std::mutex linesMutex;
-    const WORD deadband = AlarmRegisterAddress(10) + ALARM_DEADBAND_OFFSET;
-    const DeviceImage image = DefaultDeviceImage();
-    OrxSimulator sim({.image = image, .failWrite = {deadband}, .log = [&](const std::string& line) {
-                          std::lock_guard lock(linesMutex);
-                          lines.push_back(line);
-                      }});
-    const auto writer = ConnectLibmodbus(sim.Port());
-    uint16_t word = 0;
-    ASSERT_EQ(modbus_read_input_registers(writer.get(), REG_IDENTITY, 1, &word), 1);
-    EXPECT_EQ(modbus_read_registers(writer.get(), REG_ALARM_BASE, 2, &word), -1);
-    ASSERT_EQ(modbus_write_bit(writer.get(), COIL_DOWNLOAD_ABORTED, TRUE), 1);
-    EXPECT_EQ(sim.Requests(), (std::vector<RequestSummary>{{1, 4, REG_IDENTITY, 1},
-                                                           {1, 3, REG_ALARM_BASE, 2},
-                                                           {1, 5, COIL_DOWNLOAD_ABORTED, 1}}));
-    EXPECT_EQ(sim.Image(), image) << "a download coil is an event, not memory";
-    sim.ClearLogs();
-    EXPECT_TRUE(sim.Requests().empty() && sim.CoilEvents().empty());
-
-    const std::vector<uint16_t> written{0xCCCD, 0x3F8C, 0x0000, 0xC020}; // two reals
-    EXPECT_EQ(ErrnoOf(modbus_write_registers(writer.get(), deadband - 1, 2, written.data())),
-              EMBXSFAIL);
-    EXPECT_EQ(ErrnoOf(modbus_write_registers(writer.get(), deadband - 4, 4, written.data())), 0);
-    EXPECT_EQ(sim.Alarm(10).deadband, GetAlarm(image, 10).deadband);
-    sim.Stop();
-    lines.resize(4);
-    EXPECT_EQ(lines, (std::vector<std::string>{"request unit=1 fn=4 addr=3495 qty=1: ok",
-                                               "request unit=1 fn=3 addr=3000 qty=2: exception 1",
-                                               "request unit=1 fn=5 addr=3394 qty=1: ok",
-                                               "coil 3394 ON"}));
-}
 
 // Stop ends idle and stalled connections at once; over a thousand idle connections (past
 // select's reach) leave the device serving; a connection idle too long is closed.
@@ -176,7 +139,10 @@ TEST(RequestHandler, RefusesWhatIsOutsideTheMapOfTheDefaultOrxAndSummarizesShort
           "01 10 0B B8 00 01 04 00 01", "01 10 0B B8 00 02 04 00 01", "01 04 0B B8"}},
         // Another unit, broadcast.
         {EXC_GATEWAY_TARGET_FAILED, {"02 04 0D A7 00 04", "00 05 0D 42 FF 00"}},
+        // Writes that cover the fail-write address, at their end or alone.
+        {EXC_SERVER_DEVICE_FAILURE, {"01 10 0B BD 00 02 04 00 01 00 01", "01 05 0B BE FF 00"}},
     };
+    constexpr WORD FAIL_WRITE = 3006;
     DeviceImage image = DefaultDeviceImage();
     const DeviceImage before = image;
     std::vector<CoilEvent> events;
@@ -185,7 +151,7 @@ TEST(RequestHandler, RefusesWhatIsOutsideTheMapOfTheDefaultOrxAndSummarizesShort
             Bytes request; // two hex digits and a space per byte
             for (std::size_t i = 0; i < hex.size(); i += 3)
                 request.push_back(std::stoi(std::string(hex.substr(i, 2)), 0, 16));
-            EXPECT_EQ(HandleRequest(image, {}, request, events),
+            EXPECT_EQ(HandleRequest(image, {FAIL_WRITE}, request, events),
                       (Bytes{request[0], static_cast<BYTE>(request[1] | EXCEPTION_FLAG), code}))
                 << hex;
         }
@@ -294,7 +260,14 @@ TEST(OrxSimProcess, ServesLogsAndSavesItsAlarmsUntilSigtermSigintOrSighup) {
         uint8_t bit = 0;
         ASSERT_EQ(modbus_read_input_bits(client.get(), INPUT_CONFIG_LOCKED, 1, &bit), 1);
         EXPECT_EQ(bit, 1);
-        EXPECT_EQ(sim.ReadLine(), "request unit=1 fn=2 addr=3389 qty=1: ok");
+        // An exception keeps the connection in step; a download coil is an event.
+        uint16_t word = 0;
+        EXPECT_EQ(modbus_read_registers(client.get(), REG_ALARM_BASE, 2, &word), -1);
+        ASSERT_EQ(modbus_write_bit(client.get(), COIL_DOWNLOAD_ABORTED, TRUE), 1);
+        for (const char* line : {"request unit=1 fn=2 addr=3389 qty=1: ok",
+                                 "request unit=1 fn=3 addr=3000 qty=2: exception 1",
+                                 "request unit=1 fn=5 addr=3394 qty=1: ok", "coil 3394 ON"})
+            EXPECT_EQ(sim.ReadLine(), line);
         // A log nobody reads any more (`| head -1`) ends nothing: the device serves on.
         close(fileno(sim.pipe)); // pclose then only reaps it
         const uint16_t relay = 7;

@@ -45,11 +45,11 @@ inline ::testing::Matcher<std::string> DetailEnding(const char* ending) {
 
 class TransferFixture : public ::testing::Test {
 protected:
-    explicit TransferFixture(SimulatorOptions options) {
-        StartSimulator(std::move(options));
-        m_dlg = std::make_unique<CORXConfigurationDlg>();
-        m_dlg->m_strInitialHost = "127.0.0.1";
-        m_dlg->m_backup.path = m_dir.File("backups");
+    explicit TransferFixture(SimulatorOptions device) : m_device(std::move(device)) {
+        StartSimulator(m_device);
+        m_settings.device.host = "127.0.0.1";
+        m_settings.backup.path = m_dir.File("backups");
+        m_dlg->UseSettings(m_settings);
         m_dlg->Create();
     }
 
@@ -57,34 +57,39 @@ protected:
         m_sim.reset();
         m_sim = std::make_unique<OrxSimulator>(std::move(options));
     }
-    // Confirms, answers the file dialog with path, clicks button and waits for the worker.
-    UINT Run(CButton& button, const std::string& path, WORD port) {
+    // The dialog's control with this id, as a person sees and works it.
+    CWnd& Control(int id) const { return *m_dlg->GetDlgItem(id); }
+    // With m_settings at port: confirms, answers the file dialog with path, clicks the button
+    // and waits for the worker.
+    UINT Run(int button, const std::string& path, WORD port) {
         const std::size_t before = m_fe.ExitCodes().size();
-        m_dlg->m_wPortOverride = port;
+        m_settings.device.port = port;
+        m_dlg->UseSettings(m_settings);
         m_fe.AnswerMessageBox(IDYES);
         m_fe.AnswerFileDialog(CString(path.c_str()));
-        button.SendMessage(BM_CLICK);
+        Control(button).SendMessage(BM_CLICK);
         AfxWaitForWorkers();
         const std::vector<UINT> codes = m_fe.ExitCodes(); // exactly one worker ran
         return codes.size() == before + 1 ? codes.back() : NO_WORKER_RESULT;
     }
     // Press Cancel when the status line first shows text.
     void CancelAt(const CString& text) {
-        m_fe.OnText(IDC_STATUS, text, [this] { m_dlg->OnBnClickedCancel(); });
+        m_fe.OnText(IDC_STATUS, text,
+                    [this] { Control(IDC_CANCEL_TRANSFER).SendMessage(BM_CLICK); });
     }
 
     void ExpectIdleArrangement() {
-        EXPECT_EQ(m_dlg->m_transferState.load(), TRANSFER_IDLE);
-        EXPECT_TRUE(m_dlg->m_btnUpload.IsWindowEnabled());
-        EXPECT_TRUE(m_dlg->m_btnDownload.IsWindowEnabled());
-        EXPECT_FALSE(m_dlg->m_btnCancel.IsWindowEnabled());
-        EXPECT_EQ(m_dlg->m_modbus.m_socket.m_hSocket, 0) << "socket left open";
+        EXPECT_FALSE(m_dlg->IsTransferRunning());
+        EXPECT_TRUE(Control(IDC_UPLOAD).IsWindowEnabled());
+        EXPECT_TRUE(Control(IDC_DOWNLOAD).IsWindowEnabled());
+        EXPECT_FALSE(Control(IDC_CANCEL_TRANSFER).IsWindowEnabled());
+        EXPECT_FALSE(m_dlg->IsConnectedToDevice()) << "socket left open";
     }
     // One error box (nullptr: none), the last status text and the progress bar, at rest.
     void ExpectEnd(const char* box, const CString& status, int position) {
         EXPECT_EQ(ErrorBoxes(), box ? std::vector<CString>{box} : std::vector<CString>{});
         EXPECT_EQ(LastStatus(), status);
-        EXPECT_EQ(m_dlg->m_progress.GetPos(), position);
+        EXPECT_EQ(Control(IDC_PROGRESS).SendMessage(PBM_GETPOS), position);
         ExpectIdleArrangement();
     }
     CString LastStatus() const {
@@ -101,11 +106,14 @@ protected:
     std::vector<CString> ErrorBoxes() const { return Boxes(&CUiEvent::text); }
     std::vector<CString> ErrorDetails() const { return Boxes(&CUiEvent::detail); }
 
+    const SimulatorOptions m_device; // the simulator's at the start
     CScriptedFrontEnd m_fe;
     CFrontEndScope m_scope{m_fe};
     ScratchDir m_dir;
     std::unique_ptr<OrxSimulator> m_sim;
-    std::unique_ptr<CORXConfigurationDlg> m_dlg; // goes first, waiting for a worker still running
+    TransferDialogSettings m_settings; // given to the dialog at each run
+    // Goes first, waiting for a worker still running.
+    std::unique_ptr<CORXConfigurationDlg> m_dlg = std::make_unique<CORXConfigurationDlg>();
 
 private:
     std::vector<CString> Boxes(CString CUiEvent::*part) const {

@@ -16,7 +16,7 @@ class UploadFixture : public TransferFixture {
 protected:
     UploadFixture() : TransferFixture({}) { WriteText(m_target, PREVIOUS_CONTENT); }
 
-    UINT Upload(const std::string& path, WORD port) { return Run(m_dlg->m_btnUpload, path, port); }
+    UINT Upload(const std::string& path, WORD port) { return Run(IDC_UPLOAD, path, port); }
     UINT Upload(WORD port) { return Upload(m_target, port); }
     UINT Upload() { return Upload(m_sim->Port()); }
 

@@ -101,11 +101,17 @@ End UploadExpected(const Fault& fault) {
     return {"Error uploading!", UploadStatus(n).str(), n};
 }
 
-class UploadSweep : public UploadFixture, public ::testing::WithParamInterface<Fault> {};
+// The fixture's device failing as the parameter says.
+template <class Fixture>
+class FaultSweep : public Fixture, public ::testing::WithParamInterface<Fault> {
+protected:
+    FaultSweep() { this->StartSimulator(fault.Inject(this->m_device)); }
+    const Fault fault = this->GetParam();
+};
+
+using UploadSweep = FaultSweep<UploadFixture>;
 
 TEST_P(UploadSweep, EndsAsTheFaultRequires) {
-    const Fault fault = GetParam();
-    StartSimulator(fault.Inject({}));
     const End expected = UploadExpected(fault);
     const auto start = Clock::now();
     EXPECT_EQ(Upload(), RESULT_DEVICE_ERROR);
@@ -163,11 +169,9 @@ Counts EndCoils(const OrxSimulator& sim) {
             std::ranges::count(coils, CoilEvent{COIL_DOWNLOAD_COMPLETE, COIL_ON})};
 }
 
-class DownloadSweep : public DownloadFixture, public ::testing::WithParamInterface<Fault> {};
+using DownloadSweep = FaultSweep<DownloadFixture>;
 
 TEST_P(DownloadSweep, EndsAsTheFaultRequires) {
-    const Fault fault = GetParam();
-    StartSimulator(fault.Inject(ZeroedDevice()));
     const End expected = DownloadExpected(fault);
     const bool complete = expected.box == nullptr;
     const auto start = Clock::now();
@@ -208,20 +212,18 @@ std::vector<std::string> UntimedLines(const std::string& path) {
 constexpr int FIRST_BLOCK_READ = 3;
 const char* const BLOCK_READ[] = {"125 registers", "125 registers", "6 registers", "32 bits"};
 
-class BlockReadSweep : public UploadFixture, public ::testing::WithParamInterface<Fault> {};
+using BlockReadSweep = FaultSweep<UploadFixture>;
 
 // Refused or lost at any block read, the upload goes on per alarm, says so once, makes at most
 // the one failed exchange more than the per-alarm upload, and writes the per-alarm file.
 TEST_P(BlockReadSweep, FallsBackToPerAlarmReadsAndWritesTheSameFile) {
-    const Fault fault = GetParam();
     const bool lost = fault.kind == Lost;
-    StartSimulator(fault.Inject({}));
     std::vector<std::string> remarks;
-    m_dlg->m_modbus.SetExchangeObserver([&remarks](const ExchangeRecord& r) {
+    m_settings.exchangeObserver = [&remarks](const ExchangeRecord& r) {
         if (r.request.GetSize() == 0)
             remarks.push_back(r.text);
-    });
-    m_dlg->m_bBlockReads = TRUE;
+    };
+    m_settings.device.blockReads = true;
     EXPECT_EQ(Upload(), RESULT_OK);
     EXPECT_LE(m_sim->Requests().size(), static_cast<std::size_t>(UPLOAD_EXCHANGES + 1));
     const std::string read = BLOCK_READ[fault.exchange - FIRST_BLOCK_READ];
@@ -232,7 +234,7 @@ TEST_P(BlockReadSweep, FallsBackToPerAlarmReadsAndWritesTheSameFile) {
                                                         ::testing::EndsWith("reading per alarm"))));
 
     OrxSimulator plain;
-    m_dlg->m_bBlockReads = FALSE;
+    m_settings.device.blockReads = false;
     const std::string perAlarm = m_dir.File("per-alarm.csv");
     ASSERT_EQ(Upload(perAlarm, plain.Port()), RESULT_OK);
     EXPECT_EQ(UntimedLines(m_target), UntimedLines(perAlarm));
@@ -251,14 +253,12 @@ std::vector<Fault> LostAt(std::initializer_list<int> exchanges, std::vector<Faul
     return more;
 }
 
-class UploadRetrySweep : public UploadFixture, public ::testing::WithParamInterface<Fault> {};
+using UploadRetrySweep = FaultSweep<UploadFixture>;
 
 // A lost reply is tried again on a fresh connection; a refusal is not.
 TEST_P(UploadRetrySweep, ALostReplyIsTriedAgainAndARefusalIsNot) {
-    const Fault fault = GetParam();
     const bool lost = fault.kind == Lost;
-    StartSimulator(fault.Inject({}));
-    m_dlg->m_wAttempts = RETRY_ATTEMPTS;
+    m_settings.device.attempts = RETRY_ATTEMPTS;
     EXPECT_EQ(Upload(), lost ? RESULT_OK : RESULT_DEVICE_ERROR);
     // Refused at alarm 1's first read, the upload ends after that alarm's reads.
     const int exchanges = lost ? UPLOAD_EXCHANGES + 1 : fault.exchange + 2;
@@ -271,14 +271,12 @@ INSTANTIATE_TEST_SUITE_P(SampleExchanges, UploadRetrySweep,
                                                     {{Exception, 3}})),
                          FaultName);
 
-class DownloadRetrySweep : public DownloadFixture, public ::testing::WithParamInterface<Fault> {};
+using DownloadRetrySweep = FaultSweep<DownloadFixture>;
 
 // Writes are tried again too: the device ends holding the file, told once that it is complete
 // (twice when the completion coil's own reply was lost).
 TEST_P(DownloadRetrySweep, ALostReplyAnywhereStillLeavesTheDeviceHoldingTheFile) {
-    const Fault fault = GetParam();
-    StartSimulator(fault.Inject(ZeroedDevice()));
-    m_dlg->m_wAttempts = RETRY_ATTEMPTS;
+    m_settings.device.attempts = RETRY_ATTEMPTS;
     EXPECT_EQ(DownloadFull(), RESULT_OK);
     EXPECT_EQ(DistinctAlarmsOnDevice(), ALARM_COUNT);
     EXPECT_EQ(EndCoils(*m_sim), Counts(0, fault.exchange == DOWNLOAD_EXCHANGES ? 2 : 1));

@@ -45,16 +45,15 @@ TEST_F(UploadRun, SuccessWritesTheDevicesAlarmsAndReportsEachStep) {
 // A No to the confirmation starts nothing; a dismissed file dialog ends the worker at once.
 TEST_F(UploadRun, NoOrDismissedFileDialogChangesNothing) {
     m_fe.AnswerMessageBox(IDNO);
-    m_dlg->m_btnUpload.SendMessage(BM_CLICK);
-    EXPECT_TRUE(m_fe.FileRequests().empty() && m_dlg->m_transferState.load() == TRANSFER_IDLE);
+    Control(IDC_UPLOAD).SendMessage(BM_CLICK);
+    EXPECT_TRUE(m_fe.FileRequests().empty() && !m_dlg->IsTransferRunning());
     m_fe.AnswerMessageBox(IDYES);
     m_fe.CancelFileDialog();
-    m_dlg->m_btnUpload.SendMessage(BM_CLICK);
+    Control(IDC_UPLOAD).SendMessage(BM_CLICK);
     AfxWaitForWorkers();
     EXPECT_EQ(m_fe.ExitCodes(), std::vector<UINT>{RESULT_NO_FILE});
     EXPECT_TRUE(ErrorBoxes().empty() && m_fe.Events(CUiEvent::Enabled).empty() &&
                 m_fe.Texts(IDC_STATUS).empty() && Positions().empty());
-    EXPECT_EQ(m_dlg->m_transferState.load(), TRANSFER_UPLOAD); // nothing put it back
     ExpectChosenFileUnchanged();
 }
 
@@ -135,7 +134,7 @@ TEST_F(UploadRun, RefusedConnectionAndImpossibleAddressesKeepTheFile) {
     everywhere.listenAddress = "0.0.0.0";
     StartSimulator(everywhere);
     for (const DWORD address : {0x00000000u, 0xFFFFFFFFu, 0xE0000001u}) {
-        m_dlg->m_ipAddress.SetAddress(address);
+        Control(IDC_IPADDRESS).SendMessage(IPM_SETADDRESS, 0, address);
         EXPECT_EQ(Upload(), RESULT_DEVICE_ERROR);
     }
     EXPECT_EQ(ErrorBoxes(), std::vector<CString>(5, "Error connecting to ORX!"));

@@ -65,11 +65,12 @@ TEST(Win32Dialog, RealControlsOfTheTemplateWorkedByAWorkerClicksKeysAndTyping) {
         {"192.168.1.20", {192, 168, 1, 20}},
         {"10.0.", {10, 0, CIPAddressCtrl::BLANK, CIPAddressCtrl::BLANK}},
     };
+    auto& address = dynamic_cast<CIPAddressCtrl&>(*dlg.GetDlgItem(IDC_IPADDRESS));
     for (const auto& [keys, fields] : typed) {
-        dlg.m_ipAddress.ClearAddress();
+        address.ClearAddress();
         probe::TypeInto(view->Item(IDC_IPADDRESS), keys);
         for (int i = 0; i < CIPAddressCtrl::FIELD_COUNT; ++i)
-            EXPECT_EQ(dlg.m_ipAddress.GetField(i), fields[i]) << keys << " field " << i;
+            EXPECT_EQ(address.GetField(i), fields[i]) << keys << " field " << i;
     }
 
     // Each change is read back in the worker at once through the window's thread, which
@@ -78,13 +79,14 @@ TEST(Win32Dialog, RealControlsOfTheTemplateWorkedByAWorkerClicksKeysAndTyping) {
     AfxBeginThread(
         [](LPVOID param) -> UINT {
             auto& [shown, dialog] = *static_cast<Worker*>(param);
-            shown.m_progress.SetRange(0, 32);
-            shown.m_progress.SetPos(17);
+            auto& progress = dynamic_cast<CProgressCtrl&>(*shown.GetDlgItem(IDC_PROGRESS));
+            progress.SetRange(0, 32);
+            progress.SetPos(17);
             EXPECT_EQ(probe::Send(orxwin::DialogItem(dialog, IDC_PROGRESS), PBM_GETPOS), 17);
-            shown.m_status.SetWindowText("Uploading Alarm 17/32...");
+            shown.GetDlgItem(IDC_STATUS)->SetWindowText("Uploading Alarm 17/32...");
             EXPECT_EQ(probe::Text(probe::Caption, orxwin::DialogItem(dialog, IDC_STATUS)),
                       "Uploading Alarm 17/32...");
-            shown.m_btnUpload.EnableWindow(FALSE);
+            shown.GetDlgItem(IDC_UPLOAD)->EnableWindow(FALSE);
             return 0;
         },
         &worker);

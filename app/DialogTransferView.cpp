@@ -6,10 +6,30 @@
 
 namespace {
 constexpr UINT ERROR_BOX = MB_ICONEXCLAMATION | MB_OK;
+constexpr UINT WARNINGS_BOX = MB_ICONEXCLAMATION | MB_CONTINUECANCEL;
+constexpr const char* DOWNLOAD_CANCELLED_TEXT = "Download Cancelled!";
 constexpr const char* CSV_EXTENSION = "csv";
 constexpr const char* SAVE_TITLE = "Save Upload As";
 constexpr const char* OPEN_TITLE = "Choose File to Download";
 constexpr const char* CSV_FILTER = "Comma Separated Values (*.CSV)|*.CSV|";
+// Warnings listed in the box; the rest are counted, and check lists them all.
+constexpr std::size_t WARNINGS_LISTED = 10;
+
+// "The file has 3 warnings: ..." with the warnings, one per line, as its detail.
+std::string WarningsText(std::size_t count) {
+    return "The file has " + std::to_string(count) + (count == 1 ? " warning" : " warnings") +
+           ": the ORX will not hold exactly what it says.";
+}
+
+std::string WarningsDetail(const std::vector<std::string>& warnings) {
+    std::string detail;
+    for (std::size_t i = 0; i < warnings.size() && i < WARNINGS_LISTED; ++i)
+        detail += (i == 0 ? "" : "\n") + warnings[i];
+    if (warnings.size() > WARNINGS_LISTED)
+        detail += "\n... and " + std::to_string(warnings.size() - WARNINGS_LISTED) +
+                  " more (orx-transfer check FILE lists them all)";
+    return detail;
+}
 } // namespace
 
 bool CORXConfigurationDlg::CDialogTransferView::ChooseFile(bool open, std::string& path) {
@@ -51,6 +71,25 @@ void CORXConfigurationDlg::CDialogTransferView::SetProgress(int position) {
 void CORXConfigurationDlg::CDialogTransferView::ShowError(const std::string& message,
                                                           const std::string& cause) {
     AfxMessageBox(message.c_str(), ERROR_BOX, 0, cause.c_str());
+}
+
+void CORXConfigurationDlg::CDialogTransferView::ShowFailure(const std::string& message,
+                                                            const std::string& cause,
+                                                            FailureKind kind) {
+    const std::string advice = FailureAdvice(kind, m_device);
+    ShowError(message, advice.empty() ? cause : cause + (cause.empty() ? "" : "\n") + advice);
+}
+
+bool CORXConfigurationDlg::CDialogTransferView::Confirm(const std::string& /*question*/,
+                                                        const std::vector<std::string>& warnings) {
+    if (warnings.empty())
+        return true;
+    const std::string detail = WarningsDetail(warnings);
+    if (AfxMessageBox(WarningsText(warnings.size()).c_str(), WARNINGS_BOX, 0, detail.c_str()) ==
+        static_cast<int>(IDOK))
+        return true;
+    SetStatus(DOWNLOAD_CANCELLED_TEXT);
+    return false;
 }
 
 bool CORXConfigurationDlg::CDialogTransferView::IsCancelled() {

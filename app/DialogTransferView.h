@@ -5,13 +5,16 @@
 // only its workers make one.
 
 #include "app/ORXConfigurationDlg.h"
+#include "transfer/DeviceAddress.h"
 #include "transfer/TransferView.h"
 
 class CORXConfigurationDlg::CDialogTransferView : public CTransferView {
 public:
+    // device: where the transfer goes, with the settings that the advice of a failure names;
     // openTitle: the open dialog's title when it is not the download's.
-    explicit CDialogTransferView(CORXConfigurationDlg& dlg, const char* openTitle = nullptr)
-        : m_dlg(dlg), m_openTitle(openTitle) {}
+    CDialogTransferView(CORXConfigurationDlg& dlg, DeviceEndpoint device,
+                        const char* openTitle = nullptr)
+        : m_dlg(dlg), m_device(std::move(device)), m_openTitle(openTitle) {}
 
     bool ChooseFile(bool open, std::string& path) override;
     void BeginTransfer() override;
@@ -20,11 +23,16 @@ public:
     void StepProgress() override;
     void SetProgress(int position) override;
     void ShowError(const std::string& message, const std::string& cause) override;
-    // The dialog asked before it started the worker.
-    bool Confirm(const std::string&, const std::vector<std::string>&) override { return true; }
+    // The advice goes below the cause, on a line of its own.
+    void ShowFailure(const std::string& message, const std::string& cause,
+                     FailureKind kind) override;
+    // The dialog asked before it started the worker; a file with warnings is asked about
+    // again, with the warnings, before anything is written.
+    bool Confirm(const std::string& question, const std::vector<std::string>& warnings) override;
     bool IsCancelled() override;
 
 private:
     CORXConfigurationDlg& m_dlg;
+    DeviceEndpoint m_device;
     const char* m_openTitle;
 };

@@ -188,7 +188,11 @@ void CORXConfigurationDlg::OnClose() {
         CDialog::OnClose();
         return;
     }
-    if (m_bClosing || AfxMessageBox(CLOSE_QUESTION, MB_YESNO) != static_cast<int>(IDYES))
+    // A transfer that ends meanwhile takes the question with it: the dialog stays open at
+    // rest, its end on the status line.
+    if (m_bClosing || AfxMessageBoxWhile(CLOSE_QUESTION, MB_YESNO, [this] {
+                          return IsTransferRunning();
+                      }) != static_cast<int>(IDYES))
         return;
     CloseAfterTransfer();
     EndDialog(IDCANCEL);

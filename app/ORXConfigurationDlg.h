@@ -40,7 +40,8 @@ constexpr const char* VERIFY_SAME = "The ORX holds exactly this file.";
 
 // Shown while the dialog waits for a running transfer before it closes.
 constexpr const char* CLOSING_STATUS_TEXT = "Stopping the transfer before closing...";
-// Asked when the close box is used while a transfer runs.
+// Asked when the close box is used while a transfer runs; it closes itself, as "No", when the
+// transfer ends meanwhile.
 constexpr const char* CLOSE_QUESTION = "A transfer is running. Cancel it and quit?";
 // Shown when the platform cannot show the backup folder; the folder is the detail.
 constexpr const char* BACKUP_FOLDER_NOT_SHOWN = "The backup folder cannot be opened.";

@@ -52,8 +52,9 @@ std::string DifferencesText(const VerifyReport& report) {
 // offer, or after the verify's outcome), and that may have its file chosen already.
 class CORXConfigurationDlg::CWorkerView : public CDialogTransferView {
 public:
-    CWorkerView(CORXConfigurationDlg& dlg, std::string file, const char* openTitle = nullptr)
-        : CDialogTransferView(dlg, openTitle), m_file(std::move(file)) {}
+    CWorkerView(CORXConfigurationDlg& dlg, DeviceEndpoint device, std::string file,
+                const char* openTitle = nullptr)
+        : CDialogTransferView(dlg, std::move(device), openTitle), m_file(std::move(file)) {}
 
     bool ChooseFile(bool open, std::string& path) override {
         if (m_file.empty())
@@ -82,9 +83,10 @@ private:
 // write offers to put back the backup it made; Yes restores it on this worker.
 UINT CORXConfigurationDlg::DownloadWithOffer(const std::string& file,
                                              const DownloadOptions& options) {
-    CWorkerView view(*this, file);
+    const DeviceEndpoint device = DeviceToConnect();
+    CWorkerView view(*this, device, file);
     DownloadReport report;
-    const UINT result = RunDownloadJob(DeviceToConnect(), m_modbus, view, options, &report);
+    const UINT result = RunDownloadJob(device, m_modbus, view, options, &report);
     if (!report.stop || report.backupPath.empty()) {
         view.ShowHeldError();
         // The status line has no room for where the backup is.
@@ -107,7 +109,7 @@ UINT CORXConfigurationDlg::RestoreBackup(const std::string& backup) {
     const DeviceEndpoint device = DeviceToConnect();
     const std::string& folder = m_settings.backup.path;
     RestoreTarget target;
-    CDialogTransferView view(*this);
+    CDialogTransferView view(*this, device);
     const UINT found = RunRestoreLookup(device, m_modbus, view, folder, backup, target);
     if (found == RESULT_NO_FILE) {
         const std::string text = "No backup of ORX " + std::to_string(target.serial) + '.';
@@ -131,8 +133,9 @@ UINT CORXConfigurationDlg::RestoreBackup(const std::string& backup) {
 
 UINT CORXConfigurationDlg::UploadThreadProc(LPVOID pParam) {
     auto& dlg = *static_cast<CORXConfigurationDlg*>(pParam);
-    CDialogTransferView view(dlg);
-    return RunUploadJob(dlg.DeviceToConnect(), dlg.m_modbus, view);
+    const DeviceEndpoint device = dlg.DeviceToConnect();
+    CDialogTransferView view(dlg, device);
+    return RunUploadJob(device, dlg.m_modbus, view);
 }
 
 UINT CORXConfigurationDlg::DownloadThreadProc(LPVOID pParam) {
@@ -146,9 +149,10 @@ UINT CORXConfigurationDlg::RestoreThreadProc(LPVOID pParam) {
 
 UINT CORXConfigurationDlg::VerifyThreadProc(LPVOID pParam) {
     auto& dlg = *static_cast<CORXConfigurationDlg*>(pParam);
-    CWorkerView view(dlg, {}, VERIFY_TITLE);
+    const DeviceEndpoint device = dlg.DeviceToConnect();
+    CWorkerView view(dlg, device, {}, VERIFY_TITLE);
     VerifyReport report;
-    const UINT result = RunVerifyJob(dlg.DeviceToConnect(), dlg.m_modbus, view, report);
+    const UINT result = RunVerifyJob(device, dlg.m_modbus, view, report);
     view.ShowHeldError();
     if (result == RESULT_OK || result == RESULT_DIFFERENT)
         view.SetStatus(VERIFIED_STATUS);

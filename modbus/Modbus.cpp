@@ -96,6 +96,8 @@ WORD CModbus::Transact(const CByteArray& request, WORD responseLength, Accept ac
         const auto start =
             m_observer ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
         code = TxRx(request, static_cast<WORD>(request.GetSize()), response, responseLength);
+        if (code == MODBUS_TIMEOUT)
+            NoteTimedOut();
         if (code == MODBUS_OK && !accept(response)) {
             code = MODBUS_BAD_RESPONSE;
             m_strExchangeFailure = WhyNotTheAnswer(request, response);

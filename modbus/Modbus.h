@@ -66,6 +66,10 @@ public:
     // wrong ("read input registers 3000 x4: no reply within 300 ms"), or the connection
     // that could not be made ("127.0.0.1:502: connection refused").
     const std::string& LastFailure() const { return m_strLastFailure; }
+    // Whether an attempt of an exchange got no reply in time (not a refusal, not a lost
+    // connection) since ForgetTimeOuts: what a longer time-out or more attempts mend.
+    bool TimedOut() const { return m_bTimedOut; }
+    void ForgetTimeOuts() { m_bTimedOut = false; }
 
     // Called after every attempt of every exchange, on the thread that made it; empty: none.
     // Also called for each remark, as a record without request or reply.
@@ -84,6 +88,8 @@ protected:
     // A transport tells, during TxRx, what went wrong beyond its result code.
     void NoteExchangeFailure(std::string detail) { m_strExchangeFailure = std::move(detail); }
     const std::string& NotedExchangeFailure() const { return m_strExchangeFailure; }
+    // A transport tells, during TxRx, that the attempt failed for want of time.
+    void NoteTimedOut() { m_bTimedOut = true; }
     // Whether an attempt that failed with code is worth another (m_wRetries allowing), made
     // ready for it. Which failures a repeat can mend is the transport's call: here, all.
     virtual bool PrepareRetry(WORD /*code*/) { return true; }
@@ -104,4 +110,5 @@ private:
     ExchangeObserver m_observer;
     CByteArray m_reply;
     bool m_replyNoted = false;
+    bool m_bTimedOut = false;
 };

@@ -170,6 +170,8 @@ WORD CRemoteModbus::Exchange(const CByteArray& request, WORD requestLength, CByt
             return code;
         return ReceiveReply(responseLength, response);
     } catch (CBlockingSocketException* e) {
+        if (e->Kind() == SocketFailure::ReceiveTimedOut || e->Kind() == SocketFailure::SendTimedOut)
+            NoteTimedOut();
         NoteExchangeFailure(ExchangeFailure(*e));
         e->Delete();
         m_socket.Cleanup();

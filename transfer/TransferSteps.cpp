@@ -26,6 +26,15 @@ std::string CurrentExceptionText() {
     }
 }
 
+UINT FailOfKind(CTransferView& view, CModbus& modbus, const char* box, const char* status,
+                UINT result, const std::string& cause, FailureKind kind) {
+    if (box != nullptr)
+        view.ShowFailure(box, cause, kind);
+    if (status != nullptr)
+        view.SetStatus(status);
+    return EndTransfer(view, modbus, result);
+}
+
 } // namespace
 
 UINT EndTransfer(CTransferView& view, CModbus& modbus, UINT result) {
@@ -36,16 +45,14 @@ UINT EndTransfer(CTransferView& view, CModbus& modbus, UINT result) {
 
 UINT FailTransfer(CTransferView& view, CModbus& modbus, const char* box, const char* status,
                   UINT result, const std::string& cause) {
-    if (box != nullptr)
-        view.ShowError(box, cause);
-    if (status != nullptr)
-        view.SetStatus(status);
-    return EndTransfer(view, modbus, result);
+    return FailOfKind(view, modbus, box, status, result, cause,
+                      KindOfFailure(result, modbus.TimedOut()));
 }
 
 UINT ReachOrx(CTransferView& view, CModbus& modbus, const DeviceEndpoint& device,
               const char* cancelledStatus) {
     view.SetStatus("Connecting to ORX...");
+    modbus.ForgetTimeOuts(); // the advice of a failure speaks of this transfer only
     std::string why;
     const bool connected = ConnectToOrx(
         modbus, device, [&view] { return view.IsCancelled(); }, why);
@@ -53,11 +60,13 @@ UINT ReachOrx(CTransferView& view, CModbus& modbus, const DeviceEndpoint& device
     if (view.IsCancelled())
         return FailTransfer(view, modbus, nullptr, cancelledStatus, RESULT_CANCELLED);
     if (!connected)
-        return FailTransfer(view, modbus, "Error connecting to ORX!", "Error connecting to ORX!",
-                            RESULT_DEVICE_ERROR, why);
+        return FailOfKind(view, modbus, "Error connecting to ORX!", "Error connecting to ORX!",
+                          RESULT_DEVICE_ERROR, why, FailureKind::Unreachable);
+    // A device too slow to answer may well be an ORX.
     if (!CheckDeviceIdentity(modbus, &why))
-        return FailTransfer(view, modbus, "This is not an ORX!", "Error! Device was not an ORX!",
-                            RESULT_DEVICE_ERROR, why);
+        return FailOfKind(view, modbus, "This is not an ORX!", "Error! Device was not an ORX!",
+                          RESULT_DEVICE_ERROR, why,
+                          modbus.TimedOut() ? FailureKind::NoReply : FailureKind::NotOrx);
     return RESULT_OK;
 }
 

@@ -2,6 +2,8 @@
 // What a transfer shows and asks while it runs. The dialog drives its controls with it, the
 // command line a terminal; the transfer itself never knows which.
 
+#include "transfer/FailureAdvice.h"
+
 #include <string>
 #include <vector>
 
@@ -28,6 +30,12 @@ public:
     // A failure: one of the tool's messages and, when known, its cause (one line, or one
     // line per refused row).
     virtual void ShowError(const std::string& message, const std::string& cause) = 0;
+    // A failure that ended the transfer, with the kind that says what a person can do about
+    // it; a view without room for advice shows the error alone.
+    virtual void ShowFailure(const std::string& message, const std::string& cause,
+                             FailureKind /*kind*/) {
+        ShowError(message, cause);
+    }
     // Asked once, after the file was checked and before the device is written; warnings
     // name what the file says otherwise than it will be written. False: not confirmed.
     virtual bool Confirm(const std::string& question, const std::vector<std::string>& warnings) = 0;

@@ -4,10 +4,12 @@
 #include "platform/qt/QtFileFilter.h"
 #include "platform/ui/Dialog.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QThread>
@@ -49,6 +51,22 @@ void SetPlainInformativeText(QMessageBox& box, const QString& text) {
     box.setInformativeText(text);
     if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
         label->setTextFormat(Qt::PlainText);
+}
+
+// Beside the title's text: the window's icon and buttons, and its frame.
+constexpr int TITLE_FRAME_ROOM = 140;
+
+// A message box is as wide as its text: one with a short text would have its title cut.
+void FitTitle(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr)
+        return;
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int width =
+        QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + TITLE_FRAME_ROOM;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 } // namespace
@@ -167,12 +185,22 @@ void QtFrontEnd::OnDialogDestroy(CDialog& dlg) {
     view->hide();
 }
 
-int QtFrontEnd::ShowMessageBox(const CString& text, UINT type, const CString& detail) {
+int QtFrontEnd::ShowMessageBox(const CString& text, UINT type, const CString& detail,
+                               const std::function<bool()>& stillAsked) {
     QMessageBox box(BoxIcon(type), m_boxCaption, Text(text), QMessageBox::NoButton, TopWindow());
     box.setTextFormat(Qt::PlainText);
     if (!detail.IsEmpty())
         SetPlainInformativeText(box, Text(detail));
     const bool secondIsDefault = (type & MB_DEFMASK) == MB_DEFBUTTON2;
+    FitTitle(box);
+    QTimer watch;
+    if (stillAsked) {
+        QObject::connect(&watch, &QTimer::timeout, &box, [&box, &stillAsked] {
+            if (!stillAsked())
+                box.close(); // as Esc
+        });
+        watch.start(WAKE_INTERVAL_MS);
+    }
     switch (type & MB_TYPEMASK) {
     case MB_YESNO:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
@@ -182,6 +210,11 @@ int QtFrontEnd::ShowMessageBox(const CString& text, UINT type, const CString& de
     case MB_OKCANCEL:
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         box.setDefaultButton(secondIsDefault ? QMessageBox::Cancel : QMessageBox::Ok);
+        return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
+    case MB_CONTINUECANCEL:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.button(QMessageBox::Ok)->setText(tr("Continue"));
+        box.setDefaultButton(QMessageBox::Cancel);
         return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
     default:
         box.setStandardButtons(QMessageBox::Ok);

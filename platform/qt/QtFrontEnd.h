@@ -54,7 +54,8 @@ public:
     bool OpenFolder(const char* path) override;
 
 protected:
-    int ShowMessageBox(const CString& text, UINT type, const CString& detail) override;
+    int ShowMessageBox(const CString& text, UINT type, const CString& detail,
+                       const std::function<bool()>& stillAsked) override;
     bool ShowFileDialog(const CFileRequest& request, CString& path) override;
 
 private:

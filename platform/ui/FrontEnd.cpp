@@ -36,6 +36,7 @@ int EscapeAnswer(UINT type) {
     case MB_YESNO:
         return IDNO;
     case MB_OKCANCEL:
+    case MB_CONTINUECANCEL:
         return IDCANCEL;
     default:
         return IDOK;

@@ -68,6 +68,14 @@ public:
     // Returns IDOK, IDCANCEL, IDYES or IDNO. detail (nullptr or empty: none) tells more than
     // text, e.g. which row of a file was refused and why; it is shown beneath the text.
     virtual int MessageBox(const char* text, UINT type, UINT helpId, const char* detail) = 0;
+    // The same, for a question that loses its object: once stillAsked() (checked on the
+    // interface thread while the box is shown) is false, the box closes as Esc would close it.
+    // A front end that cannot watch asks as MessageBox does.
+    virtual int MessageBoxWhile(const char* text, UINT type,
+                                const std::function<bool()>& stillAsked) {
+        (void)stillAsked;
+        return MessageBox(text, type, 0, nullptr);
+    }
     // Returns IDOK with the full path in path, or IDCANCEL.
     virtual INT_PTR ChooseFile(const CFileRequest& request, CString& path) = 0;
     // Shows an existing folder in the platform's file manager; false when it cannot.
@@ -89,6 +97,7 @@ public:
 };
 
 // The answer the Esc key gives to a message box of type: No, Cancel, or OK for an OK box.
+// Continue is IDOK.
 int EscapeAnswer(UINT type);
 // A message box nobody is there to see: its text and detail on stderr, so that a failure
 // keeps its cause, and the Esc key's answer.

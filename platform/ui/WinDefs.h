@@ -49,6 +49,9 @@ constexpr UINT ID_HELP = 0xE146;
 constexpr UINT MB_OK = 0x00;
 constexpr UINT MB_OKCANCEL = 0x01;
 constexpr UINT MB_YESNO = 0x04;
+// OK labelled "Continue", with Cancel the default: going on risks something. Windows has no
+// such type; its front end relabels an OK/Cancel box.
+constexpr UINT MB_CONTINUECANCEL = 0x07;
 constexpr UINT MB_TYPEMASK = 0x0F;
 constexpr UINT MB_ICONERROR = 0x10;
 constexpr UINT MB_ICONQUESTION = 0x20;

@@ -11,12 +11,15 @@
 class CWindowFrontEnd : public CFrontEnd {
 public:
     int MessageBox(const char* text, UINT type, UINT helpId, const char* detail) final;
+    int MessageBoxWhile(const char* text, UINT type, const std::function<bool()>& stillAsked) final;
     INT_PTR ChooseFile(const CFileRequest& request, CString& path) final;
     bool IsEnding() const override { return m_ending; }
 
 protected:
-    // Interface thread; type and answer as MessageBox's; detail may be empty.
-    virtual int ShowMessageBox(const CString& text, UINT type, const CString& detail) = 0;
+    // Interface thread; type and answer as MessageBox's; detail may be empty. stillAsked, when
+    // given, is watched while the box is shown: once false, the box closes as Esc would.
+    virtual int ShowMessageBox(const CString& text, UINT type, const CString& detail,
+                               const std::function<bool()>& stillAsked) = 0;
     // Interface thread; true with the chosen full path.
     virtual bool ShowFileDialog(const CFileRequest& request, CString& path) = 0;
 

@@ -101,9 +101,16 @@ void AppendSystemMenu(Window dialog, unsigned flags, unsigned id, const std::str
 // Shows a folder in the file manager; false when the shell cannot.
 bool ShowFolder(const std::string& path);
 
-// type and result as MessageBox's.
-int ShowMessageBox(Window owner, const std::string& text, const std::string& caption,
-                   unsigned type);
+struct BoxOptions {
+    const char* okLabel = nullptr; // replaces the OK button's text
+    // Watched while the box is shown: once false, the box ends with escapeAnswer.
+    std::function<bool()> stillAsked;
+    int escapeAnswer = 0;
+};
+
+// type and result as MessageBox's; the box is made wide enough for its whole caption.
+int ShowMessageBox(Window owner, const std::string& text, const std::string& caption, unsigned type,
+                   const BoxOptions& options = {});
 
 struct FileRequest {
     bool open = true;

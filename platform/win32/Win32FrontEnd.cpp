@@ -10,6 +10,8 @@ namespace orxwin {
 
 namespace {
 
+constexpr const char* CONTINUE_LABEL = "Continue";
+
 FileRequest NativeRequest(const CFileRequest& request) {
     FileRequest native;
     native.open = request.bOpenFileDialog != FALSE;
@@ -68,11 +70,18 @@ void Win32FrontEnd::OnDialogShow(CDialog& dlg) {
 }
 
 // A Win32 box has no informative text of its own: the detail is a second paragraph.
-int Win32FrontEnd::ShowMessageBox(const CString& text, UINT type, const CString& detail) {
+int Win32FrontEnd::ShowMessageBox(const CString& text, UINT type, const CString& detail,
+                                  const std::function<bool()>& stillAsked) {
     std::string shown = text.str();
     if (!detail.IsEmpty())
         shown += "\n\n" + detail.str();
-    return orxwin::ShowMessageBox(TopWindow(), shown, m_boxCaption.str(), type);
+    BoxOptions options{nullptr, stillAsked, EscapeAnswer(type)};
+    if ((type & MB_TYPEMASK) == MB_CONTINUECANCEL) {
+        constexpr unsigned CANCEL_DEFAULT = 0x100; // MB_DEFBUTTON2
+        options.okLabel = CONTINUE_LABEL;
+        type = (type & ~MB_TYPEMASK) | MB_OKCANCEL | CANCEL_DEFAULT;
+    }
+    return orxwin::ShowMessageBox(TopWindow(), shown, m_boxCaption.str(), type, options);
 }
 
 bool Win32FrontEnd::ShowFileDialog(const CFileRequest& request, CString& path) {

@@ -38,7 +38,8 @@ public:
     void EndSession() override;
 
 protected:
-    int ShowMessageBox(const CString& text, UINT type, const CString& detail) override;
+    int ShowMessageBox(const CString& text, UINT type, const CString& detail,
+                       const std::function<bool()>& stillAsked) override;
     bool ShowFileDialog(const CFileRequest& request, CString& path) override;
 
 private:

@@ -162,6 +162,30 @@ TEST_F(DownloadRun, MenuRestoresTheNewestBackupAndVerifiesAFile) {
     ExpectIdleArrangement();
 }
 
+// A file with warnings is asked about again, before anything is written, with its warnings (ten
+// at most) and Cancel as the default: Cancel writes nothing, Continue downloads.
+TEST_F(DownloadRun, FileWithWarningsAsksAgainListingThem) {
+    std::string rows;
+    for (int n = 1; n <= 12; ++n)
+        rows += std::to_string(n) + ",1.9,2,1,0,0,0,0\n";
+    const std::string lax = m_dir.Write("lax.csv", DOWNLOAD_FILE_HEADER + rows);
+    m_fe.OnText(IDC_STATUS, CONNECTING_TEXT, [this] { m_fe.AnswerMessageBox(IDCANCEL); });
+    EXPECT_EQ(Download(lax), RESULT_CANCELLED);
+    EXPECT_TRUE(m_sim->CoilEvents().empty() && Requests(FN_WRITE_MULTIPLE_REGISTERS).empty());
+    EXPECT_EQ(LastStatus(), "Download Cancelled!");
+    ExpectIdleArrangement();
+    ASSERT_EQ(Download(lax), RESULT_OK); // the scripted answer: Continue
+    EXPECT_EQ(m_sim->Alarm(12).mode, 1);
+    constexpr UINT WARNINGS_BOX = MB_ICONEXCLAMATION | MB_CONTINUECANCEL;
+    EXPECT_EQ(BoxesOf(WARNINGS_BOX).back(),
+              "The file has 12 warnings: the ORX will not hold exactly what it says.");
+    EXPECT_THAT(BoxesOf(WARNINGS_BOX, &CUiEvent::detail).back().str(),
+                ::testing::AllOf(::testing::StartsWith("row 1, line 6: field 2 (mode) \"1.9\" "
+                                                       "read as 1\nrow 2, line 7: "),
+                                 ::testing::EndsWith("read as 1\n... and 2 more (orx-transfer "
+                                                     "check FILE lists them all)")));
+}
+
 // An exception in a worker (here one that the interface thread meets while it shows a status
 // text) ends the transfer as an error that tells the exception's text, not the program.
 TEST_F(DownloadRun, UnexpectedExceptionEndsTheTransferAsAnError) {
@@ -215,10 +239,15 @@ TEST_P(DownloadRefused, WritesNothing) {
 
 const Refusal REFUSALS[] = {
     {"Locked", [](OrxSimulator& sim) { sim.SetLocked(true); }, nullptr, RESULT_LOCKED,
-     "Error! Configuration Locked!", "Error! Configuration Locked!", nullptr},
+     "Error! Configuration Locked!", "Error! Configuration Locked!",
+     "Unlock the configuration at the device, then download again."},
     {"NotAnOrx", [](OrxSimulator& sim) { sim.SetIdentity(NOT_AN_ORX); }, nullptr,
      RESULT_DEVICE_ERROR, "This is not an ORX!", "Error! Device was not an ORX!",
-     "identity register 3495 holds 0x1234, 0x52C7 expected"},
+     "identity register 3495 holds 0x1234, 0x52C7 expected\nThe address answers, but not as an "
+     "ORX alarm device: check the address."},
+    {"Refused", [](OrxSimulator& sim) { sim.Stop(); }, nullptr, RESULT_DEVICE_ERROR,
+     "Error connecting to ORX!", "Error connecting to ORX!",
+     " of the device is reachable from this computer."},
     {"MissingFile", nullptr, "/nonexistent/missing.csv", RESULT_FILE_ERROR, "Error opening file!",
      nullptr, "/nonexistent/missing.csv: No such file or directory"},
     {"NoBackupFolder", nullptr, nullptr, RESULT_FILE_ERROR, "Error writing to file!", BACKUP_TEXT,

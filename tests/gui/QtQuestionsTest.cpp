@@ -43,6 +43,8 @@ TEST_F(QtQuestionsTest, MessageBoxesShowTheirTextIconAndButtonsAndReportTheAnswe
             {MB_ICONEXCLAMATION | MB_OK, Box::Warning, Box::Ok, Box::Ok, IDOK, "row 5, line 10: x"},
             {MB_YESNO, Box::NoIcon, Box::Yes | Box::No, Box::Yes, IDYES, nullptr},
             {MB_YESNO, Box::NoIcon, Box::Yes | Box::No, Box::No, IDNO, ""},
+            {MB_ICONEXCLAMATION | MB_CONTINUECANCEL, Box::Warning, Box::Ok | Box::Cancel, Box::Ok,
+             IDOK, "row 1, line 6: x"},
         };
     for (const auto& [type, icon, buttons, press, expected, detail] : rows) {
         SCOPED_TRACE(expected);
@@ -56,10 +58,41 @@ TEST_F(QtQuestionsTest, MessageBoxesShowTheirTextIconAndButtonsAndReportTheAnswe
                 EXPECT_EQ(box->icon(), icon);
                 EXPECT_EQ(box->informativeText(), QString::fromLatin1(detail ? detail : ""));
                 EXPECT_EQ(box->standardButtons(), buttons);
+                // Continue is no OK: it goes on at a risk, so Cancel is the default.
+                const bool risky = (type & MB_TYPEMASK) == MB_CONTINUECANCEL;
+                EXPECT_EQ(box->button(Box::Cancel) &&
+                              box->defaultButton() == box->button(Box::Cancel),
+                          risky);
+                EXPECT_EQ(box->button(Box::Ok) && box->button(Box::Ok)->text() == "Continue",
+                          risky);
                 box->button(press)->click();
             });
         EXPECT_EQ(answer, expected);
     }
+}
+
+// However short its text, a box is wide enough for its whole title.
+TEST_F(QtQuestionsTest, ABoxIsWideEnoughForItsTitle) {
+    frontEnd.SetMessageBoxCaption(QStringLiteral("ORX Configuration Transfer Utility, site 12"));
+    AskFromWorker<int>([&] { return frontEnd.MessageBox("Done.", MB_OK, 0, nullptr); },
+                       [](QWidget* modal) {
+                           QFont title = modal->font();
+                           title.setBold(true);
+                           EXPECT_GT(modal->width(),
+                                     QFontMetrics(title).horizontalAdvance(modal->windowTitle()));
+                           qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Ok)->click();
+                       });
+}
+
+// The close box's question, once the transfer it asks about has ended: it closes as No.
+TEST_F(QtQuestionsTest, AQuestionThatLosesItsObjectClosesItselfAsNo) {
+    std::atomic<bool> asked{true};
+    const int answer = AskFromWorker<int>(
+        [&] {
+            return frontEnd.MessageBoxWhile("Cancel it?", MB_YESNO, [&] { return asked.load(); });
+        },
+        [&](QWidget*) { asked = false; });
+    EXPECT_EQ(answer, static_cast<int>(IDNO));
 }
 
 TEST(QtFileFilter, OffersBothSpellingsUnderTheSameName) {

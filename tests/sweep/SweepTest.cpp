@@ -37,6 +37,8 @@ const char* const KIND_NAMES[] = {"Drop", "Stall", "Exception", "Lost"};
 // How the client names a fault as the cause of its failure.
 const char* const CAUSES[] = {"the device closed the connection", "no reply within 300 ms",
                               "device exception 4 (server device failure)"};
+constexpr const char* SLOW_LINK_ADVICE =
+    "No reply within 300 ms: the link is slow; start with a longer --timeout or more --retries.";
 
 struct Fault {
     FaultKind kind;
@@ -118,6 +120,8 @@ TEST_P(UploadSweep, EndsAsTheFaultRequires) {
     ExpectEnd(expected.box, expected.status.c_str(), expected.position);
     ASSERT_FALSE(ErrorDetails().empty());
     EXPECT_THAT(ErrorDetails().back().str(), ::testing::HasSubstr(fault.Cause()));
+    // Only a device that stopped answering is a matter of the link's speed.
+    EXPECT_EQ(ErrorDetails().back().str().ends_with(SLOW_LINK_ADVICE), fault.kind == Stall);
     ExpectChosenFileUnchanged();
 }
 

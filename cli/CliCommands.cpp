@@ -43,6 +43,12 @@ void AddDeviceOptions(CLI::App& command, DeviceOptions& options) {
         ->transform(CLI::Validator(resolve, ""));
 }
 
+void AddTransferOptions(CLI::App& command, TransferCommandOptions& options, const char* fileHelp) {
+    AddDeviceOptions(command, options.device);
+    AddFileArgument(command, options.file, fileHelp);
+    AddQuiet(command, options.quiet);
+}
+
 void AddFileArgument(CLI::App& command, std::string& file, const char* help) {
     command.add_option("FILE", file, help)->type_name("")->required();
 }

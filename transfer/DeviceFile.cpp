@@ -18,12 +18,14 @@ std::optional<Failure> WriteDeviceFile(CModbus& modbus, CTransferView& view, DWO
     AlarmArrays alarm; // reused without clearing: a failed read repeats the previous values
     CAlarmTableReader reader(modbus, view, options.blockReads);
     for (int n = 1; n <= ALARM_COUNT; ++n) {
-        if (options.showAlarms)
+        if (options.shown == AlarmReadsShown::Upload)
             view.SetAlarmStatus(n, UploadStatus(n));
         const std::optional<Failure> read = reader.Read(n, alarm);
         WriteAlarmRow(file.Stream(), n, alarm.words, alarm.floats, alarm.faults, options.format);
-        if (options.showAlarms)
+        if (options.shown == AlarmReadsShown::Upload)
             view.StepProgress();
+        else if (options.shown == AlarmReadsShown::Backup)
+            view.BackupProgress(n);
         if (read)
             return read;
         if (view.IsCancelled())

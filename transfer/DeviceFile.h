@@ -10,9 +10,13 @@
 #include <functional>
 #include <string>
 
+// How the reads of the alarms are shown: not at all, as an upload ("Uploading Alarm n/32..."
+// and a progress step per alarm), or as the backup before a download's first write.
+enum class AlarmReadsShown { None, Upload, Backup };
+
 // How a device's configuration is read and written.
 struct DeviceFileOptions {
-    bool showAlarms = false; // "Uploading Alarm n/32..." and a progress step per alarm
+    AlarmReadsShown shown = AlarmReadsShown::None;
     bool blockReads = false; // the alarms as CAlarmTableReader's block reads bring them
     RealFormat format = RealFormat::FourDecimals;
 };

@@ -195,9 +195,12 @@ UINT CDownload::BackUp() {
             return Fail("Error writing to file!", nullptr, RESULT_FILE_ERROR,
                         NOTHING_WRITTEN + plan.path + ": " + error.message());
     }
-    const DeviceFileResult backup = WriteDeviceFileFor(
-        m_modbus, m_view, {.blockReads = m_device.blockReads, .format = RealFormat::Exact},
-        [this](DWORD serial) { return BackupPath(serial); });
+    const DeviceFileResult backup =
+        WriteDeviceFileFor(m_modbus, m_view,
+                           {.shown = AlarmReadsShown::Backup,
+                            .blockReads = m_device.blockReads,
+                            .format = RealFormat::Exact},
+                           [this](DWORD serial) { return BackupPath(serial); });
     if (const std::optional<Failure>& failed = backup.failure)
         return FailTransfer(m_view, m_modbus, {failed->result, NOTHING_WRITTEN + failed->cause},
                             "Error downloading!", "Download Cancelled!");

@@ -33,7 +33,8 @@ UINT Upload(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view) 
     DWORD serial = 0;
     if (ReadSerialNumber(modbus, serial) != MODBUS_OK)
         return FinishUpload(view, modbus, Failure{RESULT_DEVICE_ERROR, modbus.LastFailure()});
-    const DeviceFileOptions options{.showAlarms = true, .blockReads = device.blockReads};
+    const DeviceFileOptions options{.shown = AlarmReadsShown::Upload,
+                                    .blockReads = device.blockReads};
     return FinishUpload(view, modbus, WriteDeviceFile(modbus, view, serial, file, options));
 }
 

@@ -10,12 +10,13 @@ int CGuiStart::Prepare(int argc, char** argv, const GuiFrontEndHelp& help) {
         return status;
     if (m_options.trace.empty())
         return GUI_RUN;
-    std::string why;
-    m_trace = CExchangeTrace::Open(m_options.trace, std::cerr, why);
-    if (!m_trace) {
-        std::fprintf(stderr, "orx-config: cannot write the trace: %s\n", why.c_str());
+    auto opened = CExchangeTrace::Open(m_options.trace, std::cerr);
+    if (!opened) {
+        std::fprintf(stderr, "orx-config: cannot write the trace: %s\n",
+                     opened.Error().cause.c_str());
         return GUI_TRACE_EXIT;
     }
+    m_trace = std::move(*opened);
     return GUI_RUN;
 }
 

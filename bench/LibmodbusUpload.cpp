@@ -86,7 +86,7 @@ int Upload(modbus_t* device, const char* path, bool blockReads) {
             SERIAL_NUMBER_WORDS)
         return EXIT_DEVICE;
     CReplacingFile file;
-    if (!file.Open(path))
+    if (file.Open(path))
         return EXIT_FILE;
     WriteFileHeader(file.Stream(), SerialNumberFromWords(serial[0], serial[1]));
     CBlockReads blocks;
@@ -101,7 +101,7 @@ int Upload(modbus_t* device, const char* path, bool blockReads) {
         WriteAlarmRow(file.Stream(), n, record);
     }
     WriteFileNote(file.Stream());
-    return file.Commit() ? 0 : EXIT_FILE;
+    return file.Commit() ? EXIT_FILE : 0;
 }
 
 } // namespace

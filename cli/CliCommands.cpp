@@ -27,14 +27,13 @@ void AddDeviceOptions(CLI::App& command, DeviceOptions& options) {
     AddConnectionOptions(command, options.connection);
     // HOST becomes "A.B.C.D", a host name being resolved here, once; its port is kept apart.
     const auto resolve = [&options](std::string& text) {
-        HostAndPort given;
-        std::string why;
-        if (!SplitHostAndPort(text, given, why))
-            return why;
-        why = ResolveDeviceHostInPlace(given.host);
-        text = given.host;
-        options.hostPort = given.port;
-        return why;
+        OrFailure<HostAndPort> given = SplitHostAndPort(text);
+        if (!given)
+            return given.Error().cause;
+        const std::string refused = ResolveDeviceHostInPlace(given->host);
+        text = given->host;
+        options.hostPort = given->port;
+        return refused;
     };
     command
         .add_option("HOST", options.host,
@@ -42,6 +41,12 @@ void AddDeviceOptions(CLI::App& command, DeviceOptions& options) {
         ->type_name("")
         ->required()
         ->transform(CLI::Validator(resolve, ""));
+}
+
+void AddTransferOptions(CLI::App& command, TransferCommandOptions& options, const char* fileHelp) {
+    AddDeviceOptions(command, options.device);
+    AddFileArgument(command, options.file, fileHelp);
+    AddQuiet(command, options.quiet);
 }
 
 void AddFileArgument(CLI::App& command, std::string& file, const char* help) {
@@ -84,11 +89,13 @@ CCommandTrace::CCommandTrace(const std::string& trace, const CliStreams& io)
     : m_io(io), m_path(trace) {
     if (m_path.empty())
         return;
-    std::string why;
-    m_trace = CExchangeTrace::Open(m_path, io.err, why);
-    m_opened = m_trace != nullptr;
-    if (!m_opened)
-        io.err << "orx-transfer: cannot write the trace: " << why << '\n' << std::flush;
+    auto opened = CExchangeTrace::Open(m_path, io.err);
+    m_opened = static_cast<bool>(opened);
+    if (m_opened)
+        m_trace = std::move(*opened);
+    else
+        io.err << "orx-transfer: cannot write the trace: " << opened.Error().cause << '\n'
+               << std::flush;
 }
 
 CCommandTrace::~CCommandTrace() {

@@ -42,6 +42,14 @@ struct DeviceOptions {
 };
 // The connection's options, then HOST.
 void AddDeviceOptions(CLI::App& command, DeviceOptions& options);
+
+// What a transfer between a device and a file takes: HOST, FILE and --quiet.
+struct TransferCommandOptions {
+    DeviceOptions device;
+    std::string file;
+    bool quiet = false;
+};
+void AddTransferOptions(CLI::App& command, TransferCommandOptions& options, const char* fileHelp);
 void AddFileArgument(CLI::App& command, std::string& file, const char* help);
 void AddQuiet(CLI::App& command, bool& quiet);
 void AddYes(CLI::App& command, bool& yes);

@@ -6,10 +6,7 @@
 
 namespace {
 
-struct DownloadCommandOptions {
-    DeviceOptions device;
-    std::string file;
-    bool quiet = false;
+struct DownloadCommandOptions : TransferCommandOptions {
     bool yes = false;
     std::string backupFile; // the backup's file instead of the folder
     bool noBackup = false;
@@ -52,9 +49,7 @@ int RunDownload(const DownloadCommandOptions& options, const CliStreams& io) {
 
 void AddDownloadCommand(CLI::App& command, CommandRun& run) {
     const auto options = std::make_shared<DownloadCommandOptions>();
-    AddDeviceOptions(command, options->device);
-    AddFileArgument(command, options->file, "the configuration file to write to the device");
-    AddQuiet(command, options->quiet);
+    AddTransferOptions(command, *options, "the configuration file to write to the device");
     AddYes(command, options->yes);
     AddBackupChoice(command, *options);
     command.footer(DOWNLOAD_HELP);

@@ -89,15 +89,6 @@ constexpr std::size_t HOSTS_FILE_LIMIT = 1024 * 1024;
 constexpr const char* HOSTS_FILE_LIMIT_TEXT = "longer than 1 MiB";
 constexpr const char* UTF8_BYTE_ORDER_MARK = "\xEF\xBB\xBF";
 
-// One entry of the list.
-bool ParseEntry(const std::string& entry, SiteDevice& device, std::string& why) {
-    HostAndPort split;
-    if (!SplitHostAndPort(entry, split, why))
-        return false;
-    device = {EscapedText(entry), split.host, split.port};
-    return true;
-}
-
 // The hosts file's entries; RESULT_OK, or RESULT_FILE_ERROR with why. Only a regular file is
 // read, and only up to a bound: a FIFO would block, a device (/dev/zero) never end.
 int ReadHostsFile(const std::string& path, std::vector<std::string>& entries, std::string& why) {
@@ -144,13 +135,12 @@ int ListDevices(const SiteBackupOptions& options, const CliStreams& io,
         }
     }
     for (const std::string& entry : entries) {
-        SiteDevice device;
-        std::string why;
-        if (!ParseEntry(entry, device, why)) {
-            io.err << "orx-transfer backup: " << why << '\n';
+        const OrFailure<HostAndPort> split = SplitHostAndPort(entry);
+        if (!split) {
+            io.err << "orx-transfer backup: " << split.Error().cause << '\n';
             return EXIT_USAGE;
         }
-        devices.push_back(device);
+        devices.push_back({EscapedText(entry), split->host, split->port});
     }
     if (devices.empty()) {
         io.err << "orx-transfer backup: no device named: give HOST[:PORT] or --hosts FILE\n";
@@ -239,16 +229,17 @@ Outcome CSiteBackup::BackUp(const SiteDevice& device) {
     Outcome outcome;
     CQuietView view(m_cancelled);
     DeviceEndpoint endpoint = m_options.connection.At({}, device.port);
-    std::string why;
     outcome.port = endpoint.port;
     outcome.message = "Upload Cancelled!";
     outcome.cause = "not started";
-    const bool resolved = !m_cancelled && ResolveDeviceHost(device.host, endpoint.host, why);
-    if (!why.empty()) {
-        outcome.result = RESULT_DEVICE_ERROR;
+    const OrFailure<std::string> host =
+        m_cancelled ? Failure{RESULT_CANCELLED, {}} : ResolveDeviceHost(device.host);
+    if (!host && host.Error().result != RESULT_CANCELLED) {
+        outcome.result = host.Error().result;
         outcome.message = "Error connecting to ORX!";
-        outcome.cause = why;
-    } else if (resolved && BeginTransfer()) {
+        outcome.cause = host.Error().cause;
+    } else if (host && BeginTransfer()) {
+        endpoint.host = *host;
         CRemoteModbus modbus;
         m_trace.Attach(modbus);
         const auto claim = [&](DWORD serial) { return Claim(serial, device.given); };

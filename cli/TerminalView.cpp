@@ -39,6 +39,7 @@ bool CTerminalView::ChooseFile(bool /*open*/, std::string& path) {
 void CTerminalView::BeginTransfer() {
     std::lock_guard lock(m_mutex);
     m_position = 0;
+    m_backupRead = 0;
     m_failed = false;
 }
 
@@ -66,6 +67,7 @@ void CTerminalView::ShowStatus(const std::string& text, int alarm) {
         return;
     m_status = text;
     m_alarm = alarm;
+    m_backupRead = 0;
     if (m_settings.redraw)
         DrawProgress();
     else
@@ -84,6 +86,16 @@ void CTerminalView::SetProgress(int position) {
     m_position = position;
     if (m_settings.redraw && !m_settings.quiet)
         DrawProgress();
+}
+
+void CTerminalView::BackupProgress(int alarm) {
+    if (m_settings.quiet || !m_settings.redraw)
+        return;
+    std::lock_guard lock(m_mutex);
+    if (m_failed)
+        return;
+    m_backupRead = alarm;
+    DrawProgress();
 }
 
 void CTerminalView::ShowError(const std::string& message, const std::string& cause) {
@@ -174,9 +186,11 @@ void CTerminalView::Print(const std::string& line) {
 }
 
 void CTerminalView::DrawProgress() {
-    const int filled = std::min(m_position, ALARM_COUNT) * BAR_WIDTH / ALARM_COUNT;
-    const std::string text =
-        std::to_string(m_position) + '/' + std::to_string(ALARM_COUNT) + ' ' + m_status;
+    // The backup's reads count apart, after its status: the download's count starts at 0.
+    const int position = m_backupRead > 0 ? m_backupRead : m_position;
+    const std::string count = std::to_string(position) + '/' + std::to_string(ALARM_COUNT);
+    const std::string text = m_backupRead > 0 ? m_status + ' ' + count : count + ' ' + m_status;
+    const int filled = std::min(position, ALARM_COUNT) * BAR_WIDTH / ALARM_COUNT;
     const std::string bar = '[' + std::string(static_cast<std::size_t>(filled), '#') +
                             std::string(static_cast<std::size_t>(BAR_WIDTH - filled), '.') + "] ";
     // On a narrow terminal the status is worth more than the bar.

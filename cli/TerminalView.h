@@ -38,6 +38,8 @@ public:
     void StepProgress() override;
     void SetProgress(int position) override;
     void ShowError(const std::string& message, const std::string& cause) override;
+    // On the progress line only: "Backing up ORX... 12/32", its bar the backup's.
+    void BackupProgress(int alarm) override;
     bool Confirm(const std::string& question, const std::vector<std::string>& warnings) override;
     bool IsCancelled() override { return m_cancelled.load(); }
 
@@ -72,6 +74,7 @@ private:
     std::string m_status;
     int m_alarm = 0; // the alarm the status is about, 0: none
     int m_position = 0;
+    int m_backupRead = 0;     // alarms read into the backup while its status shows, 0: none
     bool m_lineShown = false; // a progress line waits for its line end
     bool m_failed = false;    // an error was shown: the status texts after it only repeat it
     Error m_lastError;

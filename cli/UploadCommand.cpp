@@ -7,11 +7,7 @@
 
 namespace {
 
-struct UploadOptions {
-    DeviceOptions device;
-    std::string file;
-    bool quiet = false;
-};
+using UploadOptions = TransferCommandOptions;
 
 // A device may hold what no download accepts (NaN in an enabled alarm, a mode of 3): the
 // file is kept as the device holds it, and the user learns now which rows it would refuse.
@@ -40,9 +36,7 @@ int RunUpload(const UploadOptions& options, const CliStreams& io) {
 
 void AddUploadCommand(CLI::App& command, CommandRun& run) {
     const auto options = std::make_shared<UploadOptions>();
-    AddDeviceOptions(command, options->device);
-    AddFileArgument(command, options->file, "the configuration file to write");
-    AddQuiet(command, options->quiet);
+    AddTransferOptions(command, *options, "the configuration file to write");
     command.footer(UPLOAD_HELP);
     command.callback([options, &run] { run.status = RunUpload(*options, run.io); });
 }

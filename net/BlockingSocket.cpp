@@ -6,33 +6,30 @@
 #include <chrono>
 #include <climits>
 #include <cstring>
+#include <utility>
 
 IMPLEMENT_DYNAMIC(CBlockingSocketException, CException)
 IMPLEMENT_DYNAMIC(CBlockingSocket, CObject)
 
 namespace {
 
+// The failed operation's name for a person, by kind.
+constexpr std::pair<SocketFailure, const char*> OPERATION_NAMES[] = {
+    {SocketFailure::Create, "Create"},
+    {SocketFailure::Close, "Close"},
+    {SocketFailure::Connect, "Connect"},
+    {SocketFailure::Send, "Send"},
+    {SocketFailure::SendTimedOut, "Send timeout"},
+    {SocketFailure::Receive, "Receive"},
+    {SocketFailure::ReceiveTimedOut, "Receive timeout"},
+    {SocketFailure::LocalAddress, "GetSockName"},
+    {SocketFailure::HostLookup, "GetHostByName"},
+};
+
 const char* OperationName(SocketFailure kind) {
-    switch (kind) {
-    case SocketFailure::Create:
-        return "Create";
-    case SocketFailure::Close:
-        return "Close";
-    case SocketFailure::Connect:
-        return "Connect";
-    case SocketFailure::Send:
-        return "Send";
-    case SocketFailure::SendTimedOut:
-        return "Send timeout";
-    case SocketFailure::Receive:
-        return "Receive";
-    case SocketFailure::ReceiveTimedOut:
-        return "Receive timeout";
-    case SocketFailure::LocalAddress:
-        return "GetSockName";
-    case SocketFailure::HostLookup:
-        return "GetHostByName";
-    }
+    for (const auto& [named, name] : OPERATION_NAMES)
+        if (named == kind)
+            return name;
     return "Socket";
 }
 

@@ -17,24 +17,26 @@ bool IsRefusal(WORD code) {
 CAlarmTableReader::CAlarmTableReader(CModbus& modbus, CTransferView& view, bool blockReads)
     : m_modbus(modbus), m_view(view), m_blocksDue(blockReads) {}
 
-bool CAlarmTableReader::Read(int n, AlarmArrays& alarm, std::string* why) {
+std::optional<Failure> CAlarmTableReader::Read(int n, AlarmArrays& alarm) {
     if (m_blocksDue) {
         m_blocksDue = false;
-        if (!ReadBlocks(why))
-            return false;
+        if (auto failure = ReadBlocks())
+            return failure;
     }
     const unsigned missing = READ_WHOLE_ALARM & ~TakeKnown(n, alarm);
-    return missing == 0 || ReadDeviceAlarm(m_modbus, n, alarm, why, missing);
+    if (missing == 0)
+        return std::nullopt;
+    return ReadDeviceAlarm(m_modbus, n, alarm, missing);
 }
 
-bool CAlarmTableReader::ReadBlocks(std::string* why) {
+std::optional<Failure> CAlarmTableReader::ReadBlocks() {
     WORD code = MODBUS_OK;
     std::string refused;
     if (!ReadRegisterBlocks(code, refused))
-        return GiveUpBlocks(code, refused, why);
+        return GiveUpBlocks(code, refused);
     if (!ReadFaultBits(code))
-        return GiveUpBlocks(code, std::to_string(ALARM_COUNT) + " bits", why);
-    return true;
+        return GiveUpBlocks(code, std::to_string(ALARM_COUNT) + " bits");
+    return std::nullopt;
 }
 
 bool CAlarmTableReader::ReadRegisterBlocks(WORD& code, std::string& refused) {
@@ -67,25 +69,20 @@ bool CAlarmTableReader::ReadFaultBits(WORD& code) {
     return true;
 }
 
-// Per alarm from here on; false, with why, when the device cannot be reached again.
-bool CAlarmTableReader::GiveUpBlocks(WORD code, const std::string& read, std::string* why) {
-    if (IsRefusal(code)) {
-        const std::string text = "device refused a read of " + read + "; reading per alarm";
-        m_view.Notice(text);
-        m_modbus.Remark(text);
-        return true;
+// Per alarm from here on; a failure when the device cannot be reached again.
+std::optional<Failure> CAlarmTableReader::GiveUpBlocks(WORD code, const std::string& read) {
+    std::string text = "device refused a read of " + read + "; reading per alarm";
+    if (!IsRefusal(code)) {
+        const std::string failure = m_modbus.LastFailure();
+        if (!m_modbus.Connect(CString(), 0, 0, [this] { return m_view.IsCancelled(); }))
+            return Failure{RESULT_DEVICE_ERROR,
+                           failure + "; reconnecting to " + m_modbus.LastFailure()};
+        text = "connection lost on a read of " + read + " (" + failure +
+               "); reconnected, reading per alarm";
     }
-    const std::string failure = m_modbus.LastFailure();
-    if (!m_modbus.Connect(CString(), 0, 0, [this] { return m_view.IsCancelled(); })) {
-        if (why != nullptr)
-            *why = failure + "; reconnecting to " + m_modbus.LastFailure();
-        return false;
-    }
-    const std::string text = "connection lost on a read of " + read + " (" + failure +
-                             "); reconnected, reading per alarm";
     m_view.Notice(text);
     m_modbus.Remark(text);
-    return true;
+    return std::nullopt;
 }
 
 // The reads of alarm n that the blocks brought, their values put in alarm.

@@ -20,13 +20,13 @@ public:
     // Alarm n (1..ALARM_COUNT) into alarm, as ReadDeviceAlarm reads it; the block reads are
     // made with the first alarm asked for. The change to per-alarm reads is said once, on the
     // view and to the client's observer.
-    bool Read(int n, AlarmArrays& alarm, std::string* why);
+    std::optional<Failure> Read(int n, AlarmArrays& alarm);
 
 private:
-    bool ReadBlocks(std::string* why);
+    std::optional<Failure> ReadBlocks();
     bool ReadRegisterBlocks(WORD& code, std::string& refused);
     bool ReadFaultBits(WORD& code);
-    bool GiveUpBlocks(WORD code, const std::string& read, std::string* why);
+    std::optional<Failure> GiveUpBlocks(WORD code, const std::string& read);
     unsigned TakeKnown(int n, AlarmArrays& alarm) const;
 
     static constexpr int TABLE_REGISTERS = ALARM_STRIDE * ALARM_COUNT;

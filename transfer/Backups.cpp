@@ -67,26 +67,20 @@ CBackupClaim::~CBackupClaim() {
         fs::remove(m_path, ignored);
 }
 
-std::string CBackupClaim::Claim(const std::string& folder, DWORD serial, std::time_t when,
-                                std::string& why) {
+OrFailure<std::string> CBackupClaim::Claim(const std::string& folder, DWORD serial,
+                                           std::time_t when) {
     const std::string stamp = Stamp(when);
     for (int sequence = 1; sequence <= MAX_SEQUENCE; ++sequence) {
         const std::string path = (fs::path(folder) / BaseName(serial, stamp, sequence)).string();
-        switch (replacing::CreateFor(path, {}, why)) {
-        case replacing::Created::Yes:
+        const OrFailure<replacing::Created> created = replacing::CreateFor(path, {});
+        if (!created)
+            return Failure{RESULT_FILE_ERROR, path + ": " + created.Error().cause};
+        if (*created == replacing::Created::Yes)
             return m_path = path;
-        case replacing::Created::NameTaken:
-            break;
-        case replacing::Created::Failed:
-            m_failed = true;
-            why = path + ": " + why;
-            return {};
-        }
     }
-    m_failed = true;
-    why = "more than " + std::to_string(MAX_SEQUENCE) + " backups of ORX " +
-          std::to_string(serial) + " made at " + stamp;
-    return {};
+    return Failure{RESULT_FILE_ERROR, "more than " + std::to_string(MAX_SEQUENCE) +
+                                          " backups of ORX " + std::to_string(serial) +
+                                          " made at " + stamp};
 }
 
 std::vector<BackupFile> ListBackups(const std::string& folder, DWORD serial) {
@@ -109,18 +103,20 @@ std::vector<BackupFile> ListBackups(const std::string& folder, DWORD serial) {
     return found;
 }
 
-bool PruneBackups(const std::string& folder, DWORD serial, int keep, const std::string& justMade,
-                  std::string& why) {
+std::optional<Failure> PruneBackups(const std::string& folder, DWORD serial, int keep,
+                                    const std::string& justMade) {
     std::vector<BackupFile> others = ListBackups(folder, serial);
     const fs::path made = fs::path(justMade).filename();
     std::erase_if(others,
                   [&made](const BackupFile& b) { return fs::path(b.path).filename() == made; });
     const std::size_t kept = static_cast<std::size_t>(std::max(keep - 1, 0));
-    why.clear();
+    std::string failed;
     for (std::size_t i = 0; i + kept < others.size(); ++i) {
         std::error_code error;
         if (!fs::remove(others[i].path, error) && error)
-            why += (why.empty() ? "" : "; ") + others[i].path + ": " + error.message();
+            failed += (failed.empty() ? "" : "; ") + others[i].path + ": " + error.message();
     }
-    return why.empty();
+    if (failed.empty())
+        return std::nullopt;
+    return Failure{RESULT_FILE_ERROR, failed};
 }

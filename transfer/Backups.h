@@ -3,6 +3,7 @@
 // are named, and how many of them a folder keeps.
 
 #include "platform/AfxTypes.h"
+#include "transfer/Failure.h"
 
 #include <ctime>
 #include <string>
@@ -50,23 +51,20 @@ public:
     CBackupClaim& operator=(const CBackupClaim&) = delete;
 
     // Creates the first name no file has, of a backup of serial made at when; the path, or
-    // empty with why.
-    std::string Claim(const std::string& folder, DWORD serial, std::time_t when, std::string& why);
+    // the failure (RESULT_FILE_ERROR) to create one.
+    OrFailure<std::string> Claim(const std::string& folder, DWORD serial, std::time_t when);
     // The backup replaced the empty file: it stays.
     void Keep() { m_path.clear(); }
-    // Claim found no name it could create.
-    bool Failed() const { return m_failed; }
 
 private:
     std::string m_path;
-    bool m_failed = false;
 };
 
 // The backups of serial in folder, oldest first by the time in their names; only regular
 // files count (not folders or links). None when the folder cannot be read.
 std::vector<BackupFile> ListBackups(const std::string& folder, DWORD serial);
 // Removes all but keep backups of serial: the one just made, whatever the time in its name,
-// and the newest others. False, with why, when one could not be removed; the others are
+// and the newest others. A failure naming each one that could not be removed; the others are
 // removed all the same.
-bool PruneBackups(const std::string& folder, DWORD serial, int keep, const std::string& justMade,
-                  std::string& why);
+std::optional<Failure> PruneBackups(const std::string& folder, DWORD serial, int keep,
+                                    const std::string& justMade);

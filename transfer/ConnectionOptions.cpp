@@ -55,24 +55,19 @@ void AddConnectionOptions(CLI::App& app, ConnectionOptions& options) {
         ->option_text("FILE");
 }
 
-bool SplitHostAndPort(const std::string& entry, HostAndPort& split, std::string& why) {
-    split = {entry, 0};
+OrFailure<HostAndPort> SplitHostAndPort(const std::string& entry) {
     const std::size_t colon = entry.find(':');
-    if (entry.starts_with('[') || (colon != std::string::npos && entry.rfind(':') != colon)) {
-        why = "not an IPv4 address: " + EscapedText(entry) + " (this tool speaks IPv4 only)";
-        return false;
-    }
+    if (entry.starts_with('[') || (colon != std::string::npos && entry.rfind(':') != colon))
+        return Failure{RESULT_DEVICE_ERROR, "not an IPv4 address: " + EscapedText(entry) +
+                                                " (this tool speaks IPv4 only)"};
     if (colon == std::string::npos)
-        return true;
-    split.host = TrimmedBlanks(entry.substr(0, colon));
+        return HostAndPort{entry, 0};
+    const std::string host = TrimmedBlanks(entry.substr(0, colon));
     const std::string portText = TrimmedBlanks(entry.substr(colon + 1));
     unsigned port = 0;
     const char* end = portText.data() + portText.size();
     const auto [stop, error] = std::from_chars(portText.data(), end, port);
-    if (error != std::errc() || stop != end || port < DEVICE_PORT_MIN || port > DEVICE_PORT_MAX) {
-        why = "not a port from 1 to 65535 in " + EscapedText(entry);
-        return false;
-    }
-    split.port = static_cast<WORD>(port);
-    return true;
+    if (error != std::errc() || stop != end || port < DEVICE_PORT_MIN || port > DEVICE_PORT_MAX)
+        return Failure{RESULT_DEVICE_ERROR, "not a port from 1 to 65535 in " + EscapedText(entry)};
+    return HostAndPort{host, static_cast<WORD>(port)};
 }

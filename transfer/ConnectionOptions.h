@@ -27,13 +27,14 @@ void AddConnectionOptions(CLI::App& app, ConnectionOptions& options);
 // A whole decimal number, checked before the option's own range: "--port: abc is not a number".
 const CLI::Validator& WholeNumber();
 
-// "HOST" or "HOST:PORT", blanks around the colon allowed. port stays 0 without one. False with
-// why for a port that is none, or for an IPv6 address, which a device on IPv4 never has.
+// "HOST" or "HOST:PORT", blanks around the colon allowed. port stays 0 without one. A failure
+// (RESULT_DEVICE_ERROR) for a port that is none, or for an IPv6 address, which a device on
+// IPv4 never has.
 struct HostAndPort {
     std::string host;
     WORD port = 0;
 };
-bool SplitHostAndPort(const std::string& entry, HostAndPort& split, std::string& why);
+OrFailure<HostAndPort> SplitHostAndPort(const std::string& entry);
 
 // text without the blanks (spaces, tabs, CR) around it, as lists of HOST[:PORT] are read.
 std::string TrimmedBlanks(const std::string& text);

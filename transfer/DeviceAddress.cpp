@@ -11,34 +11,28 @@ constexpr DWORD MULTICAST_FIRST_FIELD = 224; // 224.0.0.0/4
 constexpr DWORD RESERVED_FIRST_FIELD = 240;  // 240.0.0.0/4, up to the broadcast
 } // namespace
 
-bool ResolveDeviceHost(const std::string& host, std::string& dotted, std::string& why) {
+OrFailure<std::string> ResolveDeviceHost(const std::string& host) {
     DWORD address = 0;
-    if (ParseDottedAddress(host.c_str(), address)) {
-        dotted = DottedAddress(address).str();
-        return true;
-    }
+    if (ParseDottedAddress(host.c_str(), address))
+        return DottedAddress(address).str();
     // Digits and dots are meant as an address: never let the resolver read "1.2.3" as 1.2.0.3.
-    if (host.empty() || host.find_first_not_of("0123456789.") == std::string::npos) {
-        why = "not an IPv4 address A.B.C.D with fields 0 to 255: " + host;
-        return false;
-    }
+    if (host.empty() || host.find_first_not_of("0123456789.") == std::string::npos)
+        return Failure{RESULT_DEVICE_ERROR,
+                       "not an IPv4 address A.B.C.D with fields 0 to 255: " + host};
     try {
         const sockaddr_in found = CBlockingSocket::GetHostByName(host.c_str(), 0);
-        dotted = DottedAddress(NetOrder32(found.sin_addr.s_addr)).str();
-        return true;
+        return DottedAddress(NetOrder32(found.sin_addr.s_addr)).str();
     } catch (CBlockingSocketException* e) {
         e->Delete();
-        why = "no IPv4 address for host name " + host;
-        return false;
+        return Failure{RESULT_DEVICE_ERROR, "no IPv4 address for host name " + host};
     }
 }
 
 std::string ResolveDeviceHostInPlace(std::string& host) {
-    std::string dotted;
-    std::string why;
-    if (!ResolveDeviceHost(host, dotted, why))
-        return why;
-    host = dotted;
+    const OrFailure<std::string> dotted = ResolveDeviceHost(host);
+    if (!dotted)
+        return dotted.Error().cause;
+    host = *dotted;
     return {};
 }
 
@@ -57,20 +51,15 @@ const char* WhyNeverADevice(DWORD address) {
     return nullptr;
 }
 
-bool ConnectToOrx(CModbus& modbus, const DeviceEndpoint& device, const ConnectCancelled& cancelled,
-                  std::string& why) {
+std::optional<Failure> ConnectToOrx(CModbus& modbus, const DeviceEndpoint& device,
+                                    const ConnectCancelled& cancelled) {
     DWORD address = 0;
-    if (!ParseDottedAddress(device.host.c_str(), address)) {
-        why = device.host + ": not an IPv4 address A.B.C.D";
-        return false;
-    }
-    if (const char* never = WhyNeverADevice(address)) {
-        why = device.host + ": " + never;
-        return false;
-    }
+    if (!ParseDottedAddress(device.host.c_str(), address))
+        return Failure{RESULT_DEVICE_ERROR, device.host + ": not an IPv4 address A.B.C.D"};
+    if (const char* never = WhyNeverADevice(address))
+        return Failure{RESULT_DEVICE_ERROR, device.host + ": " + never};
     modbus.m_wRetries = device.attempts;
     if (modbus.Connect(device.host.c_str(), device.port, device.timeoutMs, cancelled))
-        return true;
-    why = modbus.LastFailure();
-    return false;
+        return std::nullopt;
+    return Failure{RESULT_DEVICE_ERROR, modbus.LastFailure()};
 }

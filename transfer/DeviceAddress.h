@@ -4,6 +4,7 @@
 #include "modbus/Modbus.h"
 #include "modbus/TcpFrame.h"
 #include "platform/IpAddress.h"
+#include "transfer/Failure.h"
 
 #include <string>
 
@@ -37,9 +38,9 @@ constexpr const char* BLOCK_READS_HELP =
     "refuses)";
 
 // HOST as given by a person: "A.B.C.D" (decimal fields: 010 is ten), or a host name,
-// resolved once to its first IPv4 address. dotted gets "A.B.C.D"; false with why set when
+// resolved once to its first IPv4 address: "A.B.C.D", or a failure (RESULT_DEVICE_ERROR) when
 // HOST names no IPv4 address.
-bool ResolveDeviceHost(const std::string& host, std::string& dotted, std::string& why);
+OrFailure<std::string> ResolveDeviceHost(const std::string& host);
 // The same in place, as a command-line check takes it: host becomes "A.B.C.D"; the result is
 // why it cannot, or empty.
 std::string ResolveDeviceHostInPlace(std::string& host);
@@ -48,7 +49,7 @@ std::string ResolveDeviceHostInPlace(std::string& host);
 const char* WhyNeverADevice(DWORD address);
 
 // Connects the client to the device, with device.attempts for each exchange. An address that no
-// device can have is not tried. The attempt gives up once cancelled() is true. False when not
-// connected, with why set when the cause is known.
-bool ConnectToOrx(CModbus& modbus, const DeviceEndpoint& device, const ConnectCancelled& cancelled,
-                  std::string& why);
+// device can have is not tried. The attempt gives up once cancelled() is true. A failure
+// (RESULT_DEVICE_ERROR) when not connected, its cause empty when none is known.
+std::optional<Failure> ConnectToOrx(CModbus& modbus, const DeviceEndpoint& device,
+                                    const ConnectCancelled& cancelled);

@@ -11,30 +11,28 @@ std::string UploadStatus(int n) {
 
 } // namespace
 
-FileEnd WriteDeviceFile(CModbus& modbus, CTransferView& view, DWORD serial, CReplacingFile& file,
-                        const DeviceFileOptions& options, std::string& why) {
+std::optional<Failure> WriteDeviceFile(CModbus& modbus, CTransferView& view, DWORD serial,
+                                       CReplacingFile& file, const DeviceFileOptions& options) {
     PrepareFileStream(file.Stream());
     WriteFileHeader(file.Stream(), serial);
     AlarmArrays alarm; // reused without clearing: a failed read repeats the previous values
     CAlarmTableReader reader(modbus, view, options.blockReads);
     for (int n = 1; n <= ALARM_COUNT; ++n) {
-        if (options.showAlarms)
+        if (options.shown == AlarmReadsShown::Upload)
             view.SetAlarmStatus(n, UploadStatus(n));
-        const bool read = reader.Read(n, alarm, &why);
+        const std::optional<Failure> read = reader.Read(n, alarm);
         WriteAlarmRow(file.Stream(), n, alarm.words, alarm.floats, alarm.faults, options.format);
-        if (options.showAlarms)
+        if (options.shown == AlarmReadsShown::Upload)
             view.StepProgress();
-        if (!read)
-            return FileEnd::ReadFailed;
+        else if (options.shown == AlarmReadsShown::Backup)
+            view.BackupProgress(n);
+        if (read)
+            return read;
         if (view.IsCancelled())
-            return FileEnd::Cancelled;
+            return Failure{RESULT_CANCELLED, {}};
     }
     WriteFileNote(file.Stream());
-    if (!file.Commit()) {
-        why = file.Why();
-        return FileEnd::FileError;
-    }
-    return FileEnd::Complete;
+    return file.Commit();
 }
 
 DeviceFileResult WriteDeviceFileFor(CModbus& modbus, CTransferView& view,
@@ -42,20 +40,18 @@ DeviceFileResult WriteDeviceFileFor(CModbus& modbus, CTransferView& view,
                                     const FileForSerial& fileFor) {
     DeviceFileResult result;
     if (ReadSerialNumber(modbus, result.serial) != MODBUS_OK) {
-        result.why = modbus.LastFailure();
+        result.failure = Failure{RESULT_DEVICE_ERROR, modbus.LastFailure()};
         return result;
     }
-    result.path = fileFor(result.serial, result.why);
-    if (result.path.empty()) {
-        result.end = FileEnd::Refused;
+    const OrFailure<std::string> path = fileFor(result.serial);
+    if (!path) {
+        result.failure = path.Error();
         return result;
     }
+    result.path = *path;
     CReplacingFile file;
-    if (!file.Open(result.path)) {
-        result.end = FileEnd::FileError;
-        result.why = file.Why();
-        return result;
-    }
-    result.end = WriteDeviceFile(modbus, view, result.serial, file, options, result.why);
+    result.failure = file.Open(result.path);
+    if (!result.failure)
+        result.failure = WriteDeviceFile(modbus, view, result.serial, file, options);
     return result;
 }

@@ -10,29 +10,31 @@
 #include <functional>
 #include <string>
 
-enum class FileEnd { Complete, ReadFailed, Refused, FileError, Cancelled };
+// How the reads of the alarms are shown: not at all, as an upload ("Uploading Alarm n/32..."
+// and a progress step per alarm), or as the backup before a download's first write.
+enum class AlarmReadsShown { None, Upload, Backup };
 
 // How a device's configuration is read and written.
 struct DeviceFileOptions {
-    bool showAlarms = false; // "Uploading Alarm n/32..." and a progress step per alarm
+    AlarmReadsShown shown = AlarmReadsShown::None;
     bool blockReads = false; // the alarms as CAlarmTableReader's block reads bring them
     RealFormat format = RealFormat::FourDecimals;
 };
 
 // The header with serial, then for each alarm its reads and its row (written before the
 // reads are judged), the note, and the commit that puts the file in place. A cancel is seen
-// after each alarm. why gets the cause of a failed read or of the file's failure.
-FileEnd WriteDeviceFile(CModbus& modbus, CTransferView& view, DWORD serial, CReplacingFile& file,
-                        const DeviceFileOptions& options, std::string& why);
+// after each alarm. The failure of a read (RESULT_DEVICE_ERROR), of the file
+// (RESULT_FILE_ERROR), or RESULT_CANCELLED.
+std::optional<Failure> WriteDeviceFile(CModbus& modbus, CTransferView& view, DWORD serial,
+                                       CReplacingFile& file, const DeviceFileOptions& options);
 
-// The file for a device's serial number; an empty path, with why set, refuses the device.
-using FileForSerial = std::function<std::string(DWORD serial, std::string& why)>;
+// The file for a device's serial number, or the failure that refuses the device.
+using FileForSerial = std::function<OrFailure<std::string>(DWORD serial)>;
 
 struct DeviceFileResult {
-    FileEnd end = FileEnd::ReadFailed;
     DWORD serial = 0;
     std::string path; // once named
-    std::string why;  // the cause of any end but Complete and Cancelled
+    std::optional<Failure> failure;
 };
 
 // Reads the serial number, has the file named for it, then writes it as WriteDeviceFile does.

@@ -12,8 +12,6 @@ namespace {
 
 constexpr const char* NOTHING_WRITTEN = "no backup, nothing written: ";
 
-enum class AlarmsEnd { Complete, WriteFailed, Cancelled };
-
 constexpr const char* NOT_TOLD_FINISHED = "the device could not be told that the download finished";
 
 // "alarm 1", "alarms 1 to n".
@@ -30,23 +28,26 @@ WORD ReadLock(CModbus& modbus, bool& locked) {
     return code;
 }
 
-// progress counts the alarms whose writes all succeeded, and whether one is being written.
-AlarmsEnd DownloadAlarms(CModbus& modbus, CTransferView& view, const std::vector<AlarmRecord>& rows,
-                         DownloadStop& progress, std::string& why) {
+// progress counts the alarms whose writes all succeeded, and whether one is being written. The
+// first failed write, or
+// RESULT_CANCELLED.
+std::optional<Failure> DownloadAlarms(CModbus& modbus, CTransferView& view,
+                                      const std::vector<AlarmRecord>& rows,
+                                      DownloadStop& progress) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const int n = static_cast<int>(i) + 1;
         view.SetAlarmStatus(n, "Downloading Alarm " + std::to_string(n) + '/' +
                                    std::to_string(ALARM_COUNT));
         progress.partial = true;
-        const bool done = WriteDeviceAlarm(modbus, n, rows[i], &why);
+        const std::optional<Failure> failure = WriteDeviceAlarm(modbus, n, rows[i]);
         view.StepProgress();
-        if (!done)
-            return AlarmsEnd::WriteFailed;
+        if (failure)
+            return failure;
         progress = {.written = n};
         if (view.IsCancelled())
-            return AlarmsEnd::Cancelled;
+            return Failure{RESULT_CANCELLED, {}};
     }
-    return AlarmsEnd::Complete;
+    return std::nullopt;
 }
 
 std::vector<std::string> DescribeWarnings(const ConfigCheckResult& file) {
@@ -79,10 +80,10 @@ private:
     UINT WriteRows(const std::vector<AlarmRecord>& rows);
     std::string WriteQuestion(const std::string& path, std::size_t rows, DWORD serial) const;
     UINT BackUp();
-    std::string BackupPath(DWORD serial, std::string& why);
+    OrFailure<std::string> BackupPath(DWORD serial);
     bool TellStopped(std::string& told);
-    std::string SetEndCoil(WORD coil);
-    bool Reconnect(std::string& why);
+    std::optional<Failure> SetEndCoil(WORD coil);
+    std::optional<Failure> Reconnect();
 
     const DeviceEndpoint& m_device;
     CModbus& m_modbus;
@@ -97,82 +98,81 @@ private:
 // A new connection to the device, checked to be an ORX again. A cancel asked for before it
 // began does not cut it short, since telling the device is what that cancel waits for; one
 // that arrives while it is being made does.
-bool CDownload::Reconnect(std::string& why) {
+std::optional<Failure> CDownload::Reconnect() {
     const bool cancelledBefore = m_view.IsCancelled();
     const ConnectCancelled cancelled = [this, cancelledBefore] {
         return !cancelledBefore && m_view.IsCancelled();
     };
-    return ConnectToOrx(m_modbus, m_device, cancelled, why) && CheckDeviceIdentity(m_modbus, &why);
+    if (std::optional<Failure> failure = ConnectToOrx(m_modbus, m_device, cancelled))
+        return failure;
+    return CheckDeviceIdentity(m_modbus);
 }
 
 // Sets an end coil; when the connection failed under it, once more on a new connection (a
-// device that refused the coil itself is not asked again). Empty when the device took it,
-// otherwise why not.
-std::string CDownload::SetEndCoil(WORD coil) {
+// device that refused the coil itself is not asked again). None when the device took it.
+std::optional<Failure> CDownload::SetEndCoil(WORD coil) {
     const WORD code = m_modbus.ForceSingleCoil(coil, TRUE);
     if (code == MODBUS_OK)
-        return {};
-    const std::string why = m_modbus.LastFailure();
+        return std::nullopt;
+    const std::string failure = m_modbus.LastFailure();
     if (code >= MODBUS_EXCEPTION)
-        return why;
-    std::string again;
-    if (Reconnect(again) && m_modbus.ForceSingleCoil(coil, TRUE) == MODBUS_OK)
-        return {};
-    return why + "; reconnecting: " + (again.empty() ? m_modbus.LastFailure() : again);
+        return Failure{RESULT_DEVICE_ERROR, failure};
+    const std::optional<Failure> again = Reconnect();
+    if (!again && m_modbus.ForceSingleCoil(coil, TRUE) == MODBUS_OK)
+        return std::nullopt;
+    const std::string reconnecting =
+        again && !again->cause.empty() ? again->cause : m_modbus.LastFailure();
+    return Failure{RESULT_DEVICE_ERROR, failure + "; reconnecting: " + reconnecting};
 }
 
 // The abort coil; told gets how far the download got and whether the device knows it stopped,
 // as the report has it.
 bool CDownload::TellStopped(std::string& told) {
     m_abortOwed = false;
-    const std::string why = SetEndCoil(COIL_DOWNLOAD_ABORTED);
-    m_progress.told = why.empty();
+    const std::optional<Failure> untold = SetEndCoil(COIL_DOWNLOAD_ABORTED);
+    m_progress.told = !untold;
     m_report.stop = m_progress;
     told = DescribeWritten(m_progress) + "; " + DescribeTold(m_progress) +
-           (why.empty() ? "" : ": " + why);
-    return why.empty();
+           (untold ? ": " + untold->cause : "");
+    return !untold;
 }
 
 // Past the lock check: the rows, then the coil that tells the device how the download ended.
 UINT CDownload::WriteRows(const std::vector<AlarmRecord>& rows) {
     m_abortOwed = true;
-    std::string why;
-    std::string told;
-    switch (DownloadAlarms(m_modbus, m_view, rows, m_progress, why)) {
-    case AlarmsEnd::WriteFailed:
-        TellStopped(told);
-        return Fail("Error downloading!", nullptr, RESULT_DEVICE_ERROR, why + "; " + told);
-    case AlarmsEnd::Cancelled:
+    if (const std::optional<Failure> stopped = DownloadAlarms(m_modbus, m_view, rows, m_progress)) {
+        std::string told;
+        const bool toldStopped = TellStopped(told);
+        if (stopped->result != RESULT_CANCELLED)
+            return Fail("Error downloading!", nullptr, stopped->result,
+                        stopped->cause + "; " + told);
         // A cancel stays one; a device that was not told of it is an error to show.
-        if (TellStopped(told))
+        if (toldStopped)
             return Fail(nullptr, "Download Cancelled!", RESULT_CANCELLED);
         return Fail("Error downloading!", "Download Cancelled!", RESULT_CANCELLED,
                     "cancelled; " + told);
-    case AlarmsEnd::Complete:
-        break;
     }
     m_abortOwed = false;
     // A device that did not take the completion coil was not told of the download: that is
     // a failure, not "Download Complete!".
-    if (why = SetEndCoil(COIL_DOWNLOAD_COMPLETE); !why.empty())
-        return Fail("Error downloading!", nullptr, RESULT_DEVICE_ERROR,
+    if (const std::optional<Failure> untold = SetEndCoil(COIL_DOWNLOAD_COMPLETE))
+        return Fail("Error downloading!", nullptr, untold->result,
                     "the whole file was written (" + AlarmsUpTo(m_progress.written) + "); " +
-                        NOT_TOLD_FINISHED + ": " + why);
+                        NOT_TOLD_FINISHED + ": " + untold->cause);
     m_view.SetProgress(ALARM_COUNT);
     m_view.SetStatus("Download Complete!");
     return EndTransfer(m_view, m_modbus, RESULT_OK);
 }
 
-std::string CDownload::BackupPath(DWORD serial, std::string& why) {
-    if (m_options.requiredSerial && serial != *m_options.requiredSerial) {
-        why = "the ORX has serial number " + std::to_string(serial) + ", not " +
-              std::to_string(*m_options.requiredSerial);
-        return {};
-    }
+OrFailure<std::string> CDownload::BackupPath(DWORD serial) {
+    if (m_options.requiredSerial && serial != *m_options.requiredSerial)
+        return Failure{RESULT_DEVICE_ERROR, "the ORX has serial number " + std::to_string(serial) +
+                                                ", not " +
+                                                std::to_string(*m_options.requiredSerial)};
     const BackupPlan& plan = m_options.backup;
-    return plan.kind == BackupPlan::Kind::File
-               ? plan.path
-               : m_backupName.Claim(plan.path, serial, std::time(nullptr), why);
+    if (plan.kind == BackupPlan::Kind::File)
+        return plan.path;
+    return m_backupName.Claim(plan.path, serial, std::time(nullptr));
 }
 
 // The device's configuration as it is before the first write; RESULT_OK to go on.
@@ -191,31 +191,20 @@ UINT CDownload::BackUp() {
             return Fail("Error writing to file!", nullptr, RESULT_FILE_ERROR,
                         NOTHING_WRITTEN + plan.path + ": " + error.message());
     }
-    const DeviceFileResult backup = WriteDeviceFileFor(
-        m_modbus, m_view, {.blockReads = m_device.blockReads, .format = RealFormat::Exact},
-        [this](DWORD serial, std::string& why) { return BackupPath(serial, why); });
-    switch (backup.end) {
-    case FileEnd::Complete:
-        break;
-    case FileEnd::Cancelled:
-        return Fail(nullptr, "Download Cancelled!", RESULT_CANCELLED);
-    case FileEnd::FileError:
-        return Fail("Error writing to file!", nullptr, RESULT_FILE_ERROR,
-                    NOTHING_WRITTEN + backup.path + ": " + backup.why);
-    case FileEnd::Refused:
-        if (m_backupName.Failed())
-            return Fail("Error writing to file!", nullptr, RESULT_FILE_ERROR,
-                        NOTHING_WRITTEN + backup.why);
-        [[fallthrough]];
-    case FileEnd::ReadFailed:
-        return Fail("Error downloading!", nullptr, RESULT_DEVICE_ERROR,
-                    NOTHING_WRITTEN + backup.why);
-    }
+    const DeviceFileResult backup =
+        WriteDeviceFileFor(m_modbus, m_view,
+                           {.shown = AlarmReadsShown::Backup,
+                            .blockReads = m_device.blockReads,
+                            .format = RealFormat::Exact},
+                           [this](DWORD serial) { return BackupPath(serial); });
+    if (const std::optional<Failure>& failed = backup.failure)
+        return FailTransfer(m_view, m_modbus, {failed->result, NOTHING_WRITTEN + failed->cause},
+                            "Error downloading!", "Download Cancelled!");
     m_backupName.Keep();
     m_report.backupPath = backup.path;
-    if (std::string why; plan.kind == BackupPlan::Kind::Folder &&
-                         !PruneBackups(plan.path, backup.serial, plan.keep, backup.path, why))
-        m_report.warning = "old backups not removed: " + why;
+    if (plan.kind == BackupPlan::Kind::Folder)
+        if (const auto failure = PruneBackups(plan.path, backup.serial, plan.keep, backup.path))
+            m_report.warning = "old backups not removed: " + failure->cause;
     return RESULT_OK;
 }
 

@@ -72,21 +72,19 @@ std::string TraceLine(const ExchangeRecord& r) {
 
 CExchangeTrace::CExchangeTrace(std::ostream& out) : m_out(out) {}
 
-std::unique_ptr<CExchangeTrace> CExchangeTrace::Open(const std::string& path, std::ostream& err,
-                                                     std::string& why) {
+OrFailure<std::unique_ptr<CExchangeTrace>> CExchangeTrace::Open(const std::string& path,
+                                                                std::ostream& err) {
     if (path == NONE)
         return std::make_unique<CExchangeTrace>(err);
     // A FIFO without a reader would block the opening forever.
-    if (const std::string notPlain = WhyNotAPlainFile(path); !notPlain.empty()) {
-        why = path + ": " + notPlain + " (- writes the trace on standard error)";
-        return nullptr;
-    }
+    if (const std::string notPlain = WhyNotAPlainFile(path); !notPlain.empty())
+        return Failure{RESULT_FILE_ERROR,
+                       path + ": " + notPlain + " (- writes the trace on standard error)"};
     errno = 0;
     auto file = std::make_unique<std::ofstream>(path, std::ios::out | std::ios::trunc);
-    if (!file->is_open()) {
-        why = path + ": " + (errno != 0 ? std::strerror(errno) : "cannot be opened");
-        return nullptr;
-    }
+    if (!file->is_open())
+        return Failure{RESULT_FILE_ERROR,
+                       path + ": " + (errno != 0 ? std::strerror(errno) : "cannot be opened")};
     auto trace = std::make_unique<CExchangeTrace>(*file);
     trace->m_file = std::move(file);
     return trace;

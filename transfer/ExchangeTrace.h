@@ -4,6 +4,7 @@
 // and the result code with its text. Clients on several threads may share one trace.
 
 #include "modbus/Modbus.h"
+#include "transfer/Failure.h"
 
 #include <fstream>
 #include <memory>
@@ -17,9 +18,9 @@ public:
     CExchangeTrace(const CExchangeTrace&) = delete;
     CExchangeTrace& operator=(const CExchangeTrace&) = delete;
 
-    // Opens path for a new trace, "-" meaning err; nullptr with why when it cannot be written.
-    static std::unique_ptr<CExchangeTrace> Open(const std::string& path, std::ostream& err,
-                                                std::string& why);
+    // Opens path for a new trace, "-" meaning err; a failure when it cannot be written.
+    static OrFailure<std::unique_ptr<CExchangeTrace>> Open(const std::string& path,
+                                                           std::ostream& err);
 
     // Every exchange of modbus from now on; the trace must outlive the client's use of it.
     void Attach(CModbus& modbus);

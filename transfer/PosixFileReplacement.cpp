@@ -16,9 +16,8 @@ constexpr mode_t NEW_FILE_MODE = 0666; // less the umask, as for any new file
 constexpr int LINK_HOPS = 40;          // as many links as the system itself follows in a path
 constexpr mode_t PERMISSION_BITS = 07777;
 
-bool Fail(std::string& why, int error = errno) {
-    why = std::strerror(error);
-    return false;
+Failure Fail(int error = errno) {
+    return {RESULT_FILE_ERROR, std::strerror(error)};
 }
 
 // The file that path names once symbolic links are followed, also where a link's target does
@@ -62,31 +61,30 @@ bool SyncToDisk(const std::string& path) {
 const char* const PATH_SEPARATORS = "/";
 
 // A link stays a link: the file it leads to is the one replaced.
-std::string Destination(const std::string& chosen, std::string& why) {
+OrFailure<std::string> Destination(const std::string& chosen) {
     std::string destination = FollowLinks(chosen);
     if (destination.empty())
-        why = "its symbolic links cannot be followed";
+        return Failure{RESULT_FILE_ERROR, "its symbolic links cannot be followed"};
     return destination;
 }
 
-bool MayReplace(const std::string& destination, std::string& why) {
+std::optional<Failure> MayReplace(const std::string& destination) {
     struct stat existing {};
     if (::stat(destination.c_str(), &existing) != 0)
-        return true;
-    if (!S_ISREG(existing.st_mode)) {
-        why = "not a regular file";
-        return false;
-    }
-    return ::access(destination.c_str(), W_OK) == 0 || Fail(why);
+        return std::nullopt;
+    if (!S_ISREG(existing.st_mode))
+        return Failure{RESULT_FILE_ERROR, "not a regular file"};
+    if (::access(destination.c_str(), W_OK) != 0)
+        return Fail();
+    return std::nullopt;
 }
 
-Created CreateFor(const std::string& path, const std::string& destination, std::string& why) {
+OrFailure<Created> CreateFor(const std::string& path, const std::string& destination) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, NEW_FILE_MODE);
     if (fd < 0) {
         if (errno == EEXIST)
             return Created::NameTaken;
-        Fail(why);
-        return Created::Failed;
+        return Fail();
     }
     struct stat existing {};
     const bool kept = ::stat(destination.c_str(), &existing) != 0 || KeepOwnerAndMode(fd, existing);
@@ -95,12 +93,13 @@ Created CreateFor(const std::string& path, const std::string& destination, std::
     if (kept)
         return Created::Yes;
     std::remove(path.c_str());
-    Fail(why, error);
-    return Created::Failed;
+    return Fail(error);
 }
 
-bool PutInPlace(const std::string& path, const std::string& destination, std::string& why) {
-    return (SyncToDisk(path) && std::rename(path.c_str(), destination.c_str()) == 0) || Fail(why);
+std::optional<Failure> PutInPlace(const std::string& path, const std::string& destination) {
+    if (SyncToDisk(path) && std::rename(path.c_str(), destination.c_str()) == 0)
+        return std::nullopt;
+    return Fail();
 }
 
 } // namespace replacing

@@ -14,17 +14,16 @@ constexpr INT_PTR DEADBAND = 1;
 // only its consequence (a connection already closed).
 class FirstFailure {
 public:
-    FirstFailure(CModbus& modbus, std::string* why) : m_modbus(modbus), m_why(why) {}
+    explicit FirstFailure(CModbus& modbus) : m_modbus(modbus) {}
     void Note(WORD code) {
-        if (code != MODBUS_OK && m_failed++ == 0 && m_why != nullptr)
-            *m_why = m_modbus.LastFailure();
+        if (code != MODBUS_OK && !m_first)
+            m_first = Failure{RESULT_DEVICE_ERROR, m_modbus.LastFailure()};
     }
-    bool AllSucceeded() const { return m_failed == 0; }
+    const std::optional<Failure>& First() const { return m_first; }
 
 private:
     CModbus& m_modbus;
-    std::string* m_why;
-    int m_failed = 0;
+    std::optional<Failure> m_first;
 };
 
 constexpr WORD FLOAT_WORDS = 2;
@@ -99,41 +98,41 @@ WORD ReadSerialNumber(CModbus& modbus, DWORD& serial) {
     return code;
 }
 
-bool CheckDeviceIdentity(CModbus& modbus, std::string* why) {
+std::optional<Failure> CheckDeviceIdentity(CModbus& modbus) {
     CWordArray words;
     words.SetSize(IDENTITY_WORDS);
     const WORD code = modbus.ReadInputRegisters(REG_IDENTITY, IDENTITY_WORDS, words);
-    const bool orx = code == MODBUS_OK && words[0] == IDENTITY_CODE;
-    if (!orx && why != nullptr)
-        *why = code != MODBUS_OK ? modbus.LastFailure() : IdentityMismatch(words[0]);
-    return orx;
+    if (code == MODBUS_OK && words[0] == IDENTITY_CODE)
+        return std::nullopt;
+    return Failure{RESULT_DEVICE_ERROR,
+                   code != MODBUS_OK ? modbus.LastFailure() : IdentityMismatch(words[0])};
 }
 
-bool ReadDeviceAlarm(CModbus& modbus, int n, AlarmArrays& alarm, std::string* why, unsigned reads) {
+std::optional<Failure> ReadDeviceAlarm(CModbus& modbus, int n, AlarmArrays& alarm, unsigned reads) {
     const WORD registerAddress = AlarmRegisterAddress(n);
-    FirstFailure first(modbus, why);
+    FirstFailure first(modbus);
     if (reads & READ_ALARM_WORDS)
         first.Note(modbus.ReadInputRegisters(registerAddress, ALARM_WORD_COUNT, alarm.words));
     if (reads & READ_ALARM_FLOATS)
         first.Note(modbus.ReadInputFloats(registerAddress + ALARM_TRIP_POINT_OFFSET, alarm.floats));
     if (reads & READ_ALARM_FAULTS_BIT)
         first.Note(modbus.ReadInputStatus(AlarmFlagAddress(n), alarm.faults));
-    return first.AllSucceeded();
+    return first.First();
 }
 
-bool WriteDeviceAlarm(CModbus& modbus, int n, const AlarmRecord& record, std::string* why) {
+std::optional<Failure> WriteDeviceAlarm(CModbus& modbus, int n, const AlarmRecord& record) {
     CWordArray words;
     words.Add(record.mode);
     words.Add(record.sourceModule);
     words.Add(record.sourceChannel);
     words.Add(record.outputRelay);
     const WORD registerAddress = AlarmRegisterAddress(n);
-    FirstFailure first(modbus, why);
+    FirstFailure first(modbus);
     first.Note(modbus.PresetMultipleRegisters(registerAddress, ALARM_WORD_COUNT, words));
     first.Note(modbus.PresetFloat(registerAddress + ALARM_TRIP_POINT_OFFSET, record.tripPoint));
     first.Note(modbus.PresetFloat(registerAddress + ALARM_DEADBAND_OFFSET, record.deadband));
     first.Note(modbus.ForceSingleCoil(AlarmFlagAddress(n), record.enunciateFaults));
-    return first.AllSucceeded();
+    return first.First();
 }
 
 std::string RegisterMapEntry(BYTE function, WORD address, WORD quantity) {

@@ -3,6 +3,7 @@
 // Addresses are the data addresses carried in the request (first object is 0).
 
 #include "platform/Array.h"
+#include "transfer/Failure.h"
 
 #include <string>
 
@@ -64,10 +65,9 @@ constexpr DWORD SerialNumberFromWords(WORD high, WORD low) {
 // failed), and leaves serial alone when the read failed.
 WORD ReadSerialNumber(CModbus& modbus, DWORD& serial);
 
-// True exactly when the first identity register holds IDENTITY_CODE. A failed read leaves
-// the words zero, so a silent device counts as not an ORX. why (if given) gets the cause of
-// a refusal.
-bool CheckDeviceIdentity(CModbus& modbus, std::string* why = nullptr);
+// None exactly when the first identity register holds IDENTITY_CODE; a silent device counts
+// as not an ORX.
+std::optional<Failure> CheckDeviceIdentity(CModbus& modbus);
 
 // The reads of one alarm.
 enum AlarmReads : unsigned {
@@ -80,10 +80,9 @@ enum AlarmReads : unsigned {
 // Reads alarm n (1..ALARM_COUNT): its four words (function 4), its two floats (function 4,
 // one request of four registers) and its faults bit (function 2), or those of them that
 // reads names. All are made whatever the earlier ones gave, and a failed one leaves its
-// values as read.ToRecord() describes them; true when all succeeded, else why (if given)
-// gets the first failure.
-bool ReadDeviceAlarm(CModbus& modbus, int n, AlarmArrays& alarm, std::string* why = nullptr,
-                     unsigned reads = READ_WHOLE_ALARM);
+// values as read.ToRecord() describes them; the first failure, if any.
+std::optional<Failure> ReadDeviceAlarm(CModbus& modbus, int n, AlarmArrays& alarm,
+                                       unsigned reads = READ_WHOLE_ALARM);
 
 // The entry of this map that a request (function code, first address, quantity) reaches, for a
 // person reading a record of the traffic: "identity", "alarm 7 words", "alarm 7 floats",
@@ -91,7 +90,6 @@ bool ReadDeviceAlarm(CModbus& modbus, int n, AlarmArrays& alarm, std::string* wh
 std::string RegisterMapEntry(BYTE function, WORD address, WORD quantity);
 
 // Writes alarm n (1..ALARM_COUNT) in the device's order: the four words, trip point,
-// deadband, faults coil. All four writes are made whatever the earlier ones gave; true when
-// all four succeeded, else why (if given) gets the first failure.
-bool WriteDeviceAlarm(CModbus& modbus, int n, const AlarmRecord& record,
-                      std::string* why = nullptr);
+// deadband, faults coil. All four writes are made whatever the earlier ones gave; the first
+// failure, if any.
+std::optional<Failure> WriteDeviceAlarm(CModbus& modbus, int n, const AlarmRecord& record);

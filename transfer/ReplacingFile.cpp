@@ -32,20 +32,18 @@ std::string TemporaryName(const std::string& destination) {
     return dir + TEMPORARY_PREFIX + RandomSuffix() + TEMPORARY_SUFFIX;
 }
 
-// Creates the file under a name no other file has; false when no unique name could be made.
-bool CreateUnique(const std::string& destination, std::string& path, std::string& why) {
+// Creates the file under a name no other file has; a failure when no unique name could be
+// made.
+OrFailure<std::string> CreateUnique(const std::string& destination) {
     for (int attempt = 0; attempt < NAME_ATTEMPTS; ++attempt) {
-        path = TemporaryName(destination);
-        switch (replacing::CreateFor(path, destination, why)) {
-        case replacing::Created::Yes:
-            return true;
-        case replacing::Created::Failed:
-            return false;
-        case replacing::Created::NameTaken:
-            break;
-        }
+        std::string path = TemporaryName(destination);
+        const OrFailure<replacing::Created> created = replacing::CreateFor(path, destination);
+        if (!created)
+            return created.Error();
+        if (*created == replacing::Created::Yes)
+            return path;
     }
-    return false;
+    return Failure{RESULT_FILE_ERROR, {}};
 }
 
 } // namespace
@@ -54,30 +52,30 @@ CReplacingFile::~CReplacingFile() {
     Discard();
 }
 
-bool CReplacingFile::Open(const std::string& chosen) {
+std::optional<Failure> CReplacingFile::Open(const std::string& chosen) {
     Discard();
-    std::string why;
-    const std::string destination = replacing::Destination(chosen, why);
-    if (destination.empty())
-        return Refuse(why);
+    m_chosen = chosen;
+    const OrFailure<std::string> destination = replacing::Destination(chosen);
+    if (!destination)
+        return Refuse(destination.Error().cause);
     // A file that could not be overwritten in place is not replaced either.
-    if (!replacing::MayReplace(destination, why))
-        return Refuse(why);
-    std::string path;
-    if (!CreateUnique(destination, path, why))
-        return Refuse(why);
-    m_destination = destination;
-    m_tempPath = path;
-    m_stream.open(path, std::ios::out | std::ios::trunc);
+    if (const auto refused = replacing::MayReplace(*destination))
+        return Refuse(refused->cause);
+    const OrFailure<std::string> path = CreateUnique(*destination);
+    if (!path)
+        return Refuse(path.Error().cause);
+    m_destination = *destination;
+    m_tempPath = *path;
+    m_stream.open(m_tempPath, std::ios::out | std::ios::trunc);
     if (!m_stream.is_open()) {
         const int error = errno;
         Discard();
         return Refuse(std::strerror(error));
     }
-    return true;
+    return std::nullopt;
 }
 
-bool CReplacingFile::Commit() {
+std::optional<Failure> CReplacingFile::Commit() {
     if (m_tempPath.empty())
         return Refuse("no file open");
     errno = 0;
@@ -87,18 +85,16 @@ bool CReplacingFile::Commit() {
     const bool closed = !m_stream.fail();
     if (!written || !closed)
         return Refuse(errno != 0 ? std::strerror(errno) : "write error", true);
-    std::string why;
-    if (!replacing::PutInPlace(m_tempPath, m_destination, why))
-        return Refuse(why, true);
+    if (const auto failure = replacing::PutInPlace(m_tempPath, m_destination))
+        return Refuse(failure->cause, true);
     m_tempPath.clear();
-    return true;
+    return std::nullopt;
 }
 
-bool CReplacingFile::Refuse(const std::string& why, bool discard) {
-    m_why = why;
+Failure CReplacingFile::Refuse(const std::string& cause, bool discard) {
     if (discard)
         Discard();
-    return false;
+    return {RESULT_FILE_ERROR, m_chosen + ": " + cause};
 }
 
 void CReplacingFile::Discard() {

@@ -4,6 +4,8 @@
 // group and permissions it had (on Windows its attributes and security). On POSIX systems a
 // destination that is a symbolic link stays one: the file it leads to is replaced.
 
+#include "transfer/Failure.h"
+
 #include <fstream>
 #include <string>
 
@@ -14,24 +16,23 @@ public:
     CReplacingFile(const CReplacingFile&) = delete;
     CReplacingFile& operator=(const CReplacingFile&) = delete;
 
-    // Creates a uniquely named file in the folder of the file that chosen names; false when
-    // it cannot.
-    bool Open(const std::string& chosen);
+    // Creates a uniquely named file in the folder of the file that chosen names. The failures
+    // of Open and Commit (RESULT_FILE_ERROR) name chosen, with the system's words where it gave
+    // them: "chosen: Permission denied".
+    std::optional<Failure> Open(const std::string& chosen);
     std::ostream& Stream() { return m_stream; }
-    // Flushes, closes and renames over the destination; false (and nothing replaced) when a
-    // write, the close or the rename failed.
-    bool Commit();
+    // Flushes, closes and renames over the destination; nothing is replaced when a write, the
+    // close or the rename failed.
+    std::optional<Failure> Commit();
     // Closes and removes the new file; the destination is untouched.
     void Discard();
     const std::string& TemporaryPath() const { return m_tempPath; }
-    // Why Open or Commit failed, in the system's words where it gave them.
-    const std::string& Why() const { return m_why; }
 
 private:
-    bool Refuse(const std::string& why, bool discard = false);
+    Failure Refuse(const std::string& cause, bool discard = false);
 
+    std::string m_chosen;
     std::string m_destination;
     std::string m_tempPath;
     std::ofstream m_stream;
-    std::string m_why;
 };

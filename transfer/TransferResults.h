@@ -1,7 +1,9 @@
 #pragma once
 // Results of the transfers (the command line's exit codes).
 
-#include "platform/AfxTypes.h"
+// AfxTypes.h's UINT, and the system's on Windows, declared again (the same type) so that files
+// that include the system's headers may include this one.
+using UINT = unsigned int;
 
 constexpr UINT RESULT_OK = 0;
 constexpr UINT RESULT_NO_FILE = 1;

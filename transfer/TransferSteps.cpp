@@ -49,23 +49,30 @@ UINT FailTransfer(CTransferView& view, CModbus& modbus, const char* box, const c
                       KindOfFailure(result, modbus.TimedOut()));
 }
 
+UINT FailTransfer(CTransferView& view, CModbus& modbus, const Failure& failure,
+                  const char* deviceBox, const char* cancelledStatus) {
+    if (failure.result == RESULT_CANCELLED)
+        return FailTransfer(view, modbus, nullptr, cancelledStatus, RESULT_CANCELLED);
+    const char* box = failure.result == RESULT_FILE_ERROR ? "Error writing to file!" : deviceBox;
+    return FailTransfer(view, modbus, box, nullptr, failure.result, failure.cause);
+}
+
 UINT ReachOrx(CTransferView& view, CModbus& modbus, const DeviceEndpoint& device,
               const char* cancelledStatus) {
     view.SetStatus("Connecting to ORX...");
     modbus.ForgetTimeOuts(); // the advice of a failure speaks of this transfer only
-    std::string why;
-    const bool connected = ConnectToOrx(
-        modbus, device, [&view] { return view.IsCancelled(); }, why);
+    const std::optional<Failure> unreached =
+        ConnectToOrx(modbus, device, [&view] { return view.IsCancelled(); });
     // Cancel also cuts short a connect being made: a failed connect then ends as cancelled.
     if (view.IsCancelled())
         return FailTransfer(view, modbus, nullptr, cancelledStatus, RESULT_CANCELLED);
-    if (!connected)
+    if (unreached)
         return FailOfKind(view, modbus, "Error connecting to ORX!", "Error connecting to ORX!",
-                          RESULT_DEVICE_ERROR, why, FailureKind::Unreachable);
+                          unreached->result, unreached->cause, FailureKind::Unreachable);
     // A device too slow to answer may well be an ORX.
-    if (!CheckDeviceIdentity(modbus, &why))
+    if (const std::optional<Failure> stranger = CheckDeviceIdentity(modbus))
         return FailOfKind(view, modbus, "This is not an ORX!", "Error! Device was not an ORX!",
-                          RESULT_DEVICE_ERROR, why,
+                          stranger->result, stranger->cause,
                           modbus.TimedOut() ? FailureKind::NoReply : FailureKind::NotOrx);
     return RESULT_OK;
 }

@@ -4,6 +4,7 @@
 #include "modbus/Modbus.h"
 #include "transfer/ConfigCheck.h"
 #include "transfer/DeviceAddress.h"
+#include "transfer/Failure.h"
 #include "transfer/TransferResults.h"
 #include "transfer/TransferView.h"
 
@@ -16,6 +17,10 @@ UINT EndTransfer(CTransferView& view, CModbus& modbus, UINT result);
 // The error (with its cause) first, then the status text; either may be null.
 UINT FailTransfer(CTransferView& view, CModbus& modbus, const char* box, const char* status,
                   UINT result, const std::string& cause = {});
+// A step's failure: a cancel shown as cancelledStatus, a file's failure as "Error writing to
+// file!", any other as deviceBox, each with its cause.
+UINT FailTransfer(CTransferView& view, CModbus& modbus, const Failure& failure,
+                  const char* deviceBox, const char* cancelledStatus);
 
 // "Connecting to ORX...", the connection (given up once cancelled) and the identity check.
 // RESULT_OK with an ORX connected; otherwise the transfer has ended, with cancelledStatus

@@ -43,6 +43,9 @@ public:
     virtual bool IsCancelled() = 0;
     // A remark on how the transfer goes, where the front end has room for one; none here.
     virtual void Notice(const std::string& /*text*/) {}
+    // Alarm n of ALARM_COUNT read into the backup made before a download's first write, for a
+    // front end that shows it apart from the download's own progress; none here.
+    virtual void BackupProgress(int /*alarm*/) {}
 };
 
 // A transfer shown nowhere and asked nothing: no file chosen, nothing confirmed, never

@@ -10,23 +10,10 @@
 
 namespace {
 
-// The end of an upload whose device was reached and whose file was named as path.
-UINT FinishUpload(CTransferView& view, CModbus& modbus, FileEnd end, const std::string& path,
-                  const std::string& why) {
-    switch (end) {
-    case FileEnd::Complete:
-        break;
-    case FileEnd::Cancelled:
-        return FailTransfer(view, modbus, nullptr, "Upload Cancelled!", RESULT_CANCELLED);
-    case FileEnd::FileError:
-        return FailTransfer(view, modbus, "Error writing to file!", nullptr, RESULT_FILE_ERROR,
-                            path + ": " + why);
-    case FileEnd::Refused:
-        return FailTransfer(view, modbus, "Error writing to file!", nullptr, RESULT_FILE_ERROR,
-                            why);
-    case FileEnd::ReadFailed:
-        return FailTransfer(view, modbus, "Error uploading!", nullptr, RESULT_DEVICE_ERROR, why);
-    }
+// "Upload Complete!", or the failure that ended the upload.
+UINT FinishUpload(CTransferView& view, CModbus& modbus, const std::optional<Failure>& failure) {
+    if (failure)
+        return FailTransfer(view, modbus, *failure, "Error uploading!", "Upload Cancelled!");
     view.SetStatus("Upload Complete!");
     return EndTransfer(view, modbus, RESULT_OK);
 }
@@ -37,21 +24,18 @@ UINT Upload(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view) 
         return begun;
     // The upload goes to a file beside the chosen one, which it replaces only when complete.
     CReplacingFile file;
-    if (!file.Open(path))
-        return FailTransfer(view, modbus, "Error writing to file!", nullptr, RESULT_FILE_ERROR,
-                            path + ": " + file.Why());
+    if (const std::optional<Failure> refused = file.Open(path))
+        return FinishUpload(view, modbus, refused);
     if (const UINT reached = ReachOrx(view, modbus, device, "Upload Cancelled!");
         reached != RESULT_OK)
         return reached;
 
     DWORD serial = 0;
     if (ReadSerialNumber(modbus, serial) != MODBUS_OK)
-        return FailTransfer(view, modbus, "Error uploading!", nullptr, RESULT_DEVICE_ERROR,
-                            modbus.LastFailure());
-    std::string why;
-    const DeviceFileOptions options{.showAlarms = true, .blockReads = device.blockReads};
-    const FileEnd end = WriteDeviceFile(modbus, view, serial, file, options, why);
-    return FinishUpload(view, modbus, end, path, why);
+        return FinishUpload(view, modbus, Failure{RESULT_DEVICE_ERROR, modbus.LastFailure()});
+    const DeviceFileOptions options{.shown = AlarmReadsShown::Upload,
+                                    .blockReads = device.blockReads};
+    return FinishUpload(view, modbus, WriteDeviceFile(modbus, view, serial, file, options));
 }
 
 UINT SiteBackup(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view,
@@ -63,13 +47,14 @@ UINT SiteBackup(const DeviceEndpoint& device, CModbus& modbus, CTransferView& vi
     // Exact, as every backup: the site's files are what puts a device back as it was.
     const DeviceFileResult backup = WriteDeviceFileFor(
         modbus, view, {.blockReads = device.blockReads, .format = RealFormat::Exact},
-        [&](DWORD read, std::string& why) {
+        [&](DWORD read) -> OrFailure<std::string> {
             serial = read;
-            why = claim ? claim(read) : std::string();
+            if (const std::string taken = claim ? claim(read) : std::string(); !taken.empty())
+                return Failure{RESULT_FILE_ERROR, taken};
             const std::string name = "ORX-" + std::to_string(read) + ".csv";
-            return why.empty() ? (std::filesystem::path(folder) / name).string() : std::string();
+            return (std::filesystem::path(folder) / name).string();
         });
-    return FinishUpload(view, modbus, backup.end, backup.path, backup.why);
+    return FinishUpload(view, modbus, backup.failure);
 }
 
 UINT Identify(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view, DWORD& serial) {

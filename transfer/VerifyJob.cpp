@@ -16,9 +16,10 @@ UINT CompareAlarms(CModbus& modbus, CTransferView& view, bool blockReads,
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const int n = static_cast<int>(i) + 1;
         AlarmArrays alarm;
-        if (std::string why; !reader.Read(n, alarm, &why)) {
+        if (const std::optional<Failure> failure = reader.Read(n, alarm)) {
             const std::string text = "Error reading alarm " + std::to_string(n) + " from the ORX!";
-            return FailTransfer(view, modbus, text.c_str(), nullptr, RESULT_DEVICE_ERROR, why);
+            return FailTransfer(view, modbus, text.c_str(), nullptr, failure->result,
+                                failure->cause);
         }
         for (const FieldDifference& difference : CompareAlarm(n, rows[i], alarm.ToRecord()))
             report.differences.push_back(difference);

@@ -21,22 +21,20 @@ std::wstring Wide(const std::string& utf8) {
 }
 
 // The system's message for the error, as Windows words it elsewhere.
-bool Fail(std::string& why, DWORD error = GetLastError()) {
+Failure Fail(DWORD error = GetLastError()) {
     wchar_t text[TEXT_CHARS] = {};
     DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                   nullptr, error, 0, text, TEXT_CHARS, nullptr);
     while (length > 0 && (std::iswspace(text[length - 1]) || text[length - 1] == L'.'))
         --length;
-    if (length == 0) {
-        why = "system error " + std::to_string(error);
-        return false;
-    }
+    if (length == 0)
+        return {RESULT_FILE_ERROR, "system error " + std::to_string(error)};
     const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
                                          nullptr, nullptr);
-    why.assign(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), why.data(), size, nullptr,
+    std::string cause(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), cause.data(), size, nullptr,
                         nullptr);
-    return false;
+    return {RESULT_FILE_ERROR, cause};
 }
 
 // path named from the drive on; path itself when the system cannot name it so, for the
@@ -72,25 +70,25 @@ bool FlushToDisk(const std::wstring& path) {
 
 const char* const PATH_SEPARATORS = "/\\";
 
-std::string Destination(const std::string& chosen, std::string& why) {
+OrFailure<std::string> Destination(const std::string& chosen) {
     if (chosen.empty())
-        why = "no file name";
+        return Failure{RESULT_FILE_ERROR, "no file name"};
     return chosen;
 }
 
-bool MayReplace(const std::string& destination, std::string& why) {
+std::optional<Failure> MayReplace(const std::string& destination) {
     const DWORD attributes = GetFileAttributesW(Wide(destination).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
-        return true;
-    if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
-        why = "not a regular file";
-        return false;
-    }
-    return (attributes & FILE_ATTRIBUTE_READONLY) == 0 || Fail(why, ERROR_ACCESS_DENIED);
+        return std::nullopt;
+    if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0)
+        return Failure{RESULT_FILE_ERROR, "not a regular file"};
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        return Fail(ERROR_ACCESS_DENIED);
+    return std::nullopt;
 }
 
 // The replaced file's attributes and security come over in PutInPlace (ReplaceFileW).
-Created CreateFor(const std::string& path, const std::string& /*destination*/, std::string& why) {
+OrFailure<Created> CreateFor(const std::string& path, const std::string& /*destination*/) {
     HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
@@ -100,24 +98,25 @@ Created CreateFor(const std::string& path, const std::string& /*destination*/, s
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
         return Created::NameTaken;
-    Fail(why, error);
-    return Created::Failed;
+    return Fail(error);
 }
 
 // ReplaceFileW keeps what the replaced file had (attributes, security, creation time); a new
 // destination is moved there, through the cache to the disk. ReplaceFileW refuses a file named
 // without a folder ("The directory name is invalid"): both are named from the drive on.
-bool PutInPlace(const std::string& path, const std::string& destination, std::string& why) {
+std::optional<Failure> PutInPlace(const std::string& path, const std::string& destination) {
     const std::wstring from = FullPath(Wide(path));
     const std::wstring to = FullPath(Wide(destination));
     if (!FlushToDisk(from))
-        return Fail(why);
+        return Fail();
     const bool placed =
         Exists(to) ? ReplaceFileW(to.c_str(), from.c_str(), nullptr,
                                   REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != FALSE
                    : MoveFileExW(from.c_str(), to.c_str(),
                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-    return placed || Fail(why);
+    if (!placed)
+        return Fail();
+    return std::nullopt;
 }
 
 } // namespace replacing

@@ -190,15 +190,14 @@ TEST_F(CliDownload, BackupNamesPruningAndFolder) {
     const std::string future = m_dir.Write("backups/ORX-7-29991231-235959.csv", "");
     const std::string old = m_dir.Write("backups/ORX-7-20000101-000000.csv", "");
     const std::string other = m_dir.Write("backups/ORX-8-20000101-000000.csv", "");
-    std::string why;
     CBackupClaim first, second;
-    const std::string made = first.Claim(folder, 7, 0, why),
-                      plain = made.substr(0, made.size() - 4);
-    EXPECT_EQ(second.Claim(folder, 7, 0, why), plain + "-2.csv");
+    const std::string made = *first.Claim(folder, 7, 0), plain = made.substr(0, made.size() - 4);
+    EXPECT_EQ(*second.Claim(folder, 7, 0), plain + "-2.csv");
     first.Keep();
-    EXPECT_TRUE(std::filesystem::exists(CBackupClaim().Claim(folder, 7, 0, why)));
+    EXPECT_TRUE(std::filesystem::exists(*CBackupClaim().Claim(folder, 7, 0)));
     EXPECT_FALSE(std::filesystem::exists(plain + "-3.csv")) << "an unkept claim is removed";
-    EXPECT_TRUE(PruneBackups(folder, 7, 2, made, why)) << why;
+    const std::optional<Failure> pruned = PruneBackups(folder, 7, 2, made);
+    EXPECT_FALSE(pruned) << pruned->cause;
     for (const auto& [path, kept] :
          {std::pair{made, true}, {future, true}, {old, false}, {other, true}, {named, true}})
         EXPECT_EQ(std::filesystem::exists(path), kept) << path;

@@ -186,6 +186,21 @@ TEST_F(DownloadRun, FileWithWarningsAsksAgainListingThem) {
                                                      "check FILE lists them all)")));
 }
 
+// On a terminal the backup's reads count on the progress line, and the writes count again from 0.
+TEST_F(DownloadRun, TheBackupCountsOnTheProgressLine) {
+    StartSimulator(ZeroedDevice());
+    std::ostringstream err;
+    CTerminalView view(m_dir.Write("full.csv", FullFileText()), err,
+                       {.redraw = true, .yes = true, .columns = 40});
+    CRemoteModbus modbus;
+    ASSERT_EQ(RunDownloadJob({"127.0.0.1", m_sim->Port()}, modbus, view,
+                             {{BackupPlan::Kind::File, m_dir.File("backup.csv")}, {}}),
+              RESULT_OK);
+    for (const char* line :
+         {"\r\033[KBacking up ORX... 12/32\r", "\r\033[K0/32 Downloading Alarm 1/32\r"})
+        EXPECT_NE(err.str().find(line), std::string::npos) << line;
+}
+
 // An exception in a worker (here one that the interface thread meets while it shows a status
 // text) ends the transfer as an error that tells the exception's text, not the program.
 TEST_F(DownloadRun, UnexpectedExceptionEndsTheTransferAsAnError) {

@@ -29,6 +29,7 @@ public:
     // The dialog asked before it started the worker; a file with warnings is asked about
     // again, with the warnings, before anything is written.
     bool Confirm(const std::string& question, const std::vector<std::string>& warnings) override;
+    bool AsksQuestion() const override { return false; }
     bool IsCancelled() override;
 
 private:

@@ -41,6 +41,7 @@ public:
     // On the progress line only: "Backing up ORX... 12/32", its bar the backup's.
     void BackupProgress(int alarm) override;
     bool Confirm(const std::string& question, const std::vector<std::string>& warnings) override;
+    bool AsksQuestion() const override { return !m_settings.yes; }
     bool IsCancelled() override { return m_cancelled.load(); }
 
     // The count-th interrupt signal: the first cancels, each is acknowledged at once.

@@ -232,21 +232,24 @@ UINT CDownload::Run() {
     if (const UINT checked = RefuseUnacceptedFile(m_view, m_modbus, path, file);
         checked != RESULT_OK)
         return checked;
-    // Asked once the device is known, so that the question names what is written where.
     if (const UINT reached = ReachOrx(m_view, m_modbus, m_device, "Download Cancelled!");
         reached != RESULT_OK)
         return reached;
-    DWORD serial = 0;
-    if (ReadSerialNumber(m_modbus, serial) != MODBUS_OK)
-        return Fail("Error downloading!", nullptr, RESULT_DEVICE_ERROR, m_modbus.LastFailure());
-    if (!m_view.Confirm(WriteQuestion(path, file.written.size(), serial), DescribeWarnings(file)))
-        return EndTransfer(m_view, m_modbus, RESULT_CANCELLED);
     bool locked = false;
     // A device that does not tell whether it is locked may be: it is not written.
     if (const WORD code = ReadLock(m_modbus, locked); code != MODBUS_OK)
         return Fail("Error downloading!", nullptr, RESULT_DEVICE_ERROR, m_modbus.LastFailure());
     if (locked)
         return Fail("Error! Configuration Locked!", "Error! Configuration Locked!", RESULT_LOCKED);
+    // Asked once the device is known, so that the question names what is written where.
+    std::string question;
+    if (DWORD serial = 0; m_view.AsksQuestion()) {
+        if (ReadSerialNumber(m_modbus, serial) != MODBUS_OK)
+            return Fail("Error downloading!", nullptr, RESULT_DEVICE_ERROR, m_modbus.LastFailure());
+        question = WriteQuestion(path, file.written.size(), serial);
+    }
+    if (!m_view.Confirm(question, DescribeWarnings(file)))
+        return EndTransfer(m_view, m_modbus, RESULT_CANCELLED);
     if (const UINT backedUp = BackUp(); backedUp != RESULT_OK)
         return backedUp;
     // A cancel while the backup was synced, renamed or pruned: nothing is written, no coil.

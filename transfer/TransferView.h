@@ -39,6 +39,9 @@ public:
     // Asked once, after the file was checked and before the device is written; warnings
     // name what the file says otherwise than it will be written. False: not confirmed.
     virtual bool Confirm(const std::string& question, const std::vector<std::string>& warnings) = 0;
+    // Whether Confirm puts its question to a person: only then is the device's serial number
+    // read for it, so that a download that asks nothing makes no exchange beyond its own.
+    virtual bool AsksQuestion() const { return true; }
     // True once the user has asked the transfer to stop.
     virtual bool IsCancelled() = 0;
     // A remark on how the transfer goes, where the front end has room for one; none here.
@@ -63,5 +66,6 @@ public:
                  const std::vector<std::string>& /*warnings*/) override {
         return false;
     }
+    bool AsksQuestion() const override { return false; }
     bool IsCancelled() override { return false; }
 };

@@ -12,7 +12,7 @@
 namespace {
 
 constexpr int EXCHANGES_BEFORE_ALARMS = 2; // upload: identity, serial
-constexpr int LOCK_EXCHANGE = 3;           // download: identity, serial (for its question), lock
+constexpr int LOCK_EXCHANGE = 2;           // download: identity, lock
 constexpr int UPLOAD_READS_PER_ALARM = 3;
 constexpr int DOWNLOAD_WRITES_PER_ALARM = 4;
 constexpr int UPLOAD_EXCHANGES = EXCHANGES_BEFORE_ALARMS + UPLOAD_READS_PER_ALARM * ALARM_COUNT;

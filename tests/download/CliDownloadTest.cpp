@@ -51,10 +51,10 @@ protected:
     // Downloads back the device up into the scratch folder, never into the user's.
     CliDownload() { setenv("XDG_DATA_HOME", m_dir.File("data").c_str(), 1); }
     // Starts program with input from /dev/null and every signal's default action, as from a
-    // shell; its output goes to the files out and err (by default the scratch ones), or both
+    // shell; its output goes to the scratch files (standard output to out if given), or both
     // into the pipe whose writing end is pipeFd. -1: not started.
-    pid_t Start(std::vector<std::string> args, std::string out = "", std::string err = "",
-                const std::string& program = ORX_TRANSFER_PATH, int pipeFd = -1) {
+    pid_t Start(std::vector<std::string> args, const std::string& program = ORX_TRANSFER_PATH,
+                int pipeFd = -1, const std::string& out = "") {
         args.insert(args.begin(), program);
         std::vector<char*> argv;
         for (std::string& arg : args)
@@ -69,8 +69,8 @@ protected:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        for (const auto& [fd, path] : {std::pair{STDOUT_FILENO, out.empty() ? m_outPath : out},
-                                       {STDERR_FILENO, err.empty() ? m_errPath : err}})
+        for (const auto& [fd, path] :
+             {std::pair{STDOUT_FILENO, out.empty() ? m_outPath : out}, {STDERR_FILENO, m_errPath}})
             pipeFd >= 0 ? posix_spawn_file_actions_adddup2(&actions, pipeFd, fd)
                         : posix_spawn_file_actions_addopen(&actions, fd, path.c_str(),
                                                            O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -103,7 +103,7 @@ protected:
     }
     ProgramRun Run(const std::vector<std::string>& args,
                    const std::string& program = ORX_TRANSFER_PATH) {
-        return Finish(Start(args, "", "", program));
+        return Finish(Start(args, program));
     }
 
     // The words of line, then the simulator's address and the file.
@@ -249,24 +249,19 @@ TEST_F(CliDownload, CtrlCWhileConnectingCancelsAtOnce) {
 // coil, the upload replaces its file and leaves no temporary one.
 TEST_F(CliDownload, AClosedPipeEndsNoTransfer) {
     const std::string up = m_dir.File("up.csv");
-    const struct {
-        std::vector<std::string> args;
-        std::optional<CoilEvent> newCoil; // the last of those the program set
-    } cases[] = {
+    const std::pair<std::vector<std::string>, std::optional<CoilEvent>> cases[] = {
         {Args("download --yes --no-backup"), CoilEvent{COIL_DOWNLOAD_COMPLETE, COIL_ON}},
-        {Words("upload" + At(m_sim->Port()) + " " + up), {}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.args[0]);
+        {Words("upload" + At(m_sim->Port()) + " " + up), {}}}; // the last coil the program set
+    for (const auto& [args, newCoil] : cases) {
+        SCOPED_TRACE(args[0]);
         const std::size_t coilsBefore = m_sim->CoilEvents().size();
         int pipeFds[2];
         ASSERT_EQ(pipe(pipeFds), 0);
         close(pipeFds[0]);
-        EXPECT_EQ(Finish(Start(c.args, "", "", ORX_TRANSFER_PATH, pipeFds[1])).status, 0);
+        EXPECT_EQ(Finish(Start(args, ORX_TRANSFER_PATH, pipeFds[1])).status, 0);
         close(pipeFds[1]);
         const std::vector<CoilEvent> coils = m_sim->CoilEvents();
-        EXPECT_EQ(coils.size() > coilsBefore ? std::optional(coils.back()) : std::nullopt,
-                  c.newCoil);
+        EXPECT_EQ(coils.size() > coilsBefore ? std::optional(coils.back()) : std::nullopt, newCoil);
     }
     EXPECT_EQ(ReadLines(up).size(), ReadLines(m_file).size());
     EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"config.csv", "up.csv"}));
@@ -285,7 +280,7 @@ TEST_F(CliDownload, AnInterruptOutsideATransferEndsTheProgramAtOnce) {
                                        {"upload --bogus 127.0.0.1 " + m_file, SIGTERM},
                                        {"check " + m_file, SIGHUP}}) {
         SCOPED_TRACE(line);
-        const pid_t pid = Start(Words(line), "", "", ORX_TRANSFER_PATH, pipeFds[1]);
+        const pid_t pid = Start(Words(line), ORX_TRANSFER_PATH, pipeFds[1]);
         ASSERT_GT(pid, 0);
         WaitUntil([pid] { // the interrupts are blocked once the watch has them
             const std::string status = ReadText("/proc/" + std::to_string(pid) + "/status");
@@ -481,7 +476,7 @@ TEST_F(CliDownload, ProgramOptions) {
     EXPECT_EQ(ReadText(m_file), FullFileText()) << "a file named twice is never written";
     // A report that cannot be written is a file error.
     for (const std::string& line : {"check " + bad, "verify" + to, site + " 127.0.0.1:" + port}) {
-        const ProgramRun run = Finish(Start(Words(line), "/dev/full"));
+        const ProgramRun run = Finish(Start(Words(line), ORX_TRANSFER_PATH, -1, "/dev/full"));
         EXPECT_EQ(run.status, FILE) << line;
         EXPECT_NE(run.err.find("cannot write"), npos) << run.err;
     }

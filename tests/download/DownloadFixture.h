@@ -67,9 +67,8 @@ inline int DistinctAlarmsOn(const OrxSimulator& sim) {
 
 inline std::vector<RequestSummary> RequestsOf(const OrxSimulator& sim, BYTE function) {
     std::vector<RequestSummary> out;
-    for (const RequestSummary& request : sim.Requests())
-        if (request.function == function)
-            out.push_back(request);
+    std::ranges::copy_if(sim.Requests(), std::back_inserter(out),
+                         [function](const RequestSummary& r) { return r.function == function; });
     return out;
 }
 
@@ -111,7 +110,6 @@ protected:
         EXPECT_EQ(coils.empty() ? CoilEvent{} : coils.back(), (CoilEvent{end, COIL_ON}));
         const WORD other =
             end == COIL_DOWNLOAD_ABORTED ? COIL_DOWNLOAD_COMPLETE : COIL_DOWNLOAD_ABORTED;
-        for (const CoilEvent& event : coils)
-            EXPECT_NE(event.address, other);
+        EXPECT_EQ(std::ranges::count(coils, other, &CoilEvent::address), 0);
     }
 };

@@ -3,8 +3,8 @@
 #include "DownloadFixture.h"
 #include "cli/TerminalView.h"
 
+#include <cmath>
 #include <gmock/gmock.h>
-#include <limits>
 
 namespace {
 
@@ -13,17 +13,23 @@ constexpr int FAILING_ALARM = 10;
 constexpr int CANCELLED_ALARM = 7;
 constexpr WORD DEADBAND_OFFSET = 6;
 
-using DownloadRun = DownloadFixture;
+class DownloadRun : public DownloadFixture {
+protected:
+    // The download as orx-transfer runs it on view, backing up into backup.csv.
+    UINT OnTerminal(CTerminalView& view, DownloadReport* report = nullptr) {
+        CRemoteModbus modbus;
+        return RunDownloadJob({"127.0.0.1", m_sim->Port()}, modbus, view,
+                              {{BackupPlan::Kind::File, m_dir.File("backup.csv")}, {}}, report);
+    }
+};
 
 // Upload from one device, download into a second one: they then hold the same, NaN and
 // infinity in disabled alarms and faults flags off included.
 TEST_F(DownloadRun, AnUploadedFileDownloadsIntoTheSameAlarms) {
-    constexpr float INF = std::numeric_limits<float>::infinity();
-    constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
     SimulatorOptions options; // the default image: enabled alarms with distinct values
     options.image.faults[ALARM_COUNT - 1] = true;
-    SetAlarm(options.image, 4, {0, 9, 0, 0, -NaN, -INF, true});
-    SetAlarm(options.image, 6, {0, 0, 0, 0, INF, NaN, false});
+    SetAlarm(options.image, 4, {0, 9, 0, 0, -NAN, -INFINITY, true});
+    SetAlarm(options.image, 6, {0, 0, 0, 0, INFINITY, NAN, false});
     StartSimulator(options);
     const DeviceImage source = m_sim->Image();
     ASSERT_EQ(Upload(m_dir.File("uploaded.csv")), RESULT_OK);
@@ -101,11 +107,8 @@ TEST_F(DownloadRun, CancelFinishesTheAlarmOrWritesNothingBeforeTheFirstWrite) {
     std::ostringstream err;
     CancelledOnceBackedUp view(m_dir.Write("full.csv", FullFileText()), err, {false, false, true});
     view.backup = m_dir.File("backup.csv");
-    CRemoteModbus modbus;
     DownloadReport report;
-    EXPECT_EQ(RunDownloadJob({"127.0.0.1", m_sim->Port()}, modbus, view,
-                             {{BackupPlan::Kind::File, view.backup}, {}}, &report),
-              RESULT_CANCELLED);
+    EXPECT_EQ(OnTerminal(view, &report), RESULT_CANCELLED);
     EXPECT_EQ(m_sim->Requests().size(), 99u) << "identity, lock and backup reads only";
     EXPECT_EQ(ReadLines(report.backupPath).size(), 38u) << "the backup stays and is named";
     EXPECT_THAT(err.str(), ::testing::EndsWith("Backing up ORX...\nDownload Cancelled!\n"));
@@ -192,10 +195,7 @@ TEST_F(DownloadRun, TheBackupCountsOnTheProgressLine) {
     std::ostringstream err;
     CTerminalView view(m_dir.Write("full.csv", FullFileText()), err,
                        {.redraw = true, .yes = true, .columns = 40});
-    CRemoteModbus modbus;
-    ASSERT_EQ(RunDownloadJob({"127.0.0.1", m_sim->Port()}, modbus, view,
-                             {{BackupPlan::Kind::File, m_dir.File("backup.csv")}, {}}),
-              RESULT_OK);
+    ASSERT_EQ(OnTerminal(view), RESULT_OK);
     for (const char* line :
          {"\r\033[KBacking up ORX... 12/32\r", "\r\033[K0/32 Downloading Alarm 1/32\r"})
         EXPECT_NE(err.str().find(line), std::string::npos) << line;

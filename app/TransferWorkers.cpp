@@ -27,11 +27,9 @@ std::string OfferText(const std::string& headline, const DownloadStop& stop,
 }
 
 std::string RestoreQuestion(const RestoreTarget& target, const DeviceEndpoint& device) {
-    const std::string port =
-        device.port == MODBUS_TCP_PORT ? std::string() : ':' + std::to_string(device.port);
     return "Restore the backup of ORX " + std::to_string(target.serial) + " made " +
            target.backups.back().Made().substr(0, MINUTES_OF_MADE) + " to the ORX at " +
-           device.host + port + '?';
+           DeviceName(device) + '?';
 }
 
 // One line per difference, as many as a box can show.

@@ -28,6 +28,11 @@ OrFailure<std::string> ResolveDeviceHost(const std::string& host) {
     }
 }
 
+std::string DeviceName(const DeviceEndpoint& device) {
+    return device.port == MODBUS_TCP_PORT ? device.host
+                                          : device.host + ':' + std::to_string(device.port);
+}
+
 std::string ResolveDeviceHostInPlace(std::string& host) {
     const OrFailure<std::string> dotted = ResolveDeviceHost(host);
     if (!dotted)

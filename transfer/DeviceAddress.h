@@ -37,6 +37,9 @@ constexpr const char* BLOCK_READS_HELP =
     "read the alarm table in 4 requests, not 96 (slow links; per alarm for a device that "
     "refuses)";
 
+// "A.B.C.D", with ":PORT" when the port is not the device's own, as a question names it.
+std::string DeviceName(const DeviceEndpoint& device);
+
 // HOST as given by a person: "A.B.C.D" (decimal fields: 010 is ten), or a host name,
 // resolved once to its first IPv4 address: "A.B.C.D", or a failure (RESULT_DEVICE_ERROR) when
 // HOST names no IPv4 address.

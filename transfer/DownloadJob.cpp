@@ -214,10 +214,8 @@ std::string CDownload::WriteQuestion(const std::string& path, std::size_t rows,
     const std::string what = m_options.requiredSerial
                                  ? "backup " + std::filesystem::path(path).filename().string()
                                  : path;
-    const std::string port =
-        m_device.port == MODBUS_TCP_PORT ? std::string() : ':' + std::to_string(m_device.port);
     return "Write " + what + " (" + std::to_string(rows) + (rows == 1 ? " alarm" : " alarms") +
-           ") to ORX " + std::to_string(serial) + " at " + m_device.host + port + '?';
+           ") to ORX " + std::to_string(serial) + " at " + DeviceName(m_device) + '?';
 }
 
 UINT CDownload::Run() {

@@ -6,17 +6,24 @@
 #include "transfer/TransferJobs.h"
 #include "transfer/TransferSteps.h"
 
+#include <cctype>
 #include <filesystem>
 
 namespace {
 
 constexpr const char* NOTHING_WRITTEN = "no backup, nothing written: ";
-
 constexpr const char* NOT_TOLD_FINISHED = "the device could not be told that the download finished";
 
 // "alarm 1", "alarms 1 to n".
 std::string AlarmsUpTo(int n) {
     return n == 1 ? "alarm 1" : "alarms 1 to " + std::to_string(n);
+}
+
+constexpr const char* PREVIOUS_CONFIGURATION = " the device's previous configuration";
+
+// Two clauses of a description, either of which may be empty.
+std::string Join(const std::string& first, const std::string& second) {
+    return first.empty() ? second : second.empty() ? first : first + "; " + second;
 }
 
 // The result of the lock input's read; locked only means something when it succeeded.
@@ -28,9 +35,8 @@ WORD ReadLock(CModbus& modbus, bool& locked) {
     return code;
 }
 
-// progress counts the alarms whose writes all succeeded, and whether one is being written. The
-// first failed write, or
-// RESULT_CANCELLED.
+// progress counts the alarms whose writes all succeeded, and whether one is being written.
+// The first failed write, or RESULT_CANCELLED.
 std::optional<Failure> DownloadAlarms(CModbus& modbus, CTransferView& view,
                                       const std::vector<AlarmRecord>& rows,
                                       DownloadStop& progress) {
@@ -257,6 +263,32 @@ UINT CDownload::Run() {
 }
 
 } // namespace
+
+std::string DescribeWritten(const DownloadStop& stop) {
+    const int n = stop.written;
+    std::string text = n == 0 ? (stop.partial ? "" : "no alarm was written")
+                              : AlarmsUpTo(n) + (n == 1 ? " was written" : " were written");
+    if (stop.partial)
+        text = Join(text, "alarm " + std::to_string(n + 1) + " may be partly written");
+    const int untouched = n + (stop.partial ? 2 : 1);
+    if (untouched == ALARM_COUNT)
+        return Join(text, std::to_string(ALARM_COUNT) + " still holds" + PREVIOUS_CONFIGURATION);
+    if (untouched < ALARM_COUNT)
+        return Join(text, std::to_string(untouched) + " to " + std::to_string(ALARM_COUNT) +
+                              " still hold" + PREVIOUS_CONFIGURATION);
+    return text;
+}
+
+std::string DescribeTold(const DownloadStop& stop) {
+    return stop.told ? "the ORX was told the download stopped (abort coil set)"
+                     : "the ORX was not told the download stopped (abort coil not set)";
+}
+
+std::string AsSentence(std::string clause) {
+    if (!clause.empty())
+        clause[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(clause[0])));
+    return clause + '.';
+}
 
 UINT RunDownloadJob(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view,
                     const DownloadOptions& options, DownloadReport* report) {

@@ -2,37 +2,6 @@
 
 #include "transfer/TransferResults.h"
 
-namespace {
-
-struct AdviceRow {
-    FailureKind kind;
-    std::string (*text)(const DeviceEndpoint& device);
-};
-
-const AdviceRow ADVICE[] = {
-    {FailureKind::Unreachable,
-     [](const DeviceEndpoint& device) {
-         return "Check the address, and that port " + std::to_string(device.port) +
-                " of the device is reachable from this computer.";
-     }},
-    {FailureKind::NoReply,
-     [](const DeviceEndpoint& device) {
-         return "No reply within " + std::to_string(device.timeoutMs) +
-                " ms: the link is slow; start with a longer --timeout or more --retries.";
-     }},
-    {FailureKind::Locked,
-     [](const DeviceEndpoint&) {
-         return std::string("Unlock the configuration at the device, then download again.");
-     }},
-    {FailureKind::NotOrx,
-     [](const DeviceEndpoint&) {
-         return std::string("The address answers, but not as an ORX alarm device: check the "
-                            "address.");
-     }},
-};
-
-} // namespace
-
 FailureKind KindOfFailure(UINT result, bool timedOut) {
     if (result == RESULT_LOCKED)
         return FailureKind::Locked;
@@ -40,8 +9,19 @@ FailureKind KindOfFailure(UINT result, bool timedOut) {
 }
 
 std::string FailureAdvice(FailureKind kind, const DeviceEndpoint& device) {
-    for (const AdviceRow& row : ADVICE)
-        if (row.kind == kind)
-            return row.text(device);
+    switch (kind) {
+    case FailureKind::Unreachable:
+        return "Check the address, and that port " + std::to_string(device.port) +
+               " of the device is reachable from this computer.";
+    case FailureKind::NoReply:
+        return "No reply within " + std::to_string(device.timeoutMs) +
+               " ms: the link is slow; start with a longer --timeout or more --retries.";
+    case FailureKind::Locked:
+        return "Unlock the configuration at the device, then download again.";
+    case FailureKind::NotOrx:
+        return "The address answers, but not as an ORX alarm device: check the address.";
+    case FailureKind::Other:
+        break;
+    }
     return {};
 }

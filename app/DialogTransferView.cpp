@@ -3,11 +3,11 @@
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/MessageBox.h"
 #include "transfer/RegisterMap.h"
+#include "transfer/TransferJobs.h"
 
 namespace {
 constexpr UINT ERROR_BOX = MB_ICONEXCLAMATION | MB_OK;
 constexpr UINT WARNINGS_BOX = MB_ICONEXCLAMATION | MB_CONTINUECANCEL;
-constexpr const char* DOWNLOAD_CANCELLED_TEXT = "Download Cancelled!";
 constexpr const char* CSV_EXTENSION = "csv";
 constexpr const char* SAVE_TITLE = "Save Upload As";
 constexpr const char* OPEN_TITLE = "Choose File to Download";
@@ -88,7 +88,7 @@ bool CORXConfigurationDlg::CDialogTransferView::Confirm(const std::string& /*que
     if (AfxMessageBox(WarningsText(warnings.size()).c_str(), WARNINGS_BOX, 0, detail.c_str()) ==
         static_cast<int>(IDOK))
         return true;
-    SetStatus(DOWNLOAD_CANCELLED_TEXT);
+    SetStatus(DOWNLOAD_CANCELLED_STATUS);
     return false;
 }
 

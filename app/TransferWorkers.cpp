@@ -9,8 +9,6 @@
 namespace {
 
 constexpr const char* VERIFY_TITLE = "Choose File to Verify";
-constexpr const char* CANCELLED_STATUS = "Download Cancelled!";
-constexpr const char* COMPLETE_STATUS = "Download Complete!";
 constexpr const char* VERIFIED_STATUS = "Verify Complete!";
 constexpr const char* RESTORE_CANCELLED = "Restore Cancelled!";
 const std::string BACKUP_IS = "Backup of the previous configuration: ";
@@ -90,11 +88,12 @@ UINT CORXConfigurationDlg::DownloadWithOffer(const std::string& file,
         // The status line has no room for where the backup is.
         const std::string warning = report.warning.empty() ? "" : "\nWarning: " + report.warning;
         if (result == RESULT_OK && !report.backupPath.empty())
-            AfxMessageBox(COMPLETE_STATUS, MB_ICONINFORMATION | MB_OK, 0,
+            AfxMessageBox(DOWNLOAD_COMPLETE_STATUS, MB_ICONINFORMATION | MB_OK, 0,
                           (BACKUP_IS + report.backupPath + warning).c_str());
         return result;
     }
-    const std::string headline = view.Message().empty() ? CANCELLED_STATUS : view.Message();
+    const std::string headline =
+        view.Message().empty() ? DOWNLOAD_CANCELLED_STATUS : view.Message();
     const std::string text = OfferText(headline, *report.stop, report.backupPath);
     if (AfxMessageBox(text.c_str(), RESTORE_OFFER_BOX, 0, view.Cause().c_str()) !=
         static_cast<int>(IDYES))

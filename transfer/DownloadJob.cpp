@@ -154,8 +154,8 @@ UINT CDownload::WriteRows(const std::vector<AlarmRecord>& rows) {
                         stopped->cause + "; " + told);
         // A cancel stays one; a device that was not told of it is an error to show.
         if (toldStopped)
-            return Fail(nullptr, "Download Cancelled!", RESULT_CANCELLED);
-        return Fail("Error downloading!", "Download Cancelled!", RESULT_CANCELLED,
+            return Fail(nullptr, DOWNLOAD_CANCELLED_STATUS, RESULT_CANCELLED);
+        return Fail("Error downloading!", DOWNLOAD_CANCELLED_STATUS, RESULT_CANCELLED,
                     "cancelled; " + told);
     }
     m_abortOwed = false;
@@ -166,7 +166,7 @@ UINT CDownload::WriteRows(const std::vector<AlarmRecord>& rows) {
                     "the whole file was written (" + AlarmsUpTo(m_progress.written) + "); " +
                         NOT_TOLD_FINISHED + ": " + untold->cause);
     m_view.SetProgress(ALARM_COUNT);
-    m_view.SetStatus("Download Complete!");
+    m_view.SetStatus(DOWNLOAD_COMPLETE_STATUS);
     return EndTransfer(m_view, m_modbus, RESULT_OK);
 }
 
@@ -205,7 +205,7 @@ UINT CDownload::BackUp() {
                            [this](DWORD serial) { return BackupPath(serial); });
     if (const std::optional<Failure>& failed = backup.failure)
         return FailTransfer(m_view, m_modbus, {failed->result, NOTHING_WRITTEN + failed->cause},
-                            "Error downloading!", "Download Cancelled!");
+                            "Error downloading!", DOWNLOAD_CANCELLED_STATUS);
     m_backupName.Keep();
     m_report.backupPath = backup.path;
     if (plan.kind == BackupPlan::Kind::Folder)
@@ -236,7 +236,7 @@ UINT CDownload::Run() {
     if (const UINT checked = RefuseUnacceptedFile(m_view, m_modbus, path, file);
         checked != RESULT_OK)
         return checked;
-    if (const UINT reached = ReachOrx(m_view, m_modbus, m_device, "Download Cancelled!");
+    if (const UINT reached = ReachOrx(m_view, m_modbus, m_device, DOWNLOAD_CANCELLED_STATUS);
         reached != RESULT_OK)
         return reached;
     bool locked = false;
@@ -258,7 +258,7 @@ UINT CDownload::Run() {
         return backedUp;
     // A cancel while the backup was synced, renamed or pruned: nothing is written, no coil.
     if (m_view.IsCancelled())
-        return Fail(nullptr, "Download Cancelled!", RESULT_CANCELLED);
+        return Fail(nullptr, DOWNLOAD_CANCELLED_STATUS, RESULT_CANCELLED);
     return WriteRows(file.written);
 }
 

@@ -22,6 +22,9 @@ constexpr const char* DOWNLOAD_QUESTION =
 UINT RunUploadJob(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view);
 
 constexpr const char* BACKUP_STATUS = "Backing up ORX...";
+// How a download ends in the status line, when it ends well or is cancelled.
+constexpr const char* DOWNLOAD_COMPLETE_STATUS = "Download Complete!";
+constexpr const char* DOWNLOAD_CANCELLED_STATUS = "Download Cancelled!";
 
 struct DownloadOptions {
     // Made after the lock check and before the first write, as an upload writes a file; a

@@ -59,7 +59,7 @@ UINT SiteBackup(const DeviceEndpoint& device, CModbus& modbus, CTransferView& vi
 
 UINT Identify(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view, DWORD& serial) {
     view.BeginTransfer();
-    if (const UINT reached = ReachOrx(view, modbus, device, "Download Cancelled!");
+    if (const UINT reached = ReachOrx(view, modbus, device, DOWNLOAD_CANCELLED_STATUS);
         reached != RESULT_OK)
         return reached;
     if (ReadSerialNumber(modbus, serial) != MODBUS_OK)

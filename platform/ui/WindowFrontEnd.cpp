@@ -13,18 +13,21 @@ LRESULT CWindowFrontEnd::Ask(const std::function<LRESULT()>& ask) {
 }
 
 int CWindowFrontEnd::MessageBox(const char* text, UINT type, UINT /*helpId*/, const char* detail) {
-    const CString message(text);
-    const CString more(detail ? detail : "");
-    const LRESULT answer = Ask([&] { return LRESULT{ShowMessageBox(message, type, more, {})}; });
-    return answer != 0 ? static_cast<int>(answer) : AnswerUnseen(text, type, detail);
+    return AskBox(text, type, detail, {});
 }
 
 int CWindowFrontEnd::MessageBoxWhile(const char* text, UINT type,
                                      const std::function<bool()>& stillAsked) {
+    return AskBox(text, type, nullptr, stillAsked);
+}
+
+int CWindowFrontEnd::AskBox(const char* text, UINT type, const char* detail,
+                            const std::function<bool()>& stillAsked) {
     const CString message(text);
+    const CString more(detail ? detail : "");
     const LRESULT answer =
-        Ask([&] { return LRESULT{ShowMessageBox(message, type, CString(), stillAsked)}; });
-    return answer != 0 ? static_cast<int>(answer) : AnswerUnseen(text, type, nullptr);
+        Ask([&] { return LRESULT{ShowMessageBox(message, type, more, stillAsked)}; });
+    return answer != 0 ? static_cast<int>(answer) : AnswerUnseen(text, type, detail);
 }
 
 INT_PTR CWindowFrontEnd::ChooseFile(const CFileRequest& request, CString& path) {

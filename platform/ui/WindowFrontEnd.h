@@ -31,6 +31,9 @@ protected:
 private:
     // Runs ask on the interface thread unless the session ends; 0 when not asked.
     LRESULT Ask(const std::function<LRESULT()>& ask);
+    // A message box asked as above, answered unseen when nobody is asked.
+    int AskBox(const char* text, UINT type, const char* detail,
+               const std::function<bool()>& stillAsked);
 
     std::atomic<bool> m_ending{false};
     int m_workerQuestions = 0;

@@ -1,11 +1,16 @@
 #pragma once
-// Headless front end for tests: answers message boxes and file dialogs from a script and
-// records, in order, message boxes, file requests, control changes and worker ends. An action
-// attached to a control's text runs once, on the interface thread inside the change: the
-// worker that made the change goes on only after it.
+// A front end without a display for tests: answers message boxes and file dialogs from a script
+// and records, in order, message boxes, file requests, control changes and worker ends. An
+// action attached to a control's text runs once, on the interface thread inside the change: the
+// worker that made the change goes on only after it. The thread that constructs it is the
+// interface thread; it handles the queue while in RunUntil (DoModal, AfxWaitForWorkers).
 
-#include "support/HeadlessFrontEnd.h"
+#include "platform/ui/FrontEnd.h"
 
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 struct CUiEvent {
@@ -18,8 +23,13 @@ struct CUiEvent {
     CString detail{}; // a box's detail text
 };
 
-class CScriptedFrontEnd : public CHeadlessFrontEnd {
+class CScriptedFrontEnd : public CFrontEnd {
 public:
+    bool IsUiThread() const override { return std::this_thread::get_id() == m_uiThread; }
+    LRESULT Send(const std::function<LRESULT()>& call) override;
+    void Post(std::function<void()> call) override;
+    void RunUntil(const std::function<bool()>& done) override;
+
     // Used in order; without one a box gets IDOK (IDNO for Yes/No), a file dialog IDCANCEL.
     void AnswerMessageBox(int answer) { Push(m_boxAnswers, answer); }
     void AnswerFileDialog(const CString& path) { Push(m_fileAnswers, {IDOK, path}); }
@@ -50,6 +60,9 @@ private:
         return all;
     }
 
+    const std::thread::id m_uiThread = std::this_thread::get_id();
+    std::condition_variable m_wake;
+    std::deque<std::function<void()>> m_queue;
     mutable std::mutex m_mutex;
     std::deque<int> m_boxAnswers;
     std::deque<std::pair<INT_PTR, CString>> m_fileAnswers;

@@ -133,7 +133,7 @@ TEST_F(CliDownload, DownloadWarnsAndBacksUpRestorePutsBackOldBackupsArePruned) {
     const std::string folder = m_dir.File("data/orx-config/backups/");
     std::vector<std::string> made;
     for (const std::vector<std::string>& args :
-         {Args("download --yes --keep 2"), Words("restore --yes --keep 2" + At(m_sim->Port())),
+         {Args("download --yes --keep 2"), Words("restore -q --yes --keep 2" + At(m_sim->Port())),
           Args("download --yes --keep 2")}) {
         const ProgramRun run = Run(args);
         ASSERT_EQ(run.status, 0) << run.err;
@@ -351,6 +351,7 @@ TEST_F(CliDownload, ProgramOptions) {
     const std::string fifo = " " + m_dir.File("fifo"); // without a reader: opening it blocks
     ASSERT_EQ(mkfifo(fifo.c_str() + 1, S_IRUSR | S_IWUSR), 0);
     const std::string site = "backup --into " + m_dir.File("site");
+    const std::string full = " " + m_dir.Write("full.txt", std::string(1024 * 1024, '#'));
     const std::string big = " " + m_dir.Write("big.txt", std::string(1024 * 1024 + 1, '#'));
     const std::string longName = std::string(60, 'x') + ".invalid";
     const std::string hosts =
@@ -375,6 +376,10 @@ TEST_F(CliDownload, ProgramOptions) {
         {"upload -p " + port + " 127.0.0.1:" + port + up, 0, "Upload Complete!"},
         {"verify localhost:" + port + " " + m_file, RESULT_DIFFERENT, "differs"},
         {"upload 1.2.3" + up, USAGE, "not an IPv4 address"},
+        {"upload 0.1.2.3" + up, DEVICE, "(0.1.2.3: addresses 0.x.x.x stand for this network"},
+        {"upload 224.0.0.0" + up, DEVICE, "(224.0.0.0: addresses 224.0.0.0 to 239.255.255.255"},
+        {"upload 240.0.0.0" + up, DEVICE, "(240.0.0.0: addresses from 240.0.0.0 on are reserved"},
+        {"upload 255.255.255.255" + up, DEVICE, "255.255.255.255 is the broadcast address"},
         {"verify no-such-host.invalid" + up, USAGE, "no IPv4 address"},
         {"download" + to, USAGE, "not on a terminal: give --yes"},
         {"download --backup" + up + " --no-backup 127.0.0.1" + up, USAGE, "--no-backup"},
@@ -418,6 +423,7 @@ TEST_F(CliDownload, ProgramOptions) {
         {site + " --hosts /dev/zero", FILE, "not a regular file"},
         {site + " --hosts " + m_dir.File(""), FILE, "a folder"},
         {site + " --hosts" + big, FILE, big + ": longer than 1 MiB"},
+        {site + " --hosts" + full, USAGE, "no device named"},
         {site + " ::1", USAGE, "not an IPv4 address: ::1 (this tool speaks IPv4 only)"},
         {site + hosts, DEVICE, "127.0.0.1 : " + port},
         {site + hosts, DEVICE, "  backed up\n"},

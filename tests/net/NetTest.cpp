@@ -2,6 +2,7 @@
 // loopback: each socket failure names its operation and keeps the system's error number.
 #include "modbus/RemoteModbus.h"
 #include "net/BlockingSocket.h"
+#include "platform/Archive.h"
 #include "support/LoopbackPorts.h"
 
 #include <gmock/gmock.h>
@@ -176,6 +177,9 @@ TEST(TcpFrame, HeaderHasZeroIdentifiersAndTheBigEndianLengthOfTheRequestSent) {
     }
     // An exception reply of two bytes has no code, whatever follows it in the buffer.
     EXPECT_EQ(CheckTcpReply(Bytes{0x01, 0x84, 0x81}.data(), 2, 11, true, 128), MODBUS_EXCEPTION);
+    // Function 0x80 is no exception; one byte is too short a reply to be one.
+    EXPECT_EQ(CheckTcpReply(Bytes{0x01, 0x80, 0x02}.data(), 3, 3, true, 128), MODBUS_OK);
+    EXPECT_EQ(CheckTcpReply(Bytes{0x01, 0x84, 0x02}.data(), 1, 3, true, 128), MODBUS_BAD_RESPONSE);
 }
 
 // Nothing is sent when the request or the reply cannot be framed. Only a normal reply is
@@ -301,6 +305,41 @@ TEST(RemoteModbusConnect, FailuresLeaveNoSocketAndEndFastAndEmptyArgumentsReuseT
     EXPECT_EQ(std::tuple(client.m_addrRemote.sin_port, client.m_dwTimeout,
                          client.m_socket.m_hSocket != 0),
               std::tuple(NetOrder16(device.port), TIMEOUT_MS, true));
+}
+
+// A device gone for good: the failed reconnect of the second attempt is told after the first
+// attempt's failure.
+TEST(RemoteModbusExchange, AFailedReconnectIsToldAfterTheFailure) {
+    Session s;
+    s.client.m_wRetries = 2;
+    s.CloseDevice();
+    CloseRaw(std::exchange(s.listener, NO_RAW_SOCKET));
+    CWordArray values;
+    values.SetSize(4);
+    EXPECT_NE(s.client.ReadInputRegisters(3000, 4, values), MODBUS_OK);
+    EXPECT_THAT(s.client.LastFailure(),
+                ::testing::EndsWith("the device closed the connection; reconnecting to 127.0.0.1:" +
+                                    std::to_string(s.port) + ": connection refused"));
+}
+
+// The settings go through a file and come back; loading them connects.
+TEST(RemoteModbusConnect, SettingsGoThroughAFileArchive) {
+    const Session device;
+    CRemoteModbus stored, loaded;
+    ASSERT_TRUE(stored.Connect(LOOPBACK, device.port, TIMEOUT_MS));
+    std::tie(stored.m_wRetries, stored.m_bMapExceptionCodes, stored.m_byExceptionCodeBase) =
+        std::tuple(3, FALSE, 0x10);
+    const std::string path = ::testing::TempDir() + "orx-settings.bin";
+    CArchive out(path, CArchive::store);
+    stored.Serialize(out);
+    ASSERT_TRUE(out.Close());
+    CArchive in(path, CArchive::load);
+    loaded.Serialize(in);
+    const auto settings = [](CRemoteModbus& m) {
+        return std::tuple(m.m_strHost, m.m_wPort, m.m_dwTimeout, m.m_wRetries,
+                          m.m_bMapExceptionCodes, m.m_byExceptionCodeBase, m.IsConnected());
+    };
+    EXPECT_EQ(settings(loaded), settings(stored));
 }
 
 } // namespace

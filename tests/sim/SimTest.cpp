@@ -3,7 +3,6 @@
 
 #include "LibmodbusClient.h"
 #include "sim/CommandLine.h"
-#include "sim/OpenFileLimit.h"
 #include "sim/OrxSimulator.h"
 #include "sim/RequestHandler.h"
 #include "sim/SimConfigFile.h"
@@ -32,14 +31,13 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<uint8_t>;
 
-constexpr int MBAP_UNIT_OFFSET = 6;    // where the unit byte starts in a received frame
-constexpr int MANY_CONNECTIONS = 1100; // both ends of most of them past FD_SETSIZE (1024)
+constexpr int MBAP_UNIT_OFFSET = 6; // where the unit byte starts in a received frame
 constexpr int SHORT_IDLE_MS = 300;
 
 const auto ErrnoOf = [](int rc) { return rc < 0 ? errno : 0; };
 
-// A plain loopback client: libmodbus waits in select, which cannot take the descriptor
-// numbers that many connections reach. No receive waits longer than 5 s.
+// A plain loopback client, for frames libmodbus would not send or wait for as sent. No receive
+// waits longer than 5 s.
 struct PlainClient {
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     explicit PlainClient(WORD port) {
@@ -49,7 +47,6 @@ struct PlainClient {
         if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
             throw std::runtime_error(std::string("connect: ") + strerror(errno));
     }
-    PlainClient(PlainClient&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
     ~PlainClient() { close(fd); }
     // One frame out, whatever arrives first back.
     Bytes Exchange(const Bytes& frame) {
@@ -59,11 +56,9 @@ struct PlainClient {
     }
 };
 
-// Stop ends idle and stalled connections at once; over a thousand idle connections (past
-// select's reach) leave the device serving; a connection idle too long is closed.
-TEST(Simulator, ConnectionsStopServeBesideAThousandIdleEndWhenIdleAndFaultAsSeeded) {
+// Stop ends idle and stalled connections at once; a connection idle too long is closed.
+TEST(Simulator, ConnectionsStopEndWhenIdleAndFaultAsSeeded) {
     const Bytes request{0, 7, 0, 0, 0, 6, 1, 4, HIBYTE(REG_IDENTITY), LOBYTE(REG_IDENTITY), 0, 1};
-    const Bytes reply{0, 7, 0, 0, 0, 5, 1, 4, 2, HIBYTE(IDENTITY_CODE), LOBYTE(IDENTITY_CODE)};
     EXPECT_THROW(OrxSimulator({.listenAddress = "not-an-address"}), std::runtime_error);
     auto slow = std::make_unique<OrxSimulator>(SimulatorOptions{.stallAfter = 0, .delayMs = 60000});
     const auto idleToo = ConnectLibmodbus(slow->Port());
@@ -76,34 +71,14 @@ TEST(Simulator, ConnectionsStopServeBesideAThousandIdleEndWhenIdleAndFaultAsSeed
     uint8_t answer[MODBUS_TCP_MAX_ADU_LENGTH];
     EXPECT_EQ(ErrnoOf(modbus_receive_confirmation(stalled.get(), answer)), ECONNRESET);
 
-    ASSERT_GE(RaiseOpenFileLimit(), 2 * MANY_CONNECTIONS + 100);
-    OrxSimulator sim;
-    std::vector<PlainClient> idle;
-    for (int i = 0; i < MANY_CONNECTIONS; ++i)
-        idle.emplace_back(sim.Port());
-    EXPECT_EQ(PlainClient(sim.Port()).Exchange(request), reply);
-    EXPECT_EQ(idle.back().Exchange(request), reply);
-
     OrxSimulator quick({.idleTimeoutMs = SHORT_IDLE_MS});
     PlainClient quiet(quick.Port());
     start = Clock::now();
     EXPECT_TRUE(quiet.Exchange({}).empty());
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(SHORT_IDLE_MS));
 
-    // Each connection draws its own reply delays from the seed, the same for the same seed;
-    // every Nth request of a connection goes unanswered while it stays open; larger reads get
+    // Every Nth request of a connection goes unanswered while it stays open; larger reads get
     // exception 3.
-    const auto delays = [](unsigned connection) { // 30 ms, varying by up to 20 ms
-        LinkFaults link({.jitterMs = 20, .seed = 7}, connection);
-        std::vector<int> drawn(16);
-        std::ranges::generate(drawn, [&link] { return link.ReplyDelayMs(30); });
-        return drawn;
-    };
-    EXPECT_EQ(delays(0), delays(0));
-    EXPECT_NE(delays(0), delays(1));
-    const auto [least, most] = std::ranges::minmax(delays(2));
-    EXPECT_TRUE(least >= 10 && most <= 50 && least < most) << least << ' ' << most;
-
     OrxSimulator faulty({.link = {.loseEvery = 3, .maxRegisters = 8}});
     const auto frame = [](BYTE id, BYTE function, BYTE quantity) { // at 3000 (0x0BB8)
         return Bytes{0, id, 0, 0, 0, 6, 1, function, 0x0B, 0xB8, 0, quantity};
@@ -201,17 +176,16 @@ TEST(CommandLine, DefaultsEveryOptionAndUsageErrors) {
         EXPECT_THROW(Parse(bad), CLI::ParseError) << bad;
 }
 
-constexpr int FILE_LIMIT = 32;
 const std::string LISTENING = "orx-sim listening on 127.0.0.1:";
 const std::string HEADER = "1\n2\n3\n4\n5\n"; // the header lines, never read
 
 // orx-sim with its standard output on a pipe; killed if a test leaves it running. The shell
-// prints its process id, runs shellFirst, then becomes orx-sim.
+// prints its process id, then becomes orx-sim.
 struct SimProcess {
     FILE* pipe;
     pid_t pid;
-    explicit SimProcess(const std::vector<std::string>& args, const std::string& shellFirst = "") {
-        std::string command = "echo $$; " + shellFirst + "exec '" ORX_SIM_PATH "'";
+    explicit SimProcess(const std::vector<std::string>& args) {
+        std::string command = "echo $$; exec '" ORX_SIM_PATH "'";
         for (const std::string& arg : args)
             command += " '" + arg + "'";
         pipe = popen((command + " 2>/dev/null").c_str(), "r");
@@ -279,27 +253,6 @@ TEST(OrxSimProcess, ServesLogsAndSavesItsAlarmsUntilSigtermSigintOrSighup) {
         lines.at(1) = "";
         EXPECT_EQ(lines, expected) << signal;
     }
-}
-
-TEST(OrxSimProcess, PastItsOpenFilesRefusesAClientAtOnceAndServesAgainWhenFilesAreFree) {
-#ifdef __SANITIZE_ADDRESS__
-    GTEST_SKIP() << "the sanitizers probe memory through a pipe, which this file limit denies";
-#endif
-    SimProcess sim({"--port", "0"}, "ulimit -n " + std::to_string(FILE_LIMIT) + "; ");
-    const int port = sim.Port();
-    std::vector<LibmodbusClient> clients;
-    // A long reply limit, so that a loaded machine is not taken for a client left waiting.
-    for (int i = 0; i < FILE_LIMIT; ++i)
-        clients.push_back(ConnectLibmodbus(port, 10));
-    uint16_t word = 0;
-    EXPECT_EQ(modbus_read_input_registers(clients.back().get(), REG_IDENTITY, 1, &word), -1);
-    EXPECT_NE(errno, ETIMEDOUT) << "left waiting instead of refused";
-    clients.clear();
-    bool served = false;
-    for (int i = 0; i < 500 && !served; ++i, std::this_thread::sleep_for(10ms))
-        served =
-            modbus_read_input_registers(ConnectLibmodbus(port).get(), REG_IDENTITY, 1, &word) == 1;
-    EXPECT_TRUE(served);
 }
 
 // A short file leaves the alarms after it disabled and zero and the serial the device's own;

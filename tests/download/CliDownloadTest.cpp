@@ -254,33 +254,6 @@ TEST_F(CliDownload, AClosedPipeEndsNoTransfer) {
     EXPECT_EQ(m_dir.Entries(), (std::vector<std::string>{"config.csv", "up.csv"}));
 }
 
-// While no transfer works on a device, nothing needs finishing: an interrupt ends the program
-// at once, whatever it waits for (here: output nobody reads).
-TEST_F(CliDownload, AnInterruptOutsideATransferEndsTheProgramAtOnce) {
-    int pipeFds[2];
-    ASSERT_EQ(pipe2(pipeFds, O_NONBLOCK), 0);
-    const std::string filler(4096, 'x');
-    while (write(pipeFds[1], filler.data(), filler.size()) > 0) {
-    }
-    fcntl(pipeFds[1], F_SETFL, 0); // the program's writes wait
-    for (const auto& [line, signal] : {std::pair{std::string("--help"), SIGINT},
-                                       {"upload --bogus 127.0.0.1 " + m_file, SIGTERM},
-                                       {"check " + m_file, SIGHUP}}) {
-        SCOPED_TRACE(line);
-        const pid_t pid = Start(Words(line), ORX_TRANSFER_PATH, pipeFds[1]);
-        ASSERT_GT(pid, 0);
-        WaitUntil([pid] { // the interrupts are blocked once the watch has them
-            const std::string status = ReadText("/proc/" + std::to_string(pid) + "/status");
-            const std::size_t mask = status.find("SigBlk:");
-            return mask != npos && std::stoull(status.substr(mask + 7), nullptr, 16) & 2;
-        });
-        kill(pid, signal);
-        EXPECT_EQ(Finish(pid).status, EXIT_INTERRUPTED);
-    }
-    close(pipeFds[0]);
-    close(pipeFds[1]);
-}
-
 // The progress line never wraps: it leaves the terminal's last column free.
 TEST(ProgressLine, FitsTheTerminal) {
     const std::string line = "[#.] 1/32 Uploading"; // 19 characters

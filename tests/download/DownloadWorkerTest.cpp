@@ -216,7 +216,7 @@ struct Refusal {
     UINT result;
     const char* box;
     const char* status;            // nullptr: the status line is never set
-    const char* detail;            // how the box's detail ends; nullptr: no detail
+    const char* detail;            // how the box's detail ends
     const char* backups = nullptr; // the backup folder; nullptr: the fixture's
 };
 
@@ -232,7 +232,7 @@ TEST_P(DownloadRefused, WritesNothing) {
     EXPECT_TRUE(Requests(FN_WRITE_MULTIPLE_REGISTERS).empty() &&
                 Requests(FN_WRITE_SINGLE_COIL).empty());
     EXPECT_EQ(ErrorBoxes(), std::vector<CString>{c.box});
-    EXPECT_THAT(ErrorDetails().at(0).str(), DetailEnding(c.detail));
+    EXPECT_THAT(ErrorDetails().at(0).str(), ::testing::EndsWith(c.detail));
     using Texts = std::vector<CString>; // without a status the device is not contacted
     EXPECT_EQ(m_fe.Texts(IDC_STATUS), (c.status ? Texts{CONNECTING_TEXT, c.status} : Texts{}));
     EXPECT_TRUE(c.status || m_sim->Requests().empty());

@@ -5,9 +5,9 @@
 
 #include "app/qt/GuiSettings.h"
 #include "app/qt/SessionEnd.h"
+#include "platform/ui/FileDialog.h"
 #include "sim/OrxSimulator.h"
 #include "sim/SimConfigFile.h"
-#include "support/YesAnswers.h"
 #include "transfer/RegisterMap.h"
 #include "transfer/TransferJobs.h"
 #include "transfer/TransferResults.h"
@@ -30,7 +30,14 @@ class GuiTransferTest : public GuiTest {
 protected:
     GuiTransferTest() {
         settings.device = {"127.0.0.1", sim.Port()};
-        AnswerYes(answers, asked, file);
+        answers.SetMessageBoxAnswer([this](const CString& text, UINT type) {
+            asked.push_back(text);
+            return static_cast<int>((type & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK);
+        });
+        answers.SetFileAnswer([this](const CFileRequest&, CString& chosen) {
+            chosen = file.c_str();
+            return static_cast<INT_PTR>(IDOK);
+        });
     }
     QTemporaryDir dir;
     const std::string file = (dir.path() + QStringLiteral("/alarms.csv")).toStdString();

@@ -37,12 +37,6 @@ inline std::vector<int> CountTo(int last) {
     return numbers;
 }
 
-// An error box's detail: one that ends with ending; nullptr: none.
-inline ::testing::Matcher<std::string> DetailEnding(const char* ending) {
-    return ending ? ::testing::EndsWith(ending)
-                  : ::testing::Matcher<std::string>(::testing::IsEmpty());
-}
-
 class TransferFixture : public ::testing::Test {
 protected:
     explicit TransferFixture(SimulatorOptions device) : m_device(std::move(device)) {

@@ -340,6 +340,7 @@ TEST(RemoteModbusConnect, SettingsGoThroughAFileArchive) {
                           m.m_bMapExceptionCodes, m.m_byExceptionCodeBase, m.IsConnected());
     };
     EXPECT_EQ(settings(loaded), settings(stored));
+    std::remove(path.c_str()); // the archive is read whole at its opening
 }
 
 } // namespace

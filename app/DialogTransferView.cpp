@@ -2,6 +2,7 @@
 
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/MessageBox.h"
+#include "transfer/Backups.h"
 #include "transfer/RegisterMap.h"
 #include "transfer/TransferJobs.h"
 
@@ -33,14 +34,29 @@ std::string WarningsDetail(const std::vector<std::string>& warnings) {
 } // namespace
 
 bool CORXConfigurationDlg::CDialogTransferView::ChooseFile(bool open, std::string& path) {
-    // The name field starts empty: the filter already shows the *.csv files.
-    CFileDialog dlgFile(open ? TRUE : FALSE, CSV_EXTENSION, nullptr,
+    // Without a name to propose the field starts empty: the filter already shows the *.csv
+    // files.
+    const std::string name = open ? std::string() : ProposedFileName();
+    CFileDialog dlgFile(open ? TRUE : FALSE, CSV_EXTENSION, name.c_str(),
                         OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, CSV_FILTER, nullptr, 0, TRUE);
     dlgFile.SetTitle(!open ? SAVE_TITLE : m_openTitle ? m_openTitle : OPEN_TITLE);
     if (dlgFile.DoModal() != IDOK)
         return false;
     path = dlgFile.GetPathName().str();
     return true;
+}
+
+void CORXConfigurationDlg::CDialogTransferView::DeviceIdentified(DWORD serial) {
+    std::lock_guard lock(m_dlg.m_identifiedMutex);
+    m_dlg.m_identified = {m_device.host, m_device.port, serial};
+}
+
+std::string CORXConfigurationDlg::CDialogTransferView::ProposedFileName() {
+    std::lock_guard lock(m_dlg.m_identifiedMutex);
+    const IdentifiedDevice& known = m_dlg.m_identified;
+    if (known.host != m_device.host || known.port != m_device.port)
+        return {};
+    return UploadFileName(known.serial, std::time(nullptr));
 }
 
 void CORXConfigurationDlg::CDialogTransferView::BeginTransfer() {

@@ -31,8 +31,13 @@ public:
     bool Confirm(const std::string& question, const std::vector<std::string>& warnings) override;
     bool AsksQuestion() const override { return false; }
     bool IsCancelled() override;
+    void DeviceIdentified(DWORD serial) override;
 
 private:
+    // ORX-<serial>-<date>.csv while this transfer's address is that of the device last
+    // identified; otherwise empty.
+    std::string ProposedFileName();
+
     CORXConfigurationDlg& m_dlg;
     DeviceEndpoint m_device;
     const char* m_openTitle;

@@ -12,6 +12,7 @@
 #include "transfer/DeviceAddress.h"
 
 #include <atomic>
+#include <mutex>
 
 struct DownloadOptions;
 
@@ -116,5 +117,13 @@ private:
     CRemoteModbus m_modbus;
     TransferDialogSettings m_settings;
     bool m_bClosing = false;
+    // The device whose serial number this run read last: the save dialog names a file after it.
+    struct IdentifiedDevice {
+        std::string host;
+        WORD port = 0;
+        DWORD serial = 0;
+    };
+    std::mutex m_identifiedMutex; // workers, one after another, read and write it
+    IdentifiedDevice m_identified;
     CWorker m_worker; // last: it goes first, waiting for a transfer still using the rest
 };

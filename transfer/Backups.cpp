@@ -54,6 +54,14 @@ std::string DefaultBackupFolder() {
     return data.empty() ? std::string() : (data / "orx-config" / "backups").string();
 }
 
+std::string UploadFileName(DWORD serial, std::time_t when) {
+    std::tm local{};
+    char date[sizeof "0000-00-00"] = "0000-00-00";
+    if (ToLocalTime(when, local))
+        std::strftime(date, sizeof date, "%Y-%m-%d", &local);
+    return "ORX-" + std::to_string(serial) + '-' + date + ".csv";
+}
+
 std::string BackupFile::Made() const {
     if (stamp.size() != STAMP_LENGTH)
         return stamp;

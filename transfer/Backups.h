@@ -30,6 +30,9 @@ std::string DefaultBackupFolder();
 // Why there is no backup folder when DefaultBackupFolder() is empty.
 constexpr const char* NO_BACKUP_FOLDER = "no backup folder: the environment names no home";
 
+// The name proposed for an upload of the device: ORX-<serial>-<YYYY-MM-DD>.csv, local date.
+std::string UploadFileName(DWORD serial, std::time_t when);
+
 // A backup in a folder: ORX-<serial>-<YYYYMMDD-HHMMSS>.csv, with -2, -3... added for further
 // backups of the same second.
 struct BackupFile {

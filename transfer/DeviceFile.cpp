@@ -2,6 +2,7 @@
 
 #include "transfer/AlarmTableReader.h"
 #include "transfer/RegisterMap.h"
+#include "transfer/TransferSteps.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ DeviceFileResult WriteDeviceFileFor(CModbus& modbus, CTransferView& view,
                                     const DeviceFileOptions& options,
                                     const FileForSerial& fileFor) {
     DeviceFileResult result;
-    if (ReadSerialNumber(modbus, result.serial) != MODBUS_OK) {
+    if (ReadDeviceSerial(view, modbus, result.serial) != MODBUS_OK) {
         result.failure = Failure{RESULT_DEVICE_ERROR, modbus.LastFailure()};
         return result;
     }

@@ -248,7 +248,7 @@ UINT CDownload::Run() {
     // Asked once the device is known, so that the question names what is written where.
     std::string question;
     if (DWORD serial = 0; m_view.AsksQuestion()) {
-        if (ReadSerialNumber(m_modbus, serial) != MODBUS_OK)
+        if (ReadDeviceSerial(m_view, m_modbus, serial) != MODBUS_OK)
             return Fail("Error downloading!", nullptr, RESULT_DEVICE_ERROR, m_modbus.LastFailure());
         question = WriteQuestion(path, file.written.size(), serial);
     }

@@ -77,6 +77,13 @@ UINT ReachOrx(CTransferView& view, CModbus& modbus, const DeviceEndpoint& device
     return RESULT_OK;
 }
 
+WORD ReadDeviceSerial(CTransferView& view, CModbus& modbus, DWORD& serial) {
+    const WORD code = ReadSerialNumber(modbus, serial);
+    if (code == MODBUS_OK)
+        view.DeviceIdentified(serial);
+    return code;
+}
+
 UINT BeginWithFile(CTransferView& view, bool open, std::string& path) {
     if (!view.ChooseFile(open, path))
         return RESULT_NO_FILE;

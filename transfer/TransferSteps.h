@@ -28,6 +28,9 @@ UINT FailTransfer(CTransferView& view, CModbus& modbus, const Failure& failure,
 UINT ReachOrx(CTransferView& view, CModbus& modbus, const DeviceEndpoint& device,
               const char* cancelledStatus);
 
+// The device's serial number, told to the view once read; MODBUS_OK or the read's code.
+WORD ReadDeviceSerial(CTransferView& view, CModbus& modbus, DWORD& serial);
+
 // The beginning of a transfer with a file: the file chosen (to open or to write) and the
 // transfer begun. RESULT_OK with path set; RESULT_NO_FILE when none was chosen, or when the
 // path was empty ("Please select a file.", the view at rest, the client not touched).

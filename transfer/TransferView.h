@@ -49,6 +49,8 @@ public:
     // Alarm n of ALARM_COUNT read into the backup made before a download's first write, for a
     // front end that shows it apart from the download's own progress; none here.
     virtual void BackupProgress(int /*alarm*/) {}
+    // The serial number of the device reached, for a front end that names files after it.
+    virtual void DeviceIdentified(DWORD /*serial*/) {}
 };
 
 // A transfer shown nowhere and asked nothing: no file chosen, nothing confirmed, never

@@ -31,7 +31,7 @@ UINT Upload(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view) 
         return reached;
 
     DWORD serial = 0;
-    if (ReadSerialNumber(modbus, serial) != MODBUS_OK)
+    if (ReadDeviceSerial(view, modbus, serial) != MODBUS_OK)
         return FinishUpload(view, modbus, Failure{RESULT_DEVICE_ERROR, modbus.LastFailure()});
     const DeviceFileOptions options{.shown = AlarmReadsShown::Upload,
                                     .blockReads = device.blockReads};
@@ -62,7 +62,7 @@ UINT Identify(const DeviceEndpoint& device, CModbus& modbus, CTransferView& view
     if (const UINT reached = ReachOrx(view, modbus, device, DOWNLOAD_CANCELLED_STATUS);
         reached != RESULT_OK)
         return reached;
-    if (ReadSerialNumber(modbus, serial) != MODBUS_OK)
+    if (ReadDeviceSerial(view, modbus, serial) != MODBUS_OK)
         return FailTransfer(view, modbus, "Error downloading!", nullptr, RESULT_DEVICE_ERROR,
                             modbus.LastFailure());
     return EndTransfer(view, modbus, RESULT_OK);

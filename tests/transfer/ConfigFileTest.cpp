@@ -312,6 +312,7 @@ TEST(FileHeader, TimeAndSerialLines) {
               FileHeader("Fri Jan 09 08:04:05 2026", "0"));
     EXPECT_EQ(Header(65538, SAT_DEC_05_2026_213152_UTC, "XYZ-3"),
               FileHeader("Sun Dec 06 00:31:52 2026", "65538"));
+    EXPECT_EQ(UploadFileName(65538, SAT_DEC_05_2026_213152_UTC), "ORX-65538-2026-12-06.csv");
     EXPECT_EQ(Header(4294967295u, std::numeric_limits<std::time_t>::max(), "UTC0"),
               FileHeader("??? ??? ?? ??:??:?? ????", "4294967295"));
 }

@@ -40,6 +40,12 @@ TEST_F(UploadRun, SuccessWritesTheDevicesAlarmsAndReportsEachStep) {
     EXPECT_EQ(m_dlg->GetIcon(FALSE).nResourceId, static_cast<UINT>(IDR_MAINFRAME));
     EXPECT_EQ(m_dlg->GetSystemMenu(FALSE)->Items().at(0).nFlags, static_cast<UINT>(MF_SEPARATOR));
     ExpectEnd(nullptr, "Upload Complete!", ALARM_COUNT);
+    // The next save is named after the device, but not at an address never identified.
+    Upload(), Upload(RefusingPort());
+    const CString named(UploadFileName(DEFAULT_SIM_SERIAL, std::time(nullptr)));
+    EXPECT_EQ(
+        std::pair(m_fe.FileRequests().at(1).strFileName, m_fe.FileRequests().at(2).strFileName),
+        std::pair(named, CString()));
 }
 
 // A No to the confirmation starts nothing; a dismissed file dialog ends the worker at once.

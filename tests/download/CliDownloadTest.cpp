@@ -374,6 +374,7 @@ TEST_F(CliDownload, ProgramOptions) {
         {"download --yes --backup" + dotted + to, USAGE,
          "--backup" + dotted + " and FILE " + m_file + " are one file"},
         {"upload --trace" + linked + to, USAGE, "--trace" + linked + " and FILE"},
+        {"restore --yes --trace" + linked + to, USAGE, "--trace" + linked + " and BACKUP"},
         {"download --yes --trace none.txt --backup ./none.txt" + to, USAGE,
          "--trace none.txt and --backup ./none.txt are one file"},
         {site + " --trace " + m_file + " --hosts" + dotted, USAGE, "and --hosts" + dotted},

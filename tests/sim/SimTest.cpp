@@ -129,7 +129,7 @@ TEST(RequestHandler, RefusesWhatIsOutsideTheMapOfTheDefaultOrxAndSummarizesShort
         // shorter than the count, no quantity.
         {EXC_ILLEGAL_DATA_VALUE,
          {"01 04 0B B8 00 00", "01 04 0B B8 00 7E", "01 02 0B B8 00 00", "01 05 0B B8 12 34",
-          "01 10 0B B8 00 01 04 00 01", "01 10 0B B8 00 02 04 00 01", "01 04 0B B8"}},
+          "01 10 0B B8 00 01 04 00 01 00 01", "01 10 0B B8 00 02 04 00 01", "01 04 0B B8"}},
         // Another unit, broadcast.
         {EXC_GATEWAY_TARGET_FAILED, {"02 04 0D A7 00 04", "00 05 0D 42 FF 00"}},
         // Writes that cover the fail-write address, at their end or alone.

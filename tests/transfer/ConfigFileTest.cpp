@@ -283,10 +283,10 @@ TEST(FileShape, RowsReadAndTheFirstProblem) {
     EXPECT_EQ(ReadRow(missing).outcome, RowOutcome::Unacceptable);
 }
 
-// Line 6: row 1; lines 7-8 blank; line 9: row 2, whose mode is on line 10; then a refused row
-// with a long field is consumed to its line end, so reading goes on with the next row.
+// Line 6: row 1; lines 7-8 blank (any white space); line 9: row 2, whose mode is on line 10; then a
+// refused row with a long field is consumed to its line end, so reading goes on with the next row.
 TEST(FileShape, RowLinesCountBlankLinesAndLineEnds) {
-    std::istringstream in(FILE_HEADER + "1,1,2,1,0,1,1,0\r\n\n\r\n2,\n2,2,1,0,1,1,0\n" +
+    std::istringstream in(FILE_HEADER + "1,1,2,1,0,1,1,0\r\n\n\v\f\r\n2,\n2,2,1,0,1,1,0\n" +
                           Fields(TRIP, std::string(500, '1')).Text() + "\n1,2,2,1,0,1,1,0\n");
     ASSERT_TRUE(SkipFileHeader(in));
     RowReading row;

@@ -2,9 +2,11 @@
 // then rows until no more rows, an unacceptable row, or the end; and the jobs that name a file.
 
 #include "transfer/ConfigFile.h"
+#include "modbus/FunctionCodes.h"
 #include "modbus/RemoteModbus.h"
 #include "transfer/ConfigCheck.h"
 #include "transfer/FieldRules.h"
+#include "transfer/RegisterMap.h"
 #include "transfer/TransferJobs.h"
 #include "transfer/TransferResults.h"
 
@@ -315,6 +317,13 @@ TEST(FileHeader, TimeAndSerialLines) {
     EXPECT_EQ(UploadFileName(65538, SAT_DEC_05_2026_213152_UTC), "ORX-65538-2026-12-06.csv");
     EXPECT_EQ(Header(4294967295u, std::numeric_limits<std::time_t>::max(), "UTC0"),
               FileHeader("??? ??? ?? ??:??:?? ????", "4294967295"));
+}
+
+// A trace names alarm parts inside the alarm table only.
+TEST(RegisterMap, NoAlarmBesideTheTable) {
+    for (const WORD address :
+         {REG_ALARM_BASE - ALARM_STRIDE, REG_ALARM_BASE + ALARM_STRIDE * ALARM_COUNT})
+        EXPECT_EQ(RegisterMapEntry(FN_READ_INPUT_REGISTERS, address, ALARM_WORD_COUNT), "");
 }
 
 // Words as unsigned decimals, reals fixed with four decimals rounded to nearest, whatever the

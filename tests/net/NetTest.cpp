@@ -331,10 +331,12 @@ TEST(RemoteModbusConnect, SettingsGoThroughAFileArchive) {
         std::tuple(3, FALSE, 0x10);
     const std::string path = ::testing::TempDir() + "orx-settings.bin";
     CArchive out(path, CArchive::store);
-    stored.Serialize(out);
+    stored.Serialize(out), out << CString("last");
     ASSERT_TRUE(out.Close());
     CArchive in(path, CArchive::load);
-    loaded.Serialize(in);
+    CString last; // a text that ends the archive
+    loaded.Serialize(in), in >> last;
+    EXPECT_EQ(last, "last");
     const auto settings = [](CRemoteModbus& m) {
         return std::tuple(m.m_strHost, m.m_wPort, m.m_dwTimeout, m.m_wRetries,
                           m.m_bMapExceptionCodes, m.m_byExceptionCodeBase, m.IsConnected());

@@ -432,6 +432,7 @@ TEST_F(CliDownload, ProgramOptions) {
     EXPECT_NE(traced[21].find(" | read input registers 3052 x4 | alarm 7 floats | 01 04 0B EC 00 "
                               "04 | 01 04 08 "),
               npos);
+    EXPECT_NE(traced[1].find("| read input registers 1899 x2 | serial number |"), npos);
     EXPECT_NE(traced[4].find("| read discrete inputs 3000 x1 | alarm 1 faults bit |"), npos);
     EXPECT_EQ(AlarmsBegun(*m_sim), 0u) << "only read, and never without a confirmation";
     const nlohmann::json verify = nlohmann::json::parse(Run(Words("verify --json" + to)).out);

@@ -22,11 +22,8 @@ TEST_F(UploadRun, SuccessWritesTheDevicesAlarmsAndReportsEachStep) {
     statuses.push_back("Upload Complete!");
     EXPECT_EQ(m_fe.Texts(IDC_STATUS), statuses);
     EXPECT_EQ(Positions(), CountTo(ALARM_COUNT));
-    const auto ranges = m_fe.Events(CUiEvent::ProgressRange);
-    EXPECT_EQ(ranges.size() == 1 ? ranges[0].value2 : 0, ALARM_COUNT);
-    const auto files = m_fe.FileRequests();
-    ASSERT_EQ(files.size(), 1u);
-    const CFileRequest& r = files[0]; // a .csv file to save
+    EXPECT_EQ(m_fe.Events(CUiEvent::ProgressRange).at(0).value2, ALARM_COUNT);
+    const CFileRequest r = m_fe.FileRequests().at(0); // a .csv file to save
     EXPECT_EQ(
         std::tie(r.strDefExt, r.strFileName, r.strTitle, r.strFilter, r.dwFlags, r.bOpenFileDialog),
         std::make_tuple(CString("csv"), CString(""), CString("Save Upload As"),
@@ -42,10 +39,10 @@ TEST_F(UploadRun, SuccessWritesTheDevicesAlarmsAndReportsEachStep) {
     ExpectEnd(nullptr, "Upload Complete!", ALARM_COUNT);
     // The next save is named after the device, but not at an address never identified.
     Upload(), Upload(RefusingPort());
-    const CString named(UploadFileName(DEFAULT_SIM_SERIAL, std::time(nullptr)));
+    const auto files = m_fe.FileRequests();
     EXPECT_EQ(
-        std::pair(m_fe.FileRequests().at(1).strFileName, m_fe.FileRequests().at(2).strFileName),
-        std::pair(named, CString()));
+        std::pair(files.at(1).strFileName, files.at(2).strFileName),
+        std::pair(CString(UploadFileName(DEFAULT_SIM_SERIAL, std::time(nullptr))), CString()));
 }
 
 // A No to the confirmation starts nothing; a dismissed file dialog ends the worker at once.
